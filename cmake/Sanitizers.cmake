@@ -1,0 +1,12 @@
+# Sanitizer builds. ASan and UBSan go together; TSan excludes both.
+if(DOCCAM_ASAN AND DOCCAM_TSAN)
+  message(FATAL_ERROR "DOCCAM_ASAN and DOCCAM_TSAN cannot be combined")
+endif()
+if(DOCCAM_ASAN)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(DOCCAM_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
