@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The four persistent capture settings as the settings window reads and writes them.
+class ISettingsStore {
+public:
+    virtual ~ISettingsStore() = default;
+
+    virtual int snapshotMode() const = 0;
+    virtual quint64 snapshotInterval() const = 0;
+    virtual QString snapshotPath() const = 0;
+    virtual QString recordPath() const = 0;
+
+    virtual void setSnapshotMode(int mode) = 0;
+    virtual void setSnapshotInterval(quint64 seconds) = 0;
+    virtual void setSnapshotPath(const QString &path) = 0;
+    virtual void setRecordPath(const QString &path) = 0;
+};
