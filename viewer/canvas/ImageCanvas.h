@@ -1,0 +1,253 @@
+#pragma once
+
+#include "ICaptureCB.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QImage>
+#include <QMutex>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+
+class OSDProcessor;
+class QTextEdit;
+
+// The widget that shows the picture of one mode and composes every frame it is given.
+//
+// Each frame is rotated, covered with the annotation layer, colour-filtered, cut to the
+// zoomed and panned view, masked, scaled back to the frame size, possibly saved as a
+// snapshot, kept for painting and printing, and written back into the caller's buffer in
+// the caller's layout. Frames arrive on a streaming thread or on the GUI thread; one
+// non-recursive lock (the canvas lock) serialises the pipeline, painting, pointer handling
+// and the view and snapshot commands.
+//
+// Threading of the accessors: zoom(), rotation(), isFrozen(), effect(), mask(), tool(),
+// frameSize(), displaySize() and clipRect() do not take the canvas lock and may be called
+// from OSDProcessor::paint(), which runs inside the canvas's paint event with the lock held.
+// The line, fill and text style accessors belong to the GUI thread. Every other accessor
+// takes the lock and must not be called from inside paint().
+class ImageCanvas : public QWidget, public ICaptureCB {
+    Q_OBJECT
+
+public:
+    // Tool codes of setTool().
+    enum Tool {
+        ToolHand = 0,
+        ToolFreehand = 1,
+        ToolLine = 2,
+        ToolArrow = 3,
+        ToolRectangle = 4,
+        ToolCircle = 5,
+        ToolTriangle = 6,
+        ToolEraser = 7,
+        ToolClip = 8,
+        ToolText = 9
+    };
+
+    static constexpr int maxZoom = 6;
+    static constexpr int refreshIntervalMs = 40;
+    // Stop-after value of a series that never ends by itself.
+    static constexpr quint64 neverStop = ~quint64(0);
+
+    // Time sources of the snapshot step: a monotonic millisecond clock for the series and the
+    // local wall time for file names. Tests replace them to run a series without waiting.
+    struct Clock {
+        std::function<qint64()> monotonicMs;
+        std::function<QDateTime()> localNow;
+    };
+
+    explicit ImageCanvas(QWidget *parent = nullptr);
+    ~ImageCanvas() override;
+
+    // ICaptureCB
+    void frameArrived(uchar *data, int width, int height, bool bottomUp) override;
+    void setImage(const QImage &image) override;
+    void startRefresh() override;
+    void stopRefresh() override;
+    bool isRefreshing() const;
+
+    // On-screen-display painter (not owned), set once right after construction.
+    void setOSDProcessor(OSDProcessor *osd);
+    OSDProcessor *osdProcessor() const { return m_osd; }
+
+    // View commands (GUI thread); each ends with update().
+    void zoomIn();
+    void zoomOut();
+    void zoomReset();
+    void rotate();
+    // Moves the visible window (zoomed pixels of the rotated frame), clamped to the picture.
+    void setPan(int x, int y);
+
+    double zoom() const { return m_zoom.load(std::memory_order_relaxed); }
+    int rotation() const { return m_rotation.load(std::memory_order_relaxed); }
+    QPoint pan() const;
+    // Zoom that shows the whole rotated frame inside the frame size (1 when upright).
+    double bestFit() const;
+    // Size of the raw frame the layer and the view are set up for; (-1, -1) before any frame.
+    QSize frameSize() const;
+    // Size of the picture painted on the widget (the composed frame).
+    QSize displaySize() const;
+
+    // A copy of the composed frame (printing).
+    QImage currentImage() const;
+    // A copy of the annotation layer, in rotated-frame coordinates.
+    QImage layerImage() const;
+
+    // Colour effect (0..3) and mask (0..4); they take effect with the next frame.
+    int effect() const { return m_effect.load(std::memory_order_relaxed); }
+    void setEffect(int effect);
+    int mask() const { return m_mask.load(std::memory_order_relaxed); }
+    void setMask(int mask);
+    // While frozen, incoming pictures are dropped and the held picture is composed again.
+    bool isFrozen() const { return m_frozen.load(std::memory_order_relaxed); }
+    void setFrozen(bool frozen);
+
+    // Annotation tools.
+    int tool() const { return m_tool.load(std::memory_order_relaxed); }
+    // Selects a tool; any tool other than text first puts the text being edited into the layer.
+    void setTool(int code);
+    // Clears the whole drawing.
+    void eraseAll();
+    int lineWidth() const { return m_lineWidth; }
+    void setLineWidth(int width);
+    QColor lineColor() const { return m_lineColor; }
+    void setLineColor(const QColor &color);
+    QColor fillColor() const { return m_fillColor; }
+    void setFillColor(const QColor &color);
+    bool fillEnabled() const { return m_fillEnabled; }
+    void setFillEnabled(bool enabled);
+    QColor textColor() const { return m_textColor; }
+    void setTextColor(const QColor &color);
+    QString fontFamily() const { return m_fontFamily; }
+    void setFontFamily(const QString &family);
+    int fontSize() const { return m_fontSize; }
+    void setFontSize(int pointSize);
+    // Current clip selection in frame pixels (inclusive corners); empty while none is dragged.
+    // GUI thread only.
+    QRect clipRect() const { return m_clipRect; }
+    // The editor the text tool shows (GUI thread).
+    QTextEdit *textEditor() const { return m_textEdit; }
+
+    // Snapshots. The owner sets folder, mode, interval and stop-after, then arms.
+    void setSnapshotFolder(const QString &folder);
+    QString snapshotFolder() const;
+    void setSnapshotContinuous(bool continuous);
+    bool isSnapshotContinuous() const;
+    void setSnapshotInterval(quint64 seconds);
+    quint64 snapshotInterval() const;
+    // Clock second after which a series ends; neverStop (-1) means never.
+    void setSnapshotStopAfter(quint64 seconds);
+    quint64 snapshotStopAfter() const;
+    // Arms the canvas if the snapshot folder exists; the series clock restarts at 0.
+    void startSnapshot();
+    void stopSnapshot();
+    bool isSnapshotArmed() const;
+    void setClock(const Clock &clock);
+
+    // Widget point to frame pixel (GUI thread, lock not held by the caller).
+    QPoint widgetToFrame(const QPoint &widgetPoint) const;
+    // Frame pixel to annotation layer pixel (inverse of the view steps).
+    QPoint frameToLayer(const QPoint &framePoint) const;
+
+signals:
+    void clipDone();
+
+public slots:
+    void autoRefresh();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    struct Placement {
+        double scale = 0;
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    };
+
+    // All private helpers below expect the canvas lock to be held.
+    static QImage importFrame(const uchar *data, int width, int height, bool bottomUp);
+    static void exportFrame(const QImage &picture, uchar *data, bool bottomUp);
+    QImage compose(const QImage &raw);
+    QImage fitView(const QImage &view) const;
+    void snapshotStep(const QImage &picture);
+    void shoot(const QImage &picture, const QString &path);
+    void resetLayer(int width, int height);
+    int rotatedWidth() const;
+    int rotatedHeight() const;
+    double bestFitLocked() const;
+    QPointF centre() const;
+    void setZoomCentred(const QPointF &centre, int step);
+    void setPanLocked(int x, int y);
+    Placement placement() const;
+    QPoint widgetToFrameLocked(const QPoint &widgetPoint) const;
+    QPoint frameToLayerLocked(const QPoint &framePoint) const;
+    void drawShape(const QPoint &framePoint);
+    void erase(const QPoint &layerPoint);
+    void copyClip();
+    void openTextEditor(const QPoint &widgetPoint);
+    void commitText();
+    void requestRepaint();
+
+    OSDProcessor *m_osd = nullptr;
+    QTextEdit *m_textEdit = nullptr;
+    QPoint m_textAnchor;
+
+    mutable QMutex m_lock;
+    QImage m_raw;
+    QImage m_composed;
+    QImage m_display;
+    QImage m_layer;
+    QImage m_layerBackup;
+    // Bounding box of everything ever drawn on the layer since it was last cleared; the
+    // pipeline composes only this part (an empty box means the layer is transparent).
+    QRect m_layerUsed;
+    QRect m_layerBackupUsed;
+
+    std::atomic<int> m_frameWidth{-1};
+    std::atomic<int> m_frameHeight{-1};
+    std::atomic<int> m_displayWidth{0};
+    std::atomic<int> m_displayHeight{0};
+    std::atomic<int> m_rotation{0};
+    std::atomic<double> m_zoom{1.0};
+    int m_panX = 0;
+    int m_panY = 0;
+    std::atomic<int> m_tool{ToolHand};
+    std::atomic<int> m_mask{0};
+    std::atomic<int> m_effect{0};
+    std::atomic<bool> m_frozen{false};
+
+    Clock m_clock;
+    qint64 m_snapshotStartMs = 0;
+    quint64 m_lastShotSecond = 0;
+    bool m_continuous = false;
+    bool m_armed = false;
+    QString m_snapshotFolder;
+    quint64 m_intervalSeconds = 0;
+    quint64 m_stopAfterSeconds = neverStop;
+
+    QPoint m_lastPoint;
+    QRect m_clipRect;
+    int m_lineWidth = 2;
+    bool m_fillEnabled = false;
+    QColor m_lineColor = Qt::black;
+    QColor m_fillColor = Qt::black;
+    QColor m_textColor = Qt::black;
+    QString m_fontFamily;
+    int m_fontSize = 0;
+
+    QTimer m_refreshTimer;
+};
