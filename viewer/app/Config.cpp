@@ -1,0 +1,124 @@
+#include "Config.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QVariant>
+
+#include <atomic>
+#include <cstdlib>
+
+namespace {
+const QString keySnapshotMode = QStringLiteral("snapshotMode");
+const QString keySnapshotInterval = QStringLiteral("snapshotInterval");
+const QString keySnapshotPath = QStringLiteral("snapshotPath");
+const QString keyRecordPath = QStringLiteral("recordPath");
+
+std::atomic<Config *> instancePointer{nullptr};
+// Set once the instance has been destroyed at exit; from then on there is no store to use.
+std::atomic<bool> instanceGone{false};
+} // namespace
+
+Config::Config()
+    : settings_(new QSettings(this)),
+      snapshotMode_(settings_->value(keySnapshotMode, QVariant()).toInt()),
+      snapshotInterval_(settings_->value(keySnapshotInterval, QVariant()).toULongLong()),
+      snapshotPath_(
+          settings_->value(keySnapshotPath, defaultFolder(QStringLiteral("images"))).toString()),
+      recordPath_(
+          settings_->value(keyRecordPath, defaultFolder(QStringLiteral("videos"))).toString())
+{
+}
+
+Config::~Config() = default;
+
+Config *Config::instance()
+{
+    Config *current = instancePointer.load(std::memory_order_acquire);
+    if (current != nullptr || instanceGone.load(std::memory_order_acquire))
+        return current;
+    auto *created = new Config;
+    Config *expected = nullptr;
+    if (instancePointer.compare_exchange_strong(expected, created, std::memory_order_acq_rel)) {
+        std::atexit(&Config::destroyInstance);
+        return created;
+    }
+    delete created;
+    return expected;
+}
+
+void Config::destroyInstance()
+{
+    instanceGone.store(true, std::memory_order_release);
+    delete instancePointer.exchange(nullptr, std::memory_order_acq_rel);
+}
+
+QString Config::defaultFolder(const QString &sub)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString camera = QStringLiteral("Document Camera");
+    // mkpath rather than mkdir: a fresh account may have no documents folder yet.
+    QDir(documents).mkpath(camera);
+    QDir folder(documents + QLatin1Char('/') + camera);
+    folder.mkpath(sub);
+    return folder.path() + QLatin1Char('/') + sub;
+}
+
+// After the instance is gone (process exit) the getters answer with the values of an empty
+// store and the setters do nothing, instead of touching a destroyed object.
+
+int Config::snapshotMode()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->snapshotMode_ : 0;
+}
+
+void Config::setSnapshotMode(int mode)
+{
+    if (Config *config = instance()) {
+        config->snapshotMode_ = mode;
+        config->settings_->setValue(keySnapshotMode, mode);
+    }
+}
+
+quint64 Config::snapshotInterval()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->snapshotInterval_ : 0;
+}
+
+void Config::setSnapshotInterval(quint64 seconds)
+{
+    if (Config *config = instance()) {
+        config->snapshotInterval_ = seconds;
+        config->settings_->setValue(keySnapshotInterval, QVariant::fromValue(seconds));
+    }
+}
+
+QString Config::snapshotPath()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->snapshotPath_ : QString();
+}
+
+void Config::setSnapshotPath(const QString &path)
+{
+    if (Config *config = instance()) {
+        config->snapshotPath_ = path;
+        config->settings_->setValue(keySnapshotPath, path);
+    }
+}
+
+QString Config::recordPath()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->recordPath_ : QString();
+}
+
+void Config::setRecordPath(const QString &path)
+{
+    if (Config *config = instance()) {
+        config->recordPath_ = path;
+        config->settings_->setValue(keyRecordPath, path);
+    }
+}

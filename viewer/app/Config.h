@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtGlobal>
+
+class QSettings;
+
+// The program's persistent capture settings: snapshot mode and interval, snapshot and
+// recording folders.
+//
+// One instance per process, created on first use (after the application's organisation and
+// application names are set, which decide where the store lives) and destroyed at process exit,
+// which flushes the store. Every operation is static and acts on that instance. Getters return
+// the cached values; setters update the cache and write through to the store at once.
+class Config : public QObject {
+    Q_OBJECT
+
+public:
+    static Config *instance();
+
+    static int snapshotMode();
+    static void setSnapshotMode(int mode);
+    static quint64 snapshotInterval();
+    static void setSnapshotInterval(quint64 seconds);
+    static QString snapshotPath();
+    static void setSnapshotPath(const QString &path);
+    static QString recordPath();
+    static void setRecordPath(const QString &path);
+
+    // The folder "Document Camera/<sub>" in the user's documents folder, created on the way
+    // when possible; the path is returned even when the folders cannot be created.
+    static QString defaultFolder(const QString &sub);
+
+private:
+    Config();
+    ~Config() override;
+    static void destroyInstance();
+
+    QSettings *settings_;
+    int snapshotMode_;
+    quint64 snapshotInterval_;
+    QString snapshotPath_;
+    QString recordPath_;
+};

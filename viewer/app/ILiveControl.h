@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class ICaptureCB;
+class QObject;
+
+// The camera commands the main window gives the live source: recording, auto focus and
+// brightness, and taking over the live canvas when Live mode is entered. Every command does
+// nothing while no camera is present.
+class ILiveControl {
+public:
+    virtual ~ILiveControl() = default;
+
+    // Live mode entered: the camera's graph delivers the frames of the live canvas.
+    virtual void activate() = 0;
+    virtual void startRecord(const QString &path) = 0;
+    virtual void stopRecord() = 0;
+    virtual void autoFocus() = 0;
+    virtual void brightnessUp() = 0;
+    virtual void brightnessDown() = 0;
+    // Index 0..10 of the camera's brightness level (5 while no camera is present).
+    virtual int brightnessLevel() = 0;
+
+protected:
+    ILiveControl() = default;
+    ILiveControl(const ILiveControl &) = default;
+    ILiveControl &operator=(const ILiveControl &) = default;
+};
+
+// Creates the live source that feeds a canvas; the parent is the main window. May return null
+// when the program is built without a live source.
+using LiveControlFactory =
+    std::function<std::unique_ptr<ILiveControl>(ICaptureCB *canvas, QObject *parent)>;
