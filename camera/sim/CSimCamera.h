@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class CSimScene;
+#include "CSimScene.h"
 
 // A protocol-exact model of the camera: parameter registers, streaming with the status that
 // reaches 0x70 some time after start, frame messages rendered from a synthetic document scene,
@@ -94,7 +94,6 @@ public:
     std::vector<std::uint8_t> LastFrameMessage() const;
 
 private:
-    struct Pending; // an outbound message in progress
     using Ms = std::chrono::milliseconds;
 
     Ms NowLocked() const;
@@ -152,5 +151,7 @@ private:
 
     std::unique_ptr<CSimScene> m_scene;
     std::vector<std::uint8_t> m_frame; // last encoded frame message
+    CSimScene::State m_lastState;
+    int m_lastQuality = 0;
     std::uint64_t m_framesEncoded = 0;
 };

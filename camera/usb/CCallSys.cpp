@@ -1,0 +1,3 @@
+#include "CCallSys.h"
+
+CCallSys::~CCallSys() = default;

@@ -1,0 +1,60 @@
+#include "UdevLookup.h"
+
+#include <libudev.h>
+#include <strings.h>
+
+namespace {
+
+constexpr std::size_t kMaxNodeLength = 255;
+
+const char *NodeOf(udev_device *device)
+{
+    const char *node = udev_device_get_devnode(device);
+    if (node != nullptr) {
+        return node;
+    }
+    // A USB interface has no node of its own: use its device's.
+    udev_device *parent =
+        udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+    return parent != nullptr ? udev_device_get_devnode(parent) : nullptr;
+}
+
+} // namespace
+
+std::string FindInterfaceNode(const char *guid)
+{
+    std::string result;
+    udev *context = udev_new();
+    if (context == nullptr) {
+        return result;
+    }
+    udev_enumerate *enumerate = udev_enumerate_new(context);
+    if (enumerate != nullptr) {
+        udev_enumerate_add_match_property(enumerate, "TEVALCAP_INTERFACE", guid);
+        udev_enumerate_scan_devices(enumerate);
+        udev_list_entry *entry = nullptr;
+        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
+        {
+            udev_device *device =
+                udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
+            if (device == nullptr) {
+                continue;
+            }
+            const char *value = udev_device_get_property_value(device, "TEVALCAP_INTERFACE");
+            const char *node = NodeOf(device);
+            const bool match = value != nullptr && strcasecmp(value, guid) == 0;
+            if (match && node != nullptr &&
+                std::char_traits<char>::length(node) <= kMaxNodeLength) {
+                result = node;
+            }
+            udev_device_unref(device);
+            // Only the first present interface is ever used.
+            if (match) {
+                break;
+            }
+        }
+        udev_enumerate_unref(enumerate);
+    }
+    udev_unref(context);
+    return result;
+}
