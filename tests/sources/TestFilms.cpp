@@ -1,0 +1,134 @@
+#include "TestFilms.h"
+
+#include "MediaGraph.h"
+
+#include <gst/app/gstappsrc.h>
+
+#include <QProcess>
+
+namespace TestFilms {
+
+namespace {
+constexpr int Bits = 8;
+}
+
+QByteArray frame(int id, int width, int height)
+{
+    QByteArray data(width * height * 3, '\0');
+    auto *pixels = reinterpret_cast<uchar *>(data.data());
+    const int stripe = width / Bits;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int bit = std::min(x / stripe, Bits - 1);
+            const bool set = (id >> (Bits - 1 - bit)) & 1;
+            uchar *p = pixels + (y * width + x) * 3;
+            p[0] = p[1] = p[2] = set ? 255 : 0;
+        }
+    }
+    return data;
+}
+
+int frameId(const uchar *rgb, int width, int height)
+{
+    if (!rgb || width < Bits || height < 1)
+        return -1;
+    const int stripe = width / Bits;
+    const int y = height / 2;
+    int id = 0;
+    for (int bit = 0; bit < Bits; ++bit) {
+        const uchar *p = rgb + (y * width + bit * stripe + stripe / 2) * 3;
+        const int level = (p[0] + p[1] + p[2]) / 3;
+        if (level > 64 && level < 192)
+            return -1;
+        id = (id << 1) | (level >= 192 ? 1 : 0);
+    }
+    return id;
+}
+
+bool makeAvi(const QString &path, int frames, int fps, bool sound, int width, int height)
+{
+    if (!MediaGraph::initialize())
+        return false;
+    const int seconds = (frames + fps - 1) / fps;
+    QString description =
+        QString("appsrc name=frames format=time caps=video/x-raw,format=RGB,width=%1,height=%2,"
+                "framerate=%3/1 ! videoconvert ! jpegenc quality=90 ! avimux name=mux ! "
+                "filesink location=\"%4\"")
+            .arg(width)
+            .arg(height)
+            .arg(fps)
+            .arg(path);
+    if (sound)
+        description += QString(" audiotestsrc num-buffers=%1 samplesperbuffer=800 ! "
+                               "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.")
+                           .arg(seconds * 10);
+    GError *error = nullptr;
+    GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
+    if (!pipeline) {
+        g_clear_error(&error);
+        return false;
+    }
+    GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "frames");
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    for (int i = 0; i < frames; ++i) {
+        const QByteArray pixels = frame(i, width, height);
+        GstBuffer *buffer = gst_buffer_new_memdup(pixels.constData(), gsize(pixels.size()));
+        GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(guint64(i), GST_SECOND, guint64(fps));
+        GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, guint64(fps));
+        gst_app_src_push_buffer(GST_APP_SRC(source), buffer);
+    }
+    gst_app_src_end_of_stream(GST_APP_SRC(source));
+    GstBus *bus = gst_element_get_bus(pipeline);
+    GstMessage *message = gst_bus_timed_pop_filtered(
+        bus, 30 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    if (message)
+        gst_message_unref(message);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(source);
+    gst_object_unref(pipeline);
+    return ok;
+}
+
+bool makeWmv(const QString &path, int frames, int fps)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-y",
+                            "-loglevel",
+                            "error",
+                            "-f",
+                            "rawvideo",
+                            "-pix_fmt",
+                            "rgb24",
+                            "-s",
+                            QString("%1x%2").arg(Width).arg(Height),
+                            "-r",
+                            QString::number(fps),
+                            "-i",
+                            "-",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=frequency=440:sample_rate=22050",
+                            "-t",
+                            QString::number(double(frames) / fps),
+                            "-c:v",
+                            "wmv2",
+                            "-q:v",
+                            "2",
+                            "-c:a",
+                            "wmav2",
+                            "-f",
+                            "asf",
+                            path});
+    if (!ffmpeg.waitForStarted(10000))
+        return false;
+    for (int i = 0; i < frames; ++i)
+        ffmpeg.write(frame(i));
+    ffmpeg.closeWriteChannel();
+    return ffmpeg.waitForFinished(30000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
+           ffmpeg.exitCode() == 0;
+}
+
+} // namespace TestFilms

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// Test films whose frames carry their own number: eight vertical stripes, white for a set
+// bit (most significant first), so the number survives lossy compression.
+namespace TestFilms {
+
+constexpr int Width = 64;
+constexpr int Height = 48;
+
+// A packed RGB frame (Width x Height x 3 bytes) showing frame number id.
+QByteArray frame(int id, int width = Width, int height = Height);
+// The frame number shown by a packed top-down RGB picture, -1 when unreadable.
+int frameId(const uchar *rgb, int width, int height);
+
+// An AVI file (MJPEG video, optionally PCM sound) made with GStreamer.
+bool makeAvi(const QString &path, int frames, int fps, bool sound, int width = Width,
+             int height = Height);
+// A WMV file (WMV2 video, WMA2 sound in ASF) made with ffmpeg.
+bool makeWmv(const QString &path, int frames, int fps);
+
+} // namespace TestFilms

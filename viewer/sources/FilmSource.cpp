@@ -1,0 +1,323 @@
+#include "FilmSource.h"
+
+#include "DirectShowTransformFilter.h"
+#include "ICaptureCB.h"
+#include "MediaGraph.h"
+
+#include <gst/base/gsttypefindhelper.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::array<int, FilmSource::SpeedCount> Speeds{-2, 1, 2, 4, 8, 16, 32, 100};
+constexpr qint64 UnitsPerMs = MediaGraph::UnitsPerSecond / 1000;
+constexpr int StepMs = 99; // a step is due once more than this has passed
+constexpr qint64 SniffBytes = 64 * 1024;
+constexpr int OpenWaitMs = 10000;
+
+// The container type of a file from its first bytes, empty when nothing recognises it.
+QByteArray containerType(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(SniffBytes);
+    if (head.isEmpty())
+        return {};
+    GstTypeFindProbability probability = GST_TYPE_FIND_NONE;
+    GstCaps *caps =
+        gst_type_find_helper_for_data(nullptr, reinterpret_cast<const guint8 *>(head.constData()),
+                                      gsize(head.size()), &probability);
+    if (!caps)
+        return {};
+    QByteArray type = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    gst_caps_unref(caps);
+    return type;
+}
+
+QByteArray padMedia(GstPad *pad)
+{
+    GstCaps *caps = gst_pad_get_current_caps(pad);
+    if (!caps)
+        caps = gst_pad_query_caps(pad, nullptr);
+    QByteArray media;
+    if (caps && !gst_caps_is_any(caps) && !gst_caps_is_empty(caps))
+        media = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    if (caps)
+        gst_caps_unref(caps);
+    return media;
+}
+
+} // namespace
+
+int FilmSource::speedAt(int index)
+{
+    return Speeds[size_t(std::clamp(index, 0, SpeedCount - 1))];
+}
+
+FilmSource::FilmSource(ICaptureCB *callback, QObject *parent)
+    : QObject(parent), m_callback(callback),
+      m_tap(std::make_unique<DirectShowTransformFilter>(callback))
+{
+    m_tickTimer.setInterval(TickMs);
+    connect(&m_tickTimer, &QTimer::timeout, this, &FilmSource::tickEvent);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    m_now = [clock] { return clock->elapsed(); };
+    restartStepClock();
+}
+
+FilmSource::~FilmSource()
+{
+    close();
+}
+
+void FilmSource::setClock(std::function<qint64()> nowMs)
+{
+    m_now = std::move(nowMs);
+    restartStepClock();
+}
+
+bool FilmSource::open(const QString &path)
+{
+    close();
+    const QByteArray container = containerType(path);
+    if (container.isEmpty() || !m_tap->element())
+        return false;
+    m_graph = std::make_unique<MediaGraph>("film");
+    if (!m_graph->isValid()) {
+        m_graph.reset();
+        return false;
+    }
+    m_hasAudio = false;
+    m_videoLinked = false;
+    m_streamsKnown = false;
+
+    GstElement *source = m_graph->add("filesrc", "Source Filter");
+    // An AVI file is a byte stream for the splitter; other containers are read and
+    // decoded into their streams by the source reader.
+    const bool avi = container == "video/x-msvideo";
+    GstElement *streams =
+        avi ? m_graph->add("avidemux", "Splitter") : m_graph->add("decodebin", "Source Reader");
+    GstElement *tap = m_tap->element();
+    gst_object_set_name(GST_OBJECT(tap), "Video Grabber");
+    GstElement *renderer = m_graph->add("fakesink", "Video Renderer");
+    if (!source || !streams || !renderer || !m_graph->add(tap)) {
+        close();
+        return false;
+    }
+    g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
+    g_object_set(renderer, "sync", TRUE, nullptr);
+    g_signal_connect_swapped(
+        streams, "pad-added",
+        G_CALLBACK(+[](FilmSource *self, GstPad *pad) { self->onStreamPad(pad); }), this);
+    g_signal_connect_swapped(streams, "no-more-pads",
+                             G_CALLBACK(+[](FilmSource *self) { self->m_streamsKnown = true; }),
+                             this);
+    if (!MediaGraph::linkDirect(source, streams) || !MediaGraph::linkDirect(tap, renderer)) {
+        close();
+        return false;
+    }
+
+    const bool prerolled =
+        m_graph->pause(OpenWaitMs, [this] { return m_streamsKnown && !m_videoLinked; });
+    if (!prerolled || !m_videoLinked) {
+        close();
+        return false;
+    }
+    MediaGraph *graph = m_graph.get();
+    m_graph->setErrorHandler([this, graph] {
+        // Quietly end a film whose graph failed (unless another film has come meanwhile).
+        QMetaObject::invokeMethod(
+            this,
+            [this, graph] {
+                if (m_graph.get() == graph) {
+                    close();
+                    emit tick();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    if (m_hasAudio)
+        MediaGraph::setVolume(m_graph->element("Audio Volume"), 0);
+    m_duration = std::max<qint64>(m_graph->duration(), 0);
+    m_lastTime = 0;
+    m_graph->run();
+    m_open = true;
+    m_playing = true;
+    m_tickTimer.start();
+    return true;
+}
+
+void FilmSource::onStreamPad(GstPad *pad)
+{
+    // Runs on a streaming thread while the graph prerolls.
+    const QByteArray media = padMedia(pad);
+    if ((media.startsWith("video/") || media.startsWith("image/")) && !m_videoLinked) {
+        if (m_graph->link(pad, m_tap->element()))
+            m_videoLinked = true;
+    } else if (media.startsWith("audio/") && !m_hasAudio) {
+        GstElement *volume = m_graph->add("volume", "Audio Volume");
+        GstElement *output = m_graph->add(m_audioSinkFactory.constData(), "Audio Renderer");
+        if (!volume || !output || !MediaGraph::linkDirect(volume, output))
+            return;
+        gst_element_sync_state_with_parent(output);
+        gst_element_sync_state_with_parent(volume);
+        if (m_graph->link(pad, volume))
+            m_hasAudio = true;
+    }
+}
+
+void FilmSource::close()
+{
+    if (m_graph) {
+        m_graph->stop();
+        m_graph->remove(m_tap->element());
+        m_graph.reset();
+    }
+    m_open = false;
+    m_playing = false;
+    m_hasAudio = false;
+    m_duration = 0;
+    m_tickTimer.stop();
+}
+
+void FilmSource::play()
+{
+    if (!m_open)
+        return;
+    m_speedIndex = NormalSpeedIndex;
+    m_playing = true;
+    m_graph->run();
+    m_tickTimer.start();
+    restartStepClock();
+    m_callback->stopRefresh();
+}
+
+void FilmSource::pause()
+{
+    if (!m_open)
+        return;
+    m_graph->pause();
+    m_tickTimer.stop();
+    m_callback->startRefresh();
+}
+
+void FilmSource::stop()
+{
+    if (!m_open)
+        return;
+    m_graph->pause();
+    m_graph->seek(0);
+    emit tick();
+    m_tickTimer.stop();
+    m_callback->startRefresh();
+}
+
+void FilmSource::backward()
+{
+    if (!m_open)
+        return;
+    m_speedIndex = std::max(m_speedIndex - 1, 0);
+    if (speed() == 1) {
+        if (m_playing)
+            m_graph->run();
+        return;
+    }
+    m_graph->pause();
+    restartStepClock();
+}
+
+void FilmSource::forward()
+{
+    if (!m_open)
+        return;
+    m_speedIndex = std::min(m_speedIndex + 1, SpeedCount - 1);
+    if (speed() == 1) {
+        if (m_playing)
+            m_graph->run();
+        return;
+    }
+    m_graph->pause();
+    restartStepClock();
+}
+
+void FilmSource::activate()
+{
+    m_callback->startRefresh();
+}
+
+void FilmSource::deactivate()
+{
+    if (m_open) {
+        m_graph->pause();
+        m_tickTimer.stop();
+    }
+    m_callback->stopRefresh();
+}
+
+qint64 FilmSource::currentTime() const
+{
+    const qint64 time = m_graph ? m_graph->position() : -1;
+    if (time >= 0)
+        m_lastTime = time; // keep the last known position while a query has no answer
+    return m_lastTime;
+}
+
+int FilmSource::position() const
+{
+    if (!m_open || m_duration <= 0)
+        return 0;
+    return int(std::clamp<qint64>(currentTime() * 100 / m_duration, 0, 100));
+}
+
+void FilmSource::setPosition(int position)
+{
+    if (!m_open)
+        return;
+    m_graph->seek(qint64(double(m_duration) * position / 100.0));
+}
+
+void FilmSource::setVolume(int volume)
+{
+    if (!m_open || !m_hasAudio)
+        return;
+    MediaGraph::setVolume(m_graph->element("Audio Volume"), (volume - 100) * 100);
+}
+
+void FilmSource::tickEvent()
+{
+    if (!m_open)
+        return;
+    qint64 time = currentTime();
+    const int s = speed();
+    const qint64 elapsed = m_now() - m_stepStart;
+    if (m_playing && s != 1 && elapsed > StepMs) {
+        time += elapsed * s * UnitsPerMs;
+        restartStepClock();
+        m_graph->seek(time);
+        m_lastTime = time;
+    }
+    const bool beforeStart = time < 0;
+    const bool pastEnd = m_graph->atEos() || (m_duration > 0 && time >= m_duration);
+    if (!beforeStart && !pastEnd) {
+        emit tick();
+        return;
+    }
+    rewindAndPause();
+}
+
+void FilmSource::rewindAndPause()
+{
+    // The film stands paused on its first frame.
+    m_playing = false;
+    m_graph->pause();
+    m_graph->seek(0);
+    m_lastTime = 0;
+    m_callback->startRefresh();
+    emit tick();
+}

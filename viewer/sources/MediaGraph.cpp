@@ -1,0 +1,454 @@
+#include "MediaGraph.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr int WaitSliceMs = 10;
+
+// What a pad of unknown kind carries: its fixed caps, or else what it could carry.
+GstCaps *padCaps(GstPad *pad)
+{
+    GstCaps *caps = gst_pad_get_current_caps(pad);
+    return caps ? caps : gst_pad_query_caps(pad, nullptr);
+}
+
+QByteArray mediaName(const GstCaps *caps)
+{
+    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps))
+        return {};
+    return gst_structure_get_name(gst_caps_get_structure(caps, 0));
+}
+
+// True when one of the element's sink pad templates can take these caps.
+bool sinkTemplateAccepts(GstElement *sink, const GstCaps *caps)
+{
+    const GList *templates =
+        gst_element_factory_get_static_pad_templates(gst_element_get_factory(sink));
+    for (const GList *item = templates; item; item = item->next) {
+        auto *templ = static_cast<GstStaticPadTemplate *>(item->data);
+        if (templ->direction != GST_PAD_SINK)
+            continue;
+        GstCaps *templCaps = gst_static_pad_template_get_caps(templ);
+        const bool accepts = gst_caps_can_intersect(templCaps, caps);
+        gst_caps_unref(templCaps);
+        if (accepts)
+            return true;
+    }
+    return false;
+}
+
+bool linkPadToElement(GstPad *pad, GstElement *sink)
+{
+    GstPad *sinkPad = gst_element_get_compatible_pad(sink, pad, nullptr);
+    if (!sinkPad)
+        return false;
+    const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad));
+    gst_object_unref(sinkPad);
+    return linked;
+}
+
+bool hasSometimesSourcePads(GstElement *element)
+{
+    const GList *templates =
+        gst_element_factory_get_static_pad_templates(gst_element_get_factory(element));
+    for (const GList *item = templates; item; item = item->next) {
+        auto *templ = static_cast<GstStaticPadTemplate *>(item->data);
+        if (templ->direction == GST_PAD_SRC && templ->presence == GST_PAD_SOMETIMES)
+            return true;
+    }
+    return false;
+}
+
+GstPad *firstUnlinkedSourcePad(GstElement *element)
+{
+    GstPad *found = nullptr;
+    GstIterator *it = gst_element_iterate_src_pads(element);
+    GValue value = G_VALUE_INIT;
+    while (!found && gst_iterator_next(it, &value) == GST_ITERATOR_OK) {
+        auto *pad = GST_PAD(g_value_get_object(&value));
+        if (!gst_pad_is_linked(pad))
+            found = GST_PAD(gst_object_ref(pad));
+        g_value_reset(&value);
+    }
+    g_value_unset(&value);
+    gst_iterator_free(it);
+    return found;
+}
+
+// Links the pads that a dynamic element (a demuxer, decodebin) adds later.
+struct PendingLink {
+    MediaGraph *graph;
+    GstElement *sink;
+};
+
+void onPadAdded(GstElement *, GstPad *pad, gpointer data)
+{
+    auto *pending = static_cast<PendingLink *>(data);
+    pending->graph->link(pad, pending->sink);
+}
+
+void linkLater(MediaGraph *graph, GstElement *source, GstElement *sink)
+{
+    g_signal_connect_data(
+        source, "pad-added", G_CALLBACK(onPadAdded), new PendingLink{graph, sink},
+        [](gpointer data, GClosure *) { delete static_cast<PendingLink *>(data); },
+        GConnectFlags(0));
+}
+
+} // namespace
+
+bool MediaGraph::initialize()
+{
+    static std::once_flag once;
+    static bool ok = false;
+    std::call_once(once, [] { ok = gst_init_check(nullptr, nullptr, nullptr); });
+    return ok;
+}
+
+MediaGraph::MediaGraph(const char *name)
+{
+    if (!initialize())
+        return;
+    m_pipeline = gst_pipeline_new(name);
+    if (!m_pipeline)
+        return;
+    gst_object_ref_sink(m_pipeline);
+    m_bus = gst_element_get_bus(m_pipeline);
+    gst_bus_set_sync_handler(m_bus, &MediaGraph::onSyncMessage, this, nullptr);
+    gst_bus_add_watch(m_bus, &MediaGraph::onWatchMessage, this);
+}
+
+MediaGraph::~MediaGraph()
+{
+    if (!m_pipeline)
+        return;
+    stop();
+    gst_bus_remove_watch(m_bus);
+    gst_bus_set_sync_handler(m_bus, nullptr, nullptr, nullptr);
+    gst_object_unref(m_bus);
+    gst_object_unref(m_pipeline);
+}
+
+GstElement *MediaGraph::add(const char *factory, const char *name)
+{
+    if (!m_pipeline)
+        return nullptr;
+    GstElement *element = gst_element_factory_make(factory, name);
+    if (!element)
+        return nullptr;
+    if (!gst_bin_add(GST_BIN(m_pipeline), element))
+        return nullptr; // a floating element is sunk and freed by the failed add
+    return element;
+}
+
+bool MediaGraph::add(GstElement *element)
+{
+    return m_pipeline && element && gst_bin_add(GST_BIN(m_pipeline), element);
+}
+
+bool MediaGraph::remove(GstElement *element)
+{
+    if (!m_pipeline || !element || GST_ELEMENT_PARENT(element) != m_pipeline)
+        return false;
+    gst_element_set_state(element, GST_STATE_NULL);
+    return gst_bin_remove(GST_BIN(m_pipeline), element);
+}
+
+GstElement *MediaGraph::element(const char *name) const
+{
+    if (!m_pipeline)
+        return nullptr;
+    GstElement *found = gst_bin_get_by_name(GST_BIN(m_pipeline), name);
+    if (found)
+        gst_object_unref(found); // the pipeline keeps it alive
+    return found;
+}
+
+bool MediaGraph::linkDirect(GstElement *source, GstElement *sink)
+{
+    return source && sink && gst_element_link(source, sink);
+}
+
+bool MediaGraph::link(GstElement *source, GstElement *sink)
+{
+    if (!m_pipeline || !source || !sink)
+        return false;
+    GstPad *pad = firstUnlinkedSourcePad(source);
+    if (!pad) {
+        if (!hasSometimesSourcePads(source))
+            return false;
+        linkLater(this, source, sink);
+        return true;
+    }
+    const bool linked = link(pad, sink);
+    gst_object_unref(pad);
+    return linked;
+}
+
+GstElement *MediaGraph::addConverter(const char *factory)
+{
+    return add(factory, nullptr);
+}
+
+bool MediaGraph::link(GstPad *sourcePad, GstElement *sink)
+{
+    if (!m_pipeline || !sourcePad || !sink || gst_pad_is_linked(sourcePad))
+        return false;
+    GstCaps *caps = padCaps(sourcePad);
+    const QByteArray media = mediaName(caps);
+    const bool acceptedAsIs = caps && sinkTemplateAccepts(sink, caps);
+    if (caps)
+        gst_caps_unref(caps);
+
+    std::vector<const char *> chain;
+    if (media == "video/x-raw") {
+        chain = {"videoconvert"};
+    } else if (media == "audio/x-raw") {
+        chain = {"audioconvert", "audioresample"};
+    } else if (acceptedAsIs) {
+        return linkPadToElement(sourcePad, sink);
+    } else if (media == "image/jpeg") {
+        chain = {"jpegdec", "videoconvert"};
+    } else {
+        // Compressed or unknown: let decodebin find the decoder, link what it yields.
+        GstElement *decoder = addConverter("decodebin");
+        if (!decoder)
+            return false;
+        linkLater(this, decoder, sink);
+        GstPad *decoderSink = gst_element_get_static_pad(decoder, "sink");
+        const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(sourcePad, decoderSink));
+        gst_object_unref(decoderSink);
+        if (!linked) {
+            gst_bin_remove(GST_BIN(m_pipeline), decoder);
+            return false;
+        }
+        gst_element_sync_state_with_parent(decoder);
+        return true;
+    }
+
+    std::vector<GstElement *> added;
+    bool linked = true;
+    for (const char *factory : chain) {
+        GstElement *converter = addConverter(factory);
+        if (!converter) {
+            linked = false;
+            break;
+        }
+        added.push_back(converter);
+    }
+    if (linked) {
+        GstPad *first = gst_element_get_static_pad(added.front(), "sink");
+        linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(sourcePad, first));
+        gst_object_unref(first);
+    }
+    for (size_t i = 0; linked && i + 1 < added.size(); ++i)
+        linked = gst_element_link(added[i], added[i + 1]);
+    if (linked)
+        linked = gst_element_link(added.back(), sink);
+    if (!linked) {
+        for (GstElement *converter : added)
+            gst_bin_remove(GST_BIN(m_pipeline), converter);
+        return false;
+    }
+    // Downstream first, so that no element pushes into one that is not ready yet.
+    std::for_each(added.rbegin(), added.rend(),
+                  [](GstElement *converter) { gst_element_sync_state_with_parent(converter); });
+    return true;
+}
+
+bool MediaGraph::run(int waitMs)
+{
+    m_eos.store(false, std::memory_order_release);
+    return changeState(GST_STATE_PLAYING, waitMs);
+}
+
+bool MediaGraph::pause(int waitMs, const std::function<bool()> &abandon)
+{
+    m_eos.store(false, std::memory_order_release);
+    return changeState(GST_STATE_PAUSED, waitMs, abandon);
+}
+
+bool MediaGraph::changeState(GstState target, int waitMs, const std::function<bool()> &abandon)
+{
+    if (!m_pipeline || failed())
+        return false;
+    switch (gst_element_set_state(m_pipeline, target)) {
+    case GST_STATE_CHANGE_SUCCESS:
+    case GST_STATE_CHANGE_NO_PREROLL:
+        return !m_error.load(std::memory_order_acquire);
+    case GST_STATE_CHANGE_ASYNC:
+        return waitForPendingState(waitMs, abandon);
+    case GST_STATE_CHANGE_FAILURE:
+        break;
+    }
+    return false;
+}
+
+bool MediaGraph::waitForPendingState(int waitMs, const std::function<bool()> &abandon)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (m_error.load(std::memory_order_acquire)) {
+            gst_element_set_state(m_pipeline, GST_STATE_NULL);
+            m_failed.store(true, std::memory_order_release);
+            return false;
+        }
+        switch (gst_element_get_state(m_pipeline, nullptr, nullptr, WaitSliceMs * GST_MSECOND)) {
+        case GST_STATE_CHANGE_SUCCESS:
+        case GST_STATE_CHANGE_NO_PREROLL:
+            return !m_error.load(std::memory_order_acquire);
+        case GST_STATE_CHANGE_FAILURE:
+            return false;
+        case GST_STATE_CHANGE_ASYNC:
+            break;
+        }
+        if (clock.elapsed() >= waitMs || (abandon && abandon()))
+            return false;
+    }
+}
+
+void MediaGraph::stop(int eosWaitMs)
+{
+    if (!m_pipeline)
+        return;
+    GstState current = GST_STATE_NULL;
+    gst_element_get_state(m_pipeline, &current, nullptr, 0);
+    if (!failed() && current >= GST_STATE_PAUSED && writesFile()) {
+        // A muxer writes its index only at end-of-stream; sinks post it only when playing.
+        if (current != GST_STATE_PLAYING)
+            changeState(GST_STATE_PLAYING, eosWaitMs);
+        m_eos.store(false, std::memory_order_release);
+        gst_element_send_event(m_pipeline, gst_event_new_eos());
+        waitForEos(eosWaitMs);
+    }
+    gst_element_set_state(m_pipeline, GST_STATE_NULL);
+}
+
+bool MediaGraph::waitForEos(int waitMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_eos.load(std::memory_order_acquire) && !m_error.load(std::memory_order_acquire)) {
+        if (clock.elapsed() >= waitMs)
+            return false;
+        QThread::msleep(WaitSliceMs);
+    }
+    return m_eos.load(std::memory_order_acquire);
+}
+
+bool MediaGraph::writesFile() const
+{
+    bool found = false;
+    GstIterator *it = gst_bin_iterate_recurse(GST_BIN(m_pipeline));
+    GValue value = G_VALUE_INIT;
+    while (!found && gst_iterator_next(it, &value) == GST_ITERATOR_OK) {
+        auto *element = GST_ELEMENT(g_value_get_object(&value));
+        GstElementFactory *factory = gst_element_get_factory(element);
+        const char *klass =
+            factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS)
+                    : nullptr;
+        found = klass && std::strstr(klass, "Sink") && std::strstr(klass, "File");
+        g_value_reset(&value);
+    }
+    g_value_unset(&value);
+    gst_iterator_free(it);
+    return found;
+}
+
+MediaGraph::State MediaGraph::state() const
+{
+    if (!m_pipeline)
+        return State::Stopped;
+    GstState current = GST_STATE_NULL;
+    GstState pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(m_pipeline, &current, &pending, 0);
+    const GstState target = pending != GST_STATE_VOID_PENDING ? pending : current;
+    if (target == GST_STATE_PLAYING)
+        return State::Running;
+    if (target == GST_STATE_PAUSED)
+        return State::Paused;
+    return State::Stopped;
+}
+
+bool MediaGraph::seek(qint64 position, int waitMs)
+{
+    if (!m_pipeline || failed() || state() == State::Stopped)
+        return false;
+    m_eos.store(false, std::memory_order_release);
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek_simple(m_pipeline, GST_FORMAT_TIME, flags,
+                                 std::max<qint64>(position, 0) * 100))
+        return false;
+    return waitForPendingState(waitMs);
+}
+
+qint64 MediaGraph::position() const
+{
+    gint64 nanoseconds = -1;
+    if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &nanoseconds) ||
+        nanoseconds < 0)
+        return -1;
+    return nanoseconds / 100;
+}
+
+qint64 MediaGraph::duration() const
+{
+    gint64 nanoseconds = -1;
+    if (!m_pipeline || !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &nanoseconds) ||
+        nanoseconds < 0)
+        return -1;
+    return nanoseconds / 100;
+}
+
+double MediaGraph::volumeFactor(int hundredthsOfDb)
+{
+    constexpr int Silent = -10000;
+    if (hundredthsOfDb <= Silent)
+        return 0.0;
+    return std::pow(10.0, std::min(hundredthsOfDb, 0) / 2000.0);
+}
+
+bool MediaGraph::setVolume(GstElement *volume, int hundredthsOfDb)
+{
+    if (!volume || !g_object_class_find_property(G_OBJECT_GET_CLASS(volume), "volume"))
+        return false;
+    g_object_set(volume, "volume", volumeFactor(hundredthsOfDb), nullptr);
+    return true;
+}
+
+GstBusSyncReply MediaGraph::onSyncMessage(GstBus *, GstMessage *message, gpointer self)
+{
+    auto *graph = static_cast<MediaGraph *>(self);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+        graph->m_error.store(true, std::memory_order_release);
+    else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS &&
+             GST_MESSAGE_SRC(message) == GST_OBJECT(graph->m_pipeline))
+        graph->m_eos.store(true, std::memory_order_release);
+    return GST_BUS_PASS;
+}
+
+gboolean MediaGraph::onWatchMessage(GstBus *, GstMessage *message, gpointer self)
+{
+    auto *graph = static_cast<MediaGraph *>(self);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        graph->m_failed.store(true, std::memory_order_release);
+        gst_element_set_state(graph->m_pipeline, GST_STATE_NULL);
+        const bool first = !graph->m_errorReported;
+        graph->m_errorReported = true;
+        if (first && graph->m_errorHandler)
+            graph->m_errorHandler();
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && graph->atEos() &&
+               graph->m_eosHandler) {
+        graph->m_eosHandler();
+    }
+    return G_SOURCE_CONTINUE;
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <QtGlobal>
+#include <atomic>
+#include <functional>
+
+// One media graph: a GStreamer pipeline with the few operations the sources use.
+//
+// Positions and durations are in 100 ns units. Every wait for a state change is bounded.
+// An error posted on the pipeline's bus ends the pipeline quietly: the graph goes to
+// Stopped, failed() turns true and the error handler (if any) runs on the thread that
+// runs the default main context (the GUI thread under Qt's glib event dispatcher).
+// Operations are meant for one controlling thread; link(GstPad *, ...) may also be called
+// from a streaming thread (pad-added handlers).
+class MediaGraph {
+public:
+    enum class State { Stopped, Paused, Running };
+
+    static constexpr qint64 UnitsPerSecond = 10'000'000;
+    static constexpr int DefaultWaitMs = 5000;
+
+    // Initialises GStreamer once per process; false when it cannot be initialised.
+    static bool initialize();
+
+    explicit MediaGraph(const char *name = "graph");
+    ~MediaGraph();
+    MediaGraph(const MediaGraph &) = delete;
+    MediaGraph &operator=(const MediaGraph &) = delete;
+
+    bool isValid() const { return m_pipeline != nullptr; }
+    GstElement *pipeline() const { return m_pipeline; }
+
+    // Creates an element from its factory and adds it under the given name; nullptr when the
+    // factory is missing or the name is taken. The graph owns the element.
+    GstElement *add(const char *factory, const char *name);
+    // Adds an existing element (floating or referenced; the graph takes its own reference).
+    bool add(GstElement *element);
+    // Takes an element out of a stopped graph (its links go); the caller's reference stays.
+    bool remove(GstElement *element);
+    // The element added under name, or nullptr (borrowed pointer).
+    GstElement *element(const char *name) const;
+
+    // Links without conversion (pads chosen by compatible caps, request pads included).
+    static bool linkDirect(GstElement *source, GstElement *sink);
+    // Links with automatic conversion: raw video through videoconvert, raw audio through
+    // audioconvert and audioresample, JPEG through jpegdec, anything else through decodebin.
+    // Sources with dynamic pads are linked as their pads appear.
+    bool link(GstElement *source, GstElement *sink);
+    bool link(GstPad *sourcePad, GstElement *sink);
+
+    bool run(int waitMs = DefaultWaitMs);
+    // abandon, polled during the wait, ends it early (for example when no stream can arrive).
+    bool pause(int waitMs = DefaultWaitMs, const std::function<bool()> &abandon = {});
+    // Stops the graph. A graph that writes a file first gets end-of-stream and the end is
+    // awaited on the bus (bounded), so the file is complete.
+    void stop(int eosWaitMs = DefaultWaitMs);
+    State state() const;
+
+    // Flushing seek to an absolute position (100 ns). In a paused graph the frame at the new
+    // position is delivered before this returns (bounded wait).
+    bool seek(qint64 position, int waitMs = DefaultWaitMs);
+    // Current position and duration in 100 ns, -1 when unknown.
+    qint64 position() const;
+    qint64 duration() const;
+
+    // Attenuation in hundredths of a decibel (0 full, -10000 silent) as a linear factor.
+    static double volumeFactor(int hundredthsOfDb);
+    // Sets the "volume" property of the element from hundredths of a decibel.
+    static bool setVolume(GstElement *volume, int hundredthsOfDb);
+
+    // The pipeline reported end-of-stream since the last run, pause or seek.
+    bool atEos() const { return m_eos.load(std::memory_order_acquire); }
+    // The pipeline reported an error and was stopped.
+    bool failed() const { return m_failed.load(std::memory_order_acquire); }
+
+    void setErrorHandler(std::function<void()> handler) { m_errorHandler = std::move(handler); }
+    void setEosHandler(std::function<void()> handler) { m_eosHandler = std::move(handler); }
+
+private:
+    static GstBusSyncReply onSyncMessage(GstBus *bus, GstMessage *message, gpointer self);
+    static gboolean onWatchMessage(GstBus *bus, GstMessage *message, gpointer self);
+
+    bool changeState(GstState target, int waitMs, const std::function<bool()> &abandon = {});
+    bool waitForPendingState(int waitMs, const std::function<bool()> &abandon = {});
+    bool writesFile() const;
+    bool waitForEos(int waitMs) const;
+    GstElement *addConverter(const char *factory);
+
+    GstElement *m_pipeline = nullptr;
+    GstBus *m_bus = nullptr;
+    std::atomic<bool> m_eos{false};
+    std::atomic<bool> m_error{false};
+    std::atomic<bool> m_failed{false};
+    bool m_errorReported = false; // the error handler ran (controlling thread only)
+    std::function<void()> m_errorHandler;
+    std::function<void()> m_eosHandler;
+};
