@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSimCamera;
+
+// Emulated USB cameras for the tests: umockdev devices whose usbfs (generic path) or
+// mini-driver ioctls are answered by a camera model, under the real libusb and libudev. The
+// test binary must run under umockdev-wrapper.
+class UsbTestbed {
+public:
+    // Endpoint layouts of the emulated interface.
+    enum class Layout { BulkOnly, BulkAndInterrupt, WithIsochronous };
+
+    static UsbTestbed &Instance();
+    static bool InMockEnvironment();
+
+    // Adds a camera at /dev/bus/usb/001/<devnum> tagged with the generic interface GUID.
+    void AddGenericCamera(CSimCamera &camera, int devnum, Layout layout = Layout::BulkAndInterrupt);
+    // Adds a camera node /dev/tevalcap<index> tagged with the mini-driver interface GUID.
+    void AddMiniCamera(CSimCamera &camera, int index);
+    // Removes every emulated device.
+    void RemoveAll();
+    // Number of URBs the generic emulation saw submitted (all devices).
+    unsigned long SubmittedUrbs() const;
+
+    struct Device;
+
+private:
+    UsbTestbed();
+    void Attach(const std::string &node, const std::string &description, Device *device);
+
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
