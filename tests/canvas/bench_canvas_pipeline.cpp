@@ -1,0 +1,151 @@
+#include "ImageCanvas.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The canvas pipeline (frameArrived, write-back included) at three frame sizes, in the
+// default view and in a heavy one (quarter turn, zoom 2, a drawn layer). Each case is printed
+// with its time per frame and its ratio to one memcpy of the same frame in the same run.
+
+namespace {
+
+struct Size {
+    int width;
+    int height;
+};
+constexpr Size sizes[] = {{640, 480}, {1024, 768}, {1280, 960}};
+
+std::vector<uchar> frameBuffer(int width, int height)
+{
+    std::vector<uchar> buffer(size_t(width) * size_t(height) * 3);
+    for (size_t i = 0; i < buffer.size(); ++i)
+        buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
+    return buffer;
+}
+
+void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos)
+{
+    QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&canvas, &event);
+}
+
+// Strokes and shapes spread over the whole picture.
+void drawOn(ImageCanvas &canvas, int width, int height)
+{
+    canvas.setLineColor(Qt::red);
+    canvas.setLineWidth(4);
+    canvas.setTool(ImageCanvas::ToolFreehand);
+    sendMouse(canvas, QEvent::MouseButtonPress, {5, 5});
+    for (int i = 1; i <= 40; ++i)
+        sendMouse(canvas, QEvent::MouseMove, {i * (width - 10) / 40, (i % 2) * (height - 10) + 5});
+    sendMouse(canvas, QEvent::MouseButtonRelease, {width - 5, 5});
+    canvas.setTool(ImageCanvas::ToolRectangle);
+    canvas.setFillEnabled(true);
+    sendMouse(canvas, QEvent::MouseButtonPress, {width / 3, height / 3});
+    sendMouse(canvas, QEvent::MouseMove, {2 * width / 3, 2 * height / 3});
+    sendMouse(canvas, QEvent::MouseButtonRelease, {2 * width / 3, 2 * height / 3});
+}
+
+void BM_Memcpy(benchmark::State &state)
+{
+    const Size size = sizes[state.range(0)];
+    const std::vector<uchar> source = frameBuffer(size.width, size.height);
+    std::vector<uchar> target(source.size());
+    for (auto _ : state) {
+        std::memcpy(target.data(), source.data(), source.size());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_Pipeline(benchmark::State &state)
+{
+    const Size size = sizes[state.range(0)];
+    const bool heavy = state.range(1) != 0;
+    const std::vector<uchar> source = frameBuffer(size.width, size.height);
+    std::vector<uchar> buffer = source;
+    ImageCanvas canvas;
+    canvas.resize(size.width, size.height);
+    canvas.frameArrived(buffer.data(), size.width, size.height, false);
+    if (heavy) {
+        canvas.rotate();
+        canvas.zoomIn();
+        drawOn(canvas, size.width, size.height);
+    }
+    int n = 0;
+    for (auto _ : state) {
+        // The caller's buffer holds a fresh frame each time, as a graph's sample does.
+        std::memcpy(buffer.data(), source.data(), source.size());
+        canvas.frameArrived(buffer.data(), size.width, size.height, false);
+        if (++n % 32 == 0)
+            QCoreApplication::processEvents();
+        benchmark::ClobberMemory();
+    }
+}
+
+std::string sizeName(int index)
+{
+    return std::to_string(sizes[index].width) + "x" + std::to_string(sizes[index].height);
+}
+
+// Prints each pipeline case as time per frame and as a multiple of the memcpy of its size.
+// The pipeline loop copies a fresh frame into the buffer before each run; that copy is
+// subtracted, so the ratio is the pipeline's own cost.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs)
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-12s %-8s %12s %12s %8s %6s\n", "frame", "view", "ns/frame", "memcpy ns",
+                    "ratio", "goal");
+        for (int i = 0; i < 3; ++i) {
+            const double copy = times["BM_Memcpy/" + std::to_string(i)];
+            for (int heavy = 0; heavy < 2; ++heavy) {
+                const std::string key =
+                    "BM_Pipeline/" + std::to_string(i) + "/" + std::to_string(heavy);
+                if (times.count(key) == 0 || copy <= 0)
+                    continue;
+                const double own = times[key] - copy;
+                std::printf("%-12s %-8s %12.0f %12.0f %8.2f %6s\n", sizeName(i).c_str(),
+                            heavy ? "heavy" : "default", own, copy, own / copy,
+                            heavy ? "<=12" : "<=4");
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+BENCHMARK(BM_Memcpy)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pipeline)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,401 @@
+#include "CanvasTestSupport.h"
+#include "ImageCanvas.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace canvastest;
+
+namespace {
+
+constexpr int frameW = 640;
+constexpr int frameH = 480;
+
+// A snapshot clock driven by the test: milliseconds since the series and a wall time that
+// advances with them, so that every shot second gets its own file name.
+struct FakeClock {
+    qint64 ms = 0;
+    QDateTime base = QDateTime(QDate(2024, 3, 3), QTime(14, 5, 0));
+
+    ImageCanvas::Clock clock()
+    {
+        return {[this] { return ms; }, [this] { return base.addMSecs(ms); }};
+    }
+};
+
+QStringList jpegFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestCanvasPipeline : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writesBackInTheCallersLayout_data();
+    void writesBackInTheCallersLayout();
+    void zoomStepsAndBestFit();
+    void panStaysInsideTheZoomedPicture();
+    void fourTurnsReturnPictureAndDrawing();
+    void newFrameSizeClearsDrawing();
+    void frozenPictureIsComposedAgain();
+    void emptyPictureShowsOnlyBackgroundAndBorder();
+    void singleSnapshotWritesOneFile();
+    void continuousSnapshotsFollowTheClock();
+    void snapshotNeedsAnExistingFolder();
+};
+
+void TestCanvasPipeline::writesBackInTheCallersLayout_data()
+{
+    QTest::addColumn<bool>("bottomUp");
+    QTest::addColumn<int>("width");
+    QTest::newRow("top-down RGB") << false << frameW;
+    QTest::newRow("bottom-up BGR") << true << frameW;
+    // 5 pixels make 15-byte rows, which the canvas's own pictures pad to 16.
+    QTest::newRow("top-down RGB, odd width") << false << 5;
+    QTest::newRow("bottom-up BGR, odd width") << true << 5;
+}
+
+void TestCanvasPipeline::writesBackInTheCallersLayout()
+{
+    QFETCH(bool, bottomUp);
+    QFETCH(int, width);
+    const int height = 3 * width / 4;
+    ImageCanvas canvas;
+    const QImage picture = patternImage(width, height);
+
+    // Upright and in true colours, written back unchanged at the default view.
+    std::vector<uchar> buffer = feed(canvas, picture, bottomUp);
+    QCOMPARE(canvas.currentImage(), picture);
+    QVERIFY(buffer == toBuffer(picture, bottomUp));
+
+    // Half a turn keeps the size: the turned picture comes back in the same layout.
+    canvas.rotate();
+    canvas.rotate();
+    buffer = feed(canvas, picture, bottomUp);
+    const QImage turned = turnedClockwise(picture, 2);
+    QCOMPARE(canvas.currentImage(), turned);
+    QCOMPARE(fromBuffer(buffer, width, height, bottomUp), turned);
+}
+
+void TestCanvasPipeline::zoomStepsAndBestFit()
+{
+    ImageCanvas canvas;
+    const QImage picture = patternImage(frameW, frameH);
+    feed(canvas, picture);
+    QCOMPARE(canvas.zoom(), 1.0);
+
+    canvas.zoomOut();
+    QCOMPARE(canvas.zoom(), 1.0); // upright: nothing below 1
+    for (int i = 0; i < 5; ++i)
+        canvas.zoomIn();
+    QCOMPARE(canvas.zoom(), 6.0);
+    canvas.zoomIn();
+    QCOMPARE(canvas.zoom(), 6.0);
+    canvas.zoomReset();
+    QCOMPARE(canvas.zoom(), 1.0);
+    QCOMPARE(canvas.pan(), QPoint(0, 0));
+
+    // A quarter turn: best fit 0.75 shows the whole upright picture between black bars.
+    canvas.rotate();
+    QCOMPARE(canvas.zoom(), 1.0);
+    QCOMPARE(canvas.bestFit(), 0.75);
+    canvas.zoomOut();
+    QCOMPARE(canvas.zoom(), 0.75);
+    canvas.zoomOut();
+    QCOMPARE(canvas.zoom(), 0.75);
+    feed(canvas, picture);
+    const QImage shown = canvas.currentImage();
+    QCOMPARE(shown.size(), QSize(frameW, frameH));
+    const QImage upright = turnedClockwise(picture, 1); // 480 x 640
+    // Bars of 140 columns left and right of a 360 x 480 picture.
+    for (int y : {0, 200, 479}) {
+        QCOMPARE(shown.pixel(0, y), qRgb(0, 0, 0));
+        QCOMPARE(shown.pixel(139, y), qRgb(0, 0, 0));
+        QCOMPARE(shown.pixel(500, y), qRgb(0, 0, 0));
+        QCOMPARE(shown.pixel(639, y), qRgb(0, 0, 0));
+    }
+    QCOMPARE(shown.pixel(140, 0), upright.pixel(0, 0));
+    QCOMPARE(shown.pixel(499, 479), upright.pixel(479, 639));
+
+    canvas.zoomIn();
+    QCOMPARE(canvas.zoom(), 1.0);
+    canvas.zoomIn();
+    canvas.zoomReset();
+    QCOMPARE(canvas.zoom(), 0.75);
+    QCOMPARE(canvas.pan(), QPoint(0, 0));
+}
+
+void TestCanvasPipeline::panStaysInsideTheZoomedPicture()
+{
+    ImageCanvas canvas;
+    const QImage picture = patternImage(frameW, frameH);
+    feed(canvas, picture);
+    canvas.setPan(50, 50);
+    QCOMPARE(canvas.pan(), QPoint(0, 0));
+
+    canvas.zoomIn();
+    QCOMPARE(canvas.zoom(), 2.0);
+    QCOMPARE(canvas.pan(), QPoint(320, 240)); // zoomed about the centre
+    canvas.setPan(100000, 100000);
+    QCOMPARE(canvas.pan(), QPoint(2 * frameW - frameW - 1, 2 * frameH - frameH - 1));
+    canvas.setPan(-7, -7);
+    QCOMPARE(canvas.pan(), QPoint(0, 0));
+
+    // The shown picture is the window at the pan, every pixel doubled.
+    canvas.setPan(200, 100);
+    feed(canvas, picture);
+    const QImage shown = canvas.currentImage();
+    for (QPoint p : {QPoint(0, 0), QPoint(7, 3), QPoint(319, 239), QPoint(100, 200)}) {
+        const QRgb expected = picture.pixel(100 + p.x(), 50 + p.y());
+        QCOMPARE(shown.pixel(2 * p.x(), 2 * p.y()), expected);
+        QCOMPARE(shown.pixel(2 * p.x() + 1, 2 * p.y() + 1), expected);
+    }
+
+    // Quarter turn at zoom 2: the window moves over the turned picture (480 x 640 at 2x).
+    canvas.rotate();
+    canvas.setPan(100000, 100000);
+    QCOMPARE(canvas.pan(), QPoint(2 * frameH - frameW - 1, 2 * frameW - frameH - 1));
+}
+
+void TestCanvasPipeline::fourTurnsReturnPictureAndDrawing()
+{
+    ImageCanvas canvas;
+    canvas.resize(frameW, frameH);
+    const QImage picture = patternImage(frameW, frameH);
+    feed(canvas, picture);
+    canvas.setTool(ImageCanvas::ToolRectangle);
+    canvas.setLineColor(Qt::red);
+    drag(canvas, {QPoint(30, 40), QPoint(200, 120)});
+    canvas.setTool(ImageCanvas::ToolFreehand);
+    drag(canvas, {QPoint(400, 300), QPoint(420, 330), QPoint(600, 10)});
+    feed(canvas, picture);
+    const QImage shownBefore = canvas.currentImage();
+    const QImage layerBefore = canvas.layerImage();
+    QVERIFY(shownBefore != picture);
+
+    for (int turn = 1; turn <= 4; ++turn) {
+        canvas.rotate();
+        QCOMPARE(canvas.rotation(), turn % 4);
+        QCOMPARE(canvas.layerImage(), turnedClockwise(layerBefore, turn));
+    }
+    feed(canvas, picture);
+    QCOMPARE(canvas.zoom(), 1.0);
+    QCOMPARE(canvas.pan(), QPoint(0, 0));
+    QCOMPARE(canvas.currentImage(), shownBefore);
+}
+
+void TestCanvasPipeline::newFrameSizeClearsDrawing()
+{
+    ImageCanvas canvas;
+    canvas.resize(frameW, frameH);
+    feed(canvas, patternImage(frameW, frameH));
+    canvas.setTool(ImageCanvas::ToolLine);
+    drag(canvas, {QPoint(10, 10), QPoint(300, 10)});
+    canvas.zoomIn();
+    canvas.zoomIn();
+
+    feed(canvas, patternImage(frameW, frameH, 9)); // same size keeps the drawing
+    QVERIFY(opaque(canvas.layerImage(), 100, 10));
+
+    feed(canvas, patternImage(320, 240));
+    QCOMPARE(canvas.frameSize(), QSize(320, 240));
+    QCOMPARE(canvas.layerImage().size(), QSize(320, 240));
+    QVERIFY(!opaque(canvas.layerImage(), 100, 10));
+    QCOMPARE(canvas.zoom(), 3.0);
+    const QPoint pan = canvas.pan();
+    QVERIFY(pan.x() >= 0 && pan.x() <= 3 * 320 - 320 - 1);
+    QVERIFY(pan.y() >= 0 && pan.y() <= 3 * 240 - 240 - 1);
+    QCOMPARE(canvas.currentImage().size(), QSize(320, 240));
+}
+
+void TestCanvasPipeline::frozenPictureIsComposedAgain()
+{
+    ImageCanvas canvas;
+    const QImage held = patternImage(frameW, frameH, 1);
+    feed(canvas, held);
+    canvas.setFrozen(true);
+
+    // A new picture of the same size is dropped; the held one is written back instead.
+    const QImage incoming = patternImage(frameW, frameH, 2);
+    std::vector<uchar> buffer = feed(canvas, incoming, true);
+    QCOMPARE(canvas.currentImage(), held);
+    QCOMPARE(fromBuffer(buffer, frameW, frameH, true), held);
+
+    // View changes still act on the held picture.
+    canvas.rotate();
+    canvas.rotate();
+    feed(canvas, incoming);
+    QCOMPARE(canvas.currentImage(), turnedClockwise(held, 2));
+
+    // A buffer of another size cannot take the held picture: it is left as it came.
+    const QImage small = patternImage(320, 240, 3);
+    buffer = feed(canvas, small, true);
+    QVERIFY(buffer == toBuffer(small, true));
+    QCOMPARE(canvas.currentImage().size(), QSize(frameW, frameH));
+
+    canvas.setFrozen(false);
+    feed(canvas, small);
+    QCOMPARE(canvas.currentImage(), turnedClockwise(small, 2));
+}
+
+void TestCanvasPipeline::emptyPictureShowsOnlyBackgroundAndBorder()
+{
+    ImageCanvas canvas;
+    canvas.resize(200, 150);
+    feed(canvas, uniformImage(frameW, frameH, Qt::white));
+    canvas.rotate();
+    canvas.zoomOut(); // best fit below 1
+    canvas.setImage(QImage());
+    QCOMPARE(canvas.frameSize(), QSize(0, 0));
+    QVERIFY(canvas.currentImage().isNull());
+    QCOMPARE(canvas.zoom(), 1.0);
+    canvas.zoomIn();
+    canvas.zoomIn();
+    QCOMPARE(canvas.zoom(), 3.0);
+    canvas.zoomOut();
+    QCOMPARE(canvas.zoom(), 2.0);
+
+    const QImage painted = canvas.grab().toImage();
+    QCOMPARE(painted.pixel(1, 1), qRgb(0x48, 0x48, 0x48));
+    QCOMPARE(painted.pixel(198, 148), qRgb(0x48, 0x48, 0x48));
+    for (QPoint p : {QPoint(2, 2), QPoint(100, 75), QPoint(197, 147)})
+        QCOMPARE(painted.pixel(p), qRgb(0, 0, 0));
+
+    // The next real picture is shown normally.
+    canvas.zoomReset();
+    feed(canvas, uniformImage(frameW, frameH, Qt::white));
+    QCOMPARE(canvas.frameSize(), QSize(frameW, frameH));
+    QCOMPARE(canvas.zoom(), 1.0);
+    canvas.zoomOut();
+    QCOMPARE(canvas.zoom(), 0.75);
+    feed(canvas, uniformImage(frameW, frameH, Qt::white));
+    const QImage shown = canvas.grab().toImage();
+    QCOMPARE(shown.pixel(100, 75), qRgb(255, 255, 255));
+    QCOMPARE(shown.pixel(1, 1), qRgb(0x48, 0x48, 0x48));
+}
+
+void TestCanvasPipeline::singleSnapshotWritesOneFile()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    FakeClock clock;
+    ImageCanvas canvas;
+    canvas.setClock(clock.clock());
+    canvas.setSnapshotFolder(folder.path());
+    canvas.setSnapshotContinuous(false);
+    feed(canvas, patternImage(frameW, frameH));
+    QVERIFY(jpegFiles(folder.path()).isEmpty()); // not armed yet
+
+    canvas.startSnapshot();
+    QVERIFY(canvas.isSnapshotArmed());
+    clock.ms = 2500;
+    canvas.rotate();
+    canvas.rotate();
+    feed(canvas, uniformImage(frameW, frameH, QColor(200, 30, 30)));
+    QVERIFY(!canvas.isSnapshotArmed());
+    clock.ms = 4000;
+    feed(canvas, uniformImage(frameW, frameH, Qt::blue));
+
+    QCOMPARE(jpegFiles(folder.path()), QStringList{QStringLiteral("2024-03-03_14-05-02.jpg")});
+    const QImage written(QDir(folder.path()).filePath(jpegFiles(folder.path()).first()));
+    QCOMPARE(written.size(), QSize(frameW, frameH));
+    const QColor centre = written.pixelColor(320, 240);
+    QVERIFY(centre.red() > 180 && centre.green() < 60 && centre.blue() < 60);
+}
+
+void TestCanvasPipeline::continuousSnapshotsFollowTheClock()
+{
+    QTemporaryDir folder;
+    FakeClock clock;
+    ImageCanvas canvas;
+    canvas.setClock(clock.clock());
+    canvas.setSnapshotFolder(folder.path());
+    canvas.setSnapshotContinuous(true);
+    canvas.setSnapshotInterval(5);
+    canvas.setSnapshotStopAfter(ImageCanvas::neverStop);
+    const QImage picture = patternImage(64, 48);
+    canvas.startSnapshot();
+
+    QStringList expected;
+    for (qint64 ms : {0, 1000, 4999, 5000, 5500, 9999, 10000, 14000, 15000, 600000}) {
+        clock.ms = ms;
+        feed(canvas, picture);
+    }
+    for (int s : {5, 10, 15, 600})
+        expected << clock.base.addSecs(s).toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss.jpg"));
+    QCOMPARE(jpegFiles(folder.path()), expected);
+    QVERIFY(canvas.isSnapshotArmed());
+    canvas.stopSnapshot();
+    QVERIFY(!canvas.isSnapshotArmed());
+
+    // Stop after 12: last file at 10, disarmed by the first frame at or after 12.
+    QTemporaryDir second;
+    canvas.setSnapshotFolder(second.path());
+    canvas.setSnapshotStopAfter(12);
+    clock.ms = 0;
+    clock.base = clock.base.addDays(1);
+    canvas.startSnapshot();
+    expected.clear();
+    for (qint64 ms : {5000, 10000, 11999}) {
+        clock.ms = ms;
+        feed(canvas, picture);
+        QVERIFY(canvas.isSnapshotArmed());
+    }
+    clock.ms = 12000;
+    feed(canvas, picture);
+    QVERIFY(!canvas.isSnapshotArmed());
+    clock.ms = 15000;
+    feed(canvas, picture);
+    for (int s : {5, 10})
+        expected << clock.base.addSecs(s).toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss.jpg"));
+    QCOMPARE(jpegFiles(second.path()), expected);
+
+    // Interval 0 shoots every frame; two shots within one second replace each other.
+    QTemporaryDir third;
+    canvas.setSnapshotFolder(third.path());
+    canvas.setSnapshotInterval(0);
+    canvas.setSnapshotStopAfter(ImageCanvas::neverStop);
+    clock.ms = 0;
+    canvas.startSnapshot();
+    for (qint64 ms : {0, 300, 1200, 2100}) {
+        clock.ms = ms;
+        feed(canvas, picture);
+    }
+    QCOMPARE(jpegFiles(third.path()).size(), 3);
+}
+
+void TestCanvasPipeline::snapshotNeedsAnExistingFolder()
+{
+    QTemporaryDir parent;
+    const QString missing = QDir(parent.path()).filePath(QStringLiteral("missing"));
+    ImageCanvas canvas;
+    FakeClock clock;
+    canvas.setClock(clock.clock());
+    canvas.setSnapshotFolder(missing);
+    canvas.startSnapshot();
+    QVERIFY(!canvas.isSnapshotArmed());
+    canvas.setSnapshotFolder(QString());
+    canvas.startSnapshot();
+    QVERIFY(!canvas.isSnapshotArmed());
+
+    // Armed, then the folder goes away: nothing is written, and the canvas stays armed
+    // until the folder is back.
+    QVERIFY(QDir(parent.path()).mkdir(QStringLiteral("missing")));
+    canvas.setSnapshotFolder(missing);
+    canvas.startSnapshot();
+    QVERIFY(QDir(missing).removeRecursively());
+    feed(canvas, patternImage(32, 24));
+    QVERIFY(canvas.isSnapshotArmed());
+    QVERIFY(QDir(parent.path()).mkdir(QStringLiteral("missing")));
+    feed(canvas, patternImage(32, 24));
+    QVERIFY(!canvas.isSnapshotArmed());
+    QCOMPARE(jpegFiles(missing).size(), 1);
+}
+
+QTEST_MAIN(TestCanvasPipeline)
+#include "tst_canvas_pipeline.moc"

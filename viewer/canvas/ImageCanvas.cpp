@@ -1,0 +1,887 @@
+#include "ImageCanvas.h"
+
+#include "ColorEffects.h"
+#if __has_include("OSDProcessor.h")
+#include "OSDProcessor.h"
+#define CANVAS_HAS_OSD 1
+#endif
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTransform>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int bytesPerPixel = 3;
+const char *const snapshotNameFormat = "yyyy-MM-dd_hh-mm-ss.jpg";
+const char *const backgroundPicture = ":/icons/Background/MAIN_WINDOWS.png";
+
+qint64 steadyMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Copies one row of width pixels, reversing the byte order of each pixel (R, G, B <-> B, G, R).
+void copySwappedRow(uchar *dst, const uchar *src, int width)
+{
+    for (int x = 0; x < width; ++x, dst += bytesPerPixel, src += bytesPerPixel) {
+        dst[0] = src[2];
+        dst[1] = src[1];
+        dst[2] = src[0];
+    }
+}
+
+// The rectangle a quarter turn clockwise maps r to, inside a picture of the given height.
+QRect rotatedQuarter(const QRect &r, int pictureHeight)
+{
+    if (r.isEmpty())
+        return {};
+    return {pictureHeight - r.y() - r.height(), r.x(), r.height(), r.width()};
+}
+
+QImage turned(const QImage &picture, int quarterTurns)
+{
+    if (quarterTurns % 4 == 0 || picture.isNull())
+        return picture;
+    return picture.transformed(QTransform().rotate(90.0 * quarterTurns), Qt::FastTransformation);
+}
+
+// round() of the triangle corners: to the nearest integer, halves upwards.
+int roundHalfUp(double value)
+{
+    return static_cast<int>(std::floor(value + 0.5));
+}
+
+} // namespace
+
+ImageCanvas::ImageCanvas(QWidget *parent)
+    : QWidget(parent),
+      m_textEdit(new QTextEdit(this)), m_clock{steadyMilliseconds,
+                                               [] { return QDateTime::currentDateTime(); }}
+{
+    m_textEdit->hide();
+    m_textEdit->setStyleSheet(QStringLiteral("border: none;"));
+    m_fontFamily = font().family();
+    m_fontSize = font().pointSize();
+    m_textEdit->setTextColor(m_textColor);
+
+    m_refreshTimer.setInterval(refreshIntervalMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &ImageCanvas::autoRefresh);
+
+    setImage(QImage(QString::fromLatin1(backgroundPicture)));
+}
+
+ImageCanvas::~ImageCanvas()
+{
+    m_refreshTimer.stop();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Frame intake
+
+void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp)
+{
+    if (width <= 0 || height <= 0 || data == nullptr)
+        width = height = 0;
+    {
+        QMutexLocker locker(&m_lock);
+        // While frozen the incoming picture is dropped, so it need not be read at all.
+        if (!isFrozen())
+            m_raw = importFrame(data, width, height, bottomUp);
+        QImage picture = compose(m_raw);
+        if (!picture.isNull())
+            snapshotStep(picture);
+        m_composed = picture;
+        m_display = picture;
+        m_displayWidth.store(picture.width(), std::memory_order_relaxed);
+        m_displayHeight.store(picture.height(), std::memory_order_relaxed);
+        // A frozen picture of another size than the buffer cannot be written back; the
+        // buffer then keeps the incoming picture.
+        if (!picture.isNull() && picture.width() == width && picture.height() == height)
+            exportFrame(picture, data, bottomUp);
+    }
+    requestRepaint();
+}
+
+void ImageCanvas::setImage(const QImage &image)
+{
+    std::vector<uchar> buffer;
+    int width = 0;
+    int height = 0;
+    {
+        QMutexLocker locker(&m_lock);
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+        width = rgb.width();
+        height = rgb.height();
+        const auto rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+        buffer.resize(rowBytes * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            std::memcpy(buffer.data() + rowBytes * static_cast<size_t>(y), rgb.constScanLine(y),
+                        rowBytes);
+    }
+    frameArrived(buffer.data(), width, height, false);
+}
+
+void ImageCanvas::startRefresh()
+{
+    m_refreshTimer.start();
+}
+
+void ImageCanvas::stopRefresh()
+{
+    m_refreshTimer.stop();
+}
+
+bool ImageCanvas::isRefreshing() const
+{
+    return m_refreshTimer.isActive();
+}
+
+void ImageCanvas::autoRefresh()
+{
+    QImage raw;
+    {
+        QMutexLocker locker(&m_lock);
+        raw = m_raw;
+    }
+    setImage(raw);
+}
+
+void ImageCanvas::setOSDProcessor(OSDProcessor *osd)
+{
+    m_osd = osd;
+}
+
+QImage ImageCanvas::importFrame(const uchar *data, int width, int height, bool bottomUp)
+{
+    if (width <= 0 || height <= 0)
+        return {};
+    QImage picture(width, height, QImage::Format_RGB888);
+    if (picture.isNull())
+        return {};
+    const qsizetype rowBytes = qsizetype(width) * bytesPerPixel;
+    if (!bottomUp && picture.bytesPerLine() == rowBytes) {
+        std::memcpy(picture.bits(), data, size_t(rowBytes * height));
+        return picture;
+    }
+    for (int y = 0; y < height; ++y) {
+        if (bottomUp)
+            copySwappedRow(picture.scanLine(y), data + rowBytes * (height - 1 - y), width);
+        else
+            std::memcpy(picture.scanLine(y), data + rowBytes * y, size_t(rowBytes));
+    }
+    return picture;
+}
+
+void ImageCanvas::exportFrame(const QImage &picture, uchar *data, bool bottomUp)
+{
+    const int width = picture.width();
+    const int height = picture.height();
+    const qsizetype rowBytes = qsizetype(width) * bytesPerPixel;
+    if (!bottomUp && picture.bytesPerLine() == rowBytes) {
+        std::memcpy(data, picture.constBits(), size_t(rowBytes * height));
+        return;
+    }
+    for (int y = 0; y < height; ++y) {
+        if (bottomUp)
+            copySwappedRow(data + rowBytes * (height - 1 - y), picture.constScanLine(y), width);
+        else
+            std::memcpy(data + rowBytes * y, picture.constScanLine(y), size_t(rowBytes));
+    }
+}
+
+QImage ImageCanvas::compose(const QImage &raw)
+{
+    const int width = raw.width();
+    const int height = raw.height();
+    if (width != m_frameWidth.load() || height != m_frameHeight.load()) {
+        m_frameWidth.store(width);
+        m_frameHeight.store(height);
+        resetLayer(width, height);
+        setZoomCentred(centre(), static_cast<int>(zoom()));
+    }
+    if (raw.isNull())
+        return {};
+
+    QImage c = turned(raw, rotation());
+    if (!m_layerUsed.isEmpty()) {
+        QPainter painter(&c);
+        painter.drawImage(m_layerUsed.topLeft(), m_layer, m_layerUsed);
+    }
+    if (effect() != ColorEffects::EffectColor)
+        ColorEffects::applyEffect(c, effect());
+
+    const double z = zoom();
+    const QRect window(static_cast<int>(m_panX / z), static_cast<int>(m_panY / z),
+                       std::max(1, std::min(c.width(), static_cast<int>(width / z))),
+                       std::max(1, std::min(c.height(), static_cast<int>(height / z))));
+    QImage view = window == c.rect() ? c : c.copy(window);
+    if (mask() != ColorEffects::MaskNone)
+        ColorEffects::applyMask(view, mask());
+    return fitView(view);
+}
+
+QImage ImageCanvas::fitView(const QImage &view) const
+{
+    const int width = m_frameWidth.load();
+    const int height = m_frameHeight.load();
+    if (view.width() == width && view.height() == height)
+        return view;
+    const double s = std::min(double(width) / view.width(), double(height) / view.height());
+    const QImage scaled =
+        view.scaled(static_cast<int>(view.width() * s), static_cast<int>(view.height() * s),
+                    Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (scaled.width() >= width && scaled.height() >= height)
+        return scaled;
+
+    QImage framed(width, height, QImage::Format_RGB888);
+    framed.fill(Qt::black);
+    const int x = (width - scaled.width()) / 2;
+    const int y = (height - scaled.height()) / 2;
+    const auto rowBytes = size_t(scaled.width()) * bytesPerPixel;
+    for (int row = 0; row < scaled.height(); ++row)
+        std::memcpy(framed.scanLine(y + row) + qsizetype(x) * bytesPerPixel,
+                    scaled.constScanLine(row), rowBytes);
+    return framed;
+}
+
+void ImageCanvas::resetLayer(int width, int height)
+{
+    if (width > 0 && height > 0) {
+        m_layer = QImage(width, height, QImage::Format_ARGB32);
+        m_layer.fill(Qt::transparent);
+    } else {
+        m_layer = QImage();
+    }
+    m_layerUsed = QRect();
+}
+
+void ImageCanvas::requestRepaint()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { update(); }, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Snapshots
+
+void ImageCanvas::snapshotStep(const QImage &picture)
+{
+    if (!m_armed || m_snapshotFolder.isEmpty())
+        return;
+    const QDir folder(m_snapshotFolder);
+    if (!folder.exists())
+        return;
+    const QString path =
+        folder.filePath(m_clock.localNow().toString(QString::fromLatin1(snapshotNameFormat)));
+    if (!m_continuous) {
+        m_armed = false;
+        shoot(picture, path);
+        return;
+    }
+    const qint64 elapsedMs = std::max<qint64>(0, m_clock.monotonicMs() - m_snapshotStartMs);
+    const auto second = static_cast<quint64>(elapsedMs / 1000);
+    if (second - m_lastShotSecond >= m_intervalSeconds) {
+        shoot(picture, path);
+        m_lastShotSecond = second;
+    }
+    if (second >= m_stopAfterSeconds)
+        m_armed = false;
+}
+
+void ImageCanvas::shoot(const QImage &picture, const QString &path)
+{
+    if (QFile::exists(path))
+        QFile::remove(path);
+    QImageWriter writer(path);
+    writer.write(picture);
+#ifdef CANVAS_HAS_OSD
+    if (m_osd != nullptr)
+        m_osd->showSnapshot();
+#endif
+}
+
+void ImageCanvas::setSnapshotFolder(const QString &folder)
+{
+    QMutexLocker locker(&m_lock);
+    m_snapshotFolder = folder;
+}
+
+QString ImageCanvas::snapshotFolder() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_snapshotFolder;
+}
+
+void ImageCanvas::setSnapshotContinuous(bool continuous)
+{
+    QMutexLocker locker(&m_lock);
+    m_continuous = continuous;
+}
+
+bool ImageCanvas::isSnapshotContinuous() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_continuous;
+}
+
+void ImageCanvas::setSnapshotInterval(quint64 seconds)
+{
+    QMutexLocker locker(&m_lock);
+    m_intervalSeconds = seconds;
+}
+
+quint64 ImageCanvas::snapshotInterval() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_intervalSeconds;
+}
+
+void ImageCanvas::setSnapshotStopAfter(quint64 seconds)
+{
+    QMutexLocker locker(&m_lock);
+    m_stopAfterSeconds = seconds;
+}
+
+quint64 ImageCanvas::snapshotStopAfter() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_stopAfterSeconds;
+}
+
+void ImageCanvas::startSnapshot()
+{
+    QMutexLocker locker(&m_lock);
+    if (m_snapshotFolder.isEmpty() || !QDir(m_snapshotFolder).exists())
+        return;
+    m_armed = true;
+    m_snapshotStartMs = m_clock.monotonicMs();
+    m_lastShotSecond = 0;
+}
+
+void ImageCanvas::stopSnapshot()
+{
+    QMutexLocker locker(&m_lock);
+    m_armed = false;
+}
+
+bool ImageCanvas::isSnapshotArmed() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_armed;
+}
+
+void ImageCanvas::setClock(const Clock &clock)
+{
+    QMutexLocker locker(&m_lock);
+    m_clock = clock;
+}
+
+// ---------------------------------------------------------------------------------------------
+// View geometry
+
+int ImageCanvas::rotatedWidth() const
+{
+    return rotation() % 2 == 0 ? m_frameWidth.load() : m_frameHeight.load();
+}
+
+int ImageCanvas::rotatedHeight() const
+{
+    return rotation() % 2 == 0 ? m_frameHeight.load() : m_frameWidth.load();
+}
+
+double ImageCanvas::bestFitLocked() const
+{
+    const int width = m_frameWidth.load();
+    const int height = m_frameHeight.load();
+    if (width <= 0 || height <= 0)
+        return 1.0;
+    return std::min(double(width) / rotatedWidth(), double(height) / rotatedHeight());
+}
+
+QPointF ImageCanvas::centre() const
+{
+    const double z = zoom();
+    const double f = std::min(z, 1.0);
+    const int width = m_frameWidth.load();
+    const int height = m_frameHeight.load();
+    const double cx =
+        (std::min(static_cast<int>(rotatedWidth() * z), width) * f * 0.5 + m_panX) / z;
+    const double cy =
+        (std::min(static_cast<int>(rotatedHeight() * z), height) * f * 0.5 + m_panY) / z;
+    return {cx, cy};
+}
+
+void ImageCanvas::setZoomCentred(const QPointF &centre, int step)
+{
+    // Without a picture there is no best fit: the requested step holds, at least 1.
+    const bool empty = m_frameWidth.load() <= 0 || m_frameHeight.load() <= 0;
+    const double z = empty ? std::max(step, 1) : std::max(double(step), bestFitLocked());
+    m_zoom.store(z);
+    const double f = std::min(z, 1.0);
+    setPanLocked(static_cast<int>(centre.x() * z - m_frameWidth.load() * f * 0.5),
+                 static_cast<int>(centre.y() * z - m_frameHeight.load() * f * 0.5));
+}
+
+void ImageCanvas::setPanLocked(int x, int y)
+{
+    const double z = zoom();
+    const int maxX = std::max(0, static_cast<int>(rotatedWidth() * z) - m_frameWidth.load() - 1);
+    const int maxY = std::max(0, static_cast<int>(rotatedHeight() * z) - m_frameHeight.load() - 1);
+    m_panX = std::clamp(x, 0, maxX);
+    m_panY = std::clamp(y, 0, maxY);
+}
+
+void ImageCanvas::setPan(int x, int y)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        setPanLocked(x, y);
+    }
+    update();
+}
+
+QPoint ImageCanvas::pan() const
+{
+    QMutexLocker locker(&m_lock);
+    return {m_panX, m_panY};
+}
+
+double ImageCanvas::bestFit() const
+{
+    QMutexLocker locker(&m_lock);
+    return bestFitLocked();
+}
+
+QSize ImageCanvas::frameSize() const
+{
+    return {m_frameWidth.load(), m_frameHeight.load()};
+}
+
+QSize ImageCanvas::displaySize() const
+{
+    return {m_displayWidth.load(std::memory_order_relaxed),
+            m_displayHeight.load(std::memory_order_relaxed)};
+}
+
+void ImageCanvas::zoomIn()
+{
+    if (zoom() + 1 > maxZoom)
+        return;
+    {
+        QMutexLocker locker(&m_lock);
+        setZoomCentred(centre(), static_cast<int>(zoom() + 1));
+    }
+    update();
+}
+
+void ImageCanvas::zoomOut()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        setZoomCentred(centre(), static_cast<int>(zoom() - 1));
+    }
+    update();
+}
+
+void ImageCanvas::zoomReset()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_zoom.store(rotation() % 2 == 1 ? 1.0 : 2.0);
+        setZoomCentred(centre(), static_cast<int>(zoom() - 1));
+    }
+    update();
+}
+
+void ImageCanvas::rotate()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        const QPointF old = centre();
+        m_rotation.store((rotation() + 1) % 4);
+        const double z = zoom();
+        const QPointF turnedCentre((static_cast<int>(rotatedWidth() * z) - old.y() * z - 1) / z,
+                                   old.x());
+        const int layerHeight = m_layer.height();
+        m_layer = turned(m_layer, 1);
+        m_layerUsed = rotatedQuarter(m_layerUsed, layerHeight);
+        setZoomCentred(turnedCentre, static_cast<int>(z));
+    }
+    update();
+}
+
+void ImageCanvas::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    QMutexLocker locker(&m_lock);
+    setZoomCentred(centre(), static_cast<int>(zoom()));
+}
+
+QImage ImageCanvas::currentImage() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_composed;
+}
+
+QImage ImageCanvas::layerImage() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_layer;
+}
+
+void ImageCanvas::setEffect(int effect)
+{
+    QMutexLocker locker(&m_lock);
+    m_effect.store(effect);
+}
+
+void ImageCanvas::setMask(int mask)
+{
+    QMutexLocker locker(&m_lock);
+    m_mask.store(mask);
+}
+
+void ImageCanvas::setFrozen(bool frozen)
+{
+    QMutexLocker locker(&m_lock);
+    m_frozen.store(frozen);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting and the widget-to-frame mapping
+
+ImageCanvas::Placement ImageCanvas::placement() const
+{
+    Placement p;
+    const int w = m_display.width();
+    const int h = m_display.height();
+    if (w <= 0 || h <= 0)
+        return p;
+    p.scale = std::min(double(height()) / h, double(width()) / w);
+    p.width = static_cast<int>(w * p.scale);
+    p.height = static_cast<int>(h * p.scale);
+    p.x = (width() - p.width) / 2;
+    p.y = (height() - p.height) / 2;
+    return p;
+}
+
+void ImageCanvas::paintEvent(QPaintEvent * /*event*/)
+{
+    QPainter painter(this);
+    QMutexLocker locker(&m_lock);
+    painter.fillRect(QRect(QPoint(2, 2), QPoint(width() - 3, height() - 3)), Qt::black);
+    const Placement p = placement();
+    if (p.scale > 0) {
+        painter.drawImage(QRect(p.x, p.y, p.width, p.height), m_display);
+#ifdef CANVAS_HAS_OSD
+        if (m_osd != nullptr)
+            m_osd->paint(painter);
+#endif
+    }
+    painter.setPen(QPen(QColor(0x48, 0x48, 0x48), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRect(QPoint(1, 1), QPoint(width() - 2, height() - 2)));
+}
+
+QPoint ImageCanvas::widgetToFrameLocked(const QPoint &widgetPoint) const
+{
+    const Placement p = placement();
+    if (p.scale <= 0)
+        return {};
+    return {static_cast<int>((widgetPoint.x() - p.x) / p.scale),
+            static_cast<int>((widgetPoint.y() - p.y) / p.scale)};
+}
+
+QPoint ImageCanvas::frameToLayerLocked(const QPoint &framePoint) const
+{
+    const double z = zoom();
+    const int width = m_frameWidth.load();
+    const int height = m_frameHeight.load();
+    const int offX =
+        std::max(0, static_cast<int>((width - static_cast<int>(rotatedWidth() * z)) * 0.5));
+    const int offY =
+        std::max(0, static_cast<int>((height - static_cast<int>(rotatedHeight() * z)) * 0.5));
+    return {static_cast<int>((framePoint.x() + m_panX - offX) / z),
+            static_cast<int>((framePoint.y() + m_panY - offY) / z)};
+}
+
+QPoint ImageCanvas::widgetToFrame(const QPoint &widgetPoint) const
+{
+    QMutexLocker locker(&m_lock);
+    return widgetToFrameLocked(widgetPoint);
+}
+
+QPoint ImageCanvas::frameToLayer(const QPoint &framePoint) const
+{
+    QMutexLocker locker(&m_lock);
+    return frameToLayerLocked(framePoint);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Annotation tools
+
+void ImageCanvas::setTool(int code)
+{
+    m_tool.store(code);
+    if (code != ToolText)
+        commitText();
+}
+
+void ImageCanvas::eraseAll()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_layer.fill(Qt::transparent);
+        m_layerUsed = QRect();
+    }
+    update();
+}
+
+void ImageCanvas::setLineWidth(int width)
+{
+    m_lineWidth = width;
+}
+
+void ImageCanvas::setLineColor(const QColor &color)
+{
+    m_lineColor = color;
+}
+
+void ImageCanvas::setFillColor(const QColor &color)
+{
+    m_fillColor = color;
+}
+
+void ImageCanvas::setFillEnabled(bool enabled)
+{
+    m_fillEnabled = enabled;
+}
+
+void ImageCanvas::setTextColor(const QColor &color)
+{
+    m_textColor = color;
+    m_textEdit->setTextColor(color);
+}
+
+void ImageCanvas::setFontFamily(const QString &family)
+{
+    m_fontFamily = family;
+    m_textEdit->setCurrentFont(QFont(m_fontFamily, m_fontSize));
+}
+
+void ImageCanvas::setFontSize(int pointSize)
+{
+    m_fontSize = pointSize;
+    m_textEdit->setCurrentFont(QFont(m_fontFamily, m_fontSize));
+}
+
+void ImageCanvas::mousePressEvent(QMouseEvent *event)
+{
+    QMutexLocker locker(&m_lock);
+    m_lastPoint = widgetToFrameLocked(event->position().toPoint());
+    m_layerBackup = m_layer;
+    m_layerBackupUsed = m_layerUsed;
+}
+
+void ImageCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        const QPoint p = widgetToFrameLocked(event->position().toPoint());
+        switch (tool()) {
+        case ToolHand:
+            setPanLocked(m_panX + m_lastPoint.x() - p.x(), m_panY + m_lastPoint.y() - p.y());
+            m_lastPoint = p;
+            break;
+        case ToolClip: {
+            // The selection stays inside the picture (inclusive corners).
+            const int right = std::max(0, m_frameWidth.load() - 1);
+            const int bottom = std::max(0, m_frameHeight.load() - 1);
+            m_clipRect = QRect(QPoint(std::max(0, std::min(m_lastPoint.x(), p.x())),
+                                      std::max(0, std::min(m_lastPoint.y(), p.y()))),
+                               QPoint(std::min(std::max(m_lastPoint.x(), p.x()), right),
+                                      std::min(std::max(m_lastPoint.y(), p.y()), bottom)));
+            break;
+        }
+        case ToolText:
+            break;
+        case ToolEraser:
+            erase(frameToLayerLocked(p));
+            break;
+        default:
+            drawShape(p);
+            break;
+        }
+    }
+    update();
+}
+
+void ImageCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (tool() == ToolClip) {
+        copyClip();
+    } else if (tool() == ToolText) {
+        if (!m_textEdit->isHidden())
+            commitText();
+        else
+            openTextEditor(event->position().toPoint());
+    }
+    update();
+}
+
+void ImageCanvas::drawShape(const QPoint &framePoint)
+{
+    if (m_layer.isNull())
+        return;
+    const QPoint a = frameToLayerLocked(m_lastPoint);
+    const QPoint b = frameToLayerLocked(framePoint);
+    const int dx = b.x() - a.x();
+    const int dy = b.y() - a.y();
+    const int code = tool();
+    if (code != ToolFreehand && m_layerBackup.size() == m_layer.size()) {
+        m_layer = m_layerBackup;
+        m_layerUsed = m_layerBackupUsed;
+    }
+
+    QPainter painter(&m_layer);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(m_lineColor);
+    if (m_lineWidth > 0)
+        pen.setWidth(m_lineWidth);
+    painter.setPen(pen);
+    painter.setBrush(m_fillEnabled ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
+
+    const QRect box(a, QPoint(b.x() - 1, b.y() - 1));
+    QPolygonF polygon;
+    switch (code) {
+    case ToolFreehand:
+        painter.drawLine(a, b);
+        m_lastPoint = framePoint;
+        break;
+    case ToolLine:
+        painter.drawLine(a, b);
+        break;
+    case ToolRectangle:
+        painter.drawRect(box);
+        break;
+    case ToolCircle:
+        painter.drawEllipse(box);
+        break;
+    case ToolArrow: {
+        const QPointF n(-dy, dx);
+        const QPointF d(dx, dy);
+        const QPointF pa(a);
+        polygon << pa + 0.05 * n << pa + 0.05 * n + 0.8 * d << pa + 0.1 * n + 0.8 * d << QPointF(b)
+                << pa - 0.1 * n + 0.8 * d << pa - 0.05 * n + 0.8 * d << pa - 0.05 * n;
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+        break;
+    }
+    case ToolTriangle: {
+        const double root3 = std::sqrt(3.0);
+        const QPoint side(roundHalfUp(-dy / root3), roundHalfUp(dx / root3));
+        const QPoint otherSide(roundHalfUp(dy / root3), roundHalfUp(-dx / root3));
+        polygon << QPointF(a) << QPointF(b + side) << QPointF(b + otherSide);
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+        break;
+    }
+    default:
+        return;
+    }
+    painter.end();
+
+    // Everything drawn lies within the shape's points widened by the pen.
+    QRect bounds =
+        polygon.isEmpty() ? QRect(a, b).normalized() : polygon.boundingRect().toAlignedRect();
+    bounds = bounds.united(QRect(a, b).normalized());
+    const int margin = std::max(1, m_lineWidth) + 2;
+    bounds.adjust(-margin, -margin, margin, margin);
+    m_layerUsed = m_layerUsed.united(bounds.intersected(m_layer.rect()));
+}
+
+void ImageCanvas::erase(const QPoint &centre)
+{
+    const int e = 2 * m_lineWidth + 1;
+    const QRect square =
+        QRect(QPoint(centre.x() - e, centre.y() - e), QPoint(centre.x() + e, centre.y() + e))
+            .intersected(m_layer.rect());
+    if (square.isEmpty())
+        return;
+    for (int y = square.top(); y <= square.bottom(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(m_layer.scanLine(y));
+        std::fill(row + square.left(), row + square.right() + 1, QRgb(0));
+    }
+}
+
+void ImageCanvas::copyClip()
+{
+    QImage part;
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_clipRect.isEmpty())
+            part = m_display.copy(m_clipRect);
+        m_clipRect = QRect();
+    }
+    if (part.isNull())
+        return;
+    QApplication::clipboard()->setImage(part, QClipboard::Clipboard);
+    emit clipDone();
+}
+
+void ImageCanvas::openTextEditor(const QPoint &widgetPoint)
+{
+    QMutexLocker locker(&m_lock);
+    m_textEdit->move(widgetPoint);
+    m_textEdit->resize(std::max(40, width() - widgetPoint.x() - 3),
+                       std::max(20, height() - widgetPoint.y() - 3));
+    m_textEdit->setFont(font());
+    m_textEdit->clear();
+    // Typed text takes the chosen colour and font, also after clear() reset the format.
+    m_textEdit->setTextColor(m_textColor);
+    m_textEdit->setCurrentFont(QFont(m_fontFamily, m_fontSize));
+    m_textEdit->show();
+    m_textEdit->setFocus(Qt::OtherFocusReason);
+    m_textAnchor = frameToLayerLocked(widgetToFrameLocked(widgetPoint));
+}
+
+void ImageCanvas::commitText()
+{
+    // Only text being edited is committed, once: the editor is emptied afterwards, so that
+    // a later tool change cannot paint the same text again (over an erased area, say).
+    if (m_textEdit->isHidden())
+        return;
+    m_textEdit->hide();
+    // A copy lays itself out at the editor's width, also when the editor never got the
+    // layout a shown widget gets; the text keeps the wrapping it had in the editor.
+    const std::unique_ptr<QTextDocument> document(m_textEdit->document()->clone());
+    document->setTextWidth(m_textEdit->viewport()->width());
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_layer.isNull()) {
+            QPainter painter(&m_layer);
+            painter.translate(m_textAnchor);
+            document->drawContents(&painter, QRectF());
+            painter.end();
+            const QRect bounds(m_textAnchor, document->size().toSize() + QSize(1, 1));
+            m_layerUsed = m_layerUsed.united(bounds.intersected(m_layer.rect()));
+        }
+    }
+    m_textEdit->clear();
+    update();
+}
