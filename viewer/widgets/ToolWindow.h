@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QPoint>
+#include <QStringList>
 #include <QWidget>
+
+#include <iterator>
 
 class IToolHost;
 class ImageButton;
@@ -28,6 +32,28 @@ public:
 
 protected:
     IToolHost *host() const { return host_; }
+
+    // A row of checkable buttons in one new exclusive group: button k shows iconNames[k], is
+    // named after it and stands at (x + step * k, y).
+    QList<ImageButton *> addChoiceRow(const QStringList &iconNames, int x, int y, int step);
+
+    // Position in buttons of the object that sent the signal being handled, or -1.
+    template <class Buttons> int senderIndex(const Buttons &buttons) const
+    {
+        const QObject *from = sender();
+        for (int k = 0; k < int(std::size(buttons)); ++k) {
+            if (buttons[k] == from)
+                return k;
+        }
+        return -1;
+    }
+
+    // Checks button index of the row when it is a valid position; otherwise changes nothing.
+    template <class Buttons> static void checkButton(const Buttons &buttons, int index)
+    {
+        if (index >= 0 && index < int(std::size(buttons)) && buttons[index] != nullptr)
+            buttons[index]->setChecked(true);
+    }
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

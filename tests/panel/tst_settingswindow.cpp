@@ -1,0 +1,175 @@
+#include "FakeToolHost.h"
+#include "ImageButton.h"
+#include "SettingsToolWindow.h"
+#include "StaticSettingsStore.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+// A settings class with static operations only, like the program's settings store.
+struct StaticStore {
+    static inline int mode = 0;
+    static inline quint64 interval = 0;
+    static inline QString snapshot;
+    static inline QString record;
+    static int snapshotMode() { return mode; }
+    static quint64 snapshotInterval() { return interval; }
+    static QString snapshotPath() { return snapshot; }
+    static QString recordPath() { return record; }
+    static void setSnapshotMode(int value) { mode = value; }
+    static void setSnapshotInterval(quint64 value) { interval = value; }
+    static void setSnapshotPath(const QString &value) { snapshot = value; }
+    static void setRecordPath(const QString &value) { record = value; }
+};
+
+ImageButton *captioned(QWidget *window, const QString &caption, int y = -1)
+{
+    for (ImageButton *b : window->findChildren<ImageButton *>()) {
+        if (b->text() == caption && (y < 0 || b->y() == y))
+            return b;
+    }
+    return nullptr;
+}
+
+QLineEdit *fieldAt(QWidget *window, int y)
+{
+    for (QLineEdit *field : window->findChildren<QLineEdit *>()) {
+        if (field->pos() == QPoint(85, y))
+            return field;
+    }
+    return nullptr;
+}
+
+QComboBox *boxAt(QWidget *window, int y)
+{
+    for (QComboBox *box : window->findChildren<QComboBox *>()) {
+        if (box->pos() == QPoint(85, y))
+            return box;
+    }
+    return nullptr;
+}
+} // namespace
+
+class SettingsWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeToolHost> host;
+
+    std::unique_ptr<SettingsToolWindow> open(const QStringList &folders = {})
+    {
+        auto window = std::make_unique<SettingsToolWindow>(host->ownerButton, host.get());
+        // The folder chooser answers from the list instead of asking in a modal dialog.
+        auto answers = std::make_shared<QStringList>(folders);
+        window->setFolderChooser(
+            [answers]() { return answers->isEmpty() ? QString() : answers->takeFirst(); });
+        window->show();
+        return window;
+    }
+
+private slots:
+    void init()
+    {
+        host = std::make_unique<FakeToolHost>();
+        host->store.snapshotFolder = QStringLiteral("/data/images");
+        host->store.recordFolder = QStringLiteral("/data/videos");
+    }
+    void cleanup() { host.reset(); }
+
+    void showsTheStoredSettings()
+    {
+        host->store.mode = 1;
+        host->store.interval = 600;
+        auto window = open();
+        QCOMPARE(window->size(), QSize(248, 256));
+        QCOMPARE(boxAt(window.get(), 72)->currentText(), QStringLiteral("Continuous"));
+        QCOMPARE(boxAt(window.get(), 97)->currentText(), QStringLiteral("10 min"));
+        QCOMPARE(boxAt(window.get(), 97)->count(), 17);
+        QCOMPARE(boxAt(window.get(), 97)->itemText(16), QStringLiteral("1 hr"));
+        QCOMPARE(fieldAt(window.get(), 24)->text(), QStringLiteral("Document Camera"));
+        QCOMPARE(fieldAt(window.get(), 48)->text(), QStringLiteral("XVGA 1024 x 768"));
+        QCOMPARE(fieldAt(window.get(), 124)->text(), QStringLiteral("/data/images"));
+        QCOMPARE(fieldAt(window.get(), 172)->text(), QStringLiteral("/data/videos"));
+        for (QLineEdit *field : window->findChildren<QLineEdit *>())
+            QVERIFY(field->isReadOnly());
+        QVERIFY(host->store.calls.isEmpty());
+
+        const QString dir = qEnvironmentVariable("PANEL_SCREENSHOTS");
+        if (!dir.isEmpty() && QDir().mkpath(dir))
+            window->grab().save(dir + QStringLiteral("/settings.png"));
+    }
+
+    void unlistedValuesShowTheFirstEntryAndOkStoresIt()
+    {
+        host->store.mode = 7;
+        host->store.interval = 0;
+        auto window = open();
+        QCOMPARE(boxAt(window.get(), 72)->currentIndex(), 0);
+        QCOMPARE(boxAt(window.get(), 97)->currentText(), QStringLiteral("1 sec"));
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
+        QCOMPARE(host->store.mode, 0);
+        QCOMPARE(host->store.interval, quint64(1));
+        QVERIFY(window->isHidden());
+    }
+
+    void okStoresAllFourInOrder()
+    {
+        host->store.interval = 3600;
+        auto window = open({QStringLiteral("/picked/images"), QStringLiteral("/picked/videos")});
+        QTest::keyClick(boxAt(window.get(), 72), Qt::Key_Down);
+        QTest::keyClick(boxAt(window.get(), 97), Qt::Key_Up);
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("Browse"), 146), Qt::LeftButton);
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("Browse"), 195), Qt::LeftButton);
+        QCOMPARE(fieldAt(window.get(), 124)->text(), QStringLiteral("/picked/images"));
+        QCOMPARE(fieldAt(window.get(), 172)->text(), QStringLiteral("/picked/videos"));
+        QVERIFY(host->store.calls.isEmpty()); // nothing stored before "OK"
+
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
+        QCOMPARE(host->store.calls,
+                 (QStringList{"snapshotMode", "snapshotInterval", "snapshotPath", "recordPath"}));
+        QCOMPARE(host->store.mode, 1);
+        QCOMPARE(host->store.interval, quint64(1800));
+        QCOMPARE(host->store.snapshotFolder, QStringLiteral("/picked/images"));
+        QCOMPARE(host->store.recordFolder, QStringLiteral("/picked/videos"));
+    }
+
+    void cancelledBrowseKeepsTheFieldAndCancelStoresNothing()
+    {
+        auto window = open({QString()});
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("Browse"), 146), Qt::LeftButton);
+        QCOMPARE(fieldAt(window.get(), 124)->text(), QStringLiteral("/data/images"));
+
+        window->setFolderChooser([]() { return QStringLiteral("/elsewhere"); });
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("Browse"), 146), Qt::LeftButton);
+        QCOMPARE(fieldAt(window.get(), 124)->text(), QStringLiteral("/elsewhere"));
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("Cancel")), Qt::LeftButton);
+        QVERIFY(window->isHidden());
+        QVERIFY(host->store.calls.isEmpty());
+
+        // Reopened, the window shows what is stored, not what was browsed.
+        auto again = open();
+        QCOMPARE(fieldAt(again.get(), 124)->text(), QStringLiteral("/data/images"));
+    }
+
+    void staticStoreForwardsEveryOperation()
+    {
+        StaticSettingsStore<StaticStore> store;
+        store.setSnapshotMode(1);
+        store.setSnapshotInterval(quint64(1) << 40);
+        store.setSnapshotPath(QStringLiteral("/s"));
+        store.setRecordPath(QStringLiteral("/r"));
+        QCOMPARE(StaticStore::mode, 1);
+        QCOMPARE(store.snapshotMode(), 1);
+        QCOMPARE(store.snapshotInterval(), quint64(1) << 40);
+        QCOMPARE(store.snapshotPath(), QStringLiteral("/s"));
+        QCOMPARE(store.recordPath(), QStringLiteral("/r"));
+    }
+};
+
+QTEST_MAIN(SettingsWindowTest)
+#include "tst_settingswindow.moc"

@@ -1,0 +1,39 @@
+#include "EffectToolWindow.h"
+
+#include "ColorEffects.h"
+#include "IToolHost.h"
+#include "ImageButton.h"
+#include "ImageCanvas.h"
+
+EffectToolWindow::EffectToolWindow(QWidget *ownerButton, IToolHost *host)
+    : ToolWindow(QImage(QStringLiteral(":/icons/Background/POP_BK_TOOL.png")), ownerButton, host,
+                 tr("Color Effect"))
+{
+    QStringList icons;
+    for (int k = 0; k < int(effectButtons_.size()); ++k)
+        icons.append(QStringLiteral("ICON_EFFECT_SUB_") + ColorEffects::effectKey(k));
+    const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
+    for (int k = 0; k < int(effectButtons_.size()); ++k) {
+        effectButtons_[k] = row[k];
+        connect(row[k], &ImageButton::clicked, this, &EffectToolWindow::effectChanged);
+    }
+    modeChanged();
+    connect(host->hostWindow(), SIGNAL(modeChanged()), this, SLOT(modeChanged()));
+}
+
+void EffectToolWindow::modeChanged()
+{
+    if (const ImageCanvas *canvas = host()->currentCanvas())
+        checkButton(effectButtons_, canvas->effect());
+}
+
+void EffectToolWindow::effectChanged()
+{
+    const int k = senderIndex(effectButtons_);
+    if (k < 0)
+        return;
+    host()->currentCanvas()->setEffect(k);
+    if (auto *owner = qobject_cast<ImageButton *>(ownerButton()))
+        owner->setIconName(QStringLiteral("ICON_EFFECT_") + ColorEffects::effectKey(k));
+    host()->showEffectIndicator();
+}

@@ -1,0 +1,43 @@
+#include "MaskToolWindow.h"
+
+#include "ColorEffects.h"
+#include "IToolHost.h"
+#include "ImageButton.h"
+#include "ImageCanvas.h"
+
+// Button k of the window stands for mask code k + 1 (code 0, no mask, has no button).
+
+MaskToolWindow::MaskToolWindow(QWidget *ownerButton, IToolHost *host)
+    : ToolWindow(QImage(QStringLiteral(":/icons/Background/POP_BK_TOOL.png")), ownerButton, host,
+                 tr("Effect"))
+{
+    QStringList icons;
+    for (int k = 0; k < int(maskButtons_.size()); ++k)
+        icons.append(QStringLiteral("ICON_MASK_SUB_") + ColorEffects::maskKey(k + 1));
+    const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
+    for (int k = 0; k < int(maskButtons_.size()); ++k) {
+        maskButtons_[k] = row[k];
+        connect(row[k], &ImageButton::clicked, this, &MaskToolWindow::maskChanged);
+    }
+    connect(host->hostWindow(), SIGNAL(modeChanged()), this, SLOT(modeChanged()));
+    modeChanged();
+}
+
+void MaskToolWindow::modeChanged()
+{
+    if (const ImageCanvas *canvas = host()->currentCanvas())
+        checkButton(maskButtons_, canvas->mask() - 1);
+}
+
+void MaskToolWindow::maskChanged()
+{
+    const int k = senderIndex(maskButtons_);
+    if (k < 0)
+        return;
+    host()->currentCanvas()->setMask(k + 1);
+    if (auto *owner = qobject_cast<ImageButton *>(ownerButton())) {
+        owner->setIconName(QStringLiteral("ICON_MASK_") + ColorEffects::maskKey(k + 1));
+        owner->setChecked(true);
+    }
+    host()->showMaskIndicator();
+}
