@@ -30,17 +30,18 @@ QByteArray frame(int id, int width, int height)
 
 int frameId(const uchar *rgb, int width, int height)
 {
-    if (!rgb || width < Bits || height < 1)
+    if (!rgb || width < Bits * 4 || height < 4)
         return -1;
+    // Each stripe's middle, averaged, against mid grey: robust against block artefacts.
     const int stripe = width / Bits;
-    const int y = height / 2;
     int id = 0;
     for (int bit = 0; bit < Bits; ++bit) {
-        const uchar *p = rgb + (y * width + bit * stripe + stripe / 2) * 3;
-        const int level = (p[0] + p[1] + p[2]) / 3;
-        if (level > 64 && level < 192)
-            return -1;
-        id = (id << 1) | (level >= 192 ? 1 : 0);
+        long sum = 0;
+        long count = 0;
+        for (int y = height / 4; y < height * 3 / 4; ++y)
+            for (int x = bit * stripe + stripe / 4; x < bit * stripe + stripe * 3 / 4; ++x, ++count)
+                sum += rgb[(y * width + x) * 3 + 1];
+        id = (id << 1) | (sum / count >= 128 ? 1 : 0);
     }
     return id;
 }
@@ -49,7 +50,7 @@ bool makeAvi(const QString &path, int frames, int fps, bool sound, int width, in
 {
     if (!MediaGraph::initialize())
         return false;
-    const int seconds = (frames + fps - 1) / fps;
+    const int soundBuffers = frames * 10 / fps; // 0.1 s each, as long as the pictures
     QString description =
         QString("appsrc name=frames format=time caps=video/x-raw,format=RGB,width=%1,height=%2,"
                 "framerate=%3/1 ! videoconvert ! jpegenc quality=90 ! avimux name=mux ! "
@@ -61,7 +62,7 @@ bool makeAvi(const QString &path, int frames, int fps, bool sound, int width, in
     if (sound)
         description += QString(" audiotestsrc num-buffers=%1 samplesperbuffer=800 ! "
                                "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.")
-                           .arg(seconds * 10);
+                           .arg(soundBuffers);
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
     if (!pipeline) {

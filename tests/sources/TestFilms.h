@@ -7,12 +7,12 @@
 // bit (most significant first), so the number survives lossy compression.
 namespace TestFilms {
 
-constexpr int Width = 64;
-constexpr int Height = 48;
+constexpr int Width = 128;
+constexpr int Height = 96;
 
 // A packed RGB frame (Width x Height x 3 bytes) showing frame number id.
 QByteArray frame(int id, int width = Width, int height = Height);
-// The frame number shown by a packed top-down RGB picture, -1 when unreadable.
+// The frame number shown by a packed top-down RGB picture, -1 when it is too small.
 int frameId(const uchar *rgb, int width, int height);
 
 // An AVI file (MJPEG video, optionally PCM sound) made with GStreamer.

@@ -155,21 +155,39 @@ bool FilmSource::open(const QString &path)
 
 void FilmSource::onStreamPad(GstPad *pad)
 {
-    // Runs on a streaming thread while the graph prerolls.
+    // Runs on a streaming thread while the graph prerolls. Each stream gets a queue of its
+    // own, so that a demuxer feeding both from one thread cannot stall on a prerolled sink.
     const QByteArray media = padMedia(pad);
-    if ((media.startsWith("video/") || media.startsWith("image/")) && !m_videoLinked) {
-        if (m_graph->link(pad, m_tap->element()))
-            m_videoLinked = true;
-    } else if (media.startsWith("audio/") && !m_hasAudio) {
+    const bool video = media.startsWith("video/") || media.startsWith("image/");
+    const bool audio = media.startsWith("audio/");
+    if ((video && m_videoLinked) || (audio && m_hasAudio) || (!video && !audio))
+        return;
+    GstElement *target = m_tap->element();
+    if (audio) {
         GstElement *volume = m_graph->add("volume", "Audio Volume");
         GstElement *output = m_graph->add(m_audioSinkFactory.constData(), "Audio Renderer");
         if (!volume || !output || !MediaGraph::linkDirect(volume, output))
             return;
+        // Sound plays in time (a stand-in sink such as fakesink would otherwise race ahead
+        // and carry the graph's position with it).
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(output), "sync"))
+            g_object_set(output, "sync", TRUE, nullptr);
         gst_element_sync_state_with_parent(output);
         gst_element_sync_state_with_parent(volume);
-        if (m_graph->link(pad, volume))
-            m_hasAudio = true;
+        target = volume;
     }
+    GstElement *queue = m_graph->add("queue", video ? "Video Queue" : "Audio Queue");
+    if (!queue)
+        return;
+    GstPad *queueSink = gst_element_get_static_pad(queue, "sink");
+    const bool linked =
+        GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, queueSink)) && m_graph->link(queue, target);
+    gst_object_unref(queueSink);
+    gst_element_sync_state_with_parent(queue);
+    if (linked && video)
+        m_videoLinked = true;
+    if (linked && audio)
+        m_hasAudio = true;
 }
 
 void FilmSource::close()
