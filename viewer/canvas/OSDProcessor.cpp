@@ -173,6 +173,11 @@ QString OSDProcessor::clockLabel(qint64 elapsedMs)
         .append(QStringLiteral("%3").arg(seconds % 60, 2, 10, zero));
 }
 
+QString OSDProcessor::recordingClockText() const
+{
+    return m_clockStart ? clockLabel(now() - *m_clockStart) : QString();
+}
+
 int OSDProcessor::brightnessLevel() const
 {
     const IBrightnessSource *source = findBrightnessSource();
@@ -263,7 +268,7 @@ void OSDProcessor::drawRecordingClock(QPainter &painter, int w, int h) const
     painter.setFont(clockFont());
     painter.setPen(Qt::red);
     const QFontMetrics metrics = painter.fontMetrics();
-    const QString text = clockLabel(now() - *m_clockStart);
+    const QString text = recordingClockText();
     const int left = (m_clockIcon.width() - metrics.horizontalAdvance(text)) / 2 + x1;
     const int baseline = (metrics.height() + m_clockIcon.height()) / 2 + h - 103;
     painter.drawText(QPoint(left, baseline), text);

@@ -73,6 +73,8 @@ public:
     QString rotateText() const { return m_rotateText; }
     QString effectText() const { return m_effectText; }
     bool isRecordingClockRunning() const { return m_clockStart.has_value(); }
+    // The recording clock as it reads now; empty while no recording runs.
+    QString recordingClockText() const;
     // The brightness level the marker is drawn at, 0 to 10.
     int brightnessLevel() const;
     // The last clip selection in widget coordinates.
