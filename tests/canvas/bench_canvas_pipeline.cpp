@@ -113,7 +113,7 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-12s %-8s %12s %12s %8s %6s\n", "frame", "view", "ns/frame", "memcpy ns",
+        std::printf("\n%-12s %-8s %12s %12s %8s %6s\n", "frame", "view", "us/frame", "memcpy us",
                     "ratio", "goal");
         for (int i = 0; i < 3; ++i) {
             const double copy = times["BM_Memcpy/" + std::to_string(i)];

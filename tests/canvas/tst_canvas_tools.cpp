@@ -1,5 +1,6 @@
 #include "CanvasTestSupport.h"
 #include "ImageCanvas.h"
+#include "OSDProcessor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -237,7 +238,17 @@ void TestCanvasTools::clipCopiesTheShownSelection()
     QCOMPARE(done.count(), 0);
     QVERIFY(clipboard->image().isNull());
 
-    drag(canvas, {QPoint(19, 14), QPoint(15, 12), QPoint(10, 10)});
+    // While dragging, the display painter outlines the selection (it reads the canvas
+    // inside the paint event, with the canvas lock held).
+    OSDProcessor osd(nullptr, &canvas);
+    canvas.setOSDProcessor(&osd);
+    sendMouse(canvas, QEvent::MouseButtonPress, QPoint(19, 14), Qt::LeftButton);
+    sendMouse(canvas, QEvent::MouseMove, QPoint(15, 12), Qt::LeftButton);
+    sendMouse(canvas, QEvent::MouseMove, QPoint(10, 10), Qt::LeftButton);
+    QCOMPARE(canvas.clipRect(), QRect(10, 10, 10, 5));
+    QVERIFY(!canvas.grab().isNull());
+    QCOMPARE(osd.clipOutline(), QRectF(10, 10, 10, 5));
+    sendMouse(canvas, QEvent::MouseButtonRelease, QPoint(10, 10), Qt::NoButton);
     QCOMPARE(done.count(), 1);
     QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB888),
              picture.copy(10, 10, 10, 5));

@@ -1,10 +1,7 @@
 #include "ImageCanvas.h"
 
 #include "ColorEffects.h"
-#if __has_include("OSDProcessor.h")
 #include "OSDProcessor.h"
-#define CANVAS_HAS_OSD 1
-#endif
 
 #include <QApplication>
 #include <QClipboard>
@@ -62,6 +59,195 @@ QImage turned(const QImage &picture, int quarterTurns)
     return picture.transformed(QTransform().rotate(90.0 * quarterTurns), Qt::FastTransformation);
 }
 
+void copyPixel(uchar *dst, const uchar *src)
+{
+    dst[0] = src[0];
+    dst[1] = src[1];
+    dst[2] = src[2];
+}
+
+// Copies one pixel with one 4-byte load and store: the byte after the source pixel is read
+// and the byte after the target pixel is overwritten, so both must be there to spare.
+void copyPixelWide(uchar *dst, const uchar *src)
+{
+    quint32 v;
+    std::memcpy(&v, src, sizeof v);
+    std::memcpy(dst, &v, sizeof v);
+}
+
+// Copies count pixels from src (stepping srcStep bytes) to consecutive target pixels. The
+// last target pixel and the last pixel of the source picture (`sourceEnd`) are copied
+// narrowly, so nothing outside the target span or the source picture is touched.
+void copyPixels(uchar *dst, const uchar *src, qsizetype srcStep, int count, const uchar *sourceEnd)
+{
+    for (int i = 0; i < count; ++i, dst += bytesPerPixel, src += srcStep) {
+        if (i + 1 < count && src != sourceEnd)
+            copyPixelWide(dst, src);
+        else
+            copyPixel(dst, src);
+    }
+}
+
+// The pixels of `region` of the picture turned clockwise by quarter turns (24-bit), the
+// same pixels the toolkit's fast rotation gives, without turning the rest of the picture.
+QImage turnedRegion(const QImage &picture, int quarterTurns, const QRect &region)
+{
+    const int turns = quarterTurns & 3;
+    if (turns == 0)
+        return region == picture.rect() ? picture : picture.copy(region);
+    QImage out(region.size(), QImage::Format_RGB888);
+    if (out.isNull())
+        return out;
+    const int w = picture.width();
+    const int h = picture.height();
+    const uchar *src = picture.constBits();
+    const qsizetype bpl = picture.bytesPerLine();
+    const uchar *lastPixel = src + (h - 1) * bpl + qsizetype(w - 1) * bytesPerPixel;
+    if (turns == 2) {
+        for (int y = 0; y < region.height(); ++y) {
+            const uchar *s = src + (h - 1 - region.y() - y) * bpl +
+                             qsizetype(w - 1 - region.x()) * bytesPerPixel;
+            copyPixels(out.scanLine(y), s, -bytesPerPixel, region.width(), lastPixel);
+        }
+        return out;
+    }
+    // Quarter turns read columns: work in tiles so that the rows read stay in the cache.
+    constexpr int tile = 64;
+    uchar *dst = out.bits();
+    const qsizetype dbpl = out.bytesPerLine();
+    for (int ty = 0; ty < region.height(); ty += tile) {
+        const int yEnd = std::min(region.height(), ty + tile);
+        for (int tx = 0; tx < region.width(); tx += tile) {
+            const int count = std::min(region.width(), tx + tile) - tx;
+            for (int y = ty; y < yEnd; ++y) {
+                const int turnedX = region.x() + tx;
+                const int turnedY = region.y() + y;
+                // Turned (x, y) is (y, h - 1 - x) of the picture after one turn and
+                // (w - 1 - y, x) after three.
+                const uchar *s =
+                    turns == 1 ? src + (h - 1 - turnedX) * bpl + qsizetype(turnedY) * bytesPerPixel
+                               : src + turnedX * bpl + qsizetype(w - 1 - turnedY) * bytesPerPixel;
+                copyPixels(dst + y * dbpl + qsizetype(tx) * bytesPerPixel, s,
+                           turns == 1 ? -bpl : bpl, count, lastPixel);
+            }
+        }
+    }
+    return out;
+}
+
+// x * a / 255 per channel of a premultiplied pixel, rounded as the toolkit's blending does.
+uint byteMul(uint x, uint a)
+{
+    uint t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+// Lays the part `area` of the ARGB32 layer over the 24-bit picture whose top-left corner is
+// at `origin` of the layer (source-over), with the toolkit's rounding.
+void overlay(QImage &picture, const QImage &layer, const QRect &area, const QPoint &origin)
+{
+    uchar *dst = picture.bits();
+    const qsizetype bpl = picture.bytesPerLine();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        uchar *row = dst + (y - origin.y()) * bpl;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb s = src[x];
+            const uint a = qAlpha(s);
+            if (a == 0)
+                continue;
+            uchar *p = row + qsizetype(x - origin.x()) * bytesPerPixel;
+            QRgb result = s;
+            if (a != 255) {
+                const QRgb under = qRgb(p[0], p[1], p[2]);
+                result = qPremultiply(s) + byteMul(under, 255 - a);
+            }
+            p[0] = static_cast<uchar>(qRed(result));
+            p[1] = static_cast<uchar>(qGreen(result));
+            p[2] = static_cast<uchar>(qBlue(result));
+        }
+    }
+}
+
+// Source index of each target pixel when `source` pixels are scaled to `target` pixels by the
+// toolkit's fast (nearest) scaling: pixel centres in 16.16 fixed point with its round-off
+// nudge of 1/65536, stepped incrementally along spans of 2048 pixels within a row
+// (`spans`) or computed afresh for each row.
+std::vector<int> nearestIndices(int source, int target, bool spans)
+{
+    std::vector<int> indices(static_cast<size_t>(std::max(0, target)));
+    constexpr double fixedScale = 65536.0;
+    constexpr int spanLength = 2048;
+    const double scale = double(target) / source;
+    const double inverse = 1.0 / scale;
+    const double nudge = -((1.0 / fixedScale) * scale) * inverse;
+    const int step = static_cast<int>(inverse * fixedScale);
+    for (int start = 0; start < target; start += spans ? spanLength : 1) {
+        int fixed = static_cast<int>((inverse * (start + 0.5) + nudge) * fixedScale);
+        const int end = spans ? std::min(target, start + spanLength) : start + 1;
+        for (int i = start; i < end; ++i, fixed += step)
+            indices[size_t(i)] = std::clamp(fixed >> 16, 0, source - 1);
+    }
+    return indices;
+}
+
+// Scales `view` to width x height (nearest, as the toolkit's fast scaling) into `target` at
+// (x, y).
+void scaleInto(const QImage &view, QImage &target, int x, int y, int width, int height)
+{
+    const std::vector<int> columns = nearestIndices(view.width(), width, true);
+    const std::vector<int> rows = nearestIndices(view.height(), height, false);
+    std::vector<qsizetype> offsets(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i)
+        offsets[i] = qsizetype(columns[i]) * bytesPerPixel;
+    // Target pixels that come from the source row's last pixel are copied narrowly: on the
+    // last row nothing follows it.
+    const auto wide =
+        std::min<size_t>(size_t(std::max(0, width - 1)),
+                         size_t(std::lower_bound(columns.begin(), columns.end(), view.width() - 1) -
+                                columns.begin()));
+    const auto rowBytes = size_t(width) * bytesPerPixel;
+    for (int row = 0; row < height; ++row) {
+        uchar *d = target.scanLine(y + row) + qsizetype(x) * bytesPerPixel;
+        if (row > 0 && rows[size_t(row)] == rows[size_t(row) - 1]) {
+            std::memcpy(d, d - target.bytesPerLine(), rowBytes);
+            continue;
+        }
+        const uchar *s = view.constScanLine(rows[size_t(row)]);
+        size_t i = 0;
+        for (; i < wide; ++i, d += bytesPerPixel)
+            copyPixelWide(d, s + offsets[i]);
+        for (; i < offsets.size(); ++i, d += bytesPerPixel)
+            copyPixel(d, s + offsets[i]);
+    }
+}
+
+// Paints everything of the 24-bit picture outside `inside` black.
+void fillAround(QImage &picture, const QRect &inside)
+{
+    const auto rowBytes = size_t(picture.width()) * bytesPerPixel;
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar *row = picture.scanLine(y);
+        if (y < inside.top() || y > inside.bottom() || inside.isEmpty()) {
+            std::memset(row, 0, rowBytes);
+            continue;
+        }
+        std::memset(row, 0, size_t(inside.left()) * bytesPerPixel);
+        const auto right = size_t(inside.right() + 1) * bytesPerPixel;
+        std::memset(row + right, 0, rowBytes - right);
+    }
+}
+
+int floorToBlock(int v)
+{
+    return v - v % ColorEffects::mosaicBlock;
+}
+
 // round() of the triangle corners: to the nearest integer, halves upwards.
 int roundHalfUp(double value)
 {
@@ -101,10 +287,14 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
         width = height = 0;
     {
         QMutexLocker locker(&m_lock);
+        // The last frame's pictures lend their buffers to this one unless someone (a
+        // printout, say) still holds them.
+        QImage spare = std::move(m_composed);
+        m_display = QImage();
         // While frozen the incoming picture is dropped, so it need not be read at all.
         if (!isFrozen())
-            m_raw = importFrame(data, width, height, bottomUp);
-        QImage picture = compose(m_raw);
+            importFrame(m_raw, data, width, height, bottomUp);
+        QImage picture = compose(m_raw, spare);
         if (!picture.isNull())
             snapshotStep(picture);
         m_composed = picture;
@@ -168,17 +358,22 @@ void ImageCanvas::setOSDProcessor(OSDProcessor *osd)
     m_osd = osd;
 }
 
-QImage ImageCanvas::importFrame(const uchar *data, int width, int height, bool bottomUp)
+void ImageCanvas::importFrame(QImage &picture, const uchar *data, int width, int height,
+                              bool bottomUp)
 {
-    if (width <= 0 || height <= 0)
-        return {};
-    QImage picture(width, height, QImage::Format_RGB888);
+    if (width <= 0 || height <= 0) {
+        picture = QImage();
+        return;
+    }
+    if (!picture.isDetached() || picture.width() != width || picture.height() != height ||
+        picture.format() != QImage::Format_RGB888)
+        picture = QImage(width, height, QImage::Format_RGB888);
     if (picture.isNull())
-        return {};
+        return;
     const qsizetype rowBytes = qsizetype(width) * bytesPerPixel;
     if (!bottomUp && picture.bytesPerLine() == rowBytes) {
         std::memcpy(picture.bits(), data, size_t(rowBytes * height));
-        return picture;
+        return;
     }
     for (int y = 0; y < height; ++y) {
         if (bottomUp)
@@ -186,7 +381,6 @@ QImage ImageCanvas::importFrame(const uchar *data, int width, int height, bool b
         else
             std::memcpy(picture.scanLine(y), data + rowBytes * y, size_t(rowBytes));
     }
-    return picture;
 }
 
 void ImageCanvas::exportFrame(const QImage &picture, uchar *data, bool bottomUp)
@@ -206,7 +400,7 @@ void ImageCanvas::exportFrame(const QImage &picture, uchar *data, bool bottomUp)
     }
 }
 
-QImage ImageCanvas::compose(const QImage &raw)
+QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
 {
     const int width = raw.width();
     const int height = raw.height();
@@ -219,46 +413,62 @@ QImage ImageCanvas::compose(const QImage &raw)
     if (raw.isNull())
         return {};
 
-    QImage c = turned(raw, rotation());
-    if (!m_layerUsed.isEmpty()) {
-        QPainter painter(&c);
-        painter.drawImage(m_layerUsed.topLeft(), m_layer, m_layerUsed);
+    // Only the part of the turned picture that the view shows is composed: the window of
+    // the view, widened to whole blocks for the mosaic, whose blocks start at (0, 0).
+    const int rotW = rotatedWidth();
+    const int rotH = rotatedHeight();
+    const QRect bounds(0, 0, rotW, rotH);
+    const double z = zoom();
+    QRect window = QRect(static_cast<int>(m_panX / z), static_cast<int>(m_panY / z),
+                         std::max(1, std::min(rotW, static_cast<int>(width / z))),
+                         std::max(1, std::min(rotH, static_cast<int>(height / z))))
+                       .intersected(bounds);
+    if (window.isEmpty())
+        window = bounds;
+    QRect region = window;
+    if (effect() == ColorEffects::EffectMosaic) {
+        const int block = ColorEffects::mosaicBlock;
+        region.setCoords(floorToBlock(window.left()), floorToBlock(window.top()),
+                         std::min(rotW, floorToBlock(window.right()) + block) - 1,
+                         std::min(rotH, floorToBlock(window.bottom()) + block) - 1);
     }
+
+    QImage c = turnedRegion(raw, rotation(), region);
+    const QRect drawn = m_layerUsed.intersected(region).intersected(m_layer.rect());
+    if (!drawn.isEmpty())
+        overlay(c, m_layer, drawn, region.topLeft());
     if (effect() != ColorEffects::EffectColor)
         ColorEffects::applyEffect(c, effect());
 
-    const double z = zoom();
-    const QRect window(static_cast<int>(m_panX / z), static_cast<int>(m_panY / z),
-                       std::max(1, std::min(c.width(), static_cast<int>(width / z))),
-                       std::max(1, std::min(c.height(), static_cast<int>(height / z))));
-    QImage view = window == c.rect() ? c : c.copy(window);
+    QImage view = window == region ? c : c.copy(window.translated(-region.topLeft()));
     if (mask() != ColorEffects::MaskNone)
         ColorEffects::applyMask(view, mask());
-    return fitView(view);
+    return fitView(view, spare);
 }
 
-QImage ImageCanvas::fitView(const QImage &view) const
+QImage ImageCanvas::fitView(const QImage &view, QImage &spare) const
 {
     const int width = m_frameWidth.load();
     const int height = m_frameHeight.load();
     if (view.width() == width && view.height() == height)
         return view;
     const double s = std::min(double(width) / view.width(), double(height) / view.height());
-    const QImage scaled =
-        view.scaled(static_cast<int>(view.width() * s), static_cast<int>(view.height() * s),
-                    Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    if (scaled.width() >= width && scaled.height() >= height)
-        return scaled;
-
-    QImage framed(width, height, QImage::Format_RGB888);
-    framed.fill(Qt::black);
-    const int x = (width - scaled.width()) / 2;
-    const int y = (height - scaled.height()) / 2;
-    const auto rowBytes = size_t(scaled.width()) * bytesPerPixel;
-    for (int row = 0; row < scaled.height(); ++row)
-        std::memcpy(framed.scanLine(y + row) + qsizetype(x) * bytesPerPixel,
-                    scaled.constScanLine(row), rowBytes);
-    return framed;
+    const int scaledWidth = static_cast<int>(view.width() * s);
+    const int scaledHeight = static_cast<int>(view.height() * s);
+    // Either the scaled view fills the frame, or it sits in the middle of black bars.
+    const bool fills = scaledWidth >= width && scaledHeight >= height;
+    const QSize size = fills ? QSize(scaledWidth, scaledHeight) : QSize(width, height);
+    QImage out = std::move(spare);
+    if (!out.isDetached() || out.size() != size || out.format() != QImage::Format_RGB888)
+        out = QImage(size, QImage::Format_RGB888);
+    if (out.isNull())
+        return out;
+    const int x = fills ? 0 : (width - scaledWidth) / 2;
+    const int y = fills ? 0 : (height - scaledHeight) / 2;
+    if (!fills)
+        fillAround(out, QRect(x, y, scaledWidth, scaledHeight));
+    scaleInto(view, out, x, y, scaledWidth, scaledHeight);
+    return out;
 }
 
 void ImageCanvas::resetLayer(int width, int height)
@@ -311,10 +521,8 @@ void ImageCanvas::shoot(const QImage &picture, const QString &path)
         QFile::remove(path);
     QImageWriter writer(path);
     writer.write(picture);
-#ifdef CANVAS_HAS_OSD
     if (m_osd != nullptr)
         m_osd->showSnapshot();
-#endif
 }
 
 void ImageCanvas::setSnapshotFolder(const QString &folder)
@@ -590,10 +798,8 @@ void ImageCanvas::paintEvent(QPaintEvent * /*event*/)
     const Placement p = placement();
     if (p.scale > 0) {
         painter.drawImage(QRect(p.x, p.y, p.width, p.height), m_display);
-#ifdef CANVAS_HAS_OSD
         if (m_osd != nullptr)
             m_osd->paint(painter);
-#endif
     }
     painter.setPen(QPen(QColor(0x48, 0x48, 0x48), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);

@@ -179,10 +179,12 @@ private:
     };
 
     // All private helpers below expect the canvas lock to be held.
-    static QImage importFrame(const uchar *data, int width, int height, bool bottomUp);
+    // The buffers of `picture` and `spare` are reused when nobody else holds them.
+    static void importFrame(QImage &picture, const uchar *data, int width, int height,
+                            bool bottomUp);
     static void exportFrame(const QImage &picture, uchar *data, bool bottomUp);
-    QImage compose(const QImage &raw);
-    QImage fitView(const QImage &view) const;
+    QImage compose(const QImage &raw, QImage &spare);
+    QImage fitView(const QImage &view, QImage &spare) const;
     void snapshotStep(const QImage &picture);
     void shoot(const QImage &picture, const QString &path);
     void resetLayer(int width, int height);
