@@ -108,8 +108,9 @@ CSimCamera::~CSimCamera() = default;
 
 CSimCamera &CSimCamera::Shared()
 {
-    static CSimCamera camera;
-    return camera;
+    // Never destroyed: a stream thread may still read from it while the process exits.
+    static CSimCamera *camera = new CSimCamera;
+    return *camera;
 }
 
 CSimCamera::Ms CSimCamera::NowLocked() const

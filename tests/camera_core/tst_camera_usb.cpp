@@ -6,11 +6,14 @@
 #include "usb/CCallMiniUsb.h"
 #include "usb/CCallSys.h"
 #include "usb/CCallWinUsb.h"
+#include "usb/CTransferCancel.h"
 #include "usb/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 #include <typeinfo>
 
 namespace {
@@ -162,4 +165,48 @@ TEST_F(UsbOpenTest, FrameMessagesArriveThroughLibusb)
         EXPECT_EQ(received, m_first.LastFrameMessage().size());
         m_first.AdvanceClock(std::chrono::milliseconds(1000));
     }
+}
+
+TEST_F(UsbOpenTest, PendingLibusbReadEndsOnCancelAndOnRelease)
+{
+    UsbTestbed::Instance().AddGenericCamera(m_first, 2);
+    m_first.SetLogging(false);
+    m_first.UseManualClock(true); // paced, and the clock never moves: no second frame comes
+    ASSERT_EQ(Teval_SetParamLong(teval::kParamWidth, 320), 1);
+    ASSERT_EQ(Teval_SetParamLong(teval::kParamHeight, 240), 1);
+    ASSERT_EQ(Teval_SetParamLong(teval::kParamStreaming, 1), 1);
+    std::shared_ptr<CCallSys> device = AcquireDeviceShared();
+    ASSERT_TRUE(device);
+    std::vector<std::uint8_t> buffer(523264);
+    unsigned received = 0;
+    ASSERT_NE(device->BulkReadCancellable(buffer.data(), static_cast<int>(buffer.size()), &received,
+                                          nullptr),
+              0);
+
+    CTransferCancel token;
+    std::atomic<int> result{-1};
+    std::thread reader([&] {
+        unsigned count = 0;
+        result = device->BulkReadCancellable(buffer.data(), static_cast<int>(buffer.size()), &count,
+                                             &token);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(80)); // let it wait (no assertion)
+    token.Cancel();
+    reader.join();
+    EXPECT_EQ(result.load(), 0);
+
+    // Commands still run while a read waits; releasing the device ends the read.
+    token.Reset();
+    std::thread second([&] {
+        unsigned count = 0;
+        result = device->BulkReadCancellable(buffer.data(), static_cast<int>(buffer.size()), &count,
+                                             &token);
+    });
+    std::int32_t status = 0;
+    EXPECT_EQ(Teval_GetParamLong(teval::kParamStreamStatus, &status), 1);
+    ReleaseDevice();
+    second.join();
+    EXPECT_EQ(result.load(), 0);
+    device.reset(); // the last reference closes the old transport
+    EXPECT_EQ(Teval_OpenDevice(), 1);
 }
