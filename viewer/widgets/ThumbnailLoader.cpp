@@ -1,0 +1,57 @@
+#include "ThumbnailLoader.h"
+
+#include <QImageReader>
+
+ThumbnailLoader::ThumbnailLoader(QObject *parent) : QThread(parent)
+{
+    permit_.release();
+}
+
+ThumbnailLoader::~ThumbnailLoader()
+{
+    cancel_ = true;
+    wait();
+}
+
+void ThumbnailLoader::cancelAndAcquire()
+{
+    cancel_ = true;
+    permit_.acquire();
+    // run() releases the permit as its last step; wait for the thread to be fully finished
+    // so that start() below never meets a thread still unwinding.
+    wait();
+}
+
+void ThumbnailLoader::startRun(const QStringList &paths, int generation)
+{
+    paths_ = paths;
+    generation_ = generation;
+    cancel_ = false;
+    start(QThread::InheritPriority);
+}
+
+QImage ThumbnailLoader::loadThumbnail(const QString &path, QSize size)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    const QSize original = reader.size();
+    // Let the decoder scale down (JPEG: in the DCT) to no less than twice the cell, which keeps
+    // the smooth fit below sharp while skipping most of the full-size decode.
+    if (original.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        const QSize target = original.scaled(size * 2, Qt::KeepAspectRatio);
+        if (target.width() < original.width() && target.height() < original.height())
+            reader.setScaledSize(target);
+    }
+    const QImage image = reader.read();
+    if (image.isNull())
+        return QImage();
+    return image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+void ThumbnailLoader::run()
+{
+    const QSize cell(kCellWidth, kCellHeight);
+    for (int i = 0; i < paths_.size() && !cancel_; ++i)
+        emit thumbnailReady(generation_, i, loadThumbnail(paths_.at(i), cell));
+    permit_.release();
+}
