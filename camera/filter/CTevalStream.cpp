@@ -32,6 +32,20 @@ void FillVideoInfo(VIDEOINFOHEADER &vih, int width, int height)
     vih.bmiHeader.biClrImportant = 0;
 }
 
+// An MJPG video type with the given format block.
+CMediaType MjpgType(const VIDEOINFOHEADER &vih, bool fixedSizeSamples)
+{
+    CMediaType mt;
+    mt.majortype = MEDIATYPE_Video;
+    mt.subtype = MEDIASUBTYPE_MJPG;
+    mt.formattype = FORMAT_VideoInfo;
+    mt.bFixedSizeSamples = fixedSizeSamples;
+    mt.bTemporalCompression = false;
+    mt.lSampleSize = CTevalStream::kSampleSize;
+    mt.SetFormat(&vih, sizeof vih);
+    return mt;
+}
+
 } // namespace
 
 CTevalStream::CTevalStream(CTevalFilter &filter, std::unique_ptr<CStreamWaiter> waiter)
@@ -45,17 +59,9 @@ CTevalStream::~CTevalStream() = default;
 
 CMediaType CTevalStream::DefaultMediaType() const
 {
-    CMediaType mt;
-    mt.majortype = MEDIATYPE_Video;
-    mt.subtype = MEDIASUBTYPE_MJPG;
-    mt.formattype = FORMAT_VideoInfo;
-    mt.bFixedSizeSamples = true;
-    mt.bTemporalCompression = false;
-    mt.lSampleSize = kSampleSize;
     VIDEOINFOHEADER vih{};
     FillVideoInfo(vih, 640, 480);
-    mt.SetFormat(&vih, sizeof vih);
-    return mt;
+    return MjpgType(vih, true);
 }
 
 HRESULT CTevalStream::QueryInterface(REFIID iid, void **out)
@@ -263,13 +269,7 @@ HRESULT CTevalStream::GetStreamCaps(int index, CMediaType *type, VIDEO_STREAM_CO
             vih = *current;
     }
     FillVideoInfo(vih, row.width, row.height);
-    type->majortype = MEDIATYPE_Video;
-    type->subtype = MEDIASUBTYPE_MJPG;
-    type->formattype = FORMAT_VideoInfo;
-    type->bFixedSizeSamples = false;
-    type->bTemporalCompression = false;
-    type->lSampleSize = kSampleSize;
-    type->SetFormat(&vih, sizeof vih);
+    *type = MjpgType(vih, false);
 
     if (caps != nullptr) {
         const SIZE size{row.width, row.height};
@@ -409,9 +409,19 @@ bool CTevalStream::ReadFrame(std::uint8_t *buffer, std::size_t size, std::uint16
     if (readLength == 0)
         return false;
     unsigned received = 0;
-    if (!device->BulkReadCancellable(buffer + CJpegFrame::kReadOffset, static_cast<int>(readLength),
-                                     &received, &m_cancel))
-        return false;
+    for (;;) {
+        received = 0;
+        if (!device->BulkReadCancellable(buffer + CJpegFrame::kReadOffset,
+                                         static_cast<int>(readLength), &received, &m_cancel)) {
+            // A read given up half way leaves the rest of that message with the camera.
+            if (m_cancel.IsCancelled() && received > 0)
+                m_partialMessage = true;
+            return false;
+        }
+        if (!m_partialMessage)
+            break;
+        m_partialMessage = false; // that was the rest of the abandoned message
+    }
     const std::size_t frame = CJpegFrame::Complete(buffer, size, received, width, height);
     if (frame == 0)
         return false;

@@ -74,7 +74,8 @@ public:
     bool StartStreaming(std::uint16_t width, std::uint16_t height, std::uint16_t rate,
                         std::uint16_t quality);
     bool StopStreaming();
-    // Reads one frame message into buffer and completes it; the JPEG length on success.
+    // Reads one frame message into buffer and completes it; the JPEG length on success. Called
+    // under the stream lock.
     bool ReadFrame(std::uint8_t *buffer, std::size_t size, std::uint16_t width,
                    std::uint16_t height, std::size_t *length);
 
@@ -103,5 +104,6 @@ private:
     CMediaType m_mt; // guarded by the filter's state lock
     std::atomic<REFERENCE_TIME> m_framePeriod{333333};
     CTransferCancel m_cancel;
+    bool m_partialMessage = false; // a cancelled read left part of a message unread
     std::function<void(const CMediaType &)> m_reconnect;
 };
