@@ -147,12 +147,18 @@ const QHash<QString, Drawer> &drawers()
          }},
         {"eraser",
          [](const Pen &g) {
-             const QPointF a(2.5, 14.5), b(11.5, 5.5), c(19.5, 13.5), d(10.5, 22.5);
-             const QPointF e = a + (b - a) * 0.45, f = d + (c - d) * 0.45;
+             // A rubber block lying at an angle, its rubber end filled, on a base line.
+             g.p.save();
+             g.p.translate(12.5, 11);
+             g.p.rotate(-45);
+             const QRectF block(-9.5, -5, 19, 10);
              g.fill();
-             g.p.drawPolygon(QPolygonF({a, e, f, d}));
+             g.p.drawRoundedRect(QRectF(block.left(), block.top(), 7.5, block.height()), 1, 1);
              g.stroke();
-             g.p.drawPolygon(QPolygonF({a, b, c, d}));
+             g.p.drawRoundedRect(block, 1.5, 1.5);
+             g.p.restore();
+             g.stroke();
+             g.line(9, 21.5, 21, 21.5);
          }},
         {"text",
          [](const Pen &g) {
@@ -204,10 +210,14 @@ const QHash<QString, Drawer> &drawers()
          }},
         {"zoom_fit",
          [](const Pen &g) {
-             brackets(g);
-             g.stroke(1.8);
-             g.p.drawEllipse(QPointF(11, 11), 3.6, 3.6);
-             g.line(13.8, 13.8, 16.5, 16.5);
+             // A magnifier reading "1:1".
+             magnifier(g);
+             g.stroke(1.4);
+             g.poly({{6.4, 8.9}, {7.6, 7.8}, {7.6, 13.2}}, false);
+             g.poly({{12.6, 8.9}, {13.8, 7.8}, {13.8, 13.2}}, false);
+             g.fill();
+             g.p.drawEllipse(QPointF(10.7, 9.1), 0.8, 0.8);
+             g.p.drawEllipse(QPointF(10.7, 12.2), 0.8, 0.8);
          }},
         {"autofocus",
          [](const Pen &g) {

@@ -272,7 +272,7 @@ void applyEffect(QImage &picture, const QString &effect)
             }
         }
     } else if (effect == QLatin1String("mosaic")) {
-        const int block = 6;
+        const int block = 8;
         const QImage small =
             picture.scaled(picture.width() / block + 1, picture.height() / block + 1,
                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -444,7 +444,7 @@ void canvas(Job &j)
     g.setColorAt(0, QColor(0x2e, 0x31, 0x36));
     g.setColorAt(1, QColor(0x12, 0x13, 0x15));
     j.p.fillRect(j.rect(), g);
-    j.glyph(QStringLiteral("doccam"), centred(j.rect(), j.h() * 0.32), QColor(0x3b, 0x3f, 0x46));
+    j.glyph(QStringLiteral("doccam"), centred(j.rect(), j.h() * 0.26), QColor(0x34, 0x37, 0x3d));
 }
 
 void ctlbar(Job &j)
