@@ -73,54 +73,46 @@ int CCallMiniUsb::ControlIn(std::uint32_t command, void *buffer, int length)
     return ::ioctl(m_fd, kIoctlControl, &request) >= 0 ? 1 : 0;
 }
 
-int CCallMiniUsb::BulkWrite(const void *data, int length, unsigned *transferred)
+int CCallMiniUsb::Bulk(unsigned long code, const void *data, int length, unsigned *transferred,
+                       const CTransferCancel *cancel)
 {
     if (m_open == 0) {
         return 0;
     }
-    if (length < 0 || (length > 0 && data == nullptr) || m_cancelled.load()) {
+    // The driver's transfer cannot be interrupted once issued; a cancellation is honoured
+    // before it.
+    const bool cancelled = m_cancelled.load() || (cancel != nullptr && cancel->IsCancelled());
+    if (length < 0 || (length > 0 && data == nullptr) || cancelled) {
         if (transferred != nullptr) {
             *transferred = 0;
         }
         return 0;
     }
+    // The data travels as the request's output buffer in both directions.
     TevalMiniRequest request{};
     request.output = Address(data);
     request.outputLength = static_cast<std::uint32_t>(length);
-    const int r = ::ioctl(m_fd, kIoctlBulkWrite, &request);
+    const int r = ::ioctl(m_fd, code, &request);
     if (transferred != nullptr) {
         *transferred = r >= 0 ? request.returned : 0;
     }
     return r >= 0 ? 1 : 0;
 }
 
+int CCallMiniUsb::BulkWrite(const void *data, int length, unsigned *transferred)
+{
+    return Bulk(kIoctlBulkWrite, data, length, transferred, nullptr);
+}
+
 int CCallMiniUsb::BulkRead(void *buffer, int length, unsigned *transferred)
 {
-    return BulkReadCancellable(buffer, length, transferred, nullptr);
+    return Bulk(kIoctlBulkRead, buffer, length, transferred, nullptr);
 }
 
 int CCallMiniUsb::BulkReadCancellable(void *buffer, int length, unsigned *transferred,
                                       const CTransferCancel *cancel)
 {
-    if (m_open == 0) {
-        return 0;
-    }
-    // The driver's read cannot be interrupted once issued; a cancellation is honoured before.
-    const bool cancelled = m_cancelled.load() || (cancel != nullptr && cancel->IsCancelled());
-    if (length < 0 || (length > 0 && buffer == nullptr) || cancelled) {
-        if (transferred != nullptr) {
-            *transferred = 0;
-        }
-        return 0;
-    }
-    TevalMiniRequest request{};
-    request.output = Address(buffer);
-    request.outputLength = static_cast<std::uint32_t>(length);
-    const int r = ::ioctl(m_fd, kIoctlBulkRead, &request);
-    if (transferred != nullptr) {
-        *transferred = r >= 0 ? request.returned : 0;
-    }
-    return r >= 0 ? 1 : 0;
+    return Bulk(kIoctlBulkRead, buffer, length, transferred, cancel);
 }
 
 void CCallMiniUsb::CancelTransfers()

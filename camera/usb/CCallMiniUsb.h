@@ -43,6 +43,9 @@ public:
     void CancelTransfers() override;
 
 private:
+    int Bulk(unsigned long code, const void *data, int length, unsigned *transferred,
+             const CTransferCancel *cancel);
+
     int m_open = 0;
     int m_fd = -1;
     std::atomic<bool> m_cancelled{false};
