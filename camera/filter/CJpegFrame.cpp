@@ -142,12 +142,17 @@ std::size_t CJpegFrame::Complete(std::uint8_t *buffer, std::size_t bufferSize, s
     const std::size_t last = received - kWindowEndFromEnd; // where a marker may begin, at most
     std::size_t eoi = 0;
     bool found = false;
-    for (std::size_t i = first; i <= last; ++i) {
-        if (message[i] == 0xFF && message[i + 1] == 0xD9) {
+    for (std::size_t i = first; i <= last;) {
+        const void *ff = std::memchr(message + i, 0xFF, last + 1 - i);
+        if (ff == nullptr)
+            break;
+        i = static_cast<std::size_t>(static_cast<const std::uint8_t *>(ff) - message);
+        if (message[i + 1] == 0xD9) {
             eoi = i;
             found = true;
             break;
         }
+        ++i;
     }
     if (!found)
         return 0;

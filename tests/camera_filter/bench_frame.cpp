@@ -5,6 +5,7 @@
 //     every size (run with GST_PLUGIN_PATH pointing at the built plugin).
 #include "CameraMessage.h"
 #include "filter/CJpegFrame.h"
+#include "sim/CSimCamera.h"
 
 #include <benchmark/benchmark.h>
 #include <gst/gst.h>
@@ -19,12 +20,41 @@
 
 namespace {
 
+// One 1280 x 960 frame message of the simulated camera.
+std::vector<std::uint8_t> SimulatedFrame()
+{
+    CSimCamera camera;
+    camera.SetPaced(false);
+    const std::uint8_t width[6] = {0x0C, 0x20, 0x00, 0x05, 0, 0};  // 0x200C = 1280
+    const std::uint8_t height[6] = {0x0D, 0x20, 0xC0, 0x03, 0, 0}; // 0x200D = 960
+    const std::uint8_t quality[6] = {0x02, 0x20, 20, 0, 0, 0};
+    const std::uint8_t streaming[6] = {0x03, 0x20, 1, 0, 0, 0};
+    for (const std::uint8_t *write : {width, height, quality, streaming})
+        camera.ControlOut(0x1200, write, 6);
+    std::vector<std::uint8_t> message(CJpegFrame::ReadLength(CJpegFrame::kSampleSize));
+    std::size_t received = 0;
+    for (int tries = 0; tries < 100; ++tries) {
+        const int n =
+            camera.BulkIn(message.data() + received, static_cast<int>(message.size() - received),
+                          std::chrono::milliseconds(100));
+        if (n > 0)
+            received += static_cast<std::size_t>(n);
+        if (n > 0 && n % 64 != 0)
+            break;
+    }
+    message.resize(received);
+    return message;
+}
+
 // A sample buffer holding one 1280 x 960 frame message as the camera sends it.
 struct Frame {
     Frame()
     {
-        const testjpeg::Picture picture = testjpeg::MakePicture(1280, 960, 3);
-        message = testjpeg::MessageFromJpeg(testjpeg::Encode(picture, 85));
+        message = SimulatedFrame();
+        if (message.size() < 512) {
+            const testjpeg::Picture picture = testjpeg::MakePicture(1280, 960, 3);
+            message = testjpeg::MessageFromJpeg(testjpeg::Encode(picture, 85));
+        }
         buffer.assign(CJpegFrame::kSampleSize, 0);
         std::memcpy(buffer.data() + CJpegFrame::kReadOffset, message.data(), message.size());
         length = CJpegFrame::Complete(buffer.data(), buffer.size(), message.size(), 1280, 960);
@@ -73,10 +103,10 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> times;
+    std::map<std::string, double> cpuTimes;
 };
 
 GstPadProbeReturn CountBuffer(GstPad *, GstPadProbeInfo *, gpointer counter)
@@ -135,11 +165,12 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double completion = reporter.times["BM_FrameCompletion"];
-    const double copy = reporter.times["BM_FrameMemcpy"];
+    // CPU time: on a busy machine the wall clock also counts other programs' turns.
+    const double completion = reporter.cpuTimes["BM_FrameCompletion"];
+    const double copy = reporter.cpuTimes["BM_FrameMemcpy"];
     if (completion > 0 && copy > 0)
-        std::printf("\nframe completion / memcpy of the %zu-byte 1280x960 frame: %.4f (goal <= "
-                    "0.05)\n",
+        std::printf("\nframe completion / memcpy of the %zu-byte 1280x960 frame (CPU time): "
+                    "%.4f (goal <= 0.05)\n",
                     TheFrame().length, completion / copy);
     MeasurePipelines();
     benchmark::Shutdown();
