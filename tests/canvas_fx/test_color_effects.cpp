@@ -150,27 +150,31 @@ void TestColorEffects::negative()
 
 void TestColorEffects::mosaicBlocksCutAtEdges()
 {
-    const QImage original = noise(10, 10, 2);
-    QImage image = original;
-    ColorEffects::applyEffect(image, ColorEffects::EffectMosaic);
+    // 10 x 10 gives blocks of 8 x 8, 2 x 8, 8 x 2 and 2 x 2; the wider pictures take the
+    // row-at-once paths with cut blocks at both edges.
+    for (const QSize size : {QSize(10, 10), QSize(37, 21), QSize(641, 17)}) {
+        const QImage original = noise(size.width(), size.height(), 2);
+        QImage image = original;
+        ColorEffects::applyEffect(image, ColorEffects::EffectMosaic);
 
-    // Blocks 8 x 8, 2 x 8, 8 x 2 and 2 x 2, each uniform with its own truncated means.
-    const QList<QRect> blocks{QRect(0, 0, 8, 8), QRect(8, 0, 2, 8), QRect(0, 8, 8, 2),
-                              QRect(8, 8, 2, 2)};
-    for (const QRect &block : blocks) {
-        int sum[3] = {0, 0, 0};
-        for (int y = block.top(); y <= block.bottom(); ++y)
-            for (int x = block.left(); x <= block.right(); ++x) {
-                const QRgb c = original.pixel(x, y);
-                sum[0] += qRed(c);
-                sum[1] += qGreen(c);
-                sum[2] += qBlue(c);
+        for (int by = 0; by < size.height(); by += 8) {
+            for (int bx = 0; bx < size.width(); bx += 8) {
+                const QRect block = QRect(bx, by, 8, 8).intersected(original.rect());
+                int sum[3] = {0, 0, 0};
+                for (int y = block.top(); y <= block.bottom(); ++y)
+                    for (int x = block.left(); x <= block.right(); ++x) {
+                        const QRgb c = original.pixel(x, y);
+                        sum[0] += qRed(c);
+                        sum[1] += qGreen(c);
+                        sum[2] += qBlue(c);
+                    }
+                const int count = block.width() * block.height();
+                const QRgb mean = qRgb(sum[0] / count, sum[1] / count, sum[2] / count);
+                for (int y = block.top(); y <= block.bottom(); ++y)
+                    for (int x = block.left(); x <= block.right(); ++x)
+                        QCOMPARE(image.pixel(x, y), mean);
             }
-        const int count = block.width() * block.height();
-        const QRgb mean = qRgb(sum[0] / count, sum[1] / count, sum[2] / count);
-        for (int y = block.top(); y <= block.bottom(); ++y)
-            for (int x = block.left(); x <= block.right(); ++x)
-                QCOMPARE(image.pixel(x, y), mean);
+        }
     }
 }
 
