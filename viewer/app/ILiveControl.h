@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IBrightnessSource.h"
+
 #include <QString>
 
 #include <functional>
@@ -10,8 +12,9 @@ class QObject;
 
 // The camera commands the main window gives the live source: recording, auto focus and
 // brightness, and taking over the live canvas when Live mode is entered. Every command does
-// nothing while no camera is present.
-class ILiveControl {
+// nothing while no camera is present. The brightness level (index 0..10, 5 while no camera is
+// present) is what the on-screen display shows.
+class ILiveControl : public IBrightnessSource {
 public:
     virtual ~ILiveControl() = default;
 
@@ -22,8 +25,6 @@ public:
     virtual void autoFocus() = 0;
     virtual void brightnessUp() = 0;
     virtual void brightnessDown() = 0;
-    // Index 0..10 of the camera's brightness level (5 while no camera is present).
-    virtual int brightnessLevel() = 0;
 
 protected:
     ILiveControl() = default;

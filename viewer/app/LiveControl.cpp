@@ -19,7 +19,7 @@ public:
     void autoFocus() override { source_->autoFocus(); }
     void brightnessUp() override { source_->brightnessUp(); }
     void brightnessDown() override { source_->brightnessDown(); }
-    int brightnessLevel() override { return source_->brightnessLevel(); }
+    int brightnessLevel() const override { return source_->brightnessLevel(); }
 
 private:
     std::unique_ptr<LiveSource> source_;

@@ -1,0 +1,100 @@
+// Saves pictures of the main window for a person to look at: each mode, the panel open and
+// closed, and each tool window open. Run under xvfb-run (or offscreen):
+//   app_screenshots <output folder>
+#include "ImageButton.h"
+#include "ImageCanvas.h"
+#include "MainWindow.h"
+#include "TestHome.h"
+#include "ToolWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QImage samplePicture()
+{
+    QImage picture(1024, 768, QImage::Format_RGB888);
+    picture.fill(QColor(235, 232, 222));
+    QPainter painter(&picture);
+    painter.setPen(QPen(QColor(40, 40, 40), 3));
+    painter.setFont(QFont(QStringLiteral("Arial"), 40));
+    painter.drawText(QRect(0, 80, 1024, 120), Qt::AlignCenter, QStringLiteral("Document Camera"));
+    for (int y = 260; y < 700; y += 40)
+        painter.drawLine(120, y, 900, y);
+    return picture;
+}
+
+// The window with its open tool window drawn where it stands on the screen.
+QImage shoot(MainWindow &window)
+{
+    QCoreApplication::processEvents();
+    QImage picture = window.grab().toImage();
+    if (ToolWindow *tool = window.openToolWindow(); tool != nullptr && tool->isVisible()) {
+        QPainter painter(&picture);
+        painter.drawPixmap(window.mapFromGlobal(tool->pos()), tool->grab());
+    }
+    return picture;
+}
+
+void click(MainWindow &window, const char *name)
+{
+    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name)))
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void hold(MainWindow &window, const char *name)
+{
+    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name)))
+        emit button->hold();
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    useTestHome(home.path());
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Morvale"));
+    QCoreApplication::setApplicationName(QStringLiteral("Document Camera"));
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
+    QDir().mkpath(out);
+
+    MainWindow window(LiveControlFactory{});
+    window.move(150, 50);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    for (int mode = 0; mode < 3; ++mode)
+        window.canvas(mode)->setImage(samplePicture());
+
+    const auto save = [&](const QString &name) {
+        shoot(window).save(out + QLatin1Char('/') + name);
+    };
+    save(QStringLiteral("live-expanded.png"));
+    const std::pair<const char *, const char *> tools[] = {
+        {"ICON_LINE", "tool-line.png"},           {"ICON_RETANGLE", "tool-rectangle.png"},
+        {"ICON_ERASE", "tool-eraser.png"},        {"ICON_TEXT", "tool-text.png"},
+        {"ICON_EFFECT_COLOR", "tool-effect.png"}, {"ICON_MASK_CIRCLE", "tool-mask.png"}};
+    for (const auto &[button, file] : tools) {
+        hold(window, button);
+        save(QLatin1String(file));
+    }
+    click(window, "ICON_SETTING");
+    save(QStringLiteral("tool-settings.png"));
+    click(window, "ICON_COPY");
+
+    click(window, "filmButton");
+    save(QStringLiteral("film-expanded.png"));
+    click(window, "photographButton");
+    save(QStringLiteral("photograph-expanded.png"));
+    click(window, "expandButton");
+    save(QStringLiteral("photograph-collapsed.png"));
+    click(window, "filmButton");
+    save(QStringLiteral("film-collapsed.png"));
+    click(window, "liveButton");
+    save(QStringLiteral("live-collapsed.png"));
+    return 0;
+}

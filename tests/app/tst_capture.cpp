@@ -1,0 +1,300 @@
+#include "AppTestMain.h"
+#include "Config.h"
+#include "FakeLiveControl.h"
+#include "ImageButton.h"
+#include "ImageCanvas.h"
+#include "MainWindow.h"
+#include "OSDProcessor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QRegularExpression>
+
+// The capture commands: snapshots into the snapshot folder, recording through the live source,
+// the folder error box, and printing the current picture.
+class CaptureTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void missingFolderShowsTheErrorBoxAndChangesNothing();
+    void singleSnapshotWritesOnePictureFromTheNextFrame();
+    void continuousSnapshotsRunUntilTheNextClick();
+    void recordingKeepsBothButtonsInStep();
+    void closingTheWindowStopsARecording();
+    void printPutsOnePicturePixelPerPrinterUnitOnOnePage();
+    void cancelledPrintDialogPrintsNothing();
+
+private:
+    ImageButton *button(const char *name) const;
+    QStringList pictures() const;
+    void feedFrame();
+    void closeErrorBox();
+
+    std::shared_ptr<QStringList> live_;
+    MainWindow *window_ = nullptr;
+    QTemporaryDir folder_;
+};
+
+void CaptureTest::init()
+{
+    live_ = std::make_shared<QStringList>();
+    window_ = new MainWindow(FakeLiveControl::factory(live_));
+    window_->show();
+    QDir(folder_.path()).removeRecursively();
+    QDir().mkpath(folder_.path());
+    Config::setSnapshotMode(0);
+    Config::setSnapshotInterval(0);
+    Config::setSnapshotPath(folder_.path());
+    Config::setRecordPath(folder_.path());
+}
+
+void CaptureTest::cleanup()
+{
+    delete window_;
+    window_ = nullptr;
+}
+
+ImageButton *CaptureTest::button(const char *name) const
+{
+    auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
+    if (found == nullptr)
+        qFatal("no button %s", name);
+    return found;
+}
+
+QStringList CaptureTest::pictures() const
+{
+    return QDir(folder_.path()).entryList({QStringLiteral("*.jpg")}, QDir::Files);
+}
+
+// One camera frame arriving at the live canvas.
+void CaptureTest::feedFrame()
+{
+    QImage frame(160, 120, QImage::Format_RGB888);
+    frame.fill(QColor(30, 120, 200));
+    window_->canvas(MainWindow::LiveMode)->setImage(frame);
+}
+
+void CaptureTest::closeErrorBox()
+{
+    QMessageBox *box = window_->folderErrorBox();
+    QVERIFY(box != nullptr);
+    box->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(window_->folderErrorBox() == nullptr);
+}
+
+void CaptureTest::missingFolderShowsTheErrorBoxAndChangesNothing()
+{
+    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    for (const QString &missing : {QStringLiteral("/nonexistent/doccam"), QString()}) {
+        Config::setSnapshotPath(missing);
+        QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
+        QMessageBox *box = window_->folderErrorBox();
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->windowTitle(), QStringLiteral("ERROR"));
+        QCOMPARE(box->text(), QStringLiteral("Please select a folder first."));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(!canvas->isSnapshotArmed());
+        // Another click while it is shown does not stack a second box.
+        QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
+        QCOMPARE(window_->findChildren<QMessageBox *>().size(), 1);
+        closeErrorBox();
+    }
+
+    Config::setRecordPath(QStringLiteral("/nonexistent/doccam"));
+    QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
+    QVERIFY(window_->folderErrorBox() != nullptr);
+    QVERIFY(!button("ICON_RECORDING")->isChecked());
+    QVERIFY(!button("indicatorRecordButton")->isChecked());
+    QVERIFY(!window_->isRecording());
+    QVERIFY(live_->isEmpty());
+    closeErrorBox();
+}
+
+void CaptureTest::singleSnapshotWritesOnePictureFromTheNextFrame()
+{
+    ImageButton *snapshot = button("ICON_CAPTURE");
+    QTest::mouseClick(snapshot, Qt::LeftButton);
+    QVERIFY(pictures().isEmpty());
+    QVERIFY(!snapshot->isCheckable());
+    feedFrame();
+    const QStringList written = pictures();
+    QCOMPARE(written.size(), 1);
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.jpg$"))
+                .match(written.first())
+                .hasMatch());
+    QCOMPARE(QImage(QDir(folder_.path()).filePath(written.first())).size(), QSize(160, 120));
+
+    // One picture per click: later frames write nothing more.
+    QFile::remove(QDir(folder_.path()).filePath(written.first()));
+    feedFrame();
+    QVERIFY(pictures().isEmpty());
+    QVERIFY(!window_->folderErrorBox());
+}
+
+void CaptureTest::continuousSnapshotsRunUntilTheNextClick()
+{
+    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    ImageButton *snapshot = button("ICON_CAPTURE");
+    Config::setSnapshotMode(1);
+    Config::setSnapshotInterval(5);
+
+    QTest::mouseClick(snapshot, Qt::LeftButton);
+    QVERIFY(snapshot->isCheckable());
+    QVERIFY(snapshot->isChecked());
+    QVERIFY(canvas->isSnapshotArmed());
+    QVERIFY(canvas->isSnapshotContinuous());
+    QCOMPARE(canvas->snapshotInterval(), quint64(5));
+    QCOMPARE(canvas->snapshotStopAfter(), ImageCanvas::neverStop);
+    QCOMPARE(canvas->snapshotFolder(), folder_.path());
+
+    // The series goes on in another mode, and its button shows again, pressed, in Live mode.
+    QTest::mouseClick(button("filmButton"), Qt::LeftButton);
+    QVERIFY(canvas->isSnapshotArmed());
+    QTest::mouseClick(button("liveButton"), Qt::LeftButton);
+    QVERIFY(snapshot->isVisible() && snapshot->isChecked());
+
+    QTest::mouseClick(snapshot, Qt::LeftButton);
+    QVERIFY(!snapshot->isChecked());
+    QVERIFY(!canvas->isSnapshotArmed());
+
+    // With no interval every frame is a picture.
+    Config::setSnapshotInterval(0);
+    QTest::mouseClick(snapshot, Qt::LeftButton);
+    QVERIFY(canvas->isSnapshotArmed());
+    feedFrame();
+    QCOMPARE(pictures().size(), 1);
+    QVERIFY(canvas->isSnapshotArmed());
+
+    // Back to single mode: one click ends the series and takes one picture.
+    Config::setSnapshotMode(0);
+    QTest::mouseClick(snapshot, Qt::LeftButton);
+    QVERIFY(!snapshot->isCheckable());
+    QVERIFY(!canvas->isSnapshotContinuous());
+    QVERIFY(canvas->isSnapshotArmed());
+    feedFrame();
+    QVERIFY(!canvas->isSnapshotArmed());
+}
+
+void CaptureTest::recordingKeepsBothButtonsInStep()
+{
+    ImageButton *panelRecord = button("ICON_RECORDING");
+    ImageButton *indicatorRecord = button("indicatorRecordButton");
+
+    QTest::mouseClick(panelRecord, Qt::LeftButton);
+    QVERIFY(window_->isRecording());
+    QVERIFY(panelRecord->isChecked() && indicatorRecord->isChecked());
+    QCOMPARE(live_->size(), 1);
+    const QString start = live_->first();
+    const QRegularExpression expected(
+        QStringLiteral("^startRecord ") + QRegularExpression::escape(folder_.path()) +
+        QStringLiteral("/\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.avi$"));
+    QVERIFY2(expected.match(start).hasMatch(), qPrintable(start));
+    OSDProcessor *osd = window_->osdProcessor(window_->canvas(MainWindow::LiveMode));
+    QVERIFY(osd->isRecordingClockRunning());
+
+    // Either button stops it.
+    QTest::mouseClick(indicatorRecord, Qt::LeftButton);
+    QVERIFY(!window_->isRecording());
+    QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
+    QCOMPARE(live_->last(), QStringLiteral("stopRecord"));
+    QVERIFY(!osd->isRecordingClockRunning());
+
+    QTest::mouseClick(indicatorRecord, Qt::LeftButton);
+    QVERIFY(window_->isRecording() && panelRecord->isChecked());
+    QTest::mouseClick(panelRecord, Qt::LeftButton);
+    QVERIFY(!window_->isRecording() && !indicatorRecord->isChecked());
+    QCOMPARE(live_->size(), 4);
+}
+
+void CaptureTest::closingTheWindowStopsARecording()
+{
+    QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
+    QVERIFY(window_->isRecording());
+    delete window_;
+    window_ = nullptr;
+    QCOMPARE(live_->size(), 2);
+    QCOMPARE(live_->last(), QStringLiteral("stopRecord"));
+}
+
+// The drawing operators of a PDF file: its compressed streams, inflated, one after another.
+static QByteArray pageContents(const QByteArray &pdf)
+{
+    QByteArray contents;
+    qsizetype at = 0;
+    while ((at = pdf.indexOf("stream\n", at)) >= 0) {
+        const qsizetype begin = at + 7;
+        const qsizetype end = pdf.indexOf("endstream", begin);
+        if (end < 0)
+            break;
+        // qUncompress wants the zlib data behind a big-endian size hint.
+        const QByteArray inflated =
+            qUncompress(QByteArray("\x00\x01\x00\x00", 4) + pdf.mid(begin, end - begin));
+        contents += inflated;
+        at = end + 9;
+    }
+    return contents;
+}
+
+void CaptureTest::printPutsOnePicturePixelPerPrinterUnitOnOnePage()
+{
+    const QString pdf = folder_.filePath(QStringLiteral("page.pdf"));
+    int resolution = 0;
+    window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *parent) {
+        resolution = printer.resolution();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPdfVersion(QPagedPaintDevice::PdfVersion_1_4);
+        return parent == window_;
+    });
+    // Printing works in every mode, on the current picture.
+    QTest::mouseClick(button("photographButton"), Qt::LeftButton);
+    QImage picture(300, 150, QImage::Format_RGB888);
+    picture.fill(Qt::red);
+    window_->currentCanvas()->setImage(picture);
+
+    QTest::mouseClick(button("ICON_PRINT"), Qt::LeftButton);
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray page = file.readAll();
+    QVERIFY(page.startsWith("%PDF"));
+    QCOMPARE(page.count("/Type /Page\n") + page.count("/Type /Page\r") +
+                 page.count("/Type /Page/") + page.count("/Type /Page "),
+             1);
+    QVERIFY(page.contains("/Width 300"));
+    QVERIFY(page.contains("/Height 150"));
+
+    // The page's base transformation maps printer units to points (72 / resolution of the
+    // screen-resolution printer); on it the picture is drawn 300 x 150 units from the origin,
+    // not scaled to the page.
+    QVERIFY(resolution > 0);
+    const QByteArray contents = pageContents(page);
+    const QRegularExpressionMatch base =
+        QRegularExpression(QStringLiteral("([0-9.]+) 0 0 -([0-9.]+) [0-9.]+ [0-9.]+ cm"))
+            .match(QString::fromLatin1(contents));
+    QVERIFY2(base.hasMatch(), contents.constData());
+    QCOMPARE(qRound(base.captured(1).toDouble() * resolution), 72);
+    QVERIFY2(contents.contains("\n300 0 0 -150 0 150 cm /Im"), contents.constData());
+}
+
+void CaptureTest::cancelledPrintDialogPrintsNothing()
+{
+    const QString pdf = folder_.filePath(QStringLiteral("none.pdf"));
+    window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return false;
+    });
+    QTest::mouseClick(button("ICON_PRINT"), Qt::LeftButton);
+    QVERIFY(!QFile::exists(pdf));
+}
+
+DOCCAM_APP_TEST_MAIN(CaptureTest)
+
+#include "tst_capture.moc"

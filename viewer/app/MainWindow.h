@@ -1,0 +1,197 @@
+#pragma once
+
+#include "Config.h"
+#include "ILiveControl.h"
+#include "IToolHost.h"
+#include "StaticSettingsStore.h"
+#include "StyleWindow.h"
+#include "ToolWindow.h"
+
+#include <QHash>
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class FilmSource;
+class ImageButton;
+class ImageCanvas;
+class OSDProcessor;
+class Panel;
+class PhotographSource;
+class QButtonGroup;
+class QPrinter;
+class QStackedWidget;
+
+// The program's only top-level window.
+//
+// Three modes (0 Live, 1 Film, 2 Photograph) each have a canvas in a stack; the mode buttons
+// switch between them and every view and annotation command acts on the canvas of the current
+// mode. The tool panel beside the picture holds the command buttons; a long press on some of them
+// opens a style window, of which at most one exists. The capture commands take snapshots of and
+// record the live picture and print the current one.
+class MainWindow : public StyleWindow, public IToolHost {
+    Q_OBJECT
+
+public:
+    enum Mode { LiveMode = 0, FilmMode = 1, PhotographMode = 2 };
+
+    // Runs the print dialog for a printer; true when the user accepted it.
+    using PrintDialogRunner = std::function<bool(QPrinter &printer, QWidget *parent)>;
+
+    // The live source is made by the factory on the live canvas.
+    explicit MainWindow(const LiveControlFactory &liveFactory);
+    MainWindow();
+    ~MainWindow() override;
+
+    // IToolHost
+    QWidget *hostWindow() override { return this; }
+    ImageCanvas *currentCanvas() const override { return currentCanvas_; }
+    void showEffectIndicator() override;
+    void showMaskIndicator() override;
+    ISettingsStore &settingsStore() override { return settingsStore_; }
+
+    int mode() const { return mode_; }
+    bool isPanelExpanded() const { return panelExpanded_; }
+    bool isRecording() const { return recording_; }
+    ImageCanvas *canvas(int mode) const;
+    OSDProcessor *osdProcessor(ImageCanvas *canvas) const { return osdMap_.value(canvas); }
+    // The style, effect, mask or settings window that exists, if any.
+    ToolWindow *openToolWindow() const { return toolWindow_; }
+    // The folder error box while it is shown.
+    QMessageBox *folderErrorBox() const { return folderErrorBox_; }
+    // Replaces the modal print dialog of print().
+    void setPrintDialogRunner(PrintDialogRunner runner);
+
+signals:
+    void modeChanged();
+
+protected:
+    void updateLayout() override;
+
+private slots:
+    void expand();
+    void switchMode();
+
+    void line();
+    void rectangle();
+    void freehand();
+    void circle();
+    void arrow();
+    void triangle();
+    void erase();
+    void text();
+    void lineHold();
+    void rectangleHold();
+    void freehandHold();
+    void circleHold();
+    void arrowHold();
+    void triangleHold();
+    void eraseHold();
+    void textHold();
+    void eraseAll();
+    void clip();
+    void hand();
+    void mask();
+    void maskHold();
+    void effectHold();
+    void zoomIn();
+    void zoomOut();
+    void zoomReset();
+    void autoFocus();
+    void brightnessDown();
+    void brightnessUp();
+    void rotate();
+    void freeze();
+    void settings();
+
+    void snapshot();
+    void record();
+    void print();
+
+private:
+    using Slot = void (MainWindow::*)();
+
+    void createModeButtons();
+    void createPanel();
+    void createRecordingIndicator();
+    ImageCanvas *createCanvas();
+    ImageButton *addToolButton(const QString &icon, const QString &toolTip, Slot clicked,
+                               Slot hold = nullptr, QButtonGroup *group = nullptr);
+
+    void leaveMode(int mode);
+    void enterMode(int mode);
+    void layoutFilmControls(int width, int height, int side, int content);
+    void layoutPhotographControls(int width, int height, int side, int content);
+
+    OSDProcessor *currentOsd() const;
+    void selectTool(int code, QWidget *button);
+    void openColorWindow(int code, ImageButton *button, const QString &title,
+                         const QString &widthLabel, const QString &colorLabel,
+                         const QString &fillLabel);
+    void showToolWindow(ToolWindow *window);
+    void closeToolWindow();
+    void showFolderError();
+
+    // Mode buttons, expand button and the canvas stack.
+    ImageButton *liveButton_ = nullptr;
+    ImageButton *filmButton_ = nullptr;
+    ImageButton *photographButton_ = nullptr;
+    ImageButton *expandButton_ = nullptr;
+    QStackedWidget *stack_ = nullptr;
+    ImageCanvas *liveCanvas_ = nullptr;
+    ImageCanvas *filmCanvas_ = nullptr;
+    ImageCanvas *photographCanvas_ = nullptr;
+    ImageCanvas *currentCanvas_ = nullptr;
+    std::unique_ptr<ILiveControl> live_;
+    QHash<ImageCanvas *, OSDProcessor *> osdMap_;
+    bool panelExpanded_ = false;
+    int mode_ = LiveMode;
+
+    // Tool panel and the one tool window.
+    QPointer<ToolWindow> toolWindow_;
+    Panel *panel_ = nullptr;
+    ImageButton *lineButton_ = nullptr;
+    ImageButton *rectangleButton_ = nullptr;
+    ImageButton *freehandButton_ = nullptr;
+    ImageButton *circleButton_ = nullptr;
+    ImageButton *arrowButton_ = nullptr;
+    ImageButton *triangleButton_ = nullptr;
+    ImageButton *eraserButton_ = nullptr;
+    ImageButton *textButton_ = nullptr;
+    ImageButton *eraseAllButton_ = nullptr;
+    ImageButton *clipButton_ = nullptr;
+    ImageButton *handButton_ = nullptr;
+    ImageButton *maskButton_ = nullptr;
+    ImageButton *effectButton_ = nullptr;
+    ImageButton *zoomOutButton_ = nullptr;
+    ImageButton *zoomInButton_ = nullptr;
+    ImageButton *zoomResetButton_ = nullptr;
+    ImageButton *autoFocusButton_ = nullptr;
+    ImageButton *brightnessDownButton_ = nullptr;
+    ImageButton *brightnessUpButton_ = nullptr;
+    ImageButton *rotateButton_ = nullptr;
+    ImageButton *freezeButton_ = nullptr;
+    int savedMask_ = 1;
+
+    // Capture commands.
+    ImageButton *recordButton_ = nullptr;
+    ImageButton *snapshotButton_ = nullptr;
+    ImageButton *settingsButton_ = nullptr;
+    ImageButton *printButton_ = nullptr;
+    QWidget *recordingIndicator_ = nullptr;
+    ImageButton *indicatorRecordButton_ = nullptr;
+    bool recording_ = false;
+    QPointer<QMessageBox> folderErrorBox_;
+    PrintDialogRunner printDialog_;
+
+    // Film and photograph sources (their control bars are laid out in the film and photograph
+    // rows of updateLayout()).
+    FilmSource *filmSource_ = nullptr;
+    PhotographSource *photographSource_ = nullptr;
+
+    StaticSettingsStore<Config> settingsStore_;
+};
