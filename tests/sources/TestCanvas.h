@@ -4,8 +4,8 @@
 
 #include <QImage>
 #include <QList>
-#include <QMutex>
 #include <functional>
+#include <mutex>
 
 // A canvas stand-in that records what reaches it. frameArrived may run on any thread.
 class TestCanvas : public ICaptureCB {
@@ -29,7 +29,7 @@ public:
     void clear();
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex; // seen by ThreadSanitizer, unlike the uninstrumented QMutex
     std::function<void(uchar *, int, int)> m_composer;
     int m_frames = 0;
     QList<int> m_ids;
