@@ -5,6 +5,7 @@
 #include <gst/app/gstappsrc.h>
 
 #include <QProcess>
+#include <functional>
 
 namespace TestFilms {
 
@@ -46,50 +47,75 @@ int frameId(const uchar *rgb, int width, int height)
     return id;
 }
 
-bool makeAvi(const QString &path, int frames, int fps, bool sound, int width, int height)
+bool run(const QString &description, const std::function<void(GstElement *)> &feed)
 {
     if (!MediaGraph::initialize())
         return false;
-    const int soundBuffers = frames * 10 / fps; // 0.1 s each, as long as the pictures
-    QString description =
-        QString("appsrc name=frames format=time caps=video/x-raw,format=RGB,width=%1,height=%2,"
-                "framerate=%3/1 ! videoconvert ! jpegenc quality=90 ! avimux name=mux ! "
-                "filesink location=\"%4\"")
-            .arg(width)
-            .arg(height)
-            .arg(fps)
-            .arg(path);
-    if (sound)
-        description += QString(" audiotestsrc num-buffers=%1 samplesperbuffer=800 ! "
-                               "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.")
-                           .arg(soundBuffers);
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
-    if (!pipeline) {
+    if (!pipeline || error) {
         g_clear_error(&error);
+        if (pipeline)
+            gst_object_unref(pipeline);
         return false;
     }
-    GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "frames");
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    for (int i = 0; i < frames; ++i) {
-        const QByteArray pixels = frame(i, width, height);
-        GstBuffer *buffer = gst_buffer_new_memdup(pixels.constData(), gsize(pixels.size()));
-        GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(guint64(i), GST_SECOND, guint64(fps));
-        GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, guint64(fps));
-        gst_app_src_push_buffer(GST_APP_SRC(source), buffer);
-    }
-    gst_app_src_end_of_stream(GST_APP_SRC(source));
+    if (feed)
+        feed(pipeline);
     GstBus *bus = gst_element_get_bus(pipeline);
     GstMessage *message = gst_bus_timed_pop_filtered(
-        bus, 30 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        bus, 120 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
     if (message)
         gst_message_unref(message);
     gst_object_unref(bus);
     gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(source);
     gst_object_unref(pipeline);
     return ok;
+}
+
+namespace {
+
+// Numbered frames (and optionally a tone as long as they last) through MJPEG into muxer.
+bool encode(const QString &muxer, const QString &path, int frames, int fps, bool sound, int width,
+            int height)
+{
+    QString description =
+        QString("appsrc name=frames format=time caps=video/x-raw,format=RGB,width=%1,height=%2,"
+                "framerate=%3/1 ! videoconvert ! jpegenc quality=90 ! %4 name=mux ! "
+                "filesink location=\"%5\"")
+            .arg(width)
+            .arg(height)
+            .arg(fps)
+            .arg(muxer, path);
+    if (sound)
+        description += QString(" audiotestsrc num-buffers=%1 samplesperbuffer=800 ! "
+                               "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.")
+                           .arg(frames * 10 / fps); // 0.1 s a buffer
+    return run(description, [&](GstElement *pipeline) {
+        GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "frames");
+        for (int i = 0; i < frames; ++i) {
+            const QByteArray pixels = frame(i, width, height);
+            GstBuffer *buffer = gst_buffer_new_memdup(pixels.constData(), gsize(pixels.size()));
+            GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(guint64(i), GST_SECOND, guint64(fps));
+            GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, guint64(fps));
+            gst_app_src_push_buffer(GST_APP_SRC(source), buffer);
+        }
+        gst_app_src_end_of_stream(GST_APP_SRC(source));
+        gst_object_unref(source);
+    });
+}
+
+} // namespace
+
+bool makeAvi(const QString &path, int frames, int fps, bool sound, int width, int height)
+{
+    return encode("avimux", path, frames, fps, sound, width, height);
+}
+
+bool makeMotionJpeg(const QString &path, int frames, int fps)
+{
+    return encode("multipartmux", path, frames, fps, false, Width, Height);
 }
 
 bool makeWmv(const QString &path, int frames, int fps)

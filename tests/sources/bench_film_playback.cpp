@@ -3,6 +3,7 @@
 #include "FilmSource.h"
 #include "ICaptureCB.h"
 #include "MediaGraph.h"
+#include "TestFilms.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -72,7 +73,7 @@ private:
 
 bool makeFilm(const QString &path)
 {
-    const QString description =
+    return TestFilms::run(
         QString("videotestsrc num-buffers=%1 pattern=ball ! "
                 "video/x-raw,width=%2,height=%3,framerate=%4/1 ! jpegenc ! avimux name=mux ! "
                 "filesink location=\"%5\" audiotestsrc num-buffers=%6 samplesperbuffer=4410 ! "
@@ -82,21 +83,7 @@ bool makeFilm(const QString &path)
             .arg(Height)
             .arg(Fps)
             .arg(path)
-            .arg(FilmSeconds * 10);
-    GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), nullptr);
-    if (!pipeline)
-        return false;
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus *bus = gst_element_get_bus(pipeline);
-    GstMessage *message = gst_bus_timed_pop_filtered(
-        bus, 120 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-    if (message)
-        gst_message_unref(message);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
-    return ok;
+            .arg(FilmSeconds * 10));
 }
 
 } // namespace

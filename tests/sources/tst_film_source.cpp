@@ -53,6 +53,7 @@ private slots:
     void unplayableFilesFailCleanly_data();
     void unplayableFilesFailCleanly();
     void truncatedFilmPlaysWhatItHolds();
+    void filmWithoutDurationPlaysToItsEnd();
     void graphErrorClosesTheFilmQuietly();
 
 private:
@@ -73,6 +74,7 @@ void FilmSourceTest::initTestCase()
     QVERIFY(TestFilms::makeAvi(path("long.avi"), LongFrames, LongFps, true));
     QVERIFY(TestFilms::makeAvi(path("silent.avi"), 4, ShortFps, false));
     QVERIFY(TestFilms::makeWmv(path("short.wmv"), ShortFrames, ShortFps));
+    QVERIFY(TestFilms::makeMotionJpeg(path("stream.mjpg"), ShortFrames, ShortFps));
 
     QFile avi(path("short.avi"));
     QVERIFY(avi.open(QIODevice::ReadOnly));
@@ -326,6 +328,23 @@ void FilmSourceTest::truncatedFilmPlaysWhatItHolds()
     QVERIFY(played.size() >= 2 && played.size() < ShortFrames);
     for (int i = 0; i < played.size(); ++i)
         QCOMPARE(played.at(i), i);
+}
+
+void FilmSourceTest::filmWithoutDurationPlaysToItsEnd()
+{
+    TestCanvas &canvas = *m_canvas;
+    auto film = openFilm(canvas, "stream.mjpg");
+    QVERIFY(film);
+    QCOMPARE(film->duration(), 0);
+    QCOMPARE(film->position(), 0);
+    // Every frame plays to the end of the stream (which cannot be rewound, so its last frame
+    // stays); the position reads 0 throughout.
+    QTRY_VERIFY_WITH_TIMEOUT(!film->isPlaying(), 20000);
+    const QList<int> played = distinct(canvas.frameIds());
+    QCOMPARE(played.size(), ShortFrames);
+    QCOMPARE(played.first(), 0);
+    QCOMPARE(played.last(), ShortFrames - 1);
+    QCOMPARE(film->position(), 0);
 }
 
 void FilmSourceTest::graphErrorClosesTheFilmQuietly()

@@ -238,28 +238,25 @@ void FilmSource::stop()
 
 void FilmSource::backward()
 {
-    if (!m_open)
-        return;
-    m_speedIndex = std::max(m_speedIndex - 1, 0);
-    if (speed() == 1) {
-        if (m_playing)
-            m_graph->run();
-        return;
-    }
-    m_graph->pause();
-    restartStepClock();
+    if (m_open)
+        changeSpeed(std::max(m_speedIndex - 1, 0));
 }
 
 void FilmSource::forward()
 {
-    if (!m_open)
-        return;
-    m_speedIndex = std::min(m_speedIndex + 1, SpeedCount - 1);
+    if (m_open)
+        changeSpeed(std::min(m_speedIndex + 1, SpeedCount - 1));
+}
+
+void FilmSource::changeSpeed(int index)
+{
+    m_speedIndex = index;
     if (speed() == 1) {
         if (m_playing)
             m_graph->run();
         return;
     }
+    // Other speeds step through the paused film on the tick timer.
     m_graph->pause();
     restartStepClock();
 }

@@ -67,6 +67,7 @@ signals:
 
 private:
     void close();
+    void changeSpeed(int index);
     void onStreamPad(GstPad *pad);
     qint64 currentTime() const;
     void restartStepClock() { m_stepStart = m_now(); }
