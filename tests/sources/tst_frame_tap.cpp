@@ -1,4 +1,5 @@
 #include "DirectShowTransformFilter.h"
+#include "MediaDeviceEnumerator.h"
 #include "MediaGraph.h"
 #include "TestCanvas.h"
 #include "TestFilms.h"
@@ -41,6 +42,64 @@ GstBuffer *patternBuffer(int width, int height, int stride)
     return buffer;
 }
 
+// A device provider of this process listing two microphones, whose elements are test tones.
+struct FakeDevice {
+    GstDevice parent;
+};
+struct FakeDeviceClass {
+    GstDeviceClass parent;
+};
+struct FakeProvider {
+    GstDeviceProvider parent;
+};
+struct FakeProviderClass {
+    GstDeviceProviderClass parent;
+};
+
+GType fakeDeviceType()
+{
+    static const GType type = [] {
+        GTypeInfo info{};
+        info.class_size = sizeof(FakeDeviceClass);
+        info.instance_size = sizeof(FakeDevice);
+        info.class_init = [](gpointer klass, gpointer) {
+            GST_DEVICE_CLASS(klass)->create_element = [](GstDevice *, const gchar *name) {
+                return gst_element_factory_make("audiotestsrc", name);
+            };
+        };
+        return g_type_register_static(GST_TYPE_DEVICE, "DocCamFakeDevice", &info, GTypeFlags(0));
+    }();
+    return type;
+}
+
+GstDevice *fakeDevice(const char *name)
+{
+    GstCaps *caps = gst_caps_new_empty_simple("audio/x-raw");
+    auto *device = GST_DEVICE(g_object_new(fakeDeviceType(), "display-name", name, "device-class",
+                                           "Audio/Source", "caps", caps, nullptr));
+    gst_caps_unref(caps);
+    return device;
+}
+
+void registerFakeMicrophones()
+{
+    GTypeInfo info{};
+    info.class_size = sizeof(FakeProviderClass);
+    info.instance_size = sizeof(FakeProvider);
+    info.class_init = [](gpointer klass, gpointer) {
+        gst_device_provider_class_set_static_metadata(GST_DEVICE_PROVIDER_CLASS(klass),
+                                                      "Test microphones", "Source/Audio",
+                                                      "Two microphones", "Test");
+        GST_DEVICE_PROVIDER_CLASS(klass)->probe = [](GstDeviceProvider *) {
+            GList *devices = g_list_append(nullptr, fakeDevice("Line In"));
+            return g_list_append(devices, fakeDevice("Document Camera Microphone"));
+        };
+    };
+    const GType type = g_type_register_static(GST_TYPE_DEVICE_PROVIDER, "DocCamFakeProvider", &info,
+                                              GTypeFlags(0));
+    QVERIFY(gst_device_provider_register(nullptr, "doccamfakemicrophones", GST_RANK_PRIMARY, type));
+}
+
 } // namespace
 
 class FrameTapTest : public QObject {
@@ -58,6 +117,7 @@ private slots:
     void volumeInHundredthsOfDecibel();
     void busErrorEndsGraphQuietly();
     void stopFinishesTheFileWithEveryFrame();
+    void devicesAreFoundByName();
 
 private:
     // On the heap: streaming threads write into it, and stack slots reused from test to test
@@ -312,6 +372,28 @@ void FrameTapTest::stopFinishesTheFileWithEveryFrame()
     QVERIFY2(movie > 0 && index > movie, "the recording has no index");
     // Every frame that passed the tap is in the file.
     QCOMPARE(int(avi.mid(movie, index - movie).count("00db")), canvas.frameCount());
+}
+
+void FrameTapTest::devicesAreFoundByName()
+{
+    registerFakeMicrophones();
+    MediaDeviceEnumerator microphones("Audio/Source");
+    const int index = microphones.find("Document Camera");
+    QVERIFY(index >= 0);
+    QCOMPARE(microphones.name(index), QString("Document Camera Microphone"));
+    QCOMPARE(microphones.find("document camera"), -1); // the name is matched case-sensitively
+    QVERIFY(microphones.find("Line In") >= 0);
+    QVERIFY(microphones.name(microphones.count()).isEmpty());
+
+    GstElement *element = microphones.createElement(index, "Audio Capture Filter");
+    QVERIFY(element);
+    gst_object_ref_sink(element);
+    QCOMPARE(QByteArray(GST_OBJECT_NAME(element)), QByteArray("Audio Capture Filter"));
+    QCOMPARE(QByteArray(GST_OBJECT_NAME(gst_element_get_factory(element))),
+             QByteArray("audiotestsrc"));
+    gst_object_unref(element);
+    QVERIFY(!microphones.createElement(-1, "none"));
+    QCOMPARE(MediaDeviceEnumerator("Video/Sink").find("Document Camera"), -1);
 }
 
 QTEST_GUILESS_MAIN(FrameTapTest)
