@@ -47,9 +47,12 @@ void InstallTest::installsEverythingInItsPlace()
     QVERIFY(!translations.entryList({QStringLiteral("*.qm")}).isEmpty());
     // No language is switched on for everybody: the program's own translation slot stays empty.
     QVERIFY(!QFile::exists(root + QStringLiteral(DOCCAM_BINDIR "/RZ8NE.qm")));
-    if (DOCCAM_HAS_PLUGIN)
+    if (DOCCAM_HAS_PLUGIN) {
         QVERIFY(
             QFile::exists(root + QStringLiteral(DOCCAM_LIBDIR "/gstreamer-1.0/libgsttevalcap.so")));
+        const QDir rules(root + QStringLiteral("lib/udev/rules.d"));
+        QVERIFY(!rules.entryList({QStringLiteral("*.rules")}).isEmpty());
+    }
 
     // The desktop entry starts the installed program and names the installed icon.
     QFile entry(data + QStringLiteral("applications/doccam-viewer.desktop"));
