@@ -116,6 +116,22 @@ void sumBand(quint16 *sums, const uchar *first, qsizetype stride, int rows, qsiz
     }
 }
 
+// The means of one block from its column sums, written over the block's part of a row.
+inline void blockMeans(const quint16 *column, int width, int count, uchar *mean)
+{
+    int sum[3] = {0, 0, 0};
+    for (int i = 0; i < width; ++i) {
+        sum[0] += column[3 * i];
+        sum[1] += column[3 * i + 1];
+        sum[2] += column[3 * i + 2];
+    }
+    uchar means[3];
+    for (int k = 0; k < 3; ++k)
+        means[k] = static_cast<uchar>(sum[k] / count);
+    for (int i = 0; i < width; ++i, mean += 3)
+        std::memcpy(mean, means, 3);
+}
+
 #ifdef COLOR_EFFECTS_X86
 // Greys eight pixels per step and returns how many pixels of the row it did; the caller
 // does the rest. Each step reads 28 bytes from the first of its pixels and writes 24.
@@ -338,22 +354,13 @@ void ColorEffects::mosaic(QImage &image)
         sumBand(columnSums.data(), bits + y0 * stride, stride, bh, rowBytes);
         for (int x0 = 0; x0 < w; x0 += mosaicBlock) {
             const int bw = std::min(mosaicBlock, w - x0);
-            const int count = bw * bh;
             const quint16 *column = &columnSums[static_cast<size_t>(x0) * 3];
-            int sum[3] = {0, 0, 0};
-            for (int i = 0; i < bw; ++i) {
-                sum[0] += column[3 * i];
-                sum[1] += column[3 * i + 1];
-                sum[2] += column[3 * i + 2];
-            }
-            // Whole blocks (64 pixels) divide by a shift.
-            const bool whole = count == mosaicBlock * mosaicBlock;
-            uchar means[3];
-            for (int k = 0; k < 3; ++k)
-                means[k] = static_cast<uchar>(whole ? sum[k] >> 6 : sum[k] / count);
             uchar *mean = &meanRow[static_cast<size_t>(x0) * 3];
-            for (int i = 0; i < bw; ++i, mean += 3)
-                std::memcpy(mean, means, 3);
+            // Whole blocks get a loop of fixed length and a division by a shift.
+            if (bw == mosaicBlock && bh == mosaicBlock)
+                blockMeans(column, mosaicBlock, mosaicBlock * mosaicBlock, mean);
+            else
+                blockMeans(column, bw, bw * bh, mean);
         }
         for (int y = y0; y < y0 + bh; ++y)
             std::memcpy(bits + y * stride, meanRow.data(), static_cast<size_t>(rowBytes));
