@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio gstreamer1.0-plugins-base-apps
   libusb-1.0-0-dev libudev-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libjpeg62-turbo-dev libturbojpeg0-dev
   xvfb xauth imagemagick ffmpeg pulseaudio pulseaudio-utils
