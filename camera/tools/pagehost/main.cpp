@@ -69,15 +69,17 @@ int main(int argc, char **argv)
     {
         PropertySheet sheet(QStringLiteral("Document Camera Properties"), std::move(entries));
         sheet.SelectPage(firstPage);
-        if (sheet.PageCount() == 0)
+        if (sheet.PageCount() == 0) {
             QTextStream(stderr) << "pagehost: the camera cannot be reached\n";
+            return 1;
+        }
         if (!grabPath.isEmpty()) {
             sheet.show();
             app.processEvents();
             result = sheet.grab().save(grabPath) ? 0 : 1;
             sheet.reject();
         } else {
-            result = sheet.exec() == QDialog::Accepted ? 0 : 0;
+            sheet.exec();
         }
     }
     return result;
