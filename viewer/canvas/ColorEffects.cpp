@@ -133,6 +133,15 @@ inline void blockMeans(const quint16 *column, int width, int count, uchar *mean)
 }
 
 #ifdef COLOR_EFFECTS_X86
+// 0.0001 in single precision, moved two representable values down (direction < 0) or up.
+float nudgedTenThousandth(int direction)
+{
+    float value = 1e-4f;
+    for (int i = 0; i < 2; ++i)
+        value = std::nextafter(value, direction < 0 ? 0.0f : 1.0f);
+    return value;
+}
+
 // Greys eight pixels per step and returns how many pixels of the row it did; the caller
 // does the rest. Each step reads 28 bytes from the first of its pixels and writes 24.
 __attribute__((target("avx2"))) int blackWhiteAvx2(uchar *row, int width)
@@ -154,9 +163,9 @@ __attribute__((target("avx2"))) int blackWhiteAvx2(uchar *row, int width)
                          8, 8, 12, 12, 12, -1, -1, -1, -1);
     // The 12 bytes of both lanes side by side.
     const __m256i compact = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
-    const __m256 tenThousandth = _mm256_set1_ps(1e-4f);
-    const __m256i tenThousand = _mm256_set1_epi32(10000);
-    const __m256i zero = _mm256_setzero_si256();
+    const __m256 below = _mm256_set1_ps(nudgedTenThousandth(-1));
+    const __m256 above = _mm256_set1_ps(nudgedTenThousandth(+1));
+    const __m256i ones = _mm256_set1_epi32(-1);
 
     int x = 0;
     for (; 3 * x + 28 <= 3 * width; x += 8) {
@@ -167,15 +176,15 @@ __attribute__((target("avx2"))) int blackWhiteAvx2(uchar *row, int width)
         const __m256i sums =
             _mm256_add_epi32(_mm256_madd_epi16(_mm256_shuffle_epi8(v, spreadRG), weightsRG),
                              _mm256_madd_epi16(_mm256_shuffle_epi8(v, spreadB), weightsB));
-        // Single precision is exact enough for every sum that is not a whole multiple of
-        // 10000 (it misses by less than 0.00004); those multiples, black aside, are redone
-        // below as the double-precision formula has them.
-        __m256i grey = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sums), tenThousandth));
-        const __m256i rest = _mm256_sub_epi32(sums, _mm256_mullo_epi32(grey, tenThousand));
-        const __m256i whole = _mm256_andnot_si256(
-            _mm256_cmpeq_epi32(sums, zero),
-            _mm256_or_si256(_mm256_cmpeq_epi32(rest, zero), _mm256_cmpeq_epi32(rest, tenThousand)));
-        if (!_mm256_testz_si256(whole, whole)) {
+        // Two single-precision quotients, with the divisor nudged two steps of the float
+        // grid down and up. Where they agree they equal the double-precision grey (the tests
+        // check all 2^24 colours); they differ only for sums at whole multiples of 10000,
+        // about 1700 colours, whose pixels take the double-precision formula.
+        const __m256 sumsF = _mm256_cvtepi32_ps(sums);
+        __m256i grey = _mm256_cvttps_epi32(_mm256_mul_ps(sumsF, below));
+        const __m256i agree =
+            _mm256_cmpeq_epi32(grey, _mm256_cvttps_epi32(_mm256_mul_ps(sumsF, above)));
+        if (!_mm256_testc_si256(agree, ones)) {
             alignas(32) int greys[8];
             for (int k = 0; k < 8; ++k)
                 greys[k] = ColorEffects::grey(p[3 * k], p[3 * k + 1], p[3 * k + 2]);
