@@ -232,6 +232,41 @@ TEST(Element, StopReturnsWhileAFrameReadWaits)
         gst_sample_unref(sample);
 }
 
+TEST(Element, ANewSizeWhileStreamingRestartsTheCameraWithIt)
+{
+    Pipeline pipeline = Launch("tevalcapsrc ! capsfilter name=size caps=image/jpeg,width=640,"
+                               "height=480 ! appsink name=jpeg sync=false");
+    ASSERT_TRUE(pipeline);
+    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+    GstSample *sample = Pull(pipeline.get(), "jpeg");
+    ASSERT_NE(sample, nullptr);
+    gst_sample_unref(sample);
+
+    GstElement *size = gst_bin_get_by_name(GST_BIN(pipeline.get()), "size");
+    GstCaps *smaller = gst_caps_from_string("image/jpeg,width=320,height=240");
+    g_object_set(size, "caps", smaller, nullptr);
+    gst_caps_unref(smaller);
+    gst_object_unref(size);
+
+    // Frames already on their way keep the old size; then the camera sends the new one.
+    bool resized = false;
+    for (int i = 0; i < 10 && !resized; ++i) {
+        sample = Pull(pipeline.get(), "jpeg");
+        ASSERT_NE(sample, nullptr);
+        GstMapInfo map;
+        ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(sample), &map, GST_MAP_READ));
+        testjpeg::Picture picture;
+        ASSERT_TRUE(testjpeg::Decode(map.data, map.size, &picture));
+        resized = picture.width == 320 && picture.height == 240;
+        if (resized) {
+            ExpectDocumentScene(picture);
+        }
+        gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+        gst_sample_unref(sample);
+    }
+    EXPECT_TRUE(resized);
+}
+
 TEST(Element, DeviceMonitorListsTheDocumentCamera)
 {
     GstDeviceMonitor *monitor = gst_device_monitor_new();
