@@ -105,8 +105,20 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
-        for (const Run &run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // With repetitions, the median of each case stands for it.
+        for (const Run &run : runs) {
+            std::string name = run.benchmark_name();
+            const std::string median = "_median";
+            if (run.run_type == Run::RT_Aggregate) {
+                if (name.size() <= median.size() ||
+                    name.compare(name.size() - median.size(), median.size(), median) != 0)
+                    continue;
+                name.resize(name.size() - median.size());
+            } else if (run.repetitions > 1) {
+                continue;
+            }
+            times[name] = run.GetAdjustedCPUTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 

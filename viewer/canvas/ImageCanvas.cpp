@@ -147,29 +147,99 @@ uint byteMul(uint x, uint a)
     return x | t;
 }
 
-// Lays the part `area` of the ARGB32 layer over the 24-bit picture whose top-left corner is
-// at `origin` of the layer (source-over), with the toolkit's rounding.
-void overlay(QImage &picture, const QImage &layer, const QRect &area, const QPoint &origin)
+// One layer pixel over one picture pixel (source-over), with the toolkit's rounding.
+void blendPixel(uchar *p, QRgb s)
 {
+    const uint a = qAlpha(s);
+    if (a == 0)
+        return;
+    QRgb result = s;
+    if (a != 255)
+        result = qPremultiply(s) + byteMul(qRgb(p[0], p[1], p[2]), 255 - a);
+    p[0] = static_cast<uchar>(qRed(result));
+    p[1] = static_cast<uchar>(qGreen(result));
+    p[2] = static_cast<uchar>(qBlue(result));
+}
+
+// The opaque layer pixel as R, G, B bytes followed by one spare byte, for copyPixelWide().
+quint32 opaqueBytes(QRgb s)
+{
+    const uchar bytes[4] = {static_cast<uchar>(qRed(s)), static_cast<uchar>(qGreen(s)),
+                            static_cast<uchar>(qBlue(s)), 0};
+    quint32 v;
+    std::memcpy(&v, bytes, sizeof v);
+    return v;
+}
+
+constexpr int chunkPixels = 8;
+
+int chunksPerRow(int width)
+{
+    return (width + chunkPixels - 1) / chunkPixels;
+}
+
+// Sets the flag of every run of eight layer pixels inside `area` that is not fully cleared.
+void scanChunks(const QImage &layer, std::vector<quint8> &chunks, const QRect &area)
+{
+    const QRect r = area.intersected(layer.rect());
+    if (r.isEmpty())
+        return;
+    const int stride = chunksPerRow(layer.width());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        for (int k = r.left() / chunkPixels; k <= r.right() / chunkPixels; ++k) {
+            const int end = std::min(layer.width(), (k + 1) * chunkPixels);
+            QRgb any = 0;
+            for (int x = k * chunkPixels; x < end; ++x)
+                any |= row[x];
+            chunks[size_t(y) * size_t(stride) + size_t(k)] = any != 0 ? 1 : 0;
+        }
+    }
+}
+
+// Up to four layer pixels over the picture; four cleared ones are skipped and four opaque
+// ones copied at once.
+void overlayRun(uchar *p, const QRgb *s, int n)
+{
+    constexpr int run = 4;
+    if (n == run) {
+        if ((s[0] | s[1] | s[2] | s[3]) == 0)
+            return;
+        if (qAlpha(s[0] & s[1] & s[2] & s[3]) == 255) {
+            // The fourth pixel is written narrowly: the byte after it is not ours.
+            for (int i = 0; i < run - 1; ++i) {
+                const quint32 v = opaqueBytes(s[i]);
+                std::memcpy(p + i * bytesPerPixel, &v, sizeof v);
+            }
+            blendPixel(p + (run - 1) * bytesPerPixel, s[run - 1]);
+            return;
+        }
+    }
+    for (int i = 0; i < n; ++i)
+        blendPixel(p + i * bytesPerPixel, s[i]);
+}
+
+// Lays the part `area` of the ARGB32 layer over the 24-bit picture whose top-left corner is
+// at `origin` of the layer (source-over), with the toolkit's rounding; runs of eight layer
+// pixels flagged empty in `chunks` are not read at all.
+void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &chunks,
+             const QRect &area, const QPoint &origin)
+{
+    constexpr int run = 4;
     uchar *dst = picture.bits();
     const qsizetype bpl = picture.bytesPerLine();
+    const int stride = chunksPerRow(layer.width());
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto *src = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        const quint8 *flags = chunks.data() + size_t(y) * size_t(stride);
         uchar *row = dst + (y - origin.y()) * bpl;
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb s = src[x];
-            const uint a = qAlpha(s);
-            if (a == 0)
+        for (int k = area.left() / chunkPixels; k <= area.right() / chunkPixels; ++k) {
+            if (flags[k] == 0)
                 continue;
-            uchar *p = row + qsizetype(x - origin.x()) * bytesPerPixel;
-            QRgb result = s;
-            if (a != 255) {
-                const QRgb under = qRgb(p[0], p[1], p[2]);
-                result = qPremultiply(s) + byteMul(under, 255 - a);
-            }
-            p[0] = static_cast<uchar>(qRed(result));
-            p[1] = static_cast<uchar>(qGreen(result));
-            p[2] = static_cast<uchar>(qBlue(result));
+            const int end = std::min(area.right() + 1, (k + 1) * chunkPixels);
+            for (int x = std::max(area.left(), k * chunkPixels); x < end; x += run)
+                overlayRun(row + qsizetype(x - origin.x()) * bytesPerPixel, src + x,
+                           std::min(run, end - x));
         }
     }
 }
@@ -436,7 +506,7 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
     QImage c = turnedRegion(raw, rotation(), region);
     const QRect drawn = m_layerUsed.intersected(region).intersected(m_layer.rect());
     if (!drawn.isEmpty())
-        overlay(c, m_layer, drawn, region.topLeft());
+        overlay(c, m_layer, m_layerChunks, drawn, region.topLeft());
     if (effect() != ColorEffects::EffectColor)
         ColorEffects::applyEffect(c, effect());
 
@@ -480,6 +550,14 @@ void ImageCanvas::resetLayer(int width, int height)
         m_layer = QImage();
     }
     m_layerUsed = QRect();
+    m_layerChunks.assign(size_t(chunksPerRow(m_layer.width())) * size_t(m_layer.height()), 0);
+}
+
+void ImageCanvas::noteDrawn(const QRect &area)
+{
+    const QRect inside = area.intersected(m_layer.rect());
+    m_layerUsed = m_layerUsed.united(inside);
+    scanChunks(m_layer, m_layerChunks, inside);
 }
 
 void ImageCanvas::requestRepaint()
@@ -729,7 +807,10 @@ void ImageCanvas::rotate()
                                    old.x());
         const int layerHeight = m_layer.height();
         m_layer = turned(m_layer, 1);
-        m_layerUsed = rotatedQuarter(m_layerUsed, layerHeight);
+        const QRect used = rotatedQuarter(m_layerUsed, layerHeight);
+        m_layerUsed = QRect();
+        m_layerChunks.assign(size_t(chunksPerRow(m_layer.width())) * size_t(m_layer.height()), 0);
+        noteDrawn(used);
         setZoomCentred(turnedCentre, static_cast<int>(z));
     }
     update();
@@ -856,6 +937,7 @@ void ImageCanvas::eraseAll()
         QMutexLocker locker(&m_lock);
         m_layer.fill(Qt::transparent);
         m_layerUsed = QRect();
+        std::fill(m_layerChunks.begin(), m_layerChunks.end(), quint8(0));
     }
     update();
 }
@@ -904,6 +986,7 @@ void ImageCanvas::mousePressEvent(QMouseEvent *event)
     m_lastPoint = widgetToFrameLocked(event->position().toPoint());
     m_layerBackup = m_layer;
     m_layerBackupUsed = m_layerUsed;
+    m_layerChunksBackup = m_layerChunks;
 }
 
 void ImageCanvas::mouseMoveEvent(QMouseEvent *event)
@@ -964,6 +1047,7 @@ void ImageCanvas::drawShape(const QPoint &framePoint)
     if (code != ToolFreehand && m_layerBackup.size() == m_layer.size()) {
         m_layer = m_layerBackup;
         m_layerUsed = m_layerBackupUsed;
+        m_layerChunks = m_layerChunksBackup;
     }
 
     QPainter painter(&m_layer);
@@ -1018,7 +1102,7 @@ void ImageCanvas::drawShape(const QPoint &framePoint)
     bounds = bounds.united(QRect(a, b).normalized());
     const int margin = std::max(1, m_lineWidth) + 2;
     bounds.adjust(-margin, -margin, margin, margin);
-    m_layerUsed = m_layerUsed.united(bounds.intersected(m_layer.rect()));
+    noteDrawn(bounds);
 }
 
 void ImageCanvas::erase(const QPoint &centre)
@@ -1033,6 +1117,7 @@ void ImageCanvas::erase(const QPoint &centre)
         auto *row = reinterpret_cast<QRgb *>(m_layer.scanLine(y));
         std::fill(row + square.left(), row + square.right() + 1, QRgb(0));
     }
+    scanChunks(m_layer, m_layerChunks, square);
 }
 
 void ImageCanvas::copyClip()
@@ -1085,7 +1170,7 @@ void ImageCanvas::commitText()
             document->drawContents(&painter, QRectF());
             painter.end();
             const QRect bounds(m_textAnchor, document->size().toSize() + QSize(1, 1));
-            m_layerUsed = m_layerUsed.united(bounds.intersected(m_layer.rect()));
+            noteDrawn(bounds);
         }
     }
     m_textEdit->clear();

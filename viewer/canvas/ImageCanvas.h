@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
 
 class OSDProcessor;
 class QTextEdit;
@@ -188,6 +189,8 @@ private:
     void snapshotStep(const QImage &picture);
     void shoot(const QImage &picture, const QString &path);
     void resetLayer(int width, int height);
+    // Records what the layer now holds inside `area` (layer pixels).
+    void noteDrawn(const QRect &area);
     int rotatedWidth() const;
     int rotatedHeight() const;
     double bestFitLocked() const;
@@ -218,6 +221,9 @@ private:
     // pipeline composes only this part (an empty box means the layer is transparent).
     QRect m_layerUsed;
     QRect m_layerBackupUsed;
+    // Per layer row, one flag for each run of eight pixels: set where the run holds anything.
+    std::vector<quint8> m_layerChunks;
+    std::vector<quint8> m_layerChunksBackup;
 
     std::atomic<int> m_frameWidth{-1};
     std::atomic<int> m_frameHeight{-1};
