@@ -1,6 +1,6 @@
-#include "ButtonFaces.h"
 #include "ImageButton.h"
 #include "Panel.h"
+#include "WidgetPictures.h"
 
 #include <QGridLayout>
 #include <QImage>
@@ -12,6 +12,7 @@
 namespace {
 const QString openFace = QStringLiteral("TOOL_TITLE_OPEN");
 const QString closedFace = QStringLiteral("TOOL_TITLE_CLOSE");
+
 } // namespace
 
 class PanelTest : public QObject {
@@ -90,9 +91,12 @@ private slots:
         QCOMPARE(f.a[2]->y(), 5 + titleHeight + buttonHeight);
         QCOMPARE(f.title(1)->y(), 5 + titleHeight + 2 * buttonHeight);
 
+        saveScreenshot(f.panel.get(), QStringLiteral("panel-open"));
+
         // A folded group leaves only its title.
         f.toggle(0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        saveScreenshot(f.panel.get(), QStringLiteral("panel-folded"));
         QCOMPARE(f.title(1)->y(), 5 + titleHeight);
 
         // A hidden button next to a visible one leaves its cell empty.

@@ -1,32 +1,15 @@
 #include "FakeToolHost.h"
 #include "ImageButton.h"
 #include "SettingsToolWindow.h"
-#include "StaticSettingsStore.h"
+#include "WidgetPictures.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
 #include <memory>
 
 namespace {
-// A settings class with static operations only, like the program's settings store.
-struct StaticStore {
-    static inline int mode = 0;
-    static inline quint64 interval = 0;
-    static inline QString snapshot;
-    static inline QString record;
-    static int snapshotMode() { return mode; }
-    static quint64 snapshotInterval() { return interval; }
-    static QString snapshotPath() { return snapshot; }
-    static QString recordPath() { return record; }
-    static void setSnapshotMode(int value) { mode = value; }
-    static void setSnapshotInterval(quint64 value) { interval = value; }
-    static void setSnapshotPath(const QString &value) { snapshot = value; }
-    static void setRecordPath(const QString &value) { record = value; }
-};
-
 ImageButton *captioned(QWidget *window, const QString &caption, int y = -1)
 {
     for (ImageButton *b : window->findChildren<ImageButton *>()) {
@@ -99,9 +82,7 @@ private slots:
             QVERIFY(field->isReadOnly());
         QVERIFY(host->store.calls.isEmpty());
 
-        const QString dir = qEnvironmentVariable("PANEL_SCREENSHOTS");
-        if (!dir.isEmpty() && QDir().mkpath(dir))
-            window->grab().save(dir + QStringLiteral("/settings.png"));
+        saveScreenshot(window.get(), QStringLiteral("settings"));
     }
 
     void unlistedValuesShowTheFirstEntryAndOkStoresIt()
@@ -154,20 +135,6 @@ private slots:
         // Reopened, the window shows what is stored, not what was browsed.
         auto again = open();
         QCOMPARE(fieldAt(again.get(), 124)->text(), QStringLiteral("/data/images"));
-    }
-
-    void staticStoreForwardsEveryOperation()
-    {
-        StaticSettingsStore<StaticStore> store;
-        store.setSnapshotMode(1);
-        store.setSnapshotInterval(quint64(1) << 40);
-        store.setSnapshotPath(QStringLiteral("/s"));
-        store.setRecordPath(QStringLiteral("/r"));
-        QCOMPARE(StaticStore::mode, 1);
-        QCOMPARE(store.snapshotMode(), 1);
-        QCOMPARE(store.snapshotInterval(), quint64(1) << 40);
-        QCOMPARE(store.snapshotPath(), QStringLiteral("/s"));
-        QCOMPARE(store.recordPath(), QStringLiteral("/r"));
     }
 };
 

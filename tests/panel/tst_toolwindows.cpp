@@ -1,13 +1,12 @@
-#include "ButtonFaces.h"
 #include "ColorToolWindow.h"
 #include "EffectToolWindow.h"
 #include "FakeToolHost.h"
 #include "ImageButton.h"
 #include "MaskToolWindow.h"
 #include "TextToolWindow.h"
+#include "WidgetPictures.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPointer>
@@ -33,14 +32,6 @@ bool checked(QWidget *window, const QString &name)
 {
     ImageButton *b = button(window, name);
     return b != nullptr && b->isChecked();
-}
-
-// Saves a picture of the window when PANEL_SCREENSHOTS names a folder.
-void screenshot(QWidget *window, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("PANEL_SCREENSHOTS");
-    if (!dir.isEmpty() && QDir().mkpath(dir))
-        window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 void sendMouse(QWidget *target, QEvent::Type type, QPoint local, Qt::MouseButtons buttons)
@@ -146,10 +137,10 @@ private slots:
                  QPoint(77, 67));
         QCOMPARE(three->findChildren<ImageButton *>().size(), 1 + 4 + 4 + 5);
 
-        screenshot(one.get(), QStringLiteral("color-1-row"));
-        screenshot(two.get(), QStringLiteral("color-2-rows"));
+        saveScreenshot(one.get(), QStringLiteral("color-1-row"));
+        saveScreenshot(two.get(), QStringLiteral("color-2-rows"));
         three->show();
-        screenshot(three.get(), QStringLiteral("color-3-rows"));
+        saveScreenshot(three.get(), QStringLiteral("color-3-rows"));
     }
 
     void colorWindowShowsAndWritesTheCanvasStyle()
@@ -262,7 +253,7 @@ private slots:
             QCOMPARE(canvas->fontFamily(), families.first());
         }
         window.show();
-        screenshot(&window, QStringLiteral("text"));
+        saveScreenshot(&window, QStringLiteral("text"));
     }
 
     void textWindowLeavesUnknownValuesAloneAndFollowsModeChanges()
@@ -313,7 +304,7 @@ private slots:
         host->switchTo(0);
         QVERIFY(checked(&window, QStringLiteral("ICON_EFFECT_SUB_NEGATIVE")));
         window.show();
-        screenshot(&window, QStringLiteral("effect"));
+        saveScreenshot(&window, QStringLiteral("effect"));
     }
 
     void maskWindowSetsTheMaskAndTurnsTheOwnerOn()
@@ -341,7 +332,7 @@ private slots:
         host->switchTo(0);
         QVERIFY(checked(&window, QStringLiteral("ICON_MASK_SUB_RECTANGLE")));
         window.show();
-        screenshot(&window, QStringLiteral("mask"));
+        saveScreenshot(&window, QStringLiteral("mask"));
     }
 };
 

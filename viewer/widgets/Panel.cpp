@@ -59,9 +59,11 @@ void Panel::addStretch()
 void Panel::toggleGroup()
 {
     auto *title = qobject_cast<ImageButton *>(sender());
+    if (title == nullptr)
+        return;
     const qsizetype titleIndex = entries_.indexOf(title);
     const qsizetype k = titlePositions_.indexOf(int(titleIndex));
-    if (title == nullptr || k < 0)
+    if (k < 0)
         return;
 
     const qsizetype first = titleIndex + 1;

@@ -2,6 +2,7 @@
 
 #include "ImageButton.h"
 
+#include <QDir>
 #include <QImage>
 #include <QString>
 
@@ -26,4 +27,12 @@ inline bool showsFace(ImageButton *button, const QString &iconName, const QColor
     reference.setCheckable(button->isCheckable());
     reference.setChecked(button->isChecked());
     return reference.size() == button->size() && paintedFace(&reference) == paintedFace(button);
+}
+
+// Saves a picture of the widget as <name>.png when PANEL_SCREENSHOTS names a folder.
+inline void saveScreenshot(QWidget *widget, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("PANEL_SCREENSHOTS");
+    if (!dir.isEmpty() && QDir().mkpath(dir))
+        widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
