@@ -335,6 +335,13 @@ void ColorEffects::negative(QImage &image)
     for (int y = 0; y < image.height(); ++y) {
         uchar *p = bits + y * stride;
         qsizetype i = 0;
+#ifdef COLOR_EFFECTS_X86
+        const __m128i ones = _mm_set1_epi32(-1);
+        for (; i + 16 <= rowBytes; i += 16) {
+            auto *chunk = reinterpret_cast<__m128i *>(p + i);
+            _mm_storeu_si128(chunk, _mm_xor_si128(_mm_loadu_si128(chunk), ones));
+        }
+#endif
         for (; i + 8 <= rowBytes; i += 8) {
             std::uint64_t word;
             std::memcpy(&word, p + i, sizeof word);
