@@ -322,8 +322,10 @@ void MediaGraph::stop(int eosWaitMs)
         return;
     GstState current = GST_STATE_NULL;
     gst_element_get_state(m_pipeline, &current, nullptr, 0);
-    if (!failed() && current >= GST_STATE_PAUSED && writesFile()) {
-        // A muxer writes its index only at end-of-stream; sinks post it only when playing.
+    // A muxer writes its index only at end-of-stream; sinks post it only when playing. A graph
+    // whose streams have all ended already (a source that stopped) gets no second one: it
+    // would never arrive.
+    if (!failed() && !atEos() && current >= GST_STATE_PAUSED && writesFile()) {
         if (current != GST_STATE_PLAYING)
             changeState(GST_STATE_PLAYING, eosWaitMs);
         m_eos.store(false, std::memory_order_release);

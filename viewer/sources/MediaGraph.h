@@ -54,7 +54,8 @@ public:
     // abandon, polled during the wait, ends it early (for example when no stream can arrive).
     bool pause(int waitMs = DefaultWaitMs, const std::function<bool()> &abandon = {});
     // Stops the graph. A graph that writes a file first gets end-of-stream and the end is
-    // awaited on the bus (bounded), so the file is complete.
+    // awaited on the bus (bounded), so the file is complete; a graph whose streams have already
+    // ended is stopped at once.
     void stop(int eosWaitMs = DefaultWaitMs);
     State state() const;
 

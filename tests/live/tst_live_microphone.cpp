@@ -1,0 +1,69 @@
+// The recording's sound: a private PulseAudio server offers a microphone named
+// "Document Camera Microphone" that hears a tone; the recording finds it among the sound
+// inputs and the AVI file carries the tone beside the video.
+#include "CameraElement.h"
+#include "FrameCounter.h"
+#include "LiveSource.h"
+#include "MediaGraph.h"
+#include "PrivateSoundServer.h"
+#include "RecordingProbe.h"
+#include "SimulatedCamera.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int WaitMs = 30000; // generous: the machines running the tests are busy
+
+} // namespace
+
+class LiveMicrophoneTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void recordingCarriesTheMicrophone();
+
+private:
+    PrivateSoundServer m_server;
+    QTemporaryDir m_folder;
+};
+
+void LiveMicrophoneTest::initTestCase()
+{
+    // Before GStreamer's sound elements connect anywhere.
+    QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+    QVERIFY2(m_server.playTone(440), qPrintable(m_server.error()));
+    QVERIFY(MediaGraph::initialize());
+    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
+    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+}
+
+void LiveMicrophoneTest::recordingCarriesTheMicrophone()
+{
+    FrameCounter canvas;
+    LiveSource source(&canvas);
+    QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
+
+    const QString path = m_folder.filePath("sound.avi");
+    QTest::ignoreMessage(
+        QtDebugMsg, QRegularExpression(QString(": %1$").arg(PrivateSoundServer::MicrophoneName)));
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Done with index \\d+$"));
+    source.startRecord(path);
+    QVERIFY(source.isRecording());
+    QVERIFY(source.hasAudio());
+    const int atStart = canvas.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(canvas.frames() - atStart >= 25, WaitMs);
+    source.stopRecord();
+
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QVERIFY(probe.videoFrames() >= 25);
+    QVERIFY(probe.hasAudio());
+    // The tone is there, not silence: module-sine plays at about a tenth of full scale.
+    QVERIFY2(probe.audioLevel() > 500, qPrintable(QString::number(probe.audioLevel())));
+}
+
+QTEST_GUILESS_MAIN(LiveMicrophoneTest)
+#include "tst_live_microphone.moc"

@@ -1,0 +1,175 @@
+// Recording from the simulated camera through the real canvas: the AVI file holds the composed
+// picture (effect and drawing) frame for frame, and a recording whose camera is unplugged still
+// ends as a finished, playable file. No sound server runs here, so recordings have video only.
+#include "CameraElement.h"
+#include "ICaptureCB.h"
+#include "ImageCanvas.h"
+#include "LiveSource.h"
+#include "MediaGraph.h"
+#include "RecordingProbe.h"
+#include "SimulatedCamera.h"
+
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+
+namespace {
+
+constexpr int WaitMs = 30000; // generous: the machines running the tests are busy
+constexpr qint64 FramePeriodNs = 40'000'000;
+
+// Counts the frames on their way into the canvas.
+class CountingCallback : public ICaptureCB {
+public:
+    explicit CountingCallback(ImageCanvas &canvas) : m_canvas(canvas) {}
+    void frameArrived(uchar *data, int width, int height, bool bottomUp) override
+    {
+        m_canvas.frameArrived(data, width, height, bottomUp);
+        m_frames.fetch_add(1);
+    }
+    void setImage(const QImage &image) override { m_canvas.setImage(image); }
+    void stopRefresh() override { m_canvas.stopRefresh(); }
+    int frames() const { return m_frames.load(); }
+
+private:
+    ImageCanvas &m_canvas;
+    std::atomic<int> m_frames{0};
+};
+
+void drag(ImageCanvas &canvas, QPoint from, QPoint to)
+{
+    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
+                          held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&canvas, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+// Mean absolute difference of two pictures of one size, over all channels.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    if (x.size() != y.size() || x.isNull())
+        return 255;
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar *p = x.constScanLine(row);
+        const uchar *q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 3; ++i)
+            sum += std::abs(int(p[i]) - int(q[i]));
+    }
+    return sum / (double(x.width()) * x.height() * 3);
+}
+
+} // namespace
+
+class LiveRecordingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void recordingHoldsTheComposedPicture();
+    void unpluggedRecordingIsFinished();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void LiveRecordingTest::initTestCase()
+{
+    // No sound server: the microphone search finds nothing.
+    qputenv("PULSE_SERVER", QFile::encodeName(m_folder.filePath("no-sound-server")));
+    QVERIFY(MediaGraph::initialize());
+    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
+    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+}
+
+void LiveRecordingTest::recordingHoldsTheComposedPicture()
+{
+    ImageCanvas canvas;
+    canvas.resize(1024, 768);
+    CountingCallback callback(canvas);
+    LiveSource source(&callback);
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 0, WaitMs);
+    QCOMPARE(canvas.frameSize(), QSize(1024, 768));
+
+    // What the presenter sees: the negative picture with a thick red line across it.
+    canvas.setEffect(2);
+    canvas.setTool(ImageCanvas::ToolLine);
+    canvas.setLineColor(Qt::red);
+    canvas.setLineWidth(10);
+    drag(canvas, QPoint(100, 400), QPoint(900, 400));
+    QVERIFY(qAlpha(canvas.layerImage().pixel(500, 400)) != 0);
+
+    const QString path = m_folder.filePath("composed.avi");
+    source.startRecord(path);
+    QVERIFY(source.isRecording());
+    QCOMPARE(source.recordingPath(), path);
+    QVERIFY(!source.hasAudio());
+    // The camera needs about half a second to start streaming again, so no frame of the new
+    // graph can slip between the graph change and these counts.
+    const int atStart = callback.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() - atStart >= 75, WaitMs); // 3 s at 25 a second
+    source.stopRecord();
+    const int recorded = callback.frames() - atStart;
+    const QImage shown = canvas.currentImage();
+    QVERIFY(!source.isRecording());
+
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QVERIFY(!probe.hasAudio());
+    // Every frame that went through the canvas is in the file, the last ones included.
+    QCOMPARE(probe.videoFrames(), recorded);
+    QVERIFY(probe.durationNs() >= (recorded - 1) * FramePeriodNs);
+
+    // The file holds the composed picture: the canvas's last picture, not the camera's.
+    const QImage last = probe.lastFrame();
+    QCOMPARE(last.size(), QSize(1024, 768));
+    QVERIFY2(meanDifference(last, shown) < 6,
+             qPrintable(QString::number(meanDifference(last, shown))));
+    const QColor paper = last.pixelColor(int(0.15 * 1024), int(0.3 * 768));
+    QVERIFY2(paper.red() + paper.green() + paper.blue() < 3 * 80, "the light paper turned dark");
+    for (int x : {200, 500, 800}) {
+        const QColor line = last.pixelColor(x, 400); // red turned cyan
+        QVERIFY2(line.red() < 90 && line.green() > 160 && line.blue() > 160,
+                 qPrintable(QString("%1: %2").arg(x).arg(line.name())));
+    }
+}
+
+void LiveRecordingTest::unpluggedRecordingIsFinished()
+{
+    ImageCanvas canvas;
+    CountingCallback callback(canvas);
+    LiveSource source(&callback);
+    QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
+
+    const QString path = m_folder.filePath("unplugged.avi");
+    source.startRecord(path);
+    const int atStart = callback.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() - atStart >= 10, WaitMs);
+    QVERIFY(SimulatedCamera::setPlugged(false));
+    QTRY_VERIFY_WITH_TIMEOUT(!source.isPresent(), WaitMs);
+    source.stopRecord();
+    const int recorded = callback.frames() - atStart;
+    QVERIFY(source.graph() == nullptr);
+
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QCOMPARE(probe.videoFrames(), recorded);
+    QVERIFY(probe.durationNs() >= (recorded - 1) * FramePeriodNs);
+
+    // The camera's return brings the preview back.
+    QVERIFY(SimulatedCamera::setPlugged(true));
+    QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
+    QVERIFY(!source.isRecording());
+    const int atReturn = callback.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > atReturn, WaitMs);
+}
+
+QTEST_MAIN(LiveRecordingTest)
+#include "tst_live_recording.moc"

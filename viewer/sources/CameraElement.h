@@ -1,0 +1,34 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <QtGlobal>
+
+// The camera's source element ("tevalcapsrc", made by the camera library's plug-in) with its
+// camera controls. The controls are the element's action signals get-control and set-control,
+// which take the camera's own parameter identifiers and answer like IAMCameraControl's
+// Get and Set (0 for success, an error code otherwise).
+class CameraElement {
+public:
+    static constexpr const char *FactoryName = "tevalcapsrc";
+
+    // Creates a new element; isValid() is false when the plug-in is not installed.
+    CameraElement();
+    ~CameraElement();
+    CameraElement(const CameraElement &) = delete;
+    CameraElement &operator=(const CameraElement &) = delete;
+
+    bool isValid() const { return m_element != nullptr; }
+    // The element (this object keeps a reference; graphs take their own).
+    GstElement *element() const { return m_element; }
+    // Whether the element offers the camera controls.
+    bool hasControls() const;
+
+    // Reads a parameter; false (value untouched) when the camera does not answer.
+    bool get(int property, qint32 *value) const;
+    // Writes a parameter; the camera's answer is returned, not examined here.
+    bool set(int property, qint32 value) const;
+
+private:
+    GstElement *m_element = nullptr;
+};
