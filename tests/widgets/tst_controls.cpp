@@ -291,6 +291,18 @@ private slots:
         QCOMPARE(last(), -5);
         mouse(&slider, QEvent::MouseButtonPress, QPoint(194, 5), Qt::LeftButton, Qt::LeftButton);
         QCOMPARE(last(), 5);
+
+        // Outside the documented use (no track, empty range) the slider stays defined.
+        HorizontalSlider narrow(QImage(4, 4, QImage::Format_RGB32));
+        narrow.resize(8, 10);
+        narrow.setRange(3, 9);
+        QCOMPARE(narrow.valueAt(7), 3);
+        narrow.setRange(5, 3);
+        QCOMPARE(narrow.valueAt(7), 5);
+        narrow.resize(100, 10);
+        narrow.setRange(5, 4);
+        narrow.setValueSilently(2);
+        QCOMPARE(narrow.handlePosition(), 6);
     }
 
     // The restyled slider's bitmaps all exist; showOrHide toggles visibility.

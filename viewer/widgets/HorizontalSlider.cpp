@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 HorizontalSlider::HorizontalSlider(const QImage &handle, QWidget *parent)
     : QWidget(parent), background_(QStringLiteral(":/icons/Background/FILM_SCROLL_BACKGROUND.png")),
@@ -35,13 +36,17 @@ int HorizontalSlider::handlePosition() const
     double p = track / span * (double(value_) - minimum_ + 0.5) + kTrackMargin - handleWidth_ / 2;
     p = std::min(p, double(width() - handleWidth_ - kTrackMargin));
     p = std::max(p, double(kTrackMargin));
-    return int(p);
+    // An empty range (maximum below minimum) must not turn into an undefined conversion.
+    return std::isfinite(p) ? int(p) : kTrackMargin;
 }
 
 int HorizontalSlider::valueAt(int x) const
 {
     const double track = width() - 2 * kTrackMargin;
     const double span = double(maximum_) - minimum_ + 1;
+    if (track <= 0 || span <= 0) {
+        return minimum_; // no track to point at (a widget not yet laid out, or an empty range)
+    }
     // Clamp in floating point first: a pointer far outside the widget must not overflow int.
     const double v = (double(x) - kTrackMargin) / (track / span) + minimum_;
     return int(std::clamp(v, double(minimum_), double(maximum_)));
