@@ -562,8 +562,9 @@ void ImageCanvas::noteDrawn(const QRect &area)
 
 void ImageCanvas::requestRepaint()
 {
-    QMetaObject::invokeMethod(
-        this, [this] { update(); }, Qt::QueuedConnection);
+    // Queued to the GUI thread, whichever thread asks; the slot is named rather than wrapped
+    // in a functor, so that nothing of ours is handed across the threads.
+    QMetaObject::invokeMethod(this, "update", Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------------------------
