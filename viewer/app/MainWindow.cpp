@@ -20,21 +20,33 @@
 #define DOCCAM_HAVE_PHOTOGRAPH_SOURCE 1
 #endif
 
+#include "HorizontalSlider.h"
+#include "ImageWidget.h"
+#include "Slider.h"
+#include "ThumbnailWidget.h"
+
 #include <QButtonGroup>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStackedWidget>
 
+#include <algorithm>
+
 namespace {
 // How far the window grows when the tool panel opens.
 constexpr int panelSpace = 138;
 constexpr QPoint panelPosition(40, 30);
 constexpr QSize recordingIndicatorSize(60, 37);
+// Height of the thumbnail strip along the bottom of the photograph canvas.
+constexpr int stripHeight = 60;
 
 // Labels of the style windows' rows, translated once the translator is installed.
 QString widthLabel;
@@ -87,13 +99,13 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
 #ifdef DOCCAM_HAVE_FILM_SOURCE
     filmSource_ = new FilmSource(filmCanvas_, this);
 #endif
-    // The film bar, the volume slider and the film position slider join here.
+    createFilmControls();
 
     photographCanvas_ = createCanvas();
 #ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
     photographSource_ = new PhotographSource(photographCanvas_, this);
 #endif
-    // The photograph bar, the interval slider, the labels and the thumbnail strip join here.
+    createPhotographControls();
 
     // The on-screen displays show the camera's brightness level.
     for (OSDProcessor *osd : std::as_const(osdMap_))
@@ -307,15 +319,30 @@ void MainWindow::updateLayout()
     layoutPhotographControls(w, h, side, content);
 }
 
-void MainWindow::layoutFilmControls(int, int, int, int)
+void MainWindow::layoutFilmControls(int, int height, int side, int content)
 {
-    // The film bar, its volume slider and the film position slider are placed here.
+    if (filmBar_ == nullptr)
+        return; // still under construction
+    filmBar_->move(side + (content - filmBar_->width()) / 2, height - 60);
+    volumeSlider_->move(filmBar_->x() + filmBar_->width(),
+                        filmBar_->y() + filmBar_->height() - volumeSlider_->height());
+    filmPositionSlider_->setGeometry(stack_->x(), stack_->y() + stack_->height(),
+                                     stack_->width() + 2, 10);
 }
 
-void MainWindow::layoutPhotographControls(int, int, int, int)
+void MainWindow::layoutPhotographControls(int width, int height, int side, int content)
 {
-    // The photograph bar, interval slider and scale, counter, thumbnail strip and its scroll
-    // bar are placed here.
+    if (thumbnailStrip_ == nullptr)
+        return; // still under construction
+    photographBar_->move(side + (content - photographBar_->width()) / 2, height - 60);
+    const int barEnd = photographBar_->x() + photographBar_->width();
+    intervalSlider_->move(barEnd + 10, height - 50);
+    photographCounter_->setGeometry(width - 70, height - 60, 70, 30);
+    intervalScaleLabel_->move(barEnd + 12, height - 30);
+    thumbnailStrip_->setGeometry(0, stack_->height() - stripHeight - 7, stack_->width(),
+                                 stripHeight);
+    photographScrollBar_->setGeometry(stack_->x(), stack_->y() + stack_->height(),
+                                      stack_->width() + 2, 10);
 }
 
 void MainWindow::expand()
@@ -371,11 +398,13 @@ void MainWindow::leaveMode(int mode)
         recordingIndicator_->hide();
         break;
     case FilmMode:
+        leaveFilm();
 #ifdef DOCCAM_HAVE_FILM_SOURCE
         filmSource_->deactivate();
 #endif
         break;
     case PhotographMode:
+        leavePhotograph();
 #ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
         photographSource_->pauseCapture();
 #endif
@@ -395,11 +424,13 @@ void MainWindow::enterMode(int mode)
         recordingIndicator_->raise();
         break;
     case FilmMode:
+        enterFilm();
 #ifdef DOCCAM_HAVE_FILM_SOURCE
         filmSource_->activate();
 #endif
         break;
     case PhotographMode:
+        enterPhotograph();
 #ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
         photographSource_->resumeCapture();
 #endif
@@ -740,4 +771,291 @@ void MainWindow::print()
     QPainter painter(&printer);
     painter.drawImage(0, 0, image);
     painter.end();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Film and photograph bars
+
+void MainWindow::setFilmFileChooser(FileChooser chooser)
+{
+    filmFileChooser_ = std::move(chooser);
+}
+
+void MainWindow::setPhotographFolderChooser(FolderChooser chooser)
+{
+    photographFolderChooser_ = std::move(chooser);
+}
+
+int MainWindow::slideshowInterval(int position)
+{
+    static constexpr std::array<int, 6> seconds{1, 2, 5, 10, 15, 30};
+    const auto index = std::size_t(std::clamp(position, 0, int(seconds.size()) - 1));
+    return 1000 * seconds[index];
+}
+
+ImageButton *MainWindow::addBarButton(ImageWidget *bar, const QString &icon, int x, Slot clicked,
+                                      bool checkable)
+{
+    auto *button = new ImageButton(icon, bar, x, 5);
+    button->setObjectName(icon);
+    button->setCheckable(checkable);
+    connect(button, &ImageButton::clicked, this, clicked);
+    return button;
+}
+
+QLabel *MainWindow::createLabel(const char *name, const QString &text, const QColor &color)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::All, QPalette::WindowText, color);
+    label->setPalette(palette);
+    label->hide();
+    return label;
+}
+
+void MainWindow::createFilmControls()
+{
+    filmFileChooser_ = [](QWidget *parent, const QString &folder, const QString &filter) {
+        return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+    };
+
+    filmBar_ =
+        new ImageWidget(QImage(QStringLiteral(":/icons/Background/FILM_CONTROL_BK.png")), this);
+    filmBar_->setObjectName(QStringLiteral("filmBar"));
+    filmOpenButton_ =
+        addBarButton(filmBar_, QStringLiteral("ICON_FILM_OPEN"), 20, &MainWindow::filmOpenFile);
+    filmPlayButton_ =
+        addBarButton(filmBar_, QStringLiteral("ICON_FILM_PLAY"), 60, &MainWindow::filmPlay);
+    filmPauseButton_ =
+        addBarButton(filmBar_, QStringLiteral("ICON_FILM_PAUSE"), 100, &MainWindow::filmPause);
+    filmStopButton_ =
+        addBarButton(filmBar_, QStringLiteral("ICON_FILM_STOP"), 140, &MainWindow::filmStop);
+    filmBackwardButton_ = addBarButton(filmBar_, QStringLiteral("ICON_FILM_BACKWARD"), 180,
+                                       &MainWindow::filmBackward);
+    filmForwardButton_ =
+        addBarButton(filmBar_, QStringLiteral("ICON_FILM_FORWARD"), 220, &MainWindow::filmForward);
+    filmVolumeButton_ = addBarButton(filmBar_, QStringLiteral("ICON_FILM_VOLUME"), 260,
+                                     &MainWindow::filmVolume, true);
+    filmBar_->hide();
+
+    volumeSlider_ = new Slider(Qt::Vertical, this);
+    volumeSlider_->setObjectName(QStringLiteral("volumeSlider"));
+    volumeSlider_->setFixedSize(QImage(QStringLiteral(":/icons/Background/POP_VOL_BK.png")).size());
+    volumeSlider_->setRange(1, 100);
+    volumeSlider_->setValue(100);
+    connect(volumeSlider_, &QSlider::valueChanged, filmSource_, &FilmSource::setVolume);
+    volumeSlider_->hide();
+
+    filmPositionSlider_ = new HorizontalSlider(
+        QImage(QStringLiteral(":/icons/Background/FILM_SCROLL_BAR.png")), this);
+    filmPositionSlider_->setObjectName(QStringLiteral("filmPositionSlider"));
+    filmPositionSlider_->setHandleWidth(22);
+    filmPositionSlider_->setRange(0, 100);
+    connect(filmPositionSlider_, &HorizontalSlider::valueChanged, filmSource_,
+            &FilmSource::setPosition);
+    filmPositionSlider_->hide();
+    connect(filmSource_, &FilmSource::tick, this, &MainWindow::filmTick);
+}
+
+void MainWindow::createPhotographControls()
+{
+    photographFolderChooser_ = [](QWidget *parent, const QString &folder) {
+        return QFileDialog::getExistingDirectory(parent, QString(), folder,
+                                                 QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    };
+    photographSource_->setInterval(slideshowInterval(0));
+    connect(photographSource_, &PhotographSource::playDone, this, &MainWindow::photographPlayDone);
+
+    photographBar_ =
+        new ImageWidget(QImage(QStringLiteral(":/icons/Background/PHOTO_CONTROL_BK.png")), this);
+    photographBar_->setObjectName(QStringLiteral("photographBar"));
+    photographOpenButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_OPEN"), 20,
+                                         &MainWindow::photographOpenDirectory);
+    photographPreviousButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_BACKWARD"),
+                                             60, &MainWindow::photographPrevious);
+    photographSlideshowButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_SLIDE"),
+                                              100, &MainWindow::photographPlay, true);
+    photographNextButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_FORWARD"), 140,
+                                         &MainWindow::photographNext);
+    photographThumbnailsButton_ =
+        addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_THUMBNIL"), 180,
+                     &MainWindow::photographPreview, true);
+    photographIntervalButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_TIME"), 220,
+                                             &MainWindow::photographPlayInterval, true);
+    photographBar_->hide();
+
+    intervalSlider_ = new Slider(Qt::Horizontal, this);
+    intervalSlider_->setObjectName(QStringLiteral("intervalSlider"));
+    intervalSlider_->setTickPosition(QSlider::TicksBelow);
+    intervalSlider_->setFixedWidth(160);
+    intervalSlider_->setPageStep(1);
+    intervalSlider_->setRange(0, 5);
+    intervalSlider_->setValue(0);
+    connect(intervalSlider_, &QSlider::valueChanged, this,
+            &MainWindow::photographPlayIntervalChanged);
+    intervalSlider_->hide();
+    // The spaces line the numbers up with the slider's ticks.
+    intervalScaleLabel_ = createLabel(
+        "intervalScaleLabel", tr("1        2        5       10      15      30  sec."), Qt::gray);
+    intervalScaleLabel_->setFixedSize(200, 10);
+
+    photographCounter_ = createLabel("photographCounter", QStringLiteral("0/0"), Qt::white);
+    photographCounter_->setFont(QFont(QStringLiteral("Arial"), 15));
+    connect(photographSource_, &PhotographSource::photographChanged, this,
+            &MainWindow::photographIdChange);
+
+    photographScrollBar_ = new HorizontalSlider(
+        QImage(QStringLiteral(":/icons/Background/PHOTO_SCROLL_BAR.png")), this);
+    photographScrollBar_->setObjectName(QStringLiteral("photographScrollBar"));
+    photographScrollBar_->hide();
+    thumbnailStrip_ =
+        new ThumbnailWidget(photographSource_, photographScrollBar_, photographCanvas_);
+    thumbnailStrip_->setObjectName(QStringLiteral("thumbnailStrip"));
+    thumbnailStrip_->hide();
+}
+
+void MainWindow::leaveFilm()
+{
+    filmBar_->hide();
+    filmVolumeButton_->setChecked(false);
+    volumeSlider_->hide();
+    filmPositionSlider_->hide();
+}
+
+void MainWindow::enterFilm()
+{
+    filmBar_->show();
+    filmBar_->raise();
+    filmPositionSlider_->show();
+}
+
+void MainWindow::leavePhotograph()
+{
+    photographBar_->hide();
+    photographIntervalButton_->setChecked(false);
+    photographThumbnailsButton_->setChecked(false);
+    intervalSlider_->hide();
+    intervalScaleLabel_->hide();
+    thumbnailStrip_->hide();
+    photographScrollBar_->hide();
+    photographCounter_->hide();
+}
+
+void MainWindow::enterPhotograph()
+{
+    photographBar_->show();
+    photographBar_->raise();
+    photographCounter_->show();
+}
+
+void MainWindow::filmOpenFile()
+{
+    if (!filmFileChooser_)
+        return;
+    const QString path =
+        filmFileChooser_(this, Config::recordPath(), tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        filmSource_->open(path);
+}
+
+void MainWindow::filmPlay()
+{
+    filmSource_->play();
+}
+
+void MainWindow::filmPause()
+{
+    filmSource_->pause();
+}
+
+void MainWindow::filmStop()
+{
+    filmSource_->stop();
+}
+
+void MainWindow::filmBackward()
+{
+    filmSource_->backward();
+}
+
+void MainWindow::filmForward()
+{
+    filmSource_->forward();
+}
+
+void MainWindow::filmVolume()
+{
+    volumeSlider_->setVisible(filmVolumeButton_->isChecked());
+    volumeSlider_->raise();
+}
+
+void MainWindow::filmTick()
+{
+    // Silently: the slider's valueChanged() seeks, and following the film must not seek it.
+    filmPositionSlider_->setValueSilently(filmSource_->position());
+}
+
+void MainWindow::photographOpenDirectory()
+{
+    if (!photographFolderChooser_)
+        return;
+    const QString folder = photographFolderChooser_(this, Config::snapshotPath());
+    if (!folderExists(folder))
+        return;
+    if (photographSource_->openDirectory(QDir(folder)))
+        photographSlideshowButton_->setChecked(false);
+}
+
+void MainWindow::photographPrevious()
+{
+    photographSource_->previous();
+    // Paging by hand ends a slideshow; the button says so.
+    if (!photographSource_->isPlaying())
+        photographSlideshowButton_->setChecked(false);
+}
+
+void MainWindow::photographNext()
+{
+    photographSource_->next();
+    if (!photographSource_->isPlaying())
+        photographSlideshowButton_->setChecked(false);
+}
+
+void MainWindow::photographPlay()
+{
+    if (photographSlideshowButton_->isChecked())
+        photographSource_->play();
+    else
+        photographSource_->stop();
+}
+
+void MainWindow::photographPlayDone()
+{
+    photographSlideshowButton_->setChecked(false);
+}
+
+void MainWindow::photographPreview()
+{
+    const bool shown = photographThumbnailsButton_->isChecked();
+    thumbnailStrip_->setVisible(shown);
+    photographScrollBar_->setVisible(shown);
+}
+
+void MainWindow::photographPlayInterval()
+{
+    const bool shown = photographIntervalButton_->isChecked();
+    intervalSlider_->setVisible(shown);
+    intervalScaleLabel_->setVisible(shown);
+}
+
+void MainWindow::photographPlayIntervalChanged(int value)
+{
+    photographSource_->setInterval(slideshowInterval(value));
+}
+
+void MainWindow::photographIdChange(int id)
+{
+    photographCounter_->setText(
+        QStringLiteral("%1/%2").arg(id + 1).arg(photographSource_->count()));
 }

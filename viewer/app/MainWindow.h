@@ -17,8 +17,13 @@
 #include <memory>
 
 class FilmSource;
+class HorizontalSlider;
 class ImageButton;
 class ImageCanvas;
+class ImageWidget;
+class QLabel;
+class Slider;
+class ThumbnailWidget;
 class OSDProcessor;
 class Panel;
 class PhotographSource;
@@ -66,6 +71,21 @@ public:
     // Replaces the modal print dialog of print().
     void setPrintDialogRunner(PrintDialogRunner runner);
 
+    // Asks for a film: (parent, start folder, name filter) -> the chosen file, empty if none.
+    using FileChooser =
+        std::function<QString(QWidget *parent, const QString &folder, const QString &filter)>;
+    // Asks for a photograph folder: (parent, start folder) -> the chosen folder, empty if none.
+    using FolderChooser = std::function<QString(QWidget *parent, const QString &folder)>;
+    // Replace the modal file and folder dialogs of the film and photograph bars.
+    void setFilmFileChooser(FileChooser chooser);
+    void setPhotographFolderChooser(FolderChooser chooser);
+    FilmSource *filmSource() const { return filmSource_; }
+    PhotographSource *photographSource() const { return photographSource_; }
+    ThumbnailWidget *thumbnailStrip() const { return thumbnailStrip_; }
+
+    // The slideshow period in milliseconds chosen by an interval slider position (0 to 5).
+    static int slideshowInterval(int position);
+
 signals:
     void modeChanged();
 
@@ -112,6 +132,24 @@ private slots:
     void record();
     void print();
 
+    void filmOpenFile();
+    void filmPlay();
+    void filmPause();
+    void filmStop();
+    void filmBackward();
+    void filmForward();
+    void filmVolume();
+    void filmTick();
+    void photographOpenDirectory();
+    void photographPrevious();
+    void photographNext();
+    void photographPlay();
+    void photographPlayDone();
+    void photographPreview();
+    void photographPlayInterval();
+    void photographPlayIntervalChanged(int value);
+    void photographIdChange(int id);
+
 private:
     using Slot = void (MainWindow::*)();
 
@@ -126,6 +164,15 @@ private:
     void enterMode(int mode);
     void layoutFilmControls(int width, int height, int side, int content);
     void layoutPhotographControls(int width, int height, int side, int content);
+    void createFilmControls();
+    void createPhotographControls();
+    ImageButton *addBarButton(ImageWidget *bar, const QString &icon, int x, Slot clicked,
+                              bool checkable = false);
+    QLabel *createLabel(const char *name, const QString &text, const QColor &color);
+    void leaveFilm();
+    void leavePhotograph();
+    void enterFilm();
+    void enterPhotograph();
 
     OSDProcessor *currentOsd() const;
     void selectTool(int code, QWidget *button);
@@ -192,6 +239,34 @@ private:
     // rows of updateLayout()).
     FilmSource *filmSource_ = nullptr;
     PhotographSource *photographSource_ = nullptr;
+
+    // Film bar.
+    ImageWidget *filmBar_ = nullptr;
+    Slider *volumeSlider_ = nullptr;
+    HorizontalSlider *filmPositionSlider_ = nullptr;
+    ImageButton *filmOpenButton_ = nullptr;
+    ImageButton *filmPlayButton_ = nullptr;
+    ImageButton *filmPauseButton_ = nullptr;
+    ImageButton *filmStopButton_ = nullptr;
+    ImageButton *filmBackwardButton_ = nullptr;
+    ImageButton *filmForwardButton_ = nullptr;
+    ImageButton *filmVolumeButton_ = nullptr;
+    FileChooser filmFileChooser_;
+
+    // Photograph bar and thumbnail strip.
+    ImageWidget *photographBar_ = nullptr;
+    ImageButton *photographOpenButton_ = nullptr;
+    ImageButton *photographPreviousButton_ = nullptr;
+    ImageButton *photographSlideshowButton_ = nullptr;
+    ImageButton *photographNextButton_ = nullptr;
+    ImageButton *photographThumbnailsButton_ = nullptr;
+    ImageButton *photographIntervalButton_ = nullptr;
+    Slider *intervalSlider_ = nullptr;
+    QLabel *intervalScaleLabel_ = nullptr;
+    QLabel *photographCounter_ = nullptr;
+    ThumbnailWidget *thumbnailStrip_ = nullptr;
+    HorizontalSlider *photographScrollBar_ = nullptr;
+    FolderChooser photographFolderChooser_;
 
     StaticSettingsStore<Config> settingsStore_;
 };
