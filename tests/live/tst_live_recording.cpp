@@ -2,7 +2,7 @@
 // picture (effect and drawing) frame for frame, and a recording whose camera is unplugged still
 // ends as a finished, playable file. No sound server runs here, so recordings have video only.
 #include "CameraElement.h"
-#include "ICaptureCB.h"
+#include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
 #include "MediaGraph.h"
@@ -12,30 +12,11 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <atomic>
 
 namespace {
 
 constexpr int WaitMs = 30000; // generous: the machines running the tests are busy
 constexpr qint64 FramePeriodNs = 40'000'000;
-
-// Counts the frames on their way into the canvas.
-class CountingCallback : public ICaptureCB {
-public:
-    explicit CountingCallback(ImageCanvas &canvas) : m_canvas(canvas) {}
-    void frameArrived(uchar *data, int width, int height, bool bottomUp) override
-    {
-        m_canvas.frameArrived(data, width, height, bottomUp);
-        m_frames.fetch_add(1);
-    }
-    void setImage(const QImage &image) override { m_canvas.setImage(image); }
-    void stopRefresh() override { m_canvas.stopRefresh(); }
-    int frames() const { return m_frames.load(); }
-
-private:
-    ImageCanvas &m_canvas;
-    std::atomic<int> m_frames{0};
-};
 
 void drag(ImageCanvas &canvas, QPoint from, QPoint to)
 {
