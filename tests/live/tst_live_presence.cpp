@@ -22,6 +22,7 @@ private slots:
     void initTestCase();
     void init();
     void pluggingInStartsThePreviewAndUnpluggingSilencesCommands();
+    void cameraBackBetweenTwoChecksRestartsThePreview();
     void brightnessStepsStayOnTheScale();
     void autoFocusStopsEachStartAfterThreeSeconds();
     void commandsWithoutCameraDoNothing();
@@ -93,6 +94,22 @@ void LivePresenceTest::pluggingInStartsThePreviewAndUnpluggingSilencesCommands()
     const int atReturn = canvas.frames();
     QVERIFY(source.graph() != oldGraph || oldGraph == nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(canvas.frames() > atReturn + 2, WaitMs);
+}
+
+void LivePresenceTest::cameraBackBetweenTwoChecksRestartsThePreview()
+{
+    FrameCounter canvas;
+    LiveSource source(&canvas);
+    QVERIFY(waitForPreview(source, canvas));
+    const MediaGraph *graph = source.graph();
+
+    // Out and in again faster than the presence check: the stream has ended meanwhile.
+    QVERIFY(SimulatedCamera::setPlugged(false));
+    QTRY_VERIFY_WITH_TIMEOUT(graph->atEos(), WaitMs);
+    const int atEnd = canvas.frames();
+    QVERIFY(SimulatedCamera::setPlugged(true));
+    QTRY_VERIFY_WITH_TIMEOUT(canvas.frames() > atEnd, WaitMs);
+    QVERIFY(source.isPresent());
 }
 
 void LivePresenceTest::brightnessStepsStayOnTheScale()

@@ -132,8 +132,14 @@ void LiveSource::checkExistance()
     qint32 status = 0;
     if (m_present) {
         // A camera that stops answering is absent; its graph stays until the next build.
-        if (!m_camera->get(CameraStatus, &status) || !statusShowsCamera(quint32(status)))
+        if (!m_camera->get(CameraStatus, &status) || !statusShowsCamera(quint32(status))) {
             m_present = false;
+        } else if (m_graph && m_graph->atEos()) {
+            // The camera went and came back between two checks: its stream has ended (a
+            // recording is finished by that), so the preview starts afresh.
+            tearDown();
+            buildGraph(false);
+        }
         return;
     }
     auto camera = std::make_unique<CameraElement>();

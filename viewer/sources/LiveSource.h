@@ -84,6 +84,9 @@ public:
     void setDelay(Delay delay);
 
 public slots:
+    // Presence check (at construction and every PresenceIntervalMs): a camera that stops
+    // answering is absent; one that answers again, or whose stream ended while it stayed
+    // present, gets a new preview graph.
     void checkExistance();
     void autoFocusStop();
 
