@@ -173,12 +173,31 @@
         <source>Print</source>
         <translation>Drucken</translation>
     </message>
+    <message>
+        <source>1        2        5       10      15      30  sec.</source>
+        <translation>1        2        5       10      15      30  s</translation>
+    </message>
+    <message>
+        <source>AVI Files (*.avi);;WMV Files (*.wmv)</source>
+        <translation>AVI-Dateien (*.avi);;WMV-Dateien (*.wmv)</translation>
+    </message>
 </context>
 <context>
     <name>MaskToolWindow</name>
     <message>
         <source>Effect</source>
         <translation>Effekt</translation>
+    </message>
+</context>
+<context>
+    <name>OSDProcessor</name>
+    <message>
+        <source>Best fit</source>
+        <translation>Eingepasst</translation>
+    </message>
+    <message>
+        <source>%1x</source>
+        <translation>%1x</translation>
     </message>
 </context>
 <context>
