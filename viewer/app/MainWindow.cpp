@@ -899,6 +899,10 @@ void MainWindow::createPhotographControls()
     intervalScaleLabel_ = createLabel(
         "intervalScaleLabel", tr("1        2        5       10      15      30  sec."), Qt::gray);
     intervalScaleLabel_->setFixedSize(200, 10);
+    // Small enough for the 10 pixel row, and spaced like the slider's six positions.
+    QFont scaleFont(QStringLiteral("Arial"));
+    scaleFont.setPixelSize(11);
+    intervalScaleLabel_->setFont(scaleFont);
 
     photographCounter_ = createLabel("photographCounter", QStringLiteral("0/0"), Qt::white);
     photographCounter_->setFont(QFont(QStringLiteral("Arial"), 15));

@@ -1,0 +1,395 @@
+#include "AppTestMain.h"
+#include "Config.h"
+#include "FakeLiveControl.h"
+#include "FilmSource.h"
+#include "HorizontalSlider.h"
+#include "ImageButton.h"
+#include "ImageCanvas.h"
+#include "ImageWidget.h"
+#include "MainWindow.h"
+#include "MediaGraph.h"
+#include "PhotographSource.h"
+#include "Slider.h"
+#include "TestFilms.h"
+#include "ThumbnailButton.h"
+#include "ThumbnailWidget.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <cmath>
+
+namespace {
+constexpr int Photographs = 12;
+} // namespace
+
+// The film and photograph bars driven as a user drives them, with the file and folder dialogs
+// replaced by answers the test gives.
+class BarsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void barsAreLaidOutBelowTheCanvas();
+    void modesShowAndResetTheirBars();
+    void openingAFolderFillsTheStripAndCounter();
+    void slideshowButtonFollowsTheSlideshow();
+    void intervalPositionsChooseThePeriod();
+    void filmDialogStartsInTheRecordingFolder();
+    void positionSliderFollowsTicksAndSeeksWhenDragged();
+    void volumeSliderSetsTheFilmVolume();
+
+private:
+    template <typename T = ImageButton> T *child(const char *name) const
+    {
+        auto *found = window_->findChild<T *>(QLatin1String(name));
+        if (found == nullptr)
+            qFatal("no child %s", name);
+        return found;
+    }
+    void switchTo(const char *modeButton) { QTest::mouseClick(child(modeButton), Qt::LeftButton); }
+    void click(const char *name) { QTest::mouseClick(child(name), Qt::LeftButton); }
+    QString counter() const { return child<QLabel>("photographCounter")->text(); }
+    bool openFolder(const QString &folder);
+    bool openFilm(const QString &path);
+
+    QTemporaryDir dir_;
+    QString photos_;
+    QString film_;
+    std::shared_ptr<QStringList> live_;
+    MainWindow *window_ = nullptr;
+    QString chooserFolder_;
+    QString chooserFilter_;
+    int chooserCalls_ = 0;
+};
+
+void BarsTest::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+    photos_ = dir_.filePath(QStringLiteral("photos"));
+    QVERIFY(QDir().mkpath(photos_));
+    for (int i = 0; i < Photographs; ++i) {
+        QImage picture(64, 48, QImage::Format_RGB888);
+        picture.fill(QColor::fromHsv(i * 30, 200, 220));
+        QVERIFY(picture.save(
+            QDir(photos_).filePath(QStringLiteral("p%1.png").arg(i, 2, 10, QChar('0')))));
+    }
+    QVERIFY(QDir().mkpath(dir_.filePath(QStringLiteral("empty"))));
+    // 20 s with sound: frame n starts at n / 2 s.
+    film_ = dir_.filePath(QStringLiteral("film.avi"));
+    QVERIFY(TestFilms::makeAvi(film_, 40, 2, true));
+}
+
+void BarsTest::init()
+{
+    live_ = std::make_shared<QStringList>();
+    window_ = new MainWindow(FakeLiveControl::factory(live_));
+    window_->filmSource()->setAudioSinkFactory("fakesink");
+    chooserCalls_ = 0;
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_));
+}
+
+void BarsTest::cleanup()
+{
+    delete window_;
+    window_ = nullptr;
+}
+
+bool BarsTest::openFolder(const QString &folder)
+{
+    window_->setPhotographFolderChooser([this, folder](QWidget *parent, const QString &start) {
+        ++chooserCalls_;
+        chooserFolder_ = start;
+        return parent == window_ ? folder : QString();
+    });
+    click("ICON_PHOTO_OPEN");
+    return chooserCalls_ > 0;
+}
+
+bool BarsTest::openFilm(const QString &path)
+{
+    window_->setFilmFileChooser(
+        [this, path](QWidget *parent, const QString &start, const QString &filter) {
+            ++chooserCalls_;
+            chooserFolder_ = start;
+            chooserFilter_ = filter;
+            return parent == window_ ? path : QString();
+        });
+    click("ICON_FILM_OPEN");
+    return chooserCalls_ > 0;
+}
+
+void BarsTest::barsAreLaidOutBelowTheCanvas()
+{
+    auto check = [this](int side) {
+        const int w = window_->width();
+        const int h = window_->height();
+        const int content = w - side;
+        auto *filmBar = child<ImageWidget>("filmBar");
+        QCOMPARE(filmBar->geometry(), QRect(side + (content - 313) / 2, h - 60, 313, 37));
+        auto *volume = child<Slider>("volumeSlider");
+        QCOMPARE(volume->size(), QSize(33, 93));
+        QCOMPARE(volume->x(), filmBar->x() + filmBar->width());
+        QCOMPARE(volume->y() + volume->height(), filmBar->y() + filmBar->height());
+        const QRect stack = window_->findChild<QStackedWidget *>()->geometry();
+        const QRect underStack(stack.x(), stack.y() + stack.height(), stack.width() + 2, 10);
+        QCOMPARE(child<HorizontalSlider>("filmPositionSlider")->geometry(), underStack);
+        QCOMPARE(child<HorizontalSlider>("photographScrollBar")->geometry(), underStack);
+
+        auto *photoBar = child<ImageWidget>("photographBar");
+        QCOMPARE(photoBar->geometry(), QRect(side + (content - 271) / 2, h - 60, 271, 37));
+        const int barEnd = photoBar->x() + 271;
+        QCOMPARE(child<Slider>("intervalSlider")->pos(), QPoint(barEnd + 10, h - 50));
+        QCOMPARE(child<Slider>("intervalSlider")->width(), 160);
+        QCOMPARE(child<QLabel>("intervalScaleLabel")->geometry(),
+                 QRect(barEnd + 12, h - 30, 200, 10));
+        QCOMPARE(child<QLabel>("photographCounter")->geometry(), QRect(w - 70, h - 60, 70, 30));
+        auto *strip = window_->thumbnailStrip();
+        QCOMPARE(strip->parentWidget(), window_->canvas(MainWindow::PhotographMode));
+        QCOMPARE(strip->geometry(), QRect(0, stack.height() - 67, stack.width(), 60));
+    };
+    check(138);
+    QTest::mouseClick(child("expandButton"), Qt::LeftButton);
+    QCOMPARE(window_->width(), 800);
+    check(0);
+    window_->resize(1001, 900);
+    QCOMPARE(window_->width(), 1001);
+    check(0);
+}
+
+void BarsTest::modesShowAndResetTheirBars()
+{
+    const char *photographControls[] = {"photographBar", "photographCounter", "intervalSlider",
+                                        "intervalScaleLabel", "photographScrollBar"};
+    const char *filmControls[] = {"filmBar", "volumeSlider", "filmPositionSlider"};
+    for (const char *name : photographControls)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    for (const char *name : filmControls)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    QVERIFY(window_->thumbnailStrip()->isHidden());
+
+    switchTo("photographButton");
+    QVERIFY(!child<QWidget>("photographBar")->isHidden());
+    QVERIFY(!child<QWidget>("photographCounter")->isHidden());
+    QVERIFY(window_->thumbnailStrip()->isHidden());
+    click("ICON_PHOTO_THUMBNIL");
+    click("ICON_PHOTO_TIME");
+    QVERIFY(window_->thumbnailStrip()->isVisible());
+    QVERIFY(child<QWidget>("photographScrollBar")->isVisible());
+    QVERIFY(child<QWidget>("intervalSlider")->isVisible());
+    QVERIFY(child<QWidget>("intervalScaleLabel")->isVisible());
+    click("ICON_PHOTO_TIME"); // a second click hides the interval popup again
+    QVERIFY(child<QWidget>("intervalSlider")->isHidden());
+    QVERIFY(child<QWidget>("intervalScaleLabel")->isHidden());
+    click("ICON_PHOTO_TIME");
+
+    switchTo("filmButton");
+    for (const char *name : photographControls)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    QVERIFY(window_->thumbnailStrip()->isHidden());
+    QVERIFY(!child("ICON_PHOTO_THUMBNIL")->isChecked());
+    QVERIFY(!child("ICON_PHOTO_TIME")->isChecked());
+    QVERIFY(child<QWidget>("filmBar")->isVisible());
+    QVERIFY(child<QWidget>("filmPositionSlider")->isVisible());
+    QVERIFY(child<QWidget>("volumeSlider")->isHidden());
+    click("ICON_FILM_VOLUME");
+    QVERIFY(child<QWidget>("volumeSlider")->isVisible());
+
+    switchTo("photographButton"); // back: bar and counter, but neither popup nor strip
+    for (const char *name : filmControls)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    QVERIFY(!child("ICON_FILM_VOLUME")->isChecked());
+    QVERIFY(child<QWidget>("photographBar")->isVisible());
+    QVERIFY(child<QWidget>("photographCounter")->isVisible());
+    QVERIFY(window_->thumbnailStrip()->isHidden());
+    QVERIFY(child<QWidget>("intervalSlider")->isHidden());
+
+    switchTo("liveButton");
+    for (const char *name : photographControls)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    for (const char *name : filmControls)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+}
+
+void BarsTest::openingAFolderFillsTheStripAndCounter()
+{
+    switchTo("photographButton");
+    QCOMPARE(counter(), QStringLiteral("0/0"));
+    QVERIFY(openFolder(photos_));
+    QCOMPARE(chooserFolder_, Config::snapshotPath());
+    PhotographSource *source = window_->photographSource();
+    QCOMPARE(source->count(), Photographs);
+    QCOMPARE(counter(), QStringLiteral("1/12"));
+    ThumbnailWidget *strip = window_->thumbnailStrip();
+    QCOMPARE(strip->buttons().size(), Photographs);
+
+    for (int i = 0; i < 4; ++i)
+        click("ICON_PHOTO_FORWARD");
+    QCOMPARE(counter(), QStringLiteral("5/12"));
+    QVERIFY(strip->buttons().at(4)->isChecked());
+    click("ICON_PHOTO_BACKWARD");
+    QCOMPARE(counter(), QStringLiteral("4/12"));
+
+    click("ICON_PHOTO_THUMBNIL");
+    strip->buttons().at(7)->click();
+    QCOMPARE(source->currentIndex(), 7);
+    QCOMPARE(counter(), QStringLiteral("8/12"));
+    QVERIFY(strip->buttons().at(7)->isChecked());
+    // The loader fills every button in the background.
+    for (ThumbnailButton *button : strip->buttons())
+        QTRY_VERIFY(button->hasPicture());
+
+    // Cancelled, missing and picture-less folders change nothing.
+    const QStringList answers{QString(), dir_.filePath(QStringLiteral("missing")),
+                              dir_.filePath(QStringLiteral("empty"))};
+    for (const QString &answer : answers) {
+        QVERIFY(openFolder(answer));
+        QCOMPARE(source->count(), Photographs);
+        QCOMPARE(source->currentIndex(), 7);
+        QCOMPARE(counter(), QStringLiteral("8/12"));
+        QCOMPARE(strip->buttons().size(), Photographs);
+    }
+
+    // Coming back to the mode rereads the folder and starts at its first photograph.
+    switchTo("liveButton");
+    switchTo("photographButton");
+    QCOMPARE(counter(), QStringLiteral("1/12"));
+    QCOMPARE(window_->thumbnailStrip()->buttons().size(), Photographs);
+}
+
+void BarsTest::slideshowButtonFollowsTheSlideshow()
+{
+    switchTo("photographButton");
+    QVERIFY(openFolder(photos_));
+    PhotographSource *source = window_->photographSource();
+    ImageButton *slideshow = child("ICON_PHOTO_SLIDE");
+
+    click("ICON_PHOTO_SLIDE");
+    QVERIFY(slideshow->isChecked());
+    QVERIFY(source->isPlaying());
+    click("ICON_PHOTO_SLIDE");
+    QVERIFY(!slideshow->isChecked());
+    QVERIFY(!source->isPlaying());
+
+    // The source ending the slideshow unchecks the button.
+    click("ICON_PHOTO_SLIDE");
+    QVERIFY(slideshow->isChecked());
+    QSignalSpy done(source, &PhotographSource::playDone);
+    source->stop();
+    QCOMPARE(done.count(), 1);
+    QVERIFY(!slideshow->isChecked());
+
+    // Paging by hand or opening another folder ends the slideshow, and the button shows it.
+    for (const char *pager : {"ICON_PHOTO_FORWARD", "ICON_PHOTO_BACKWARD"}) {
+        click("ICON_PHOTO_SLIDE");
+        QVERIFY(source->isPlaying());
+        click(pager);
+        QVERIFY2(!source->isPlaying(), pager);
+        QVERIFY2(!slideshow->isChecked(), pager);
+    }
+    click("ICON_PHOTO_SLIDE");
+    QVERIFY(openFolder(photos_));
+    QVERIFY(!source->isPlaying());
+    QVERIFY(!slideshow->isChecked());
+}
+
+void BarsTest::intervalPositionsChooseThePeriod()
+{
+    auto *slider = child<Slider>("intervalSlider");
+    QCOMPARE(slider->minimum(), 0);
+    QCOMPARE(slider->maximum(), 5);
+    QCOMPARE(slider->value(), 0);
+    QCOMPARE(slider->pageStep(), 1);
+    const int seconds[] = {1, 2, 5, 10, 15, 30};
+    for (int position = 0; position < 6; ++position)
+        QCOMPARE(MainWindow::slideshowInterval(position), 1000 * seconds[position]);
+    // Positions outside the scale stay at its ends.
+    QCOMPARE(MainWindow::slideshowInterval(-1), 1000);
+    QCOMPARE(MainWindow::slideshowInterval(6), 30000);
+    QCOMPARE(child<QLabel>("intervalScaleLabel")->text(),
+             QStringLiteral("1        2        5       10      15      30  sec."));
+}
+
+void BarsTest::filmDialogStartsInTheRecordingFolder()
+{
+    switchTo("filmButton");
+    FilmSource *film = window_->filmSource();
+    // Cancelled, missing and folder answers open nothing.
+    for (const QString &answer :
+         {QString(), dir_.filePath(QStringLiteral("missing.avi")), photos_}) {
+        QVERIFY(openFilm(answer));
+        QVERIFY(!film->isOpen());
+    }
+    QCOMPARE(chooserFolder_, Config::recordPath());
+    QCOMPARE(chooserFilter_, QStringLiteral("AVI Files (*.avi);;WMV Files (*.wmv)"));
+    QVERIFY(openFilm(film_));
+    QVERIFY(film->isOpen());
+    QVERIFY(film->isPlaying());
+}
+
+void BarsTest::positionSliderFollowsTicksAndSeeksWhenDragged()
+{
+    switchTo("filmButton");
+    FilmSource *film = window_->filmSource();
+    QVERIFY(openFilm(film_));
+    auto *slider = child<HorizontalSlider>("filmPositionSlider");
+    QCOMPARE(slider->minimum(), 0);
+    QCOMPARE(slider->maximum(), 100);
+    QCOMPARE(slider->handleWidth(), 22);
+    QSignalSpy moved(slider, &HorizontalSlider::valueChanged);
+
+    // Playing moves the slider with the film and never seeks it.
+    QTRY_VERIFY_WITH_TIMEOUT(slider->value() >= 5, 15000);
+    QVERIFY(film->isPlaying());
+    QCOMPARE(moved.count(), 0);
+
+    click("ICON_FILM_PAUSE");
+    film->setPosition(60);
+    QTRY_COMPARE(film->position(), 60);
+    emit film->tick();
+    QCOMPARE(slider->value(), 60);
+    QCOMPARE(moved.count(), 0);
+    QCOMPARE(film->position(), 60);
+
+    // Pressing on the slider seeks the film to the point under the pointer.
+    int x = 0;
+    while (slider->valueAt(x) < 25)
+        ++x;
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(x, 5));
+    QVERIFY(moved.count() > 0);
+    QCOMPARE(moved.last().at(0).toInt(), 25);
+    QTRY_COMPARE(film->position(), 25);
+
+    click("ICON_FILM_STOP"); // back to the start: the slider follows
+    QTRY_COMPARE(slider->value(), 0);
+}
+
+void BarsTest::volumeSliderSetsTheFilmVolume()
+{
+    switchTo("filmButton");
+    FilmSource *film = window_->filmSource();
+    QVERIFY(openFilm(film_));
+    QVERIFY(film->hasAudio());
+    auto volume = [film] {
+        double factor = -1;
+        g_object_get(film->graph()->element("Audio Volume"), "volume", &factor, nullptr);
+        return factor;
+    };
+    auto *slider = child<Slider>("volumeSlider");
+    QCOMPARE(slider->minimum(), 1);
+    QCOMPARE(slider->maximum(), 100);
+    QCOMPARE(slider->value(), 100);
+    QCOMPARE(slider->orientation(), Qt::Vertical);
+    QCOMPARE(volume(), 1.0);
+    slider->setValue(1); // the lowest position is 99 dB down, not silence
+    QVERIFY(std::abs(volume() - std::pow(10.0, -99.0 / 20.0)) < 1e-7);
+    slider->setValue(100);
+    QCOMPARE(volume(), 1.0);
+}
+
+DOCCAM_APP_TEST_MAIN(BarsTest)
+#include "tst_bars.moc"
