@@ -69,6 +69,26 @@ bool spinUntil(const std::function<bool()> &done, int ms = WaitMs)
     return true;
 }
 
+// The longest time the GUI thread's event loop was held up, seen by a 5 ms timer.
+class StallWatch {
+public:
+    StallWatch()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_clock.restart()); });
+        m_clock.start();
+        m_timer.start();
+    }
+    qint64 longestMs() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};
+
 struct Load {
     double percentOfCore = 0;
     double framesPerSecond = 0;
@@ -126,6 +146,7 @@ int cpuAndRecording(int seconds)
     canvas.resize(1024, 768);
     canvas.show();
     CountingCallback callback(canvas);
+    StallWatch wholeRun;
     QElapsedTimer clock;
     clock.start();
     auto source = std::make_unique<LiveSource>(&callback);
@@ -136,7 +157,10 @@ int cpuAndRecording(int seconds)
     }
     std::printf("first frame after start: %lld ms\n", clock.elapsed());
 
+    auto steady = std::make_unique<StallWatch>();
     const Load preview = measure(seconds, [&] { return callback.frames(); });
+    std::printf("longest GUI-thread pause during steady preview: %lld ms\n", steady->longestMs());
+    steady.reset();
     source.reset();
     const Load bare = barePipeline(seconds);
     std::printf("preview 1024x768: %.1f %% of one core at %.1f frames/s\n", preview.percentOfCore,
@@ -146,40 +170,56 @@ int cpuAndRecording(int seconds)
     std::printf("preview costs %.1f %% of one core more (goal <= 25)\n",
                 preview.percentOfCore - bare.percentOfCore);
 
-    // The camera's return.
+    // The camera's return, five times: the presence check runs every 500 ms and the camera
+    // takes about half a second to start streaming.
     source = std::make_unique<LiveSource>(&callback);
     spinUntil([&] { return source->isPresent(); });
-    SimulatedCamera::setPlugged(false);
-    spinUntil([&] { return !source->isPresent(); });
-    spin(500);
-    const int before = callback.frames();
-    clock.restart();
-    SimulatedCamera::setPlugged(true);
-    if (spinUntil([&] { return callback.frames() > before; }))
-        std::printf("first frame after the camera's return: %lld ms (goal <= 1000)\n",
-                    clock.elapsed());
+    qint64 slowest = 0;
+    qint64 total = 0;
+    constexpr int Returns = 5;
+    for (int i = 0; i < Returns; ++i) {
+        SimulatedCamera::setPlugged(false);
+        spinUntil([&] { return !source->isPresent(); });
+        spin(300 + 97 * i); // different phases against the presence check
+        const int before = callback.frames();
+        clock.restart();
+        SimulatedCamera::setPlugged(true);
+        spinUntil([&] { return callback.frames() > before; });
+        slowest = std::max(slowest, clock.elapsed());
+        total += clock.elapsed();
+    }
+    std::printf("first frame after the camera's return: mean %lld ms, slowest %lld ms "
+                "(goal <= 1000)\n",
+                total / Returns, slowest);
+    spin(1000);
 
     // Ten seconds of recording.
     QTemporaryDir folder;
     const QString path = folder.filePath("bench.avi");
+    clock.restart();
     source->startRecord(path);
+    const qint64 startMs = clock.elapsed();
     const int atStart = callback.frames();
     spinUntil([&] { return callback.frames() > atStart; });
     clock.restart();
     spin(10000);
     const double elapsed = double(clock.nsecsElapsed()) / 1e9;
+    clock.restart();
     source->stopRecord();
+    const qint64 stopMs = clock.elapsed();
     const int passed = callback.frames() - atStart;
     RecordingProbe probe;
     if (!probe.read(path)) {
         std::printf("recording unreadable: %s\n", qPrintable(probe.error()));
         return 1;
     }
-    const double expected = elapsed * 25.0 + 1; // the first frame opens the window
-    std::printf("recording: %d frames in the file (%d through the canvas), %.0f expected over "
-                "%.2f s: %.1f %% (goal >= 99)\n",
-                probe.videoFrames(), passed, expected, elapsed,
-                100.0 * probe.videoFrames() / expected);
+    std::printf("recording over %.2f s: %d frames in the file of %d the camera delivered "
+                "through the canvas: %.1f %% (goal >= 99); at the nominal 25 a second %.0f\n",
+                elapsed, probe.videoFrames(), passed, 100.0 * probe.videoFrames() / passed,
+                elapsed * 25.0);
+    std::printf("startRecord took %lld ms, stopRecord %lld ms (GUI thread)\n", startMs, stopMs);
+    std::printf("longest GUI-thread pause over the whole run (graph changes included): %lld ms\n",
+                wholeRun.longestMs());
     return 0;
 }
 

@@ -131,6 +131,10 @@ void LiveSource::checkExistance()
 {
     qint32 status = 0;
     if (m_present) {
+        // While the camera starts streaming its start sequence holds the device: asking now
+        // would hold up the GUI thread until it ends. A start that fails ends the graph.
+        if (m_graph && !m_cameraStreaming.load() && !m_graph->atEos() && !m_graph->failed())
+            return;
         // A camera that stops answering is absent; its graph stays until the next build.
         if (!m_camera->get(CameraStatus, &status) || !statusShowsCamera(quint32(status))) {
             m_present = false;
@@ -172,6 +176,18 @@ void LiveSource::buildGraph(bool recording)
     MediaGraph::linkDirect(camera, format);
     graph->link(format, tapElement);
 
+    m_cameraStreaming.store(false);
+    GstPad *cameraPad = gst_element_get_static_pad(camera, "src");
+    if (cameraPad) {
+        m_streamProbe = gst_pad_add_probe(
+            cameraPad, GST_PAD_PROBE_TYPE_BUFFER,
+            [](GstPad *, GstPadProbeInfo *, gpointer self) {
+                static_cast<LiveSource *>(self)->m_cameraStreaming.store(true);
+                return GST_PAD_PROBE_OK;
+            },
+            this, nullptr);
+        gst_object_unref(cameraPad);
+    }
     m_graph = std::move(graph);
     m_tap = std::move(tap);
     m_recording = recording;
@@ -234,6 +250,12 @@ void LiveSource::tearDown()
     if (m_graph) {
         // Stopping a recording ends its streams first, so the file gets its index.
         m_graph->stop(StopWaitMs);
+        GstPad *cameraPad = gst_element_get_static_pad(m_camera->element(), "src");
+        if (cameraPad && m_streamProbe != 0)
+            gst_pad_remove_probe(cameraPad, m_streamProbe);
+        if (cameraPad)
+            gst_object_unref(cameraPad);
+        m_streamProbe = 0;
         m_graph->remove(m_camera->element());
         m_graph.reset();
     }

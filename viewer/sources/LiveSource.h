@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -111,4 +112,7 @@ private:
     std::unique_ptr<MediaGraph> m_graph;
     std::unique_ptr<DirectShowTransformFilter> m_tap;
     Delay m_delay;
+    // The camera of the current graph has delivered a frame (set on its streaming thread).
+    std::atomic<bool> m_cameraStreaming{false};
+    gulong m_streamProbe = 0;
 };
