@@ -1,6 +1,5 @@
 #include "LiveControl.h"
 
-#if __has_include("LiveSource.h")
 #include "LiveSource.h"
 
 namespace {
@@ -30,12 +29,3 @@ std::unique_ptr<ILiveControl> LiveControl::create(ICaptureCB *canvas, QObject *p
 {
     return std::make_unique<LiveSourceControl>(canvas, parent);
 }
-
-#else
-
-std::unique_ptr<ILiveControl> LiveControl::create(ICaptureCB *, QObject *)
-{
-    return nullptr;
-}
-
-#endif
