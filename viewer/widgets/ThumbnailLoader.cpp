@@ -24,8 +24,11 @@ void ThumbnailLoader::cancelAndAcquire()
 
 void ThumbnailLoader::startRun(const QStringList &paths, int generation)
 {
-    paths_ = paths;
-    generation_ = generation;
+    {
+        const std::lock_guard<std::mutex> lock(runLock_);
+        paths_ = paths;
+        generation_ = generation;
+    }
     cancel_ = false;
     start(QThread::InheritPriority);
 }
@@ -50,8 +53,15 @@ QImage ThumbnailLoader::loadThumbnail(const QString &path, QSize size)
 
 void ThumbnailLoader::run()
 {
+    QStringList paths;
+    int generation = 0;
+    {
+        const std::lock_guard<std::mutex> lock(runLock_);
+        paths = paths_;
+        generation = generation_;
+    }
     const QSize cell(kCellWidth, kCellHeight);
-    for (int i = 0; i < paths_.size() && !cancel_; ++i)
-        emit thumbnailReady(generation_, i, loadThumbnail(paths_.at(i), cell));
+    for (int i = 0; i < paths.size() && !cancel_; ++i)
+        emit thumbnailReady(generation, i, loadThumbnail(paths.at(i), cell));
     permit_.release();
 }

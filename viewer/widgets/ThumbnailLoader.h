@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QThread>
 #include <atomic>
+#include <mutex>
 
 // Decodes and shrinks the pictures of the thumbnail strip on its own thread, strictly in list
 // order, one at a time. The strip holds the single permit of the semaphore while it changes
@@ -42,6 +43,9 @@ protected:
 private:
     QSemaphore permit_{0};
     std::atomic<bool> cancel_{false};
+    // The run's work, handed from the GUI thread to the loader thread. The permit already
+    // orders the two; the mutex states it in a form thread checkers can see as well.
+    std::mutex runLock_;
     QStringList paths_;
     int generation_ = 0;
 };
