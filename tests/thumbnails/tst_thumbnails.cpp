@@ -188,11 +188,14 @@ private slots:
         fillFolder(a.path(), kMany, Qt::red, QSize(1200, 900));
         fillFolder(b.path(), 4, Qt::blue);
 
-        Strip s(a.path());
+        // The counter is connected before the loader starts on folder A.
+        Strip s(QString{});
         std::atomic<int> delivered{0};
         connect(
             s.strip->loader(), &ThumbnailLoader::thumbnailReady, this,
             [&delivered](int, int, const QImage &) { ++delivered; }, Qt::DirectConnection);
+        QVERIFY(s.source.openDirectory(QDir(a.path())));
+        QCOMPARE(s.strip->buttons().size(), kMany);
         QTRY_VERIFY(delivered.load() > 0);
 
         QVERIFY(s.source.openDirectory(QDir(b.path())));
