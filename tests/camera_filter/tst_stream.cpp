@@ -1,6 +1,7 @@
 // The pin's formats, capture-pin interfaces, quality control and the camera's start and stop
 // sequences, and the filter's camera controls, against the simulated camera.
 #include "CameraMessage.h"
+#include "FakeSample.h"
 #include "SimFixture.h"
 #include "commands/TevalCodes.h"
 #include "filter/CFrameRate.h"
@@ -380,38 +381,6 @@ TEST(StreamWaits, StartGivesUpAfterTenSecondsOrWhenCancelled)
     camera.Reset();
     ReleaseDevice();
 }
-
-class FakeSample : public IMediaSample {
-public:
-    explicit FakeSample(std::size_t size) : buffer(size) {}
-    HRESULT GetPointer(std::uint8_t **p) override
-    {
-        *p = buffer.data();
-        return S_OK;
-    }
-    std::int32_t GetSize() override { return static_cast<std::int32_t>(buffer.size()); }
-    HRESULT SetActualDataLength(std::int32_t l) override
-    {
-        length = l;
-        return S_OK;
-    }
-    HRESULT SetTime(const REFERENCE_TIME *s, const REFERENCE_TIME *e) override
-    {
-        start = *s;
-        stop = *e;
-        return S_OK;
-    }
-    HRESULT SetSyncPoint(bool s) override
-    {
-        sync = s;
-        return S_OK;
-    }
-    std::vector<std::uint8_t> buffer;
-    std::int32_t length = 0;
-    REFERENCE_TIME start = -1;
-    REFERENCE_TIME stop = -1;
-    bool sync = false;
-};
 
 TEST_F(StreamTest, FillBufferDeliversStampedFramesAndEndsWithoutCamera)
 {

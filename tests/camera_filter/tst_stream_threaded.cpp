@@ -1,6 +1,7 @@
 // The stream's worker thread against the host's other threads: format and quality calls, camera
 // controls, stopping a pending read, and the device being closed under a read.
 #include "CameraMessage.h"
+#include "FakeSample.h"
 #include "commands/TevalCap.h"
 #include "commands/TevalCodes.h"
 #include "filter/CJpegFrame.h"
@@ -16,26 +17,6 @@
 #include <thread>
 
 namespace {
-
-class Sample : public IMediaSample {
-public:
-    Sample() : buffer(CJpegFrame::kSampleSize) {}
-    HRESULT GetPointer(std::uint8_t **p) override
-    {
-        *p = buffer.data();
-        return S_OK;
-    }
-    std::int32_t GetSize() override { return static_cast<std::int32_t>(buffer.size()); }
-    HRESULT SetActualDataLength(std::int32_t l) override
-    {
-        length = l;
-        return S_OK;
-    }
-    HRESULT SetTime(const REFERENCE_TIME *, const REFERENCE_TIME *) override { return S_OK; }
-    HRESULT SetSyncPoint(bool) override { return S_OK; }
-    std::vector<std::uint8_t> buffer;
-    std::int32_t length = 0;
-};
 
 class StreamThreads : public testing::Test {
 protected:
@@ -57,7 +38,7 @@ protected:
     {
         worker = std::thread([this] {
             filter->Stream()->OnThreadCreate();
-            Sample sample;
+            FakeSample sample;
             while (filter->Stream()->FillBuffer(&sample) == S_OK) {
                 testjpeg::Picture picture;
                 if (testjpeg::Decode(sample.buffer.data(), static_cast<std::size_t>(sample.length),
