@@ -25,6 +25,15 @@ public:
     virtual void autoFocus() = 0;
     virtual void brightnessUp() = 0;
     virtual void brightnessDown() = 0;
+    // Runs handler when a recording ends without stopRecord(): its graph could not start, failed
+    // or its stream ended (camera unplugged). failed is true when the recording did not start or
+    // ended on an error. Called on the GUI thread.
+    virtual void setRecordingEndedHandler(std::function<void(bool failed)> handler)
+    {
+        (void)handler;
+    }
+    // Whether the composed live picture is offered to other programs as a camera (on by default).
+    virtual void setPresentationEnabled(bool enabled) { (void)enabled; }
 
 protected:
     ILiveControl() = default;
