@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libjpeg62-turbo-dev libturbojpeg0-dev
   xvfb xauth imagemagick ffmpeg pulseaudio pulseaudio-utils
   fonts-liberation fonts-dejavu-core
+  appstream desktop-file-utils poppler-utils x11-utils
 )
 
 missing=()
