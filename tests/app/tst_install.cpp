@@ -1,10 +1,10 @@
+#include "ChildProcess.h"
 #include "TestHome.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -244,17 +244,11 @@ void InstallTest::windowCarriesTheClassOfItsDesktopEntry()
         QSKIP("Xvfb or xwininfo (x11-utils) is not installed");
     const QString display =
         QStringLiteral(":%1").arg(200 + QCoreApplication::applicationPid() % 500);
-    QProcess server;
-    server.start(xvfb,
-                 {display, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                  QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24")});
-    QVERIFY(server.waitForStarted());
-    const auto endServer = qScopeGuard([&server] {
-        server.terminate();
-        if (!server.waitForFinished(5000))
-            server.kill();
-        server.waitForFinished(1000);
-    });
+    // Ended by its destructor, or by the kernel should this test die first.
+    ChildProcess server;
+    QVERIFY(server.start({xvfb.toStdString(), display.toStdString(), "-nolisten", "tcp", "-screen",
+                          "0", "1280x1024x24"},
+                         ChildProcess::environment()));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display);

@@ -318,12 +318,15 @@ void OSDProcessor::drawTextNotice(QPainter &painter, int w) const
     painter.setFont(noticeFont());
     const QFontMetrics metrics = painter.fontMetrics();
     constexpr int padding = 8;
-    const int textWidth = std::min(metrics.horizontalAdvance(text), std::max(0, w - 4 * padding));
+    const int available = std::max(0, w - 4 * padding);
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, available);
+    // One pixel of slack: the advance is rounded, and a box exactly that wide elides the text.
+    const int textWidth = std::min(metrics.horizontalAdvance(shown) + 1, available);
     const QRect box((w - textWidth) / 2 - padding, 10, textWidth + 2 * padding,
                     metrics.height() + padding);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 170));
     painter.drawRoundedRect(box, 4, 4);
     painter.setPen(Qt::white);
-    painter.drawText(box, Qt::AlignCenter, metrics.elidedText(text, Qt::ElideRight, textWidth));
+    painter.drawText(box, Qt::AlignCenter, shown);
 }
