@@ -288,6 +288,18 @@ void CaptureTest::recordingThatEndsByItselfReleasesTheButtons()
     OSDProcessor *liveOsd = window_->osdProcessor(window_->canvas(MainWindow::LiveMode));
     QVERIFY(recording_->ended);
 
+    // A folder that exists but takes no files: nothing starts, and the display says so.
+    if (QDir(QStringLiteral("/proc/sys")).exists()) {
+        Config::setRecordPath(QStringLiteral("/proc/sys"));
+        QTest::mouseClick(panelRecord, Qt::LeftButton);
+        QVERIFY(!window_->isRecording());
+        QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
+        QVERIFY(live_->isEmpty());
+        QVERIFY(!window_->folderErrorBox());
+        QCOMPARE(liveOsd->noticeText(), MainWindow::tr("Recording failed"));
+        Config::setRecordPath(folder_.path());
+    }
+
     // Fails while it starts (a folder that takes no files).
     recording_->failNextStart = true;
     QTest::mouseClick(indicatorRecord, Qt::LeftButton);
