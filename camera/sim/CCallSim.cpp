@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,22 @@ constexpr std::chrono::milliseconds kReadSlice{20};
 
 // TEVALCAP_SIM_LOCK=private: this process's simulated camera is its own (parallel tests).
 constexpr const char *kPrivateClaim = "private";
+
+// The claim of this process on a path, shared by its transports: a transport that a frame read
+// still holds after the access point dropped it keeps the claim, and the next one shares it.
+std::shared_ptr<CRuntimeLock> SharedClaim(const std::string &path)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::weak_ptr<CRuntimeLock>> claims;
+    std::lock_guard lock(mutex);
+    std::weak_ptr<CRuntimeLock> &slot = claims[path];
+    std::shared_ptr<CRuntimeLock> claim = slot.lock();
+    if (!claim) {
+        claim = std::make_shared<CRuntimeLock>(path);
+        slot = claim;
+    }
+    return claim;
+}
 
 OpenResult ClaimFailure(const CRuntimeLock &claim)
 {
@@ -46,7 +64,7 @@ CCallSim::CCallSim(CSimCamera &camera, const std::string &claimPath) : m_camera(
         return;
     }
     if (!claimPath.empty()) {
-        m_claim = std::make_unique<CRuntimeLock>(claimPath);
+        m_claim = SharedClaim(claimPath);
         if (!m_claim->TryLock()) {
             m_failure = ClaimFailure(*m_claim);
             TEVAL_WARNING("claiming the simulated camera through %s: %s (errno %d)",

@@ -42,6 +42,6 @@ private:
     CSimCamera &m_camera;
     int m_open = 0;
     OpenResult m_failure;
-    std::unique_ptr<CRuntimeLock> m_claim;
+    std::shared_ptr<CRuntimeLock> m_claim;
     std::atomic<bool> m_cancelled{false};
 };
