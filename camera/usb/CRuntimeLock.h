@@ -17,6 +17,10 @@ public:
 
     // $XDG_RUNTIME_DIR/<name>.lock, or /tmp/<name>-<uid>.lock without a runtime folder.
     static std::string PathFor(const std::string &name);
+    // The lock a publisher of the camera holds while the camera is offered as a node of the
+    // media server: the plug-in's device provider then leaves the camera out of its list, so
+    // programs see it once.
+    static std::string PublisherPath() { return PathFor("tevalcam"); }
 
     explicit CRuntimeLock(std::string path);
     ~CRuntimeLock();
