@@ -1,8 +1,8 @@
 #include "TevalCap.h"
 
-#include "TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "usb/CCallSys.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 #include "usb/TevalLog.h"
 
 #include <array>

@@ -1,12 +1,12 @@
 #include "filter/CTevalStream.h"
 
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
-#include "filter/CJpegFrame.h"
+#include "protocol/TevalCodes.h"
+#include "protocol/CJpegFrame.h"
 #include "filter/CTevalFilter.h"
 #include "filter/Resolutions.h"
 #include "usb/CCallSys.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 #include "usb/TevalLog.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // buffers the caller then reads).
 #include "commands/TevalCap.h"
 #include "usb/CCallSys.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
 #include <algorithm>
 #include <cstdint>

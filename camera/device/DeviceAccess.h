@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OpenFailure.h"
+#include "usb/OpenFailure.h"
 
 #include <atomic>
 #include <cstdint>

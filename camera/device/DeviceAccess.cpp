@@ -1,8 +1,8 @@
-#include "DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
-#include "CCallMiniUsb.h"
-#include "CCallWinUsb.h"
-#include "UdevLookup.h"
+#include "usb/CCallMiniUsb.h"
+#include "usb/CCallWinUsb.h"
+#include "usb/UdevLookup.h"
 #include "sim/CCallSim.h"
 #include "sim/CSimCamera.h"
 
