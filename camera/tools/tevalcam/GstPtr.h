@@ -20,4 +20,7 @@ struct GstPipelineStop {
 };
 using GstPipelinePtr = std::unique_ptr<GstElement, GstPipelineStop>;
 
+// The publisher's debug category "tevalcam" (off by default); made once by
+// initTevalCamDebug(), after gst_init().
 GST_DEBUG_CATEGORY_EXTERN(tevalcam_debug);
+void initTevalCamDebug();

@@ -17,9 +17,13 @@ public:
     // The camera stream ended on its own (error, end of stream): it is stopped, and started
     // again on the next presence report that still finds the camera and a consumer.
     Actions onCameraFailed();
-    // Publishing failed (for example another publisher holds the node): tried again on the
-    // next presence report.
-    void onPublishFailed() { m_published = false; }
+    // Publishing failed (for example another publisher holds the node): the caller drops the
+    // actions that followed the Publish; all is tried again on the next report.
+    void onPublishFailed()
+    {
+        m_published = false;
+        m_serving = false;
+    }
 
     bool published() const { return m_published; }
     bool serving() const { return m_serving; }

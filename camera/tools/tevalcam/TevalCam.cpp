@@ -7,11 +7,10 @@
 
 #include <csignal>
 
-GST_DEBUG_CATEGORY(tevalcam_debug);
-
 TevalCam::TevalCam(Options options)
     : m_options(std::move(options)), m_watch(m_options.identity.name)
 {
+    initTevalCamDebug();
     m_loop = g_main_loop_new(nullptr, FALSE);
 }
 
@@ -109,6 +108,7 @@ void TevalCam::apply(const PublisherPolicy::Actions &actions)
                 m_publish.reset();
                 m_lock.release();
                 m_policy.onPublishFailed();
+                return; // no camera for a node that is not there
             }
             break;
         case Action::Unpublish:

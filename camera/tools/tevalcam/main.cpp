@@ -46,7 +46,6 @@ int main(int argc, char **argv)
     if (options.simulate)
         ::setenv("TEVALCAP_SIMULATE", "1", 1);
     gst_init(nullptr, nullptr);
-    GST_DEBUG_CATEGORY_INIT(tevalcam_debug, "tevalcam", 0, "Document Camera publisher");
     int status = 0;
     {
         TevalCam publisher(options);
