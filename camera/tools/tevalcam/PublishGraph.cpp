@@ -116,8 +116,10 @@ void PublishGraph::push(GstBuffer *frame)
     GstBufferPoolAcquireParams params{};
     params.flags = GST_BUFFER_POOL_ACQUIRE_FLAG_DONTWAIT;
     GstBuffer *copy = nullptr;
-    if (gst_buffer_pool_acquire_buffer(m_pool.get(), &copy, &params) != GST_FLOW_OK || !copy)
+    if (gst_buffer_pool_acquire_buffer(m_pool.get(), &copy, &params) != GST_FLOW_OK || !copy) {
+        ++m_dropped;
         return;
+    }
     GstMapInfo map;
     if (!gst_buffer_map(copy, &map, GST_MAP_WRITE)) {
         gst_buffer_unref(copy);
@@ -127,7 +129,8 @@ void PublishGraph::push(GstBuffer *frame)
     gst_buffer_unmap(copy, &map);
     gst_buffer_resize(copy, 0, gssize(copied));
     // Stamped by the appsrc with this graph's clock.
-    gst_app_src_push_buffer(GST_APP_SRC(m_source), copy);
+    if (gst_app_src_push_buffer(GST_APP_SRC(m_source), copy) == GST_FLOW_OK)
+        ++m_published;
 }
 
 bool PublishGraph::failed() const

@@ -4,6 +4,8 @@
 #include "NodeIdentity.h"
 #include "PublishFormat.h"
 
+#include <atomic>
+
 // The published camera node: appsrc ! pipewiresink mode=provide. The node appears when the
 // graph starts (the sink connects as soon as it knows the format, before any frame) and goes
 // when it is destroyed. Frames are pushed from any thread; without a linked consumer the sink
@@ -19,6 +21,9 @@ public:
     void push(GstBuffer *frame);
     // Whether the graph has failed (for example the PipeWire daemon went away).
     bool failed() const;
+    // Frames handed to PipeWire, and frames dropped for want of a free buffer.
+    unsigned long framesPublished() const { return m_published; }
+    unsigned long framesDropped() const { return m_dropped; }
 
 private:
     bool takePool(GstElement *sink);
@@ -32,4 +37,6 @@ private:
     // PipeWire as they are (its own copying of foreign buffers fails with this PipeWire).
     GstPtr<GstBufferPool> m_pool;
     gsize m_frameSize = 0;
+    std::atomic<unsigned long> m_published{0};
+    std::atomic<unsigned long> m_dropped{0};
 };

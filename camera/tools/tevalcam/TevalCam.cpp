@@ -125,8 +125,10 @@ void TevalCam::apply(const PublisherPolicy::Actions &actions)
             break;
         case Action::StopCamera:
             if (m_camera)
-                GST_CAT_INFO(tevalcam_debug, "camera released after %lu frames",
-                             m_camera->framesDelivered());
+                GST_CAT_INFO(tevalcam_debug,
+                             "camera released after %lu frames (%lu published, %lu dropped)",
+                             m_camera->framesDelivered(), m_publish->framesPublished(),
+                             m_publish->framesDropped());
             m_camera.reset();
             break;
         }
