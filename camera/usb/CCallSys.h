@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OpenFailure.h"
+
 #include <cstdint>
 
 class CTransferCancel;
@@ -14,6 +16,8 @@ public:
     virtual ~CCallSys();
 
     virtual int IsOpen() = 0;
+    // Why the constructor did not open the transport (reason None when it did).
+    virtual const OpenResult &OpenError() const;
     // Vendor request host to device; the argument half of the command word is never sent.
     virtual int ControlOut(std::uint32_t command, const void *data, int length) = 0;
     // Vendor request device to host, up to length bytes into buffer.

@@ -2,6 +2,7 @@
 
 #include "CCallMiniUsb.h"
 #include "CCallWinUsb.h"
+#include "UdevLookup.h"
 #include "sim/CCallSim.h"
 #include "sim/CSimCamera.h"
 
@@ -10,6 +11,7 @@ namespace {
 struct AccessPoint {
     std::recursive_mutex lock;
     std::shared_ptr<CCallSys> transport;
+    OpenResult lastFailure; // guarded by lock
     std::atomic<std::uint32_t> style{0};
 
     // Library unload releases the transport.
@@ -27,22 +29,36 @@ AccessPoint &Point()
     return point;
 }
 
-std::shared_ptr<CCallSys> OpenTransport(std::uint32_t style)
+// Opens the first transport that answers; failure tells why none did. Of two failures the
+// more telling one is kept (a mini-driver path that finds no node says less than a generic one
+// that was refused).
+std::shared_ptr<CCallSys> OpenTransport(std::uint32_t style, OpenResult &failure)
 {
+    auto keep = [&](std::shared_ptr<CCallSys> transport) -> std::shared_ptr<CCallSys> {
+        if (transport->IsOpen() != 0) {
+            failure = {};
+            return transport;
+        }
+        const OpenResult &error = transport->OpenError();
+        if (!failure.Failed() || error.reason != OpenFailure::NoDevice) {
+            failure = error;
+        }
+        return nullptr;
+    };
     if (CCallSim::Requested()) {
-        auto sim = std::make_shared<CCallSim>(CSimCamera::Shared());
-        return sim->IsOpen() != 0 ? sim : nullptr;
+        return keep(std::make_shared<CCallSim>(CSimCamera::Shared(), CCallSim::ClaimPath()));
     }
-    std::shared_ptr<CCallSys> generic = std::make_shared<CCallWinUsb>();
-    if (generic->IsOpen() != 0) {
+    failure = {};
+    if (auto generic = keep(std::make_shared<CCallWinUsb>())) {
         return generic;
     }
-    generic.reset();
     if ((style & kStyleAllowMiniDriver) != 0) {
-        std::shared_ptr<CCallSys> mini = std::make_shared<CCallMiniUsb>();
-        if (mini->IsOpen() != 0) {
+        if (auto mini = keep(std::make_shared<CCallMiniUsb>())) {
             return mini;
         }
+    }
+    if (failure.reason == OpenFailure::None) {
+        failure = {OpenFailure::NoDevice, kNoInterfaceText};
     }
     return nullptr;
 }
@@ -65,7 +81,7 @@ std::shared_ptr<CCallSys> AcquireDeviceShared()
     DeviceLockGuard guard(point.lock);
     // An existing transport is returned without checking whether it is still open.
     if (!point.transport) {
-        point.transport = OpenTransport(point.style.load());
+        point.transport = OpenTransport(point.style.load(), point.lastFailure);
     }
     return point.transport;
 }
@@ -73,6 +89,13 @@ std::shared_ptr<CCallSys> AcquireDeviceShared()
 CCallSys *AcquireDevice()
 {
     return AcquireDeviceShared().get();
+}
+
+OpenResult LastOpenFailure()
+{
+    AccessPoint &point = Point();
+    DeviceLockGuard guard(point.lock);
+    return point.lastFailure;
 }
 
 void ReleaseDevice()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OpenFailure.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -31,6 +33,10 @@ CCallSys *AcquireDevice();
 // meanwhile cancels the transport's transfers and drops the access point's reference; the
 // transport is destroyed when the last reference goes.
 std::shared_ptr<CCallSys> AcquireDeviceShared();
+
+// Why the last attempt to open a transport failed (reason None after a successful open, and
+// before any attempt). Kept until the next attempt.
+OpenResult LastOpenFailure();
 
 // Under the device lock: cancels the current transport's transfers and drops it (closing its
 // handles once no frame read uses it any more). Does nothing when there is none.
