@@ -3,11 +3,11 @@
 // test: it prints the figures. Usage: bench_tevalcam [idle seconds] [serving seconds]
 #include "PrivatePipeWire.h"
 
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -78,38 +78,33 @@ int main(int argc, char **argv)
         (cpuSeconds(publisher) - cpu) / seconds(std::chrono::steady_clock::now() - start);
 
     const std::string description = "pipewiresrc target-object=" + std::to_string(node->serial) +
-                                    " ! video/x-raw,width=1024,height=768 ! appsink name=sink "
-                                    "sync=false max-buffers=8 drop=false";
+                                    " ! video/x-raw,width=1024,height=768 ! fakesink name=sink "
+                                    "sync=false signal-handoffs=true";
     GstElement *pipeline = gst_parse_launch(description.c_str(), nullptr);
     GstElement *sink = gst_bin_get_by_name(GST_BIN(pipeline), "sink");
+    // Counted on the consumer's streaming thread, as soon as each frame arrives.
+    std::atomic<long> received{0};
+    g_signal_connect(sink, "handoff",
+                     G_CALLBACK(+[](GstElement *, GstBuffer *, GstPad *, gpointer count) {
+                         ++*static_cast<std::atomic<long> *>(count);
+                     }),
+                     &received);
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     // The first frame: the camera has started; the measured run begins here.
-    GstSample *first = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 30 * GST_SECOND);
-    if (!first) {
-        std::cerr << "no frame\n";
-        return 1;
+    for (int waited = 0; received == 0; waited += 10) {
+        if (waited > 30000) {
+            std::cerr << "no frame\n";
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    gst_sample_unref(first);
-    long received = 1;
     start = std::chrono::steady_clock::now();
     cpu = cpuSeconds(publisher);
     const long before = received;
-    const auto end = start + std::chrono::seconds(servingSeconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (GstSample *sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), GST_SECOND / 10)) {
-            ++received;
-            gst_sample_unref(sample);
-        }
-    }
+    std::this_thread::sleep_for(std::chrono::seconds(servingSeconds));
     const double elapsed = seconds(std::chrono::steady_clock::now() - start);
     const double serving = (cpuSeconds(publisher) - cpu) / elapsed;
     const long inRun = received - before;
-    // What is still on its way when the consumer stops counts as delivered.
-    gst_element_set_state(pipeline, GST_STATE_PAUSED);
-    while (GstSample *sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 0)) {
-        ++received;
-        gst_sample_unref(sample);
-    }
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(sink);
     gst_object_unref(pipeline);
@@ -119,25 +114,40 @@ int main(int argc, char **argv)
     std::printf("tevalcam CPU serving one consumer at 1024x768@%d (includes the simulated "
                 "camera's JPEG encoding): %.1f %% of a core\n",
                 Rate, serving * 100);
-    std::printf("frames received in %.1f s: %ld (%.1f per second; the camera offers %d)\n", elapsed,
-                inRun, double(inRun) / elapsed, Rate);
-    const std::string marker = "camera released after ";
+    const double consumerRate = double(inRun) / elapsed;
+    std::printf("frames received in %.1f s: %ld, %.2f per second\n", elapsed, inRun, consumerRate);
+
+    // What tevalcam offered: its frames from the camera's first one to its release, at the
+    // times of its own log.
+    const std::string first = "first camera frame";
+    const std::string released = "camera released after ";
     std::string text;
-    for (int i = 0; i < 50 && text.find(marker) == std::string::npos; ++i) {
+    for (int i = 0; i < 50 && text.find(released) == std::string::npos; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         text = readFile(log);
     }
+    const auto firstAt = text.rfind('\n', text.find(first));
+    const auto releasedAt = text.rfind('\n', text.find(released));
     unsigned long camera = 0, published = 0, dropped = 0;
-    const auto at = text.find(marker);
-    if (at == std::string::npos ||
-        std::sscanf(text.c_str() + at + marker.size(), "%lu frames (%lu published, %lu dropped)",
-                    &camera, &published, &dropped) != 3) {
+    const auto lineTime = [&](std::size_t at) {
+        unsigned hours = 0, minutes = 0;
+        double secondsOfLine = 0;
+        std::sscanf(text.c_str() + at + 1, "%u:%u:%lf", &hours, &minutes, &secondsOfLine);
+        return hours * 3600.0 + minutes * 60.0 + secondsOfLine;
+    };
+    if (text.find(first) == std::string::npos || text.find(released) == std::string::npos ||
+        std::sscanf(text.c_str() + text.find(released) + released.size(),
+                    "%lu frames (%lu published, %lu dropped)", &camera, &published,
+                    &dropped) != 3) {
         std::cerr << "tevalcam did not report its frames\n";
         return 1;
     }
-    std::printf("camera frames %lu, published to PipeWire %lu, dropped for want of a buffer "
-                "%lu; received by the consumer %ld = %.2f %% of those published\n",
-                camera, published, dropped, received,
-                published ? 100.0 * double(received) / double(published) : 0.0);
+    const double cameraSeconds = lineTime(releasedAt) - lineTime(firstAt);
+    const double offeredRate = cameraSeconds > 0 ? double(published - 1) / cameraSeconds : 0;
+    std::printf("tevalcam: %lu camera frames, %lu published to PipeWire, %lu dropped for want "
+                "of a free buffer; %.2f offered per second (the camera's nominal rate: %d)\n",
+                camera, published, dropped, offeredRate, Rate);
+    std::printf("frames delivered / offered: %.2f %%\n",
+                offeredRate > 0 ? 100.0 * consumerRate / offeredRate : 0.0);
     return 0;
 }

@@ -1,14 +1,7 @@
-#include "GstPtr.h"
 #include "PublishFormat.h"
-#include "PublisherLock.h"
 #include "PublisherPolicy.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 using Action = PublisherPolicy::Action;
 using Actions = PublisherPolicy::Actions;
@@ -74,38 +67,4 @@ TEST(PublishFormat, OnlyTheCamerasSizes)
     for (const char *wrong :
          {"", "1024", "1024x", "1024x768x", "1000x750", "x768", "-1x-1", "1024*768", "1024x768 "})
         EXPECT_FALSE(PublishFormat::fromText(wrong)) << wrong;
-}
-
-// Two publishers never hold the lock at once (flock conflicts between two opens even in one
-// process); the holder's pid is in the file; releasing lets the next one in.
-TEST(PublisherLock, OneHolderAtATime)
-{
-    const std::string runtime = testing::TempDir() + "/tevalcam-lock-" + std::to_string(getpid());
-    std::filesystem::create_directories(runtime);
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    EXPECT_EQ(PublisherLock::path(), runtime + "/tevalcam.lock");
-
-    PublisherLock first;
-    PublisherLock second;
-    ASSERT_TRUE(first.acquire());
-    EXPECT_TRUE(first.acquire());
-    EXPECT_FALSE(second.acquire());
-    pid_t holder = 0;
-    std::ifstream(PublisherLock::path()) >> holder;
-    EXPECT_EQ(holder, getpid());
-    first.release();
-    EXPECT_TRUE(second.acquire());
-    EXPECT_FALSE(first.acquire());
-
-    unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(PublisherLock::path(), "/tmp/tevalcam-" + std::to_string(getuid()) + ".lock");
-    std::filesystem::remove_all(runtime);
-}
-
-int main(int argc, char **argv)
-{
-    gst_init(&argc, &argv);
-    initTevalCamDebug();
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

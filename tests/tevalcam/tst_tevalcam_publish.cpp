@@ -1,3 +1,4 @@
+#include "CameraStatus.h"
 #include "PrivatePipeWire.h"
 #include "sim/CSimScene.h"
 
@@ -164,9 +165,13 @@ class TevalCamPublish : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        gst_init(nullptr, nullptr);
         s_session = new PrivatePipeWire;
         s_started = s_session->start();
+        // This process's simulated camera is the one tevalcam films: one claim for both, in
+        // the session's runtime folder, as for a real camera.
+        ::setenv("TEVALCAP_SIMULATE", "1", 1);
+        ::setenv("TEVALCAP_SIM_LOCK", "", 1);
+        gst_init(nullptr, nullptr);
     }
     static void TearDownTestSuite()
     {
@@ -178,8 +183,9 @@ protected:
 
     static pid_t startPublisher(const std::string &size, const std::string &log)
     {
-        return s_session->spawn({TEVALCAM, "--simulate", "--size", size},
-                                {"GST_DEBUG=tevalcam:4", "GST_DEBUG_NO_COLOR=1"}, log);
+        return s_session->spawn(
+            {TEVALCAM, "--simulate", "--size", size},
+            {"GST_DEBUG=tevalcam:4", "GST_DEBUG_NO_COLOR=1", "TEVALCAP_SIM_LOCK="}, log);
     }
     static bool waitForLog(const std::string &log, const std::string &text, int timeoutMs,
                            std::size_t after = 0)
@@ -243,6 +249,46 @@ TEST_F(TevalCamPublish, ServesTheDocumentOnlyWhileConsumed)
     EXPECT_TRUE(waitForLog(logPath("tevalcam"), "camera released", 5000))
         << "the camera keeps streaming after the consumer left";
     EXPECT_TRUE(s_session->waitForNode("doccam", 5000, "suspended"));
+}
+
+// Whichever process holds the camera works and the other waits: this process's camera element
+// gets no status while tevalcam serves, and the camera once the consumer left; while this
+// process holds the camera, tevalcam withdraws its node, and publishes it again afterwards.
+TEST_F(TevalCamPublish, CameraPassesBetweenProcesses)
+{
+    const auto serial = s_session->nodeSerial("doccam");
+    ASSERT_TRUE(serial);
+    const std::size_t before = readFile(logPath("tevalcam")).size();
+    {
+        Consumer consumer(*serial, 1024, 768);
+        ASSERT_GE(consumer.receive(5, FrameWaitMs), 5);
+        const auto status = CameraStatus::probe();
+        EXPECT_FALSE(status && CameraStatus::showsCamera(*status))
+            << "a second process reaches the camera tevalcam streams from";
+        EXPECT_GE(consumer.receive(5, 5000), 5) << "the other process stopped the stream";
+    }
+    ASSERT_TRUE(waitForLog(logPath("tevalcam"), "camera released", 5000, before));
+
+    GstElement *made = nullptr;
+    for (int attempt = 0; attempt < 20 && !made; ++attempt) {
+        GstElement *camera = gst_element_factory_make(CameraStatus::FactoryName, nullptr);
+        ASSERT_TRUE(camera);
+        gst_object_ref_sink(camera);
+        const auto status = CameraStatus::read(camera);
+        if (status && CameraStatus::showsCamera(*status)) {
+            made = camera;
+        } else {
+            // tevalcam's presence probe held the camera for a moment.
+            gst_object_unref(camera);
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }
+    }
+    ASSERT_TRUE(made) << "the camera does not pass to another process after the consumer left";
+    EXPECT_TRUE(s_session->waitForNodeGone("doccam", 5000))
+        << "tevalcam offers a camera another process holds";
+    gst_element_set_state(made, GST_STATE_NULL);
+    gst_object_unref(made);
+    EXPECT_TRUE(s_session->waitForNode("doccam", 5000)) << "the node does not come back";
 }
 
 TEST_F(TevalCamPublish, FollowsUnplugAndReplug)

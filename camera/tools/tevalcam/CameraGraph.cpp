@@ -81,7 +81,8 @@ GstFlowReturn CameraGraph::onSample(GstElement *sink, gpointer self)
     if (!sample)
         return GST_FLOW_EOS;
     if (GstBuffer *buffer = gst_sample_get_buffer(sample)) {
-        ++graph->m_frames;
+        if (++graph->m_frames == 1)
+            GST_CAT_INFO(tevalcam_debug, "first camera frame");
         graph->m_handler(buffer);
     }
     gst_sample_unref(sample);

@@ -104,16 +104,21 @@ void TevalCam::apply(const PublisherPolicy::Actions &actions)
         switch (action) {
         case Action::Publish:
             m_publish = std::make_unique<PublishGraph>(m_options.format, m_options.identity);
-            if (!m_lock.acquire() || !m_publish->start()) {
+            if (!m_lock.TryLock()) {
+                GST_CAT_DEBUG(tevalcam_debug, "%s held by pid %d: another publisher runs",
+                              m_lock.Path().c_str(),
+                              int(CRuntimeLock::ReadHolder(m_lock.Path()).pid));
+            }
+            if (!m_lock.IsHeld() || !m_publish->start()) {
                 m_publish.reset();
-                m_lock.release();
+                m_lock.Unlock();
                 m_policy.onPublishFailed();
                 return; // no camera for a node that is not there
             }
             break;
         case Action::Unpublish:
             m_publish.reset();
-            m_lock.release();
+            m_lock.Unlock();
             GST_CAT_INFO(tevalcam_debug, "node %s withdrawn", m_options.identity.name.c_str());
             break;
         case Action::StartCamera:
@@ -124,7 +129,7 @@ void TevalCam::apply(const PublisherPolicy::Actions &actions)
                 m_cameraFailed = true;
             break;
         case Action::StopCamera:
-            if (m_camera)
+            if (m_camera && m_publish)
                 GST_CAT_INFO(tevalcam_debug,
                              "camera released after %lu frames (%lu published, %lu dropped)",
                              m_camera->framesDelivered(), m_publish->framesPublished(),

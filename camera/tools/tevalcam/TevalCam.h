@@ -5,8 +5,8 @@
 #include "NodeIdentity.h"
 #include "PublishFormat.h"
 #include "PublishGraph.h"
-#include "PublisherLock.h"
 #include "PublisherPolicy.h"
+#include "usb/CRuntimeLock.h"
 
 #include <glib.h>
 
@@ -47,7 +47,9 @@ private:
     Options m_options;
     PublisherPolicy m_policy;
     ConsumerWatch m_watch;
-    PublisherLock m_lock;
+    // Held while the node is published: the plug-in's device provider then leaves the camera
+    // out, and a second publisher publishes nothing.
+    CRuntimeLock m_lock{CRuntimeLock::PublisherPath()};
     std::unique_ptr<PublishGraph> m_publish;
     std::unique_ptr<CameraGraph> m_camera;
     GMainLoop *m_loop = nullptr;
