@@ -282,7 +282,7 @@ TEST_F(TevalCamPublish, CameraPassesBetweenProcesses)
         const auto status = CameraStatus::probe();
         EXPECT_FALSE(status && CameraStatus::showsCamera(*status))
             << "a second process reaches the camera tevalcam streams from";
-        EXPECT_GE(consumer.receive(5, 5000), 5) << "the other process stopped the stream";
+        EXPECT_GE(consumer.receive(5, 15000), 5) << "the other process stopped the stream";
     }
     ASSERT_TRUE(waitForLog(logPath("tevalcam"), "camera released", 5000, before));
 
