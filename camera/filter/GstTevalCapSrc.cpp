@@ -2,9 +2,9 @@
 
 #include "filter/GstTevalCapDebug.h"
 
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "filter/CFrameRate.h"
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
 #include "filter/Resolutions.h"

@@ -5,6 +5,7 @@
 #include "usb/CTransferCancel.h"
 #include "usb/TevalLog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -120,14 +121,29 @@ int CCallSim::ControlOut(std::uint32_t command, const void *data, int length)
 
 int CCallSim::ControlIn(std::uint32_t command, void *buffer, int length)
 {
+    return ControlInReply(command, buffer, length, nullptr);
+}
+
+int CCallSim::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
+{
+    if (received != nullptr) {
+        *received = 0;
+    }
     if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && buffer == nullptr)) {
         return 0;
     }
-    return m_camera.ControlIn(static_cast<std::uint16_t>(command & 0xFFFF),
-                              static_cast<std::uint16_t>(command >> 16),
-                              static_cast<std::uint8_t *>(buffer), length) >= 0
-               ? 1
-               : 0;
+    const int r = m_camera.ControlIn(static_cast<std::uint16_t>(command & 0xFFFF),
+                                     static_cast<std::uint16_t>(command >> 16),
+                                     static_cast<std::uint8_t *>(buffer), length);
+    if (r < 0) {
+        TEVAL_DEBUG("simulated camera stalled control in 0x%04x",
+                    static_cast<unsigned>(command & 0xFFFF));
+        return 0;
+    }
+    if (received != nullptr) {
+        *received = std::min(r, length);
+    }
+    return 1;
 }
 
 int CCallSim::BulkWrite(const void *data, int length, unsigned *transferred)

@@ -25,6 +25,7 @@ public:
     const OpenResult &OpenError() const override;
     int ControlOut(std::uint32_t command, const void *data, int length) override;
     int ControlIn(std::uint32_t command, void *buffer, int length) override;
+    int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) override;
     int BulkWrite(const void *data, int length, unsigned *transferred) override;
     int BulkRead(void *buffer, int length, unsigned *transferred) override;
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,

@@ -84,6 +84,14 @@ int CCallMiniUsb::ControlOut(std::uint32_t command, const void *data, int length
 
 int CCallMiniUsb::ControlIn(std::uint32_t command, void *buffer, int length)
 {
+    return ControlInReply(command, buffer, length, nullptr);
+}
+
+int CCallMiniUsb::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
+{
+    if (received != nullptr) {
+        *received = 0;
+    }
     if (m_open == 0 || length < 0 || (length > 0 && buffer == nullptr)) {
         return 0;
     }
@@ -95,7 +103,12 @@ int CCallMiniUsb::ControlIn(std::uint32_t command, void *buffer, int length)
     request.inputLength = 4;
     request.output = Address(buffer);
     request.outputLength = static_cast<std::uint32_t>(length);
-    return Request(kIoctlControl, request);
+    const int ok = Request(kIoctlControl, request);
+    if (ok != 0 && received != nullptr) {
+        // The driver's count, never more than the buffer it was given.
+        *received = static_cast<int>(std::min(request.returned, request.outputLength));
+    }
+    return ok;
 }
 
 int CCallMiniUsb::Bulk(unsigned long code, const void *data, int length, unsigned *transferred,

@@ -174,6 +174,14 @@ int CCallWinUsb::ControlOut(std::uint32_t command, const void *data, int length)
 
 int CCallWinUsb::ControlIn(std::uint32_t command, void *buffer, int length)
 {
+    return ControlInReply(command, buffer, length, nullptr);
+}
+
+int CCallWinUsb::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
+{
+    if (received != nullptr) {
+        *received = 0;
+    }
     if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && buffer == nullptr)) {
         return 0;
     }
@@ -185,6 +193,9 @@ int CCallWinUsb::ControlIn(std::uint32_t command, void *buffer, int length)
         TEVAL_WARNING("%s: control in 0x%04x index 0x%04x (%d bytes): %s", m_node.c_str(),
                       static_cast<unsigned>(command & 0xFFFF), static_cast<unsigned>(command >> 16),
                       length, libusb_error_name(r));
+    }
+    if (r >= 0 && received != nullptr) {
+        *received = std::min(r, length);
     }
     return r >= 0 ? 1 : 0;
 }

@@ -3,7 +3,7 @@
 //   stream  -> starts the camera's streaming, replies "ok"/"failed"
 //   status  -> replies the stream status parameter (decimal), or "failed"
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "commands/TevalCap.h"
 #include "filter/CStreamWaiter.h"
 #include "filter/CTevalFilter.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

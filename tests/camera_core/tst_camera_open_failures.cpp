@@ -3,9 +3,9 @@
 #include "TevalCtl.h"
 #include "UsbTestbed.h"
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

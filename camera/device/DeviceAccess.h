@@ -1,9 +1,10 @@
 #pragma once
 
-#include "OpenFailure.h"
+#include "usb/OpenFailure.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -33,6 +34,15 @@ CCallSys *AcquireDevice();
 // meanwhile cancels the transport's transfers and drops the access point's reference; the
 // transport is destroyed when the last reference goes.
 std::shared_ptr<CCallSys> AcquireDeviceShared();
+
+// How a transport is opened: given the style word, returns an open transport, or nullptr with
+// failure saying why. The access point calls it under the device lock.
+using TransportFactory =
+    std::function<std::shared_ptr<CCallSys>(std::uint32_t style, OpenResult &failure)>;
+
+// Replaces the way transports are opened (an empty factory restores the built-in choice);
+// drops the current transport first. For tests that put a transport of their own in place.
+void SetTransportFactory(TransportFactory factory);
 
 // Why the last attempt to open a transport failed (reason None after a successful open, and
 // before any attempt). Kept until the next attempt.

@@ -1,8 +1,8 @@
-#include "DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
-#include "CCallMiniUsb.h"
-#include "CCallWinUsb.h"
-#include "UdevLookup.h"
+#include "usb/CCallMiniUsb.h"
+#include "usb/CCallWinUsb.h"
+#include "usb/UdevLookup.h"
 #include "sim/CCallSim.h"
 #include "sim/CSimCamera.h"
 
@@ -11,7 +11,8 @@ namespace {
 struct AccessPoint {
     std::recursive_mutex lock;
     std::shared_ptr<CCallSys> transport;
-    OpenResult lastFailure; // guarded by lock
+    OpenResult lastFailure;   // guarded by lock
+    TransportFactory factory; // guarded by lock; empty: OpenTransport
     std::atomic<std::uint32_t> style{0};
 
     // Library unload releases the transport.
@@ -81,7 +82,9 @@ std::shared_ptr<CCallSys> AcquireDeviceShared()
     DeviceLockGuard guard(point.lock);
     // An existing transport is returned without checking whether it is still open.
     if (!point.transport) {
-        point.transport = OpenTransport(point.style.load(), point.lastFailure);
+        const std::uint32_t style = point.style.load();
+        point.transport = point.factory ? point.factory(style, point.lastFailure)
+                                        : OpenTransport(style, point.lastFailure);
     }
     return point.transport;
 }
@@ -89,6 +92,15 @@ std::shared_ptr<CCallSys> AcquireDeviceShared()
 CCallSys *AcquireDevice()
 {
     return AcquireDeviceShared().get();
+}
+
+void SetTransportFactory(TransportFactory factory)
+{
+    ReleaseDevice();
+    AccessPoint &point = Point();
+    DeviceLockGuard guard(point.lock);
+    point.factory = std::move(factory);
+    point.lastFailure = {};
 }
 
 OpenResult LastOpenFailure()
