@@ -202,7 +202,8 @@ void TestCanvasHistory::historyKeepsOnlyChangedTilesWithinItsBound()
         after = next;
     }
     QVERIFY(history.bytes() <= AnnotationHistory::maxBytes);
-    QVERIFY(history.undoCount() >= AnnotationHistory::maxBytes / (size.width() * size.height() * 4));
+    QVERIFY(history.undoCount() >=
+            AnnotationHistory::maxBytes / (size.width() * size.height() * 4));
 }
 
 QTEST_MAIN(TestCanvasHistory)

@@ -10,8 +10,8 @@ bool tileDiffers(const QImage &before, const QImage &after, const QRect &tile)
     const auto bytes = size_t(tile.width()) * sizeof(QRgb);
     const auto offset = size_t(tile.x()) * sizeof(QRgb);
     for (int y = tile.top(); y <= tile.bottom(); ++y) {
-        if (std::memcmp(before.constScanLine(y) + offset, after.constScanLine(y) + offset,
-                        bytes) != 0)
+        if (std::memcmp(before.constScanLine(y) + offset, after.constScanLine(y) + offset, bytes) !=
+            0)
             return true;
     }
     return false;
@@ -118,7 +118,8 @@ AnnotationHistory::Patches AnnotationHistory::toView(const Step &step,
     Patches patches;
     patches.reserve(step.tiles.size());
     for (const Tile &tile : step.tiles)
-        patches.push_back({transform.toView(tile.area, step.picture), transform.toView(tile.pixels)});
+        patches.push_back(
+            {transform.toView(tile.area, step.picture), transform.toView(tile.pixels)});
     return patches;
 }
 
@@ -163,7 +164,8 @@ void AnnotationHistory::push(std::deque<Step> &steps, Step step)
 void AnnotationHistory::trim()
 {
     // The oldest undo steps go first, then the farthest redo steps.
-    while (!m_undo.empty() && (int(m_undo.size() + m_redo.size()) > maxSteps || m_bytes > maxBytes)) {
+    while (!m_undo.empty() &&
+           (int(m_undo.size() + m_redo.size()) > maxSteps || m_bytes > maxBytes)) {
         m_bytes -= m_undo.front().bytes;
         m_undo.pop_front();
     }

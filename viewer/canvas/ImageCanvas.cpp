@@ -134,10 +134,10 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
         row = {h - 1 - row.base, -row.perX, -row.perY};
     const qsizetype stepX = row.perX * bpl + column.perX * bytesPerPixel;
     const qsizetype stepY = row.perY * bpl + column.perY * bytesPerPixel;
-    const uchar *origin = src + (row.base + row.perX * region.x() + row.perY * region.y()) * bpl +
-                          qsizetype(column.base + column.perX * region.x() +
-                                    column.perY * region.y()) *
-                              bytesPerPixel;
+    const uchar *origin =
+        src + (row.base + row.perX * region.x() + row.perY * region.y()) * bpl +
+        qsizetype(column.base + column.perX * region.x() + column.perY * region.y()) *
+            bytesPerPixel;
 
     if (stepX == bytesPerPixel || stepX == -bytesPerPixel) {
         // Rows of the view are rows of the picture, read forwards or backwards.
@@ -894,11 +894,11 @@ void ImageCanvas::mirrorViewLocked(bool leftRight)
     const QSize size = m_layer.size();
     QRect used;
     if (!m_layerUsed.isEmpty())
-        used = leftRight ? QRect(size.width() - m_layerUsed.x() - m_layerUsed.width(),
-                                 m_layerUsed.y(), m_layerUsed.width(), m_layerUsed.height())
-                         : QRect(m_layerUsed.x(), size.height() - m_layerUsed.y() -
-                                                      m_layerUsed.height(),
-                                 m_layerUsed.width(), m_layerUsed.height());
+        used = leftRight
+                   ? QRect(size.width() - m_layerUsed.x() - m_layerUsed.width(), m_layerUsed.y(),
+                           m_layerUsed.width(), m_layerUsed.height())
+                   : QRect(m_layerUsed.x(), size.height() - m_layerUsed.y() - m_layerUsed.height(),
+                           m_layerUsed.width(), m_layerUsed.height());
     replaceLayerLocked(m_layer.isNull() ? m_layer : m_layer.mirrored(leftRight, !leftRight), used);
     const QPointF mirroredCentre = leftRight ? QPointF(rotatedWidth() - old.x(), old.y())
                                              : QPointF(old.x(), rotatedHeight() - old.y());

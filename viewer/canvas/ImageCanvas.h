@@ -237,8 +237,8 @@ private:
     void mirrorViewLocked(bool leftRight);
     void replaceLayerLocked(const QImage &layer, const QRect &used);
     // Records the change from `before` to the layer (taken under the lock) as one step.
-    void recordStep(const QImage &before, const QImage &after, const QRect &area,
-                    quint64 epoch, const ViewTransform &transform);
+    void recordStep(const QImage &before, const QImage &after, const QRect &area, quint64 epoch,
+                    const ViewTransform &transform);
     void applyHistory(bool undo);
     void syncHistory();
 
