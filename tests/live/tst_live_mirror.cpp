@@ -93,7 +93,8 @@ void LiveMirrorTest::recordingAndSnapshotHoldTheMirroredPicture()
     QCOMPARE(probe.videoFrames(), recorded);
     const QImage last = probe.lastFrame();
     QCOMPARE(last.size(), size);
-    QVERIFY2(isRed(last.pixelColor(mirroredMark)), qPrintable(last.pixelColor(mirroredMark).name()));
+    QVERIFY2(isRed(last.pixelColor(mirroredMark)),
+             qPrintable(last.pixelColor(mirroredMark).name()));
     QVERIFY(!isRed(last.pixelColor(150, 350)));
 
     const QStringList shots = QDir(m_folder.filePath("shots")).entryList({QStringLiteral("*.jpg")});

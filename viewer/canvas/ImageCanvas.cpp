@@ -88,6 +88,25 @@ void copyPixels(uchar *dst, const uchar *src, qsizetype srcStep, int count, cons
     }
 }
 
+// Copies count pixels of one row backwards (src is the rightmost one read, the row runs left
+// from it) to consecutive target pixels: four pixels at a time with one 12-byte read, so the
+// mirrored row costs about what a forward copy does. Reads stay within the row.
+void copyRowReversed(uchar *dst, const uchar *src, int count)
+{
+    constexpr int block = 4;
+    constexpr int blockBytes = block * bytesPerPixel;
+    int i = 0;
+    for (; i + block <= count; i += block, dst += blockBytes, src -= blockBytes) {
+        uchar t[blockBytes];
+        std::memcpy(t, src - (block - 1) * bytesPerPixel, blockBytes);
+        for (int k = 0; k < block; ++k)
+            std::memcpy(dst + k * bytesPerPixel, t + (block - 1 - k) * bytesPerPixel,
+                        bytesPerPixel);
+    }
+    for (; i < count; ++i, dst += bytesPerPixel, src -= bytesPerPixel)
+        copyPixel(dst, src);
+}
+
 // The pixels of `region` of the view of a 24-bit picture: the picture mirrored as `view` says,
 // then turned clockwise by its quarter turns; the same pixels the toolkit's mirroring and fast
 // rotation give, in one copy and without turning the rest of the picture.
@@ -147,7 +166,7 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
             if (stepX > 0)
                 std::memcpy(out.scanLine(y), s, rowBytes);
             else
-                copyPixels(out.scanLine(y), s, stepX, region.width(), lastPixel);
+                copyRowReversed(out.scanLine(y), s, region.width());
         }
         return out;
     }
