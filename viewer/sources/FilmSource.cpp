@@ -14,6 +14,8 @@
 #include <QImage>
 #include <algorithm>
 #include <array>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -72,6 +74,36 @@ gboolean continueDecoding(GstElement *, GstPad *, GstCaps *caps, gpointer)
     return sizeWithinBounds(caps);
 }
 
+// Most type finders live in plug-ins that are not loaded yet; recognising a file that none
+// knows (random bytes) would load them all, for more than half a second, on the GUI thread.
+// They are loaded once, on a thread of its own, when the first film source is made.
+class TypeFinderLoader {
+public:
+    static void start()
+    {
+        static TypeFinderLoader loader;
+        static std::once_flag once;
+        std::call_once(once, [] { loader.m_thread = std::thread(&TypeFinderLoader::load); });
+    }
+    ~TypeFinderLoader()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    static void load()
+    {
+        GList *finders = gst_type_find_factory_get_list();
+        for (GList *item = finders; item; item = item->next)
+            if (GstPluginFeature *loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(item->data)))
+                gst_object_unref(loaded);
+        gst_plugin_feature_list_free(finders);
+    }
+
+    std::thread m_thread;
+};
+
 } // namespace
 
 int FilmSource::speedAt(int index)
@@ -89,6 +121,8 @@ FilmSource::FilmSource(ICaptureCB *callback, QObject *parent)
     clock->start();
     m_now = [clock] { return clock->elapsed(); };
     restartStepClock();
+    if (MediaGraph::initialize())
+        TypeFinderLoader::start();
 }
 
 FilmSource::~FilmSource()
@@ -134,11 +168,15 @@ bool FilmSource::load(const QString &path)
     m_streamsKnown = false;
 
     GstElement *source = m_graph->add("filesrc", "Source Filter");
-    // An AVI file is a byte stream for the splitter; other containers are read and
-    // decoded into their streams by the source reader.
+    // An AVI file is a byte stream for the splitter; a WMV file's streams come from its own
+    // reader (the ASF demuxer, whose errors reach the graph at once: inside decodebin an error
+    // of a cut-off file can be swallowed, leaving the opening to wait for its bound); other
+    // containers are read and decoded into their streams by decodebin.
     const bool avi = container == "video/x-msvideo";
+    const bool asf = container == "video/x-ms-asf";
+    const char *reader = asf ? "asfdemux" : "decodebin";
     GstElement *streams =
-        avi ? m_graph->add("avidemux", "Splitter") : m_graph->add("decodebin", "Source Reader");
+        avi ? m_graph->add("avidemux", "Splitter") : m_graph->add(reader, "Source Reader");
     GstElement *tap = m_tap->element();
     gst_object_set_name(GST_OBJECT(tap), "Video Grabber");
     GstElement *renderer = m_graph->add("fakesink", "Video Renderer");
@@ -148,7 +186,7 @@ bool FilmSource::load(const QString &path)
     }
     g_object_set(source, "location", QFile::encodeName(m_file->procPath()).constData(), nullptr);
     g_object_set(renderer, "sync", TRUE, nullptr);
-    if (!avi)
+    if (!avi && !asf)
         g_signal_connect(streams, "autoplug-continue", G_CALLBACK(continueDecoding), nullptr);
     MediaGraph::onPadAdded(streams, [this](GstPad *pad) { onStreamPad(pad); });
     g_signal_connect_swapped(streams, "no-more-pads",
@@ -195,6 +233,14 @@ void FilmSource::onStreamPad(GstPad *pad)
 {
     // Runs on a streaming thread while the graph prerolls. Each stream gets a queue of its
     // own, so that a demuxer feeding both from one thread cannot stall on a prerolled sink.
+    // A stream that ends says that the file holds no more: a cut-off file whose video never
+    // appears must not keep the opening waiting.
+    MediaGraph::addProbe(
+        pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, [this](GstPad *, GstPadProbeInfo *info) {
+            if (GST_EVENT_TYPE(gst_pad_probe_info_get_event(info)) == GST_EVENT_EOS)
+                m_streamsKnown = true;
+            return GST_PAD_PROBE_OK;
+        });
     const QByteArray media = MediaGraph::padMedia(pad);
     const bool video = media.startsWith("video/") || media.startsWith("image/");
     const bool audio = media.startsWith("audio/");

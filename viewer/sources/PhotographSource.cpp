@@ -10,7 +10,7 @@
 #include <algorithm>
 
 namespace {
-// A decoder that scales while decoding (JPEG) shrinks a picture by up to this on a side.
+// JPEG's decoder scales while decoding, by up to this on a side.
 constexpr int DecoderShrink = 8;
 } // namespace
 
@@ -73,7 +73,9 @@ QImage PhotographSource::load(const QString &path, int longSide)
     }
     QImageReader reader(&file);
     const QSize size = reader.size(); // from the header, nothing decoded yet
-    const bool shrinks = reader.supportsOption(QImageIOHandler::ScaledSize);
+    // Only JPEG decodes at a fraction of its size; other readers that offer a scaled size
+    // decode in full first.
+    const bool shrinks = reader.format() == "jpeg";
     if (size.isValid()) {
         const QSize decoded = shrinks ? size / DecoderShrink : size;
         if (!FrameBounds::fits(decoded.expandedTo(QSize(1, 1)))) {
