@@ -42,10 +42,12 @@ bool cutOff(const QString &path, int cutBytes)
 
 Probe probe(const QString &path)
 {
-    const QString output = runForOutput(QStringLiteral("ffprobe"),
-                                        {"-v", "error", "-count_frames", "-select_streams", "v:0",
-                                         "-show_entries", "stream=nb_read_frames:format=duration",
-                                         "-of", "default=noprint_wrappers=1", path});
+    std::string printed;
+    ChildProcess::run({"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0",
+                       "-show_entries", "stream=nb_read_frames:format=duration", "-of",
+                       "default=noprint_wrappers=1", QFile::encodeName(path).toStdString()},
+                      ChildProcess::environment(), 60000, &printed);
+    const QString output = QString::fromStdString(printed);
     Probe result;
     const auto duration = QRegularExpression("duration=([0-9.]+)").match(output);
     if (duration.hasMatch())

@@ -164,9 +164,11 @@ void BadFilesTest::initTestCase()
     writeFile(path("wide.avi"), withStatedSize(avi, 8193, 96));
     // Frames really 9000 wide, stated honestly and stated as small.
     // (GStreamer's JPEG encoder stops at 4096 on a side.)
-    runForOutput("ffmpeg", {"-y", "-loglevel", "error", "-f", "lavfi", "-i",
-                            "color=c=gray:size=9000x16:rate=10", "-t", "0.3", "-c:v", "mjpeg",
-                            "-pix_fmt", "yuvj420p", path("realwide.avi")});
+    ChildProcess::run({"ffmpeg", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
+                       "color=c=gray:size=9000x16:rate=10", "-t", "0.3", "-c:v", "mjpeg",
+                       "-pix_fmt", "yuvj420p",
+                       QFile::encodeName(path("realwide.avi")).toStdString()},
+                      ChildProcess::environment(), 60000);
     QVERIFY(QFileInfo(path("realwide.avi")).size() > 1000);
     writeFile(path("lying.avi"), withStatedSize(contents(path("realwide.avi")), 128, 96));
     QVERIFY(

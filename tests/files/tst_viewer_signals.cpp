@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <signal.h>
 
 namespace {
 
@@ -38,7 +39,7 @@ private slots:
     void killedRecordingIsRepairedAtNextStart();
 
 private:
-    std::unique_ptr<ChildProcess> startViewer(const QStringList &extra);
+    std::unique_ptr<ChildProcess> startViewer(const ChildProcess::Environment &extra);
     // The recording once it holds enough frames; empty when none came within the bound.
     QString awaitRecording();
     QString recordings() const { return m_home->filePath("videos"); }
@@ -62,19 +63,23 @@ void ViewerSignalsTest::init()
                            << "\nsnapshotPath=" << home.filePath("pictures") << "\n";
 }
 
-std::unique_ptr<ChildProcess> ViewerSignalsTest::startViewer(const QStringList &extra)
+std::unique_ptr<ChildProcess> ViewerSignalsTest::startViewer(const ChildProcess::Environment &extra)
 {
-    const QString home = m_home->path();
-    QStringList environment{"HOME=" + home,
-                            "XDG_CONFIG_HOME=" + home + "/.config",
-                            "XDG_DATA_HOME=" + home + "/.local/share",
-                            "XDG_CACHE_HOME=" + home + "/.cache",
-                            "XDG_RUNTIME_DIR=" + home + "/run",
-                            "QT_QPA_PLATFORM=offscreen",
-                            "TEVALCAP_SIMULATE=1"};
-    return std::make_unique<ChildProcess>(
-        QStringLiteral(VIEWER_PROGRAM), QStringList{}, environment + extra,
-        m_home->filePath(QStringLiteral("viewer-%1.log").arg(++m_runs)));
+    const std::string home = QFile::encodeName(m_home->path()).toStdString();
+    ChildProcess::Environment environment{{"HOME", home},
+                                          {"XDG_CONFIG_HOME", home + "/.config"},
+                                          {"XDG_DATA_HOME", home + "/.local/share"},
+                                          {"XDG_CACHE_HOME", home + "/.cache"},
+                                          {"XDG_RUNTIME_DIR", home + "/run"},
+                                          {"QT_QPA_PLATFORM", "offscreen"},
+                                          {"TEVALCAP_SIMULATE", "1"}};
+    environment.insert(extra.begin(), extra.end());
+    auto viewer = std::make_unique<ChildProcess>();
+    const QString log = m_home->filePath(QStringLiteral("viewer-%1.log").arg(++m_runs));
+    if (!viewer->start({VIEWER_PROGRAM}, ChildProcess::environment(environment),
+                       QFile::encodeName(log).toStdString()))
+        return nullptr;
+    return viewer;
 }
 
 QString ViewerSignalsTest::awaitRecording()
@@ -104,14 +109,12 @@ void ViewerSignalsTest::signalFinishesTheRecording_data()
 void ViewerSignalsTest::signalFinishesTheRecording()
 {
     QFETCH(int, signal);
-    auto viewer = startViewer({"DOCCAM_RECORD_AFTER_MS=800"});
-    QVERIFY(viewer->isStarted());
+    auto viewer = startViewer({{"DOCCAM_RECORD_AFTER_MS", "800"}});
+    QVERIFY(viewer);
     const QString recording = awaitRecording();
     QVERIFY2(!recording.isEmpty(), "no recording came");
-    viewer->signal(signal);
-    QVERIFY(viewer->wait(ExitWaitMs));
-    QCOMPARE(viewer->termSignal(), 0);
-    QCOMPARE(viewer->exitCode(), 0);
+    ::kill(viewer->pid(), signal);
+    QCOMPARE(viewer->waitForExit(ExitWaitMs), 0); // it quit by itself
 
     const AviLayout layout = layoutOf(recording);
     QVERIFY(layout.isFinished());
@@ -123,17 +126,19 @@ void ViewerSignalsTest::signalFinishesTheRecording()
 
 void ViewerSignalsTest::killedRecordingIsRepairedAtNextStart()
 {
-    auto viewer = startViewer({"DOCCAM_RECORD_AFTER_MS=800"});
+    auto viewer = startViewer({{"DOCCAM_RECORD_AFTER_MS", "800"}});
+    QVERIFY(viewer);
     const QString recording = awaitRecording();
     QVERIFY2(!recording.isEmpty(), "no recording came");
-    viewer->signal(SIGKILL);
-    QVERIFY(viewer->wait(ExitWaitMs));
-    QCOMPARE(viewer->termSignal(), SIGKILL);
+    ::kill(viewer->pid(), SIGKILL);
+    QCOMPARE(viewer->waitForExit(ExitWaitMs), -1);
+    QVERIFY(!viewer->isRunning());
     const AviLayout cut = layoutOf(recording);
     QVERIFY(cut.needsRepair());
     QCOMPARE(Recordings::probe(recording).duration, -1.0);
 
     auto next = startViewer({});
+    QVERIFY(next);
     QElapsedTimer clock;
     clock.start();
     while (!layoutOf(recording).isFinished() && clock.elapsed() < RecordingWaitMs)
@@ -141,9 +146,8 @@ void ViewerSignalsTest::killedRecordingIsRepairedAtNextStart()
     const AviLayout repaired = layoutOf(recording);
     QVERIFY(repaired.isFinished());
     QCOMPARE(repaired.indexedVideoFrames(), cut.videoFrames());
-    next->signal(SIGTERM);
-    QVERIFY(next->wait(ExitWaitMs));
-    QCOMPARE(next->exitCode(), 0);
+    ::kill(next->pid(), SIGTERM);
+    QCOMPARE(next->waitForExit(ExitWaitMs), 0);
 
     const Recordings::Probe probe = Recordings::probe(recording);
     QCOMPARE(probe.frames, cut.videoFrames());
