@@ -1,10 +1,14 @@
 #include "LiveSource.h"
 
 #include "CameraElement.h"
+#include "CameraFormat.h"
+#include "CameraMonitor.h"
+#include "DeviceControls.h"
 #include "DirectShowTransformFilter.h"
 #include "ICaptureCB.h"
 #include "MediaDeviceEnumerator.h"
 #include "MediaGraph.h"
+#include "SourcesLog.h"
 
 #include <QDebug>
 #include <QFile>
@@ -65,6 +69,16 @@ void LiveSource::setDelay(Delay delay)
     m_delay = std::move(delay);
 }
 
+void LiveSource::setPreferredCamera(const QString &name)
+{
+    m_preferredCamera = name;
+}
+
+QString LiveSource::cameraName() const
+{
+    return m_present && m_camera ? m_camera->displayName() : QString();
+}
+
 void LiveSource::activate()
 {
     if (m_callback)
@@ -91,20 +105,33 @@ void LiveSource::autoFocus()
 {
     if (!m_present)
         return;
-    m_camera->set(AutoFocus, 1);
+    setAutoFocus(true);
     m_delay(AutoFocusMs, [this] { autoFocusStop(); });
 }
 
 void LiveSource::autoFocusStop()
 {
     if (m_present)
-        m_camera->set(AutoFocus, 0);
+        setAutoFocus(false);
+}
+
+void LiveSource::setAutoFocus(bool on)
+{
+    if (m_camera->isDevice())
+        DeviceControls(m_camera->element()).setAutoFocus(on);
+    else
+        m_camera->set(AutoFocus, on ? 1 : 0);
 }
 
 int LiveSource::brightnessLevel() const
 {
     if (!m_present)
         return AbsentLevel;
+    if (m_camera && m_camera->isDevice()) {
+        const int step =
+            DeviceControls(m_camera->element()).brightnessStep(int(BrightnessLevels.size()) - 1);
+        return step < 0 ? UnknownLevel : step;
+    }
     qint32 value = 0;
     if (!m_camera || !m_camera->get(Brightness, &value))
         return UnknownLevel;
@@ -115,22 +142,29 @@ void LiveSource::brightnessDown()
 {
     if (!m_present)
         return;
-    const int index = std::max(brightnessLevel() - 1, 0);
-    m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    setBrightnessLevel(std::max(brightnessLevel() - 1, 0));
 }
 
 void LiveSource::brightnessUp()
 {
     if (!m_present)
         return;
-    const int index = std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1);
-    m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    setBrightnessLevel(std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1));
+}
+
+void LiveSource::setBrightnessLevel(int index)
+{
+    if (m_camera->isDevice())
+        DeviceControls(m_camera->element())
+            .setBrightnessStep(index, int(BrightnessLevels.size()) - 1);
+    else
+        m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
 }
 
 void LiveSource::checkExistance()
 {
     qint32 status = 0;
-    if (m_present) {
+    if (m_present && !m_camera->isDevice()) {
         // While the camera starts streaming its start sequence holds the device: asking now
         // would hold up the GUI thread until it ends. A start that fails ends the graph.
         if (m_graph && !m_cameraStreaming.load() && !m_graph->atEos() && !m_graph->failed())
@@ -146,12 +180,56 @@ void LiveSource::checkExistance()
         }
         return;
     }
+    // The Document Camera, whenever it answers, takes over from another camera.
     auto camera = std::make_unique<CameraElement>();
     if (!camera->isValid() || !camera->hasControls() || !camera->get(CameraStatus, &status) ||
-        !statusShowsCamera(quint32(status)))
+        !statusShowsCamera(quint32(status))) {
+        checkOtherCamera();
         return;
+    }
     m_present = true;
     tearDown();
+    m_camera = std::move(camera);
+    buildGraph(false);
+}
+
+// Presence of another camera: the device monitor still lists the camera in use as the one to
+// choose and its graph has not failed. A camera that went (or whose graph failed: busy,
+// unplugged) is torn down quietly and the canvas cleared; the camera to choose is then used,
+// a failed one again at the next check.
+void LiveSource::checkOtherCamera()
+{
+    if (!m_otherCameras)
+        m_otherCameras = std::make_unique<CameraMonitor>();
+    GstDevice *device = m_otherCameras->choose(m_preferredCamera);
+    const QString name = CameraMonitor::displayName(device);
+    bool retryLater = false;
+    if (m_present) {
+        if (device && name == m_camera->displayName() && m_graph && !m_graph->failed()) {
+            if (m_graph->atEos()) {
+                tearDown();
+                buildGraph(false);
+            }
+            gst_object_unref(device);
+            return;
+        }
+        qCDebug(lcSources) << "camera" << m_camera->displayName()
+                           << (m_graph && m_graph->failed() ? "failed" : "went");
+        retryLater = device && name == m_camera->displayName();
+        m_present = false;
+        tearDown();
+        m_camera.reset();
+        if (m_callback)
+            m_callback->setImage(QImage());
+    }
+    if (!device)
+        return;
+    auto camera = std::make_unique<CameraElement>(device);
+    gst_object_unref(device);
+    if (retryLater || !camera->isValid())
+        return;
+    m_present = true;
+    tearDown(); // a Document Camera's graph left behind when it went
     m_camera = std::move(camera);
     buildGraph(false);
 }
@@ -169,7 +247,15 @@ void LiveSource::buildGraph(bool recording)
     GstElement *format = graph->add("capsfilter", "Video Format");
     if (!graph->add(camera) || !format || !graph->add(tapElement))
         return;
-    GstCaps *caps = cameraCaps(m_frameSize, m_framesPerSecond);
+    GstCaps *caps = nullptr;
+    if (m_camera->isDevice()) {
+        GstCaps *offered = m_camera->deviceCaps();
+        caps = CameraFormat::choose(offered, m_frameSize, m_framesPerSecond);
+        if (offered)
+            gst_caps_unref(offered);
+    } else {
+        caps = cameraCaps(m_frameSize, m_framesPerSecond);
+    }
     g_object_set(format, "caps", caps, nullptr);
     gst_caps_unref(caps);
     // The camera's MJPEG is decoded and converted to RGB in front of the tap.
@@ -223,7 +309,7 @@ GstElement *LiveSource::addMicrophone(GstElement *muxer)
     for (int i = 0; i < devices.count() && chosen < 0; ++i) {
         const QString name = devices.name(i);
         qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
-        if (name.contains(QLatin1String(MicrophoneName), Qt::CaseSensitive))
+        if (name.contains(microphoneName(), Qt::CaseSensitive))
             chosen = i;
     }
     if (chosen < 0)
@@ -243,6 +329,12 @@ GstElement *LiveSource::addMicrophone(GstElement *muxer)
             m_graph->remove(element);
     }
     return nullptr;
+}
+
+// The Document Camera's microphone by its name; another camera's by the camera's name.
+QString LiveSource::microphoneName() const
+{
+    return m_camera->isDevice() ? m_camera->displayName() : QString::fromLatin1(MicrophoneName);
 }
 
 void LiveSource::tearDown()

@@ -13,6 +13,7 @@
 #include <memory>
 
 class CameraElement;
+class CameraMonitor;
 class DirectShowTransformFilter;
 class ICaptureCB;
 class MediaGraph;
@@ -25,6 +26,11 @@ class MediaGraph;
 // them with the sound of the camera's microphone into an AVI file. The source also carries the
 // camera commands auto focus and brightness; every command does nothing while the camera is
 // absent. All operations belong to the GUI thread; every wait they make is bounded.
+//
+// The Document Camera is used whenever it is present. Otherwise another camera of the device
+// monitor is (the preferred one when present, else the first): it is present while the monitor
+// lists it and its graph has not failed; when it goes the canvas is cleared. Its brightness
+// and auto focus go through its standard controls (DeviceControls).
 class LiveSource : public QObject {
     Q_OBJECT
 
@@ -83,6 +89,10 @@ public:
     // Runs an action once after a delay: a single-shot timer unless replaced (tests).
     using Delay = std::function<void(int ms, std::function<void()> action)>;
     void setDelay(Delay delay);
+    // Display name of the camera to use when the Document Camera is absent; empty: the first.
+    void setPreferredCamera(const QString &name);
+    // Display name of the other camera in use; empty while the Document Camera (or none) is.
+    QString cameraName() const;
 
 public slots:
     // Presence check (at construction and every PresenceIntervalMs): a camera that stops
@@ -99,6 +109,10 @@ private:
     bool addRecordingBranch(GstElement *tap);
     GstElement *addMicrophone(GstElement *muxer);
     void tearDown();
+    void checkOtherCamera();
+    void setAutoFocus(bool on);
+    void setBrightnessLevel(int index);
+    QString microphoneName() const;
 
     ICaptureCB *const m_callback;
     QTimer m_presenceTimer;
@@ -109,6 +123,8 @@ private:
     QSize m_frameSize{1024, 768};
     int m_framesPerSecond = 25;
     std::unique_ptr<CameraElement> m_camera;
+    std::unique_ptr<CameraMonitor> m_otherCameras;
+    QString m_preferredCamera;
     std::unique_ptr<MediaGraph> m_graph;
     std::unique_ptr<DirectShowTransformFilter> m_tap;
     Delay m_delay;
