@@ -93,6 +93,7 @@ protected:
     void updateLayout() override;
 
 private slots:
+    void applyLiveSettings();
     void expand();
     void switchMode();
 

@@ -72,6 +72,9 @@ void LiveSource::setDelay(Delay delay)
 void LiveSource::setPreferredCamera(const QString &name)
 {
     m_preferredCamera = name;
+    // Another camera in use changes at once when the choice now names a different one.
+    if (m_present && m_camera->isDevice())
+        checkOtherCamera();
 }
 
 QString LiveSource::cameraName() const

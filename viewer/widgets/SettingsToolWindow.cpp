@@ -208,5 +208,6 @@ void SettingsToolWindow::settingsOk()
     store.setRecordPath(recordFolderField_->text());
     store.setCamera(cameraBox_->currentData().toString());
     store.setPublishPresentation(presentationBox_->currentIndex() == 0);
+    emit settingsSaved();
     close();
 }

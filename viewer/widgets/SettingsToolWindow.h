@@ -28,6 +28,10 @@ public:
     // Replaces the camera list (the device monitor's cameras by default) and refills the box.
     void setCameraLister(CameraLister lister);
 
+signals:
+    // "OK" has stored the settings (emitted before the window closes).
+    void settingsSaved();
+
 public slots:
     void snapshotFileBrowse();
     void recordFileBrowse();
