@@ -57,7 +57,7 @@ std::optional<std::pair<int, int>> rateOf(const GValue *value, int wanted)
     GValue wantedValue = G_VALUE_INIT;
     g_value_init(&wantedValue, GST_TYPE_FRACTION);
     gst_value_set_fraction(&wantedValue, wanted, 1);
-    const bool allows = gst_value_can_intersect(value, &wantedValue);
+    const bool allows = gst_value_intersect(nullptr, value, &wantedValue);
     g_value_unset(&wantedValue);
     if (allows)
         return std::make_pair(wanted, 1);
