@@ -16,6 +16,7 @@ GstDeviceProvider *startedProvider = nullptr;
 QList<int> focusValues;
 std::atomic<int> newestBrightness{0};
 const GQuark colourQuark = g_quark_from_static_string("doccam-test-colour");
+const GQuark toneQuark = g_quark_from_static_string("doccam-test-tone");
 
 // The source bin.
 struct TestWebcamSrc {
@@ -136,6 +137,14 @@ GstElement *makeSource(QRgb colour, const gchar *name)
     return bin;
 }
 
+GstElement *makeMicrophone(bool tone, const gchar *name)
+{
+    GstElement *source = gst_element_factory_make("audiotestsrc", name);
+    gst_util_set_object_arg(G_OBJECT(source), "wave", tone ? "sine" : "silence");
+    g_object_set(source, "is-live", TRUE, "volume", 0.3, nullptr);
+    return source;
+}
+
 // The device.
 struct TestWebcamDevice {
     GstDevice parent;
@@ -152,6 +161,10 @@ GType webcamDeviceType()
         info.instance_size = sizeof(TestWebcamDevice);
         info.class_init = [](gpointer klass, gpointer) {
             GST_DEVICE_CLASS(klass)->create_element = [](GstDevice *device, const gchar *name) {
+                if (g_object_get_qdata(G_OBJECT(device), toneQuark))
+                    return makeMicrophone(
+                        GPOINTER_TO_INT(g_object_get_qdata(G_OBJECT(device), toneQuark)) == 2,
+                        name);
                 const auto colour =
                     QRgb(GPOINTER_TO_UINT(g_object_get_qdata(G_OBJECT(device), colourQuark)));
                 return makeSource(colour, name);
@@ -188,8 +201,8 @@ GType webcamProviderType()
         info.class_init = [](gpointer klass, gpointer) {
             auto *providerClass = GST_DEVICE_PROVIDER_CLASS(klass);
             gst_device_provider_class_set_static_metadata(providerClass, "Test webcams",
-                                                          "Source/Video", "Cameras of the tests",
-                                                          "doccam tests");
+                                                          "Source/Video/Audio",
+                                                          "Cameras of the tests", "doccam tests");
             providerClass->probe = probeDevices;
             providerClass->start = [](GstDeviceProvider *provider) {
                 GList *devices = probeDevices(provider);
@@ -213,26 +226,23 @@ GType webcamProviderType()
     return type;
 }
 
-} // namespace
-
-bool TestWebcams::registerProvider()
+GstDevice *newDevice(const QString &name, const char *deviceClass, const char *caps,
+                     GstStructure *properties)
 {
-    static const bool registered = gst_device_provider_register(
-        nullptr, "doccamtestwebcams", GST_RANK_PRIMARY, webcamProviderType());
-    return registered;
-}
-
-void TestWebcams::plug(const QString &name, QRgb colour, GstStructure *properties)
-{
-    GstCaps *caps = gst_caps_from_string(Formats);
-    auto *device = GST_DEVICE(
-        g_object_new(webcamDeviceType(), "display-name", name.toUtf8().constData(), "device-class",
-                     "Video/Source", "caps", caps, "properties", properties, nullptr));
-    gst_caps_unref(caps);
+    GstCaps *formats = gst_caps_from_string(caps);
+    auto *device = GST_DEVICE(g_object_new(webcamDeviceType(), "display-name",
+                                           name.toUtf8().constData(), "device-class", deviceClass,
+                                           "caps", formats, "properties", properties, nullptr));
+    gst_caps_unref(formats);
     if (properties)
         gst_structure_free(properties);
     gst_object_ref_sink(device);
-    g_object_set_qdata(G_OBJECT(device), colourQuark, GUINT_TO_POINTER(guint(colour)));
+    return device;
+}
+
+// Lists the device (and announces it when the provider runs); takes over the reference.
+void add(GstDevice *device)
+{
     GstDeviceProvider *provider = nullptr;
     {
         const std::lock_guard<std::mutex> guard(lock);
@@ -244,6 +254,29 @@ void TestWebcams::plug(const QString &name, QRgb colour, GstStructure *propertie
         gst_object_unref(provider);
     }
     gst_object_unref(device);
+}
+
+} // namespace
+
+bool TestWebcams::registerProvider()
+{
+    static const bool registered = gst_device_provider_register(
+        nullptr, "doccamtestwebcams", GST_RANK_PRIMARY, webcamProviderType());
+    return registered;
+}
+
+void TestWebcams::plug(const QString &name, QRgb colour, GstStructure *properties)
+{
+    GstDevice *device = newDevice(name, "Video/Source", Formats, properties);
+    g_object_set_qdata(G_OBJECT(device), colourQuark, GUINT_TO_POINTER(guint(colour)));
+    add(device);
+}
+
+void TestWebcams::plugMicrophone(const QString &name, bool tone)
+{
+    GstDevice *device = newDevice(name, "Audio/Source", "audio/x-raw", nullptr);
+    g_object_set_qdata(G_OBJECT(device), toneQuark, GINT_TO_POINTER(tone ? 2 : 1));
+    add(device);
 }
 
 void TestWebcams::unplug(const QString &name)

@@ -6,8 +6,9 @@
 #include <QRgb>
 #include <QString>
 
-// Cameras of this process for the device monitor: a device provider registered in-process that
-// lists "Video/Source" devices the test plugs in and out while the monitor runs. Each device
+// Cameras (and microphones) of this process for the device monitor: a device provider registered
+// in-process that lists "Video/Source" and "Audio/Source" devices the test plugs in and out while
+// the monitor runs. Each device
 // makes a real source bin: a live videotestsrc filling the picture with the device's colour,
 // exposing a colour balance channel "BRIGHTNESS" (-100 to 100, starting at 0) and an
 // "extra-controls" property whose automatic focus values are logged.
@@ -23,6 +24,8 @@ public:
     static bool registerProvider();
     // Lists a device; properties (taken over, may be null) go on the device as they are.
     static void plug(const QString &name, QRgb colour, GstStructure *properties = nullptr);
+    // Lists a microphone ("Audio/Source"): a live tone, or silence when tone is false.
+    static void plugMicrophone(const QString &name, bool tone);
     static void unplug(const QString &name);
     static void unplugAll();
 

@@ -208,7 +208,9 @@ void LiveSource::checkOtherCamera()
     const QString name = CameraMonitor::displayName(device);
     bool retryLater = false;
     if (m_present) {
-        if (device && name == m_camera->displayName() && m_graph && !m_graph->failed()) {
+        const bool running =
+            m_graph && !m_graph->failed() && m_graph->state() != MediaGraph::State::Stopped;
+        if (device && name == m_camera->displayName() && running) {
             if (m_graph->atEos()) {
                 tearDown();
                 buildGraph(false);
@@ -217,7 +219,7 @@ void LiveSource::checkOtherCamera()
             return;
         }
         qCDebug(lcSources) << "camera" << m_camera->displayName()
-                           << (m_graph && m_graph->failed() ? "failed" : "went");
+                           << (device && name == m_camera->displayName() ? "failed" : "went");
         retryLater = device && name == m_camera->displayName();
         m_present = false;
         tearDown();
