@@ -3,7 +3,7 @@
 #include "filter/CCameraControl.h"
 #include "filter/CFormatPage.h"
 #include "filter/CTevalFilter.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
 #include <array>
 

@@ -1,15 +1,16 @@
 #include "filter/GstTevalCapSrc.h"
 
-#include "commands/TevalCodes.h"
+#include "filter/GstTevalCapDebug.h"
+
+#include "protocol/TevalCodes.h"
 #include "filter/CFrameRate.h"
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
 #include "filter/Resolutions.h"
 
 #include <gst/video/colorbalance.h>
 
-GST_DEBUG_CATEGORY_STATIC(tevalcap_debug);
 #define GST_CAT_DEFAULT tevalcap_debug
 
 struct _GstTevalCapSrc {
@@ -486,7 +487,7 @@ void Finalize(GObject *object)
 
 static void gst_tevalcap_src_class_init(GstTevalCapSrcClass *klass)
 {
-    GST_DEBUG_CATEGORY_INIT(tevalcap_debug, "tevalcapsrc", 0, "Document Camera source");
+    TevalCapDebugInit();
     GObjectClass *objectClass = G_OBJECT_CLASS(klass);
     GstElementClass *elementClass = GST_ELEMENT_CLASS(klass);
     GstBaseSrcClass *baseClass = GST_BASE_SRC_CLASS(klass);

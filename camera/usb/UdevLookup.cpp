@@ -1,7 +1,12 @@
 #include "UdevLookup.h"
 
+#include "TevalLog.h"
+
 #include <libudev.h>
 #include <strings.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -26,6 +31,7 @@ std::string FindInterfaceNode(const char *guid)
     std::string result;
     udev *context = udev_new();
     if (context == nullptr) {
+        TEVAL_WARNING("udev_new failed: %s", std::strerror(errno));
         return result;
     }
     udev_enumerate *enumerate = udev_enumerate_new(context);
@@ -46,6 +52,9 @@ std::string FindInterfaceNode(const char *guid)
             if (match && node != nullptr &&
                 std::char_traits<char>::length(node) <= kMaxNodeLength) {
                 result = node;
+            } else if (match) {
+                TEVAL_WARNING("%s carries TEVALCAP_INTERFACE=%s but has no usable device node",
+                              udev_list_entry_get_name(entry), guid);
             }
             udev_device_unref(device);
             // Only the first present interface is ever used.
@@ -56,5 +65,23 @@ std::string FindInterfaceNode(const char *guid)
         udev_enumerate_unref(enumerate);
     }
     udev_unref(context);
+    if (result.empty()) {
+        TEVAL_INFO("no device with TEVALCAP_INTERFACE=%s", guid);
+    }
     return result;
+}
+
+OpenResult NodeOpenFailure(const std::string &node, int error)
+{
+    OpenResult failure;
+    if (error == EACCES || error == EPERM) {
+        failure.reason = OpenFailure::Permission;
+        failure.text =
+            "permission denied on " + node + " (the udev rule's uaccess tag did not apply)";
+    } else {
+        failure.reason = OpenFailure::NodeOpen;
+        failure.text = "cannot open " + node + ": " + std::strerror(error);
+    }
+    TEVAL_WARNING("open(%s) failed: %s (errno %d)", node.c_str(), std::strerror(error), error);
+    return failure;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 #include "filter/FilterInterfaces.h"
 
 #include <cstddef>

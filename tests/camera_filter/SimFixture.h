@@ -2,7 +2,7 @@
 
 #include "filter/CStreamWaiter.h"
 #include "sim/CSimCamera.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The camera and format property pages on the headless dialog layer, and the class table.
 #include "SimFixture.h"
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "filter/CCameraControl.h"
 #include "filter/CFactoryTemplate.h"
 #include "filter/CFormatPage.h"

@@ -3,9 +3,9 @@
 #include "CameraMessage.h"
 #include "FakeSample.h"
 #include "SimFixture.h"
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "filter/CFrameRate.h"
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
 
