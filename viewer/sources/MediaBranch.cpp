@@ -171,6 +171,29 @@ bool MediaBranch::waitForEnd(int waitMs) const
     return ended();
 }
 
+bool MediaBranch::finish(int eosWaitMs)
+{
+    if (!m_attached)
+        return false;
+    if (m_finishing)
+        return ended();
+    m_finishing = true;
+    QElapsedTimer clock;
+    clock.start();
+    const bool unlinked = unlinkFromTee(eosWaitMs);
+    if (failed() || ended())
+        return ended();
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(m_bin.get(), &state, nullptr, 0);
+    // Sinks post their end only while playing; a stopped branch has nothing to finish.
+    if (!unlinked || state != GST_STATE_PLAYING)
+        return false;
+    if (!m_ownSourcesEnded.load())
+        gst_pad_send_event(m_sinkPad.get(), gst_event_new_eos());
+    endOwnSources();
+    return waitForEnd(std::max<int>(eosWaitMs - int(clock.elapsed()), 0));
+}
+
 bool MediaBranch::detach(int eosWaitMs)
 {
     if (!m_attached)
@@ -178,24 +201,7 @@ bool MediaBranch::detach(int eosWaitMs)
     QElapsedTimer clock;
     clock.start();
     const QString name = describe(GST_OBJECT(m_bin.get()));
-    bool complete = false;
-    if (failed()) {
-        unlinkFromTee(eosWaitMs);
-    } else if (ended()) {
-        complete = true;
-        unlinkFromTee(eosWaitMs);
-    } else {
-        GstState state = GST_STATE_NULL;
-        gst_element_get_state(m_bin.get(), &state, nullptr, 0);
-        const bool unlinked = unlinkFromTee(eosWaitMs);
-        // Sinks post their end only while playing; a stopped branch has nothing to finish.
-        if (unlinked && state == GST_STATE_PLAYING) {
-            if (!m_ownSourcesEnded.load())
-                gst_pad_send_event(m_sinkPad.get(), gst_event_new_eos());
-            endOwnSources();
-            complete = waitForEnd(std::max<int>(eosWaitMs - int(clock.elapsed()), 0));
-        }
-    }
+    const bool complete = finish(eosWaitMs);
     takeOut();
     qCDebug(lcSources).noquote() << "branch" << name << "detached in" << clock.elapsed() << "ms"
                                  << (complete   ? "(ended)"

@@ -49,6 +49,8 @@ public:
     // taken out of the graph. True when the branch ended in time (a file it wrote is complete);
     // a failed branch is taken out at once. Does nothing for a detached branch.
     bool detach(int eosWaitMs);
+    // The first half of detach(): the branch ends but stays in the graph, unlinked.
+    bool finish(int eosWaitMs);
 
 private:
     friend class MediaGraph;
@@ -75,6 +77,7 @@ private:
     gulong m_gateProbe = 0;
     gulong m_feedEndProbe = 0;
     bool m_attached = false;
+    bool m_finishing = false;
     std::atomic<bool> m_failed{false};
     std::atomic<bool> m_ownSourcesEnded{false};
     mutable std::mutex m_mutex;        // m_sinks, m_sinkEnded, m_errorText

@@ -397,6 +397,18 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
     return branch;
 }
 
+void MediaGraph::finishBranches()
+{
+    std::vector<MediaBranch *> branches;
+    {
+        std::lock_guard lock(m_branchesMutex);
+        branches = m_branches;
+    }
+    // Only the controlling thread (this one) destroys branches.
+    for (MediaBranch *branch : branches)
+        branch->finish(BranchFinishWaitMs);
+}
+
 void MediaGraph::unregisterBranch(MediaBranch *branch)
 {
     std::lock_guard lock(m_branchesMutex);
@@ -760,6 +772,7 @@ gboolean MediaGraph::onWatchMessage(GstBus *, GstMessage *message, gpointer self
     auto *graph = static_cast<MediaGraph *>(self);
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         graph->m_failed.store(true, std::memory_order_release);
+        graph->finishBranches();
         gst_element_set_state(graph->m_pipeline, GST_STATE_NULL);
         const bool first = !graph->m_errorReported;
         graph->m_errorReported = true;

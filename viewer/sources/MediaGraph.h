@@ -15,11 +15,11 @@ class MediaBranch;
 // One media graph: a GStreamer pipeline with the few operations the sources use.
 //
 // Positions and durations are in 100 ns units. Every wait for a state change is bounded.
-// An error posted on the pipeline's bus ends the pipeline quietly: the graph goes to
-// Stopped, failed() turns true and the error handler (if any) runs on the thread that
-// runs the default main context (the GUI thread under Qt's glib event dispatcher).
-// Operations are meant for one controlling thread; link(GstPad *, ...) may also be called
-// from a streaming thread (pad-added handlers).
+// An error posted on the pipeline's bus ends the pipeline quietly: its branches are finished,
+// the graph goes to Stopped, failed() turns true and the error handler (if any) runs on the thread
+// that runs the default main context (the GUI thread under Qt's glib event dispatcher). Operations
+// are meant for one controlling thread; link(GstPad *, ...) may also be called from a streaming
+// thread (pad-added handlers).
 //
 // Branches (MediaBranch) come and go behind a tee while the graph runs; an error inside a
 // branch fails that branch only. Failures are logged in the category doccam.sources.
@@ -29,6 +29,8 @@ public:
 
     static constexpr qint64 UnitsPerSecond = 10'000'000;
     static constexpr int DefaultWaitMs = 5000;
+    // Bound of the wait for the branches' end when the graph fails.
+    static constexpr int BranchFinishWaitMs = 1000;
 
     // Initialises GStreamer once per process; false when it cannot be initialised.
     static bool initialize();
@@ -125,6 +127,8 @@ public:
 private:
     friend class MediaBranch;
     void unregisterBranch(MediaBranch *branch);
+    // Ends every attached branch (what they write is completed) before a failed graph stops.
+    void finishBranches();
     // The attached branch holding object, nullptr for none (registry locked by the caller).
     MediaBranch *branchHolding(GstObject *object) const;
     // Handles a message of a branch on a streaming thread; true when it is the branch's.
