@@ -11,6 +11,15 @@
 
 // `cmake --install` into a temporary prefix, then the installed program started from there: it
 // comes up in English, and in the site's language once a translation is copied beside it.
+// Whether a caption or tool tip reads text, a tool tip perhaps followed by its key ("Zoom in (+)").
+static bool hasText(const QStringList &texts, const QString &text)
+{
+    for (const QString &shown : texts)
+        if (shown == text || shown.startsWith(text + QStringLiteral(" (")))
+            return true;
+    return false;
+}
+
 class InstallTest : public QObject {
     Q_OBJECT
 
@@ -194,7 +203,7 @@ void InstallTest::installedProgramStartsInEnglish()
     const QString error = run(prefix_.path() + QStringLiteral("/" DOCCAM_BINDIR "/viewer"), &texts);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     for (const char *english : {"Live", "Film", "Photograph", "Zoom in", "Take snapshot"})
-        QVERIFY2(texts.contains(QLatin1String(english)), english);
+        QVERIFY2(hasText(texts, QLatin1String(english)), english);
 }
 
 void InstallTest::translationBesideTheProgramChangesTheTexts()
@@ -209,11 +218,11 @@ void InstallTest::translationBesideTheProgramChangesTheTexts()
     const QString error = run(bin + QStringLiteral("/viewer"), &texts);
     QFile::remove(bin + QStringLiteral("/RZ8NE.qm"));
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QVERIFY(texts.contains(QStringLiteral("Foto")));
-    QVERIFY(texts.contains(QStringLiteral("Vergrößern")));
-    QVERIFY(texts.contains(QStringLiteral("Schnappschuss aufnehmen")));
-    QVERIFY(!texts.contains(QStringLiteral("Photograph")));
-    QVERIFY(!texts.contains(QStringLiteral("Zoom in")));
+    QVERIFY(hasText(texts, QStringLiteral("Foto")));
+    QVERIFY(hasText(texts, QStringLiteral("Vergrößern")));
+    QVERIFY(hasText(texts, QStringLiteral("Schnappschuss aufnehmen")));
+    QVERIFY(!hasText(texts, QStringLiteral("Photograph")));
+    QVERIFY(!hasText(texts, QStringLiteral("Zoom in")));
 }
 
 // Without a translation beside the program, the installed one for the user's language.
@@ -224,14 +233,14 @@ void InstallTest::installedTranslationFollowsTheUsersLanguage()
     QStringList texts;
     QString error = run(bin + QStringLiteral("/viewer"), &texts, QStringLiteral("de_DE.UTF-8"));
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QVERIFY(texts.contains(QStringLiteral("Foto")));
-    QVERIFY(texts.contains(QStringLiteral("Schnappschuss aufnehmen")));
-    QVERIFY(!texts.contains(QStringLiteral("Photograph")));
+    QVERIFY(hasText(texts, QStringLiteral("Foto")));
+    QVERIFY(hasText(texts, QStringLiteral("Schnappschuss aufnehmen")));
+    QVERIFY(!hasText(texts, QStringLiteral("Photograph")));
 
     // A language without a translation keeps the English texts.
     error = run(bin + QStringLiteral("/viewer"), &texts, QStringLiteral("fr_FR.UTF-8"));
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QVERIFY(texts.contains(QStringLiteral("Photograph")));
+    QVERIFY(hasText(texts, QStringLiteral("Photograph")));
 }
 
 // On an X server (a private Xvfb, ended by the test) the main window names its program and
