@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything from nothing and runs every test.
-#   scripts/test.sh            all of the suites below, one after the other
-#   scripts/test.sh --release  release build in build/, every test
+#   scripts/test.sh            release build in build/, every test
+#   scripts/test.sh --all      all of the suites below, one after the other, each from nothing
 #   scripts/test.sh --asan     AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/test.sh --tsan     ThreadSanitizer build in build-tsan/ (threaded tests only)
 #   scripts/test.sh --fuzz     the libFuzzer targets (clang) in build-fuzz/, a brief run each
@@ -38,11 +38,11 @@ suite() {
   echo "== $mode suite passed in $(( $(date +%s) - started )) s"
 }
 
-case "${1:-all}" in
-  all) for mode in release asan tsan fuzz; do suite "$mode"; done ;;
+case "${1:---release}" in
+  --all) for mode in release asan tsan fuzz; do suite "$mode"; done ;;
   --release|release) suite release ;;
   --asan) suite asan ;;
   --tsan) suite tsan ;;
   --fuzz) suite fuzz ;;
-  *) echo "usage: $0 [--release|--asan|--tsan|--fuzz]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--release|--all|--asan|--tsan|--fuzz]" >&2; exit 2 ;;
 esac
