@@ -3,9 +3,9 @@
 #include "TevalCtl.h"
 #include "UsbTestbed.h"
 #include "commands/TevalCap.h"
+#include "device/DeviceAccess.h"
 #include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
-#include "device/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

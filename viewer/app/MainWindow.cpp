@@ -97,6 +97,7 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     liveCanvas_ = createCanvas();
     if (liveFactory)
         live_ = liveFactory(liveCanvas_, this);
+    applyLiveSettings();
     createRecordingIndicator();
 
     filmCanvas_ = createCanvas();
@@ -958,10 +959,22 @@ void MainWindow::freeze()
         osd->showFreeze();
 }
 
+// The stored camera choice and presentation switch go to the live source at start and after
+// the settings window's "OK".
+void MainWindow::applyLiveSettings()
+{
+    if (!live_)
+        return;
+    live_->setPreferredCamera(Config::camera());
+    live_->setPresentationEnabled(Config::publishPresentation());
+}
+
 void MainWindow::settings()
 {
     closeToolWindow();
-    showToolWindow(new SettingsToolWindow(settingsButton_, this));
+    auto *window = new SettingsToolWindow(settingsButton_, this);
+    connect(window, &SettingsToolWindow::settingsSaved, this, &MainWindow::applyLiveSettings);
+    showToolWindow(window);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -102,6 +102,7 @@ protected:
     void updateLayout() override;
 
 private slots:
+    void applyLiveSettings();
     void expand();
     void switchMode();
 
