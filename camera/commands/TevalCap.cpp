@@ -1,8 +1,8 @@
 #include "TevalCap.h"
 
+#include "device/DeviceAccess.h"
 #include "protocol/TevalCodes.h"
 #include "usb/CCallSys.h"
-#include "device/DeviceAccess.h"
 #include "usb/TevalLog.h"
 
 #include <array>

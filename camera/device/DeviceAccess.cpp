@@ -1,10 +1,10 @@
 #include "device/DeviceAccess.h"
 
+#include "sim/CCallSim.h"
+#include "sim/CSimCamera.h"
 #include "usb/CCallMiniUsb.h"
 #include "usb/CCallWinUsb.h"
 #include "usb/UdevLookup.h"
-#include "sim/CCallSim.h"
-#include "sim/CSimCamera.h"
 
 namespace {
 

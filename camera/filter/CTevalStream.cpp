@@ -1,12 +1,12 @@
 #include "filter/CTevalStream.h"
 
 #include "commands/TevalCap.h"
-#include "protocol/TevalCodes.h"
-#include "protocol/CJpegFrame.h"
+#include "device/DeviceAccess.h"
 #include "filter/CTevalFilter.h"
 #include "filter/Resolutions.h"
+#include "protocol/CJpegFrame.h"
+#include "protocol/TevalCodes.h"
 #include "usb/CCallSys.h"
-#include "device/DeviceAccess.h"
 #include "usb/TevalLog.h"
 
 #include <algorithm>
@@ -215,6 +215,16 @@ std::uint16_t CTevalStream::QualityFor(std::int32_t width, std::int32_t height)
 
 HRESULT CTevalStream::SetFormat(const CMediaType *type)
 {
+    return StoreFormat(type, true);
+}
+
+HRESULT CTevalStream::SetNegotiatedFormat(const CMediaType *type)
+{
+    return StoreFormat(type, false);
+}
+
+HRESULT CTevalStream::StoreFormat(const CMediaType *type, bool offerDownstream)
+{
     // A type without a video format block would leave the stream without a frame size.
     if (type == nullptr)
         return E_POINTER;
@@ -230,7 +240,8 @@ HRESULT CTevalStream::SetFormat(const CMediaType *type)
     {
         std::lock_guard state(m_filter.StateLock());
         m_mt = stored;
-        reconnect = m_reconnect;
+        if (offerDownstream)
+            reconnect = m_reconnect;
     }
     if (reconnect)
         reconnect(stored);

@@ -4,8 +4,8 @@
 // than the caller's buffer holds (AddressSanitizer sees every byte past the exactly sized
 // buffers the caller then reads).
 #include "commands/TevalCap.h"
-#include "usb/CCallSys.h"
 #include "device/DeviceAccess.h"
+#include "usb/CCallSys.h"
 
 #include <algorithm>
 #include <cstdint>

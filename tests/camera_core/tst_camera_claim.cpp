@@ -1,9 +1,9 @@
 // The simulated camera is claimed across processes as a real interface is: while another
 // process holds it, this process's commands and filters never reach it.
 #include "commands/TevalCap.h"
+#include "device/DeviceAccess.h"
 #include "filter/CStreamWaiter.h"
 #include "filter/CTevalFilter.h"
-#include "device/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

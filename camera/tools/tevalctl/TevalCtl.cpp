@@ -1,8 +1,8 @@
 #include "TevalCtl.h"
 
 #include "commands/TevalCap.h"
-#include "protocol/TevalCodes.h"
 #include "device/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 
 #include <cstdio>
 #include <cstdlib>

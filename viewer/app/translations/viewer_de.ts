@@ -30,6 +30,22 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Picture</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Live mode: the camera&apos;s picture</source>
+        <translation>Live-Modus: das Bild der Kamera</translation>
+    </message>
+    <message>
+        <source>Film mode: the film being played</source>
+        <translation>Film-Modus: der laufende Film</translation>
+    </message>
+    <message>
+        <source>Photograph mode: the photograph shown</source>
+        <translation>Foto-Modus: das gezeigte Foto</translation>
+    </message>
+    <message>
         <source>Width</source>
         <translation>Breite</translation>
     </message>
@@ -198,6 +214,29 @@
     <message>
         <source>%1x</source>
         <translation>%1x</translation>
+    </message>
+</context>
+<context>
+    <name>RotateToolWindow</name>
+    <message>
+        <source>Rotate</source>
+        <translation>Drehen</translation>
+    </message>
+    <message>
+        <source>Turn left</source>
+        <translation>Nach links drehen</translation>
+    </message>
+    <message>
+        <source>Turn right</source>
+        <translation>Nach rechts drehen</translation>
+    </message>
+    <message>
+        <source>Mirror left-right</source>
+        <translation>Links-rechts spiegeln</translation>
+    </message>
+    <message>
+        <source>Mirror top-bottom</source>
+        <translation>Oben-unten spiegeln</translation>
     </message>
 </context>
 <context>
