@@ -34,12 +34,9 @@ GstStructure *nodeProperties(const char *nodeName, const char *origin)
     return properties;
 }
 
-QString nameOf(GstDevice *device)
+QString nameOf(const GstHandle<GstDevice> &device)
 {
-    const QString name = CameraMonitor::displayName(device);
-    if (device)
-        gst_object_unref(device);
-    return name;
+    return CameraMonitor::displayName(device.get());
 }
 
 } // namespace

@@ -21,12 +21,11 @@ CameraElement::CameraElement()
 }
 
 CameraElement::CameraElement(GstDevice *device)
-    : m_device(device ? GST_DEVICE(gst_object_ref(device)) : nullptr),
-      m_displayName(CameraMonitor::displayName(device))
+    : m_device(addReference(device)), m_displayName(CameraMonitor::displayName(device))
 {
     if (!m_device || !MediaGraph::initialize())
         return;
-    m_element = gst_device_create_element(m_device, nullptr);
+    m_element = gst_device_create_element(m_device.get(), nullptr);
     if (m_element)
         gst_object_ref_sink(m_element);
     else
@@ -35,17 +34,15 @@ CameraElement::CameraElement(GstDevice *device)
 
 CameraElement::~CameraElement()
 {
-    if (m_element) {
-        gst_element_set_state(m_element, GST_STATE_NULL);
-        gst_object_unref(m_element);
-    }
-    if (m_device)
-        gst_object_unref(m_device);
+    if (!m_element)
+        return;
+    gst_element_set_state(m_element, GST_STATE_NULL);
+    gst_object_unref(m_element);
 }
 
 GstCaps *CameraElement::deviceCaps() const
 {
-    return m_device ? gst_device_get_caps(m_device) : nullptr;
+    return m_device ? gst_device_get_caps(m_device.get()) : nullptr;
 }
 
 bool CameraElement::hasControls() const

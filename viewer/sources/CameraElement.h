@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GstHandle.h"
+
 #include <gst/gst.h>
 
 #include <QString>
@@ -27,7 +29,7 @@ public:
     bool isValid() const { return m_element != nullptr; }
     // Made by a device of the device monitor, not the Document Camera's element.
     bool isDevice() const { return m_device != nullptr; }
-    GstDevice *device() const { return m_device; }
+    GstDevice *device() const { return m_device.get(); }
     // The device's display name; empty for the Document Camera's element.
     QString displayName() const { return m_displayName; }
     // The formats the device says it offers (new reference); nullptr for the Document Camera.
@@ -44,6 +46,6 @@ public:
 
 private:
     GstElement *m_element = nullptr;
-    GstDevice *m_device = nullptr;
+    GstHandle<GstDevice> m_device;
     QString m_displayName;
 };

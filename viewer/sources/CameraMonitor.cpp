@@ -4,6 +4,8 @@
 
 #include "SourcesLog.h"
 
+#include <algorithm>
+
 namespace {
 
 // The camera library's device provider marks its entry with this API name.
@@ -25,20 +27,17 @@ CameraMonitor::CameraMonitor()
 {
     if (!MediaGraph::initialize())
         return;
-    m_monitor = gst_device_monitor_new();
-    gst_device_monitor_add_filter(m_monitor, DeviceClass, nullptr);
-    m_started = gst_device_monitor_start(m_monitor);
+    m_monitor = adoptFloating(gst_device_monitor_new());
+    gst_device_monitor_add_filter(m_monitor.get(), DeviceClass, nullptr);
+    m_started = gst_device_monitor_start(m_monitor.get());
     if (!m_started)
         qCDebug(lcSources) << "device monitor did not start; probing at each look";
 }
 
 CameraMonitor::~CameraMonitor()
 {
-    if (!m_monitor)
-        return;
-    if (m_started)
-        gst_device_monitor_stop(m_monitor);
-    gst_object_unref(m_monitor);
+    if (m_monitor && m_started)
+        gst_device_monitor_stop(m_monitor.get());
 }
 
 bool CameraMonitor::isOtherCamera(GstDevice *device)
@@ -58,31 +57,26 @@ bool CameraMonitor::isOtherCamera(GstDevice *device)
 
 QString CameraMonitor::displayName(GstDevice *device)
 {
-    gchar *text = device ? gst_device_get_display_name(device) : nullptr;
-    const QString name = QString::fromUtf8(text);
-    g_free(text);
-    return name;
+    const GCharHandle text(device ? gst_device_get_display_name(device) : nullptr);
+    return QString::fromUtf8(text.get());
 }
 
-std::vector<GstDevice *> CameraMonitor::cameras() const
+std::vector<GstHandle<GstDevice>> CameraMonitor::cameras() const
 {
-    std::vector<GstDevice *> found;
+    std::vector<GstHandle<GstDevice>> found;
     if (!m_monitor)
         return found;
     // Nobody watches the monitor's bus: the list is read when needed, so its notices are
     // dropped here rather than kept.
-    if (GstBus *bus = gst_device_monitor_get_bus(m_monitor)) {
-        while (GstMessage *message = gst_bus_pop(bus))
-            gst_message_unref(message);
-        gst_object_unref(bus);
+    if (const GstHandle<GstBus> bus{gst_device_monitor_get_bus(m_monitor.get())}) {
+        while (MessageHandle(gst_bus_pop(bus.get())))
+            ;
     }
-    GList *devices = gst_device_monitor_get_devices(m_monitor);
+    GList *devices = gst_device_monitor_get_devices(m_monitor.get());
     for (GList *item = devices; item; item = item->next) {
-        auto *device = GST_DEVICE(item->data); // the list's reference
-        if (isOtherCamera(device))
-            found.push_back(device);
-        else
-            gst_object_unref(device);
+        GstHandle<GstDevice> device(GST_DEVICE(item->data)); // the list's reference
+        if (isOtherCamera(device.get()))
+            found.push_back(std::move(device));
     }
     g_list_free(devices);
     return found;
@@ -91,25 +85,21 @@ std::vector<GstDevice *> CameraMonitor::cameras() const
 QStringList CameraMonitor::names() const
 {
     QStringList result;
-    for (GstDevice *device : cameras()) {
-        result.append(displayName(device));
-        gst_object_unref(device);
-    }
+    for (const GstHandle<GstDevice> &device : cameras())
+        result.append(displayName(device.get()));
     return result;
 }
 
-GstDevice *CameraMonitor::choose(const QString &preferred) const
+GstHandle<GstDevice> CameraMonitor::choose(const QString &preferred) const
 {
-    GstDevice *chosen = nullptr;
-    for (GstDevice *device : cameras()) {
-        if (!chosen)
-            chosen = GST_DEVICE(gst_object_ref(device));
-        else if (!preferred.isEmpty() && displayName(device) == preferred &&
-                 displayName(chosen) != preferred)
-            gst_object_replace(reinterpret_cast<GstObject **>(&chosen), GST_OBJECT(device));
-        gst_object_unref(device);
-    }
-    if (chosen)
-        qCDebug(lcSources) << "camera" << displayName(chosen) << "for preference" << preferred;
-    return chosen;
+    std::vector<GstHandle<GstDevice>> listed = cameras();
+    if (listed.empty())
+        return {};
+    auto chosen = std::find_if(listed.begin(), listed.end(), [&](const auto &device) {
+        return !preferred.isEmpty() && displayName(device.get()) == preferred;
+    });
+    if (chosen == listed.end())
+        chosen = listed.begin();
+    qCDebug(lcSources) << "camera" << displayName(chosen->get()) << "for preference" << preferred;
+    return std::move(*chosen);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GstHandle.h"
+
 #include <gst/gst.h>
 
 #include <QString>
@@ -25,9 +27,8 @@ public:
     // Display names of the cameras present, in the monitor's order.
     QStringList names() const;
     // The camera to use: the one named preferred when present, otherwise (Automatic, or the
-    // preferred one is absent) the first; nullptr when there is none. The caller owns the
-    // returned reference.
-    GstDevice *choose(const QString &preferred) const;
+    // preferred one is absent) the first; empty when there is none.
+    GstHandle<GstDevice> choose(const QString &preferred) const;
 
     // Whether a video source is a camera of its own and not the Document Camera's entry or one
     // of the nodes published by this system.
@@ -35,9 +36,9 @@ public:
     static QString displayName(GstDevice *device);
 
 private:
-    // The devices listed now, other cameras only (each a reference owned by the caller).
-    std::vector<GstDevice *> cameras() const;
+    // The devices listed now, other cameras only.
+    std::vector<GstHandle<GstDevice>> cameras() const;
 
-    GstDeviceMonitor *m_monitor = nullptr;
+    GstHandle<GstDeviceMonitor> m_monitor;
     bool m_started = false;
 };

@@ -1,5 +1,6 @@
 #include "DeviceControls.h"
 
+#include "GstHandle.h"
 #include "SourcesLog.h"
 
 #include <algorithm>
@@ -22,16 +23,15 @@ template <class Test> GstElement *findElement(GstElement *element, Test test)
     if (test(element) || !GST_IS_BIN(element))
         return test(element) ? element : nullptr;
     GstElement *found = nullptr;
-    GstIterator *children = gst_bin_iterate_recurse(GST_BIN(element));
+    const IteratorHandle children(gst_bin_iterate_recurse(GST_BIN(element)));
     GValue item = G_VALUE_INIT;
-    while (!found && gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
+    while (!found && gst_iterator_next(children.get(), &item) == GST_ITERATOR_OK) {
         auto *child = GST_ELEMENT(g_value_get_object(&item));
         if (test(child))
             found = child; // the bin keeps it
         g_value_reset(&item);
     }
     g_value_unset(&item);
-    gst_iterator_free(children);
     return found;
 }
 

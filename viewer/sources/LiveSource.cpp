@@ -283,8 +283,8 @@ void LiveSource::checkOtherCamera()
 {
     if (!m_otherCameras)
         m_otherCameras = std::make_unique<CameraMonitor>();
-    GstDevice *device = m_otherCameras->choose(m_preferredCamera);
-    const QString name = CameraMonitor::displayName(device);
+    GstHandle<GstDevice> device = m_otherCameras->choose(m_preferredCamera);
+    const QString name = CameraMonitor::displayName(device.get());
     bool retryLater = false;
     if (m_present) {
         const bool same = device && name == m_camera->displayName();
@@ -295,7 +295,6 @@ void LiveSource::checkOtherCamera()
                 tearDown();
                 buildGraph();
             }
-            gst_object_unref(device);
             return;
         }
         qCDebug(lcLive) << "camera" << m_camera->displayName() << (same ? "failed" : "went");
@@ -308,8 +307,7 @@ void LiveSource::checkOtherCamera()
     }
     if (!device)
         return;
-    auto camera = std::make_unique<CameraElement>(device);
-    gst_object_unref(device);
+    auto camera = std::make_unique<CameraElement>(device.get());
     if (retryLater || !camera->isValid())
         return;
     qCDebug(lcLive) << "camera" << camera->displayName() << "present";
