@@ -1,7 +1,10 @@
 #include "LiveSource.h"
 
 #include "CameraElement.h"
+#include "CameraFormat.h"
 #include "CameraHotplug.h"
+#include "CameraMonitor.h"
+#include "DeviceControls.h"
 #include "DirectShowTransformFilter.h"
 #include "GstHandle.h"
 #include "ICaptureCB.h"
@@ -49,7 +52,8 @@ LiveSource::LiveSource(ICaptureCB *callback, QObject *parent)
     };
     m_hotplug = std::make_unique<CameraHotplug>();
     connect(m_hotplug.get(), &CameraHotplug::cameraAdded, this, [this] {
-        if (!m_present)
+        // The Document Camera takes over from another camera too.
+        if (!m_present || m_camera->isDevice())
             checkExistance();
     });
     checkExistance();
@@ -78,6 +82,19 @@ void LiveSource::setDelay(Delay delay)
 void LiveSource::setPresenceInterval(int ms)
 {
     m_presenceTimer.setInterval(ms);
+}
+
+void LiveSource::setPreferredCamera(const QString &name)
+{
+    m_preferredCamera = name;
+    // Another camera in use changes at once when the choice now names a different one.
+    if (m_present && m_camera->isDevice())
+        checkOtherCamera();
+}
+
+QString LiveSource::cameraName() const
+{
+    return m_present && m_camera ? m_camera->displayName() : QString();
 }
 
 void LiveSource::activate()
@@ -187,20 +204,33 @@ void LiveSource::autoFocus()
 {
     if (!m_present)
         return;
-    m_camera->set(AutoFocus, 1);
+    setAutoFocus(true);
     m_delay(AutoFocusMs, [this] { autoFocusStop(); });
 }
 
 void LiveSource::autoFocusStop()
 {
     if (m_present)
-        m_camera->set(AutoFocus, 0);
+        setAutoFocus(false);
+}
+
+void LiveSource::setAutoFocus(bool on)
+{
+    if (m_camera->isDevice())
+        DeviceControls(m_camera->element()).setAutoFocus(on);
+    else
+        m_camera->set(AutoFocus, on ? 1 : 0);
 }
 
 int LiveSource::brightnessLevel() const
 {
     if (!m_present)
         return AbsentLevel;
+    if (m_camera && m_camera->isDevice()) {
+        const int step =
+            DeviceControls(m_camera->element()).brightnessStep(int(BrightnessLevels.size()) - 1);
+        return step < 0 ? UnknownLevel : step;
+    }
     qint32 value = 0;
     if (!m_camera || !m_camera->get(Brightness, &value))
         return UnknownLevel;
@@ -211,22 +241,29 @@ void LiveSource::brightnessDown()
 {
     if (!m_present)
         return;
-    const int index = std::max(brightnessLevel() - 1, 0);
-    m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    setBrightnessLevel(std::max(brightnessLevel() - 1, 0));
 }
 
 void LiveSource::brightnessUp()
 {
     if (!m_present)
         return;
-    const int index = std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1);
-    m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    setBrightnessLevel(std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1));
+}
+
+void LiveSource::setBrightnessLevel(int index)
+{
+    if (m_camera->isDevice())
+        DeviceControls(m_camera->element())
+            .setBrightnessStep(index, int(BrightnessLevels.size()) - 1);
+    else
+        m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
 }
 
 void LiveSource::checkExistance()
 {
     qint32 status = 0;
-    if (m_present) {
+    if (m_present && !m_camera->isDevice()) {
         // While the camera starts streaming its start sequence holds the device: asking now
         // would hold up the GUI thread until it ends. A start that fails ends the graph.
         if (m_graph && !m_cameraStreaming.load() && !graphEnded())
@@ -245,13 +282,60 @@ void LiveSource::checkExistance()
         }
         return;
     }
+    // The Document Camera, whenever it answers, takes over from another camera.
     auto camera = std::make_unique<CameraElement>();
     if (!camera->isValid() || !camera->hasControls() || !camera->get(CameraStatus, &status) ||
-        !statusShowsCamera(quint32(status)))
+        !statusShowsCamera(quint32(status))) {
+        checkOtherCamera();
         return;
+    }
     qCDebug(lcLive) << "camera present";
     m_present = true;
     tearDown();
+    m_camera = std::move(camera);
+    buildGraph();
+}
+
+// Presence of another camera: the device monitor still lists the camera in use as the one to
+// choose and its graph runs. A camera that went, or whose graph failed (busy, unplugged), is
+// torn down quietly and the canvas cleared; the camera to choose is then used, a failed one
+// again at the next check.
+void LiveSource::checkOtherCamera()
+{
+    if (!m_otherCameras)
+        m_otherCameras = std::make_unique<CameraMonitor>();
+    GstDevice *device = m_otherCameras->choose(m_preferredCamera);
+    const QString name = CameraMonitor::displayName(device);
+    bool retryLater = false;
+    if (m_present) {
+        const bool same = device && name == m_camera->displayName();
+        const bool running =
+            m_graph && !m_graph->failed() && m_graph->state() != MediaGraph::State::Stopped;
+        if (same && running) {
+            if (m_graph->atEos()) {
+                tearDown();
+                buildGraph();
+            }
+            gst_object_unref(device);
+            return;
+        }
+        qCDebug(lcLive) << "camera" << m_camera->displayName() << (same ? "failed" : "went");
+        retryLater = same;
+        m_present = false;
+        tearDown();
+        m_camera.reset();
+        if (m_callback)
+            m_callback->setImage(QImage());
+    }
+    if (!device)
+        return;
+    auto camera = std::make_unique<CameraElement>(device);
+    gst_object_unref(device);
+    if (retryLater || !camera->isValid())
+        return;
+    qCDebug(lcLive) << "camera" << camera->displayName() << "present";
+    m_present = true;
+    tearDown(); // a Document Camera's graph left behind when it went
     m_camera = std::move(camera);
     buildGraph();
 }
@@ -269,7 +353,11 @@ void LiveSource::buildGraph()
     GstElement *format = graph->add("capsfilter", "Video Format");
     if (!graph->add(camera) || !format || !graph->add(tapElement))
         return;
-    CapsHandle caps(cameraCaps(m_frameSize, m_framesPerSecond));
+    CapsHandle caps(m_camera->isDevice() ? nullptr : cameraCaps(m_frameSize, m_framesPerSecond));
+    if (m_camera->isDevice()) {
+        CapsHandle offered(m_camera->deviceCaps());
+        caps.reset(CameraFormat::choose(offered.get(), m_frameSize, m_framesPerSecond));
+    }
     MediaGraph::setProperty(format, "caps", caps.get());
     // The camera's MJPEG is decoded and converted to RGB in front of the tap; behind it the
     // tee hands the composed frames to the renderer and to the branches.
@@ -355,7 +443,7 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     for (int i = 0; i < devices.count() && chosen < 0; ++i) {
         const QString name = devices.name(i);
         qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
-        if (name.contains(QLatin1String(MicrophoneName), Qt::CaseSensitive))
+        if (name.contains(microphoneName(), Qt::CaseSensitive))
             chosen = i;
     }
     if (chosen < 0)
@@ -376,6 +464,12 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     qCDebug(lcLive) << "microphone could not be linked: recording without sound";
     gst_bin_remove_many(GST_BIN(bin), microphone.get(), queue.get(), compressor.get(), nullptr);
     return nullptr;
+}
+
+// The Document Camera's microphone by its name; another camera's by the camera's name.
+QString LiveSource::microphoneName() const
+{
+    return m_camera->isDevice() ? m_camera->displayName() : QString::fromLatin1(MicrophoneName);
 }
 
 void LiveSource::tearDown()

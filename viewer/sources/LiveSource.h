@@ -15,6 +15,7 @@
 
 class CameraElement;
 class CameraHotplug;
+class CameraMonitor;
 class DirectShowTransformFilter;
 class ICaptureCB;
 class MediaBranch;
@@ -36,6 +37,11 @@ class MediaGraph;
 // commands auto focus and brightness; every command does nothing while the camera is absent.
 // All operations belong to the GUI thread; every wait they make is bounded. What happens is
 // logged in the category doccam.live.
+//
+// The Document Camera is used whenever it is present. Otherwise another camera of the device
+// monitor is (the preferred one when present, else the first): it is present while the monitor
+// lists it and its graph has not failed; when it goes the canvas is cleared. Its brightness
+// and auto focus go through its standard controls (DeviceControls).
 class LiveSource : public QObject {
     Q_OBJECT
 
@@ -111,6 +117,10 @@ public:
     void setDelay(Delay delay);
     // Period of the presence check: PresenceIntervalMs unless changed (tests).
     void setPresenceInterval(int ms);
+    // Display name of the camera to use when the Document Camera is absent; empty: the first.
+    void setPreferredCamera(const QString &name);
+    // Display name of the other camera in use; empty while the Document Camera (or none) is.
+    QString cameraName() const;
 
 public slots:
     // Presence check (at construction and every PresenceIntervalMs): a camera that stops
@@ -135,6 +145,10 @@ private:
     // The running graph is done: its stream ended or it failed.
     bool graphEnded() const;
     void tearDown();
+    void checkOtherCamera();
+    void setAutoFocus(bool on);
+    void setBrightnessLevel(int index);
+    QString microphoneName() const;
 
     ICaptureCB *const m_callback;
     QTimer m_presenceTimer;
@@ -145,6 +159,8 @@ private:
     int m_framesPerSecond = 25;
     std::unique_ptr<CameraHotplug> m_hotplug;
     std::unique_ptr<CameraElement> m_camera;
+    std::unique_ptr<CameraMonitor> m_otherCameras;
+    QString m_preferredCamera;
     std::unique_ptr<MediaGraph> m_graph;
     std::unique_ptr<DirectShowTransformFilter> m_tap;
     GstElement *m_tee = nullptr;              // the graph's tee of branches (borrowed)
