@@ -189,7 +189,7 @@ private slots:
         std::unique_ptr<MediaBranch> *held = &branch;
         bool onThisThread = false;
         branch->setErrorHandler([&] {
-            onThisThread = QThread::currentThread() == qApp->thread();
+            onThisThread = QThread::currentThread() == QCoreApplication::instance()->thread();
             held->reset(); // a handler may end its branch
         });
         GError *error =

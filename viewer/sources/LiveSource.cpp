@@ -2,6 +2,7 @@
 
 #include "CameraElement.h"
 #include "CameraFormat.h"
+#include "CameraHotplug.h"
 #include "CameraMonitor.h"
 #include "DeviceControls.h"
 #include "DirectShowTransformFilter.h"
@@ -13,6 +14,7 @@
 #include "SourcesLog.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 
@@ -48,6 +50,12 @@ LiveSource::LiveSource(ICaptureCB *callback, QObject *parent)
     m_delay = [this](int ms, std::function<void()> action) {
         QTimer::singleShot(ms, this, std::move(action));
     };
+    m_hotplug = std::make_unique<CameraHotplug>();
+    connect(m_hotplug.get(), &CameraHotplug::cameraAdded, this, [this] {
+        // The Document Camera takes over from another camera too.
+        if (!m_present || m_camera->isDevice())
+            checkExistance();
+    });
     checkExistance();
     connect(&m_presenceTimer, &QTimer::timeout, this, &LiveSource::checkExistance);
     m_presenceTimer.setInterval(PresenceIntervalMs);
@@ -69,6 +77,11 @@ void LiveSource::setFrameFormat(const QSize &size, int framesPerSecond)
 void LiveSource::setDelay(Delay delay)
 {
     m_delay = std::move(delay);
+}
+
+void LiveSource::setPresenceInterval(int ms)
+{
+    m_presenceTimer.setInterval(ms);
 }
 
 void LiveSource::setPreferredCamera(const QString &name)
@@ -118,8 +131,13 @@ void LiveSource::startRecord(const QString &path)
             qint64(gst_clock_get_time(clock) - gst_element_get_base_time(m_graph->pipeline()));
         gst_object_unref(clock);
     }
+    QElapsedTimer clock;
+    clock.start();
     GstElement *bin = m_tee ? makeRecording() : nullptr;
+    const qint64 madeMs = clock.elapsed();
     m_recording = bin ? m_graph->attach(m_tee, bin) : nullptr;
+    qCDebug(lcLive) << "recording made in" << madeMs << "ms, attached in"
+                    << clock.elapsed() - madeMs << "ms";
     if (!m_recording) {
         qCDebug(lcLive).noquote() << "recording to" << path << "could not start";
         m_audioPresent = false;
@@ -158,6 +176,9 @@ void LiveSource::endRecording(bool notify, bool failed)
                     << (complete ? "finished" : "cut off");
     recording.reset();
     m_audioPresent = false;
+    // A microphone plugged in meanwhile is found for the next recording.
+    if (m_graph)
+        searchMicrophones();
     if (notify)
         reportRecordingEnded(failed);
 }
@@ -365,6 +386,20 @@ void LiveSource::buildGraph()
     m_tee = tee;
     qCDebug(lcLive) << "preview graph built at" << m_frameSize << m_framesPerSecond << "fps";
     m_graph->run(RunWaitMs);
+    searchMicrophones();
+}
+
+void LiveSource::searchMicrophones()
+{
+    // Asking the sound server takes a good part of a second on a busy machine: done on a
+    // worker thread while the camera starts, it is ready when a recording starts.
+    if (m_microphones.valid() &&
+        m_microphones.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return; // one search at a time
+    m_microphones = std::async(std::launch::async, [] {
+                        return std::shared_ptr<const MediaDeviceEnumerator>(
+                            std::make_shared<MediaDeviceEnumerator>("Audio/Source"));
+                    }).share();
 }
 
 GstElement *LiveSource::makeRecording()
@@ -392,7 +427,16 @@ GstElement *LiveSource::makeRecording()
 
 GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
 {
-    const MediaDeviceEnumerator devices("Audio/Source");
+    // The search started with the preview; it normally ended long ago.
+    std::shared_ptr<const MediaDeviceEnumerator> found;
+    if (m_microphones.valid() && m_microphones.wait_for(std::chrono::milliseconds(
+                                     MicrophoneWaitMs)) == std::future_status::ready)
+        found = m_microphones.get();
+    if (!found) {
+        qCDebug(lcLive) << "microphone search not done in time: recording without sound";
+        return nullptr;
+    }
+    const MediaDeviceEnumerator &devices = *found;
     int chosen = -1;
     for (int i = 0; i < devices.count() && chosen < 0; ++i) {
         const QString name = devices.name(i);

@@ -10,13 +10,16 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 
 class CameraElement;
+class CameraHotplug;
 class CameraMonitor;
 class DirectShowTransformFilter;
 class ICaptureCB;
 class MediaBranch;
+class MediaDeviceEnumerator;
 class MediaGraph;
 
 // The camera behind the live canvas.
@@ -27,7 +30,10 @@ class MediaGraph;
 // the tee while the preview runs on: it compresses the composed frames to MJPEG and writes
 // them with the sound of the camera's microphone into an AVI file, and it is detached with
 // end-of-stream into the branch only. A graph whose stream ended or that failed is rebuilt by
-// the next presence check while the camera answers. The source also carries the camera
+// the next presence check while the camera answers. A camera device that the device manager
+// announces is checked for at once, without waiting for the next presence check; the search
+// for the microphone runs on a worker thread while the preview starts. The source also
+// carries the camera
 // commands auto focus and brightness; every command does nothing while the camera is absent.
 // All operations belong to the GUI thread; every wait they make is bounded. What happens is
 // logged in the category doccam.live.
@@ -56,6 +62,9 @@ public:
     static constexpr const char *MicrophoneName = "Document Camera";
     // Bound of the wait for the end of a recording's streams when it is stopped.
     static constexpr int StopWaitMs = 3000;
+    // Bound of the wait at a recording's start for the microphone search begun with the
+    // preview.
+    static constexpr int MicrophoneWaitMs = 2000;
 
     // Whether a camera status word says the camera is present.
     static bool statusShowsCamera(quint32 status) { return (status & PresentBits) == PresentBits; }
@@ -106,6 +115,8 @@ public:
     // Runs an action once after a delay: a single-shot timer unless replaced (tests).
     using Delay = std::function<void(int ms, std::function<void()> action)>;
     void setDelay(Delay delay);
+    // Period of the presence check: PresenceIntervalMs unless changed (tests).
+    void setPresenceInterval(int ms);
     // Display name of the camera to use when the Document Camera is absent; empty: the first.
     void setPreferredCamera(const QString &name);
     // Display name of the other camera in use; empty while the Document Camera (or none) is.
@@ -126,6 +137,8 @@ private:
     // The recording's bin (the branch), nullptr when an element is missing.
     GstElement *makeRecording();
     GstElement *addMicrophone(GstElement *bin, GstElement *muxer);
+    // Starts looking for the sound inputs on a worker thread (unless a search runs).
+    void searchMicrophones();
     // Detaches the recording; with notify, the recording ended handler hears of it.
     void endRecording(bool notify, bool failed);
     void reportRecordingEnded(bool failed);
@@ -144,6 +157,7 @@ private:
     QString m_recordingPath;
     QSize m_frameSize{1024, 768};
     int m_framesPerSecond = 25;
+    std::unique_ptr<CameraHotplug> m_hotplug;
     std::unique_ptr<CameraElement> m_camera;
     std::unique_ptr<CameraMonitor> m_otherCameras;
     QString m_preferredCamera;
@@ -155,6 +169,7 @@ private:
     std::atomic<int> m_recordedFrames{0}; // counted on the streaming thread
     std::atomic<qint64> m_firstFrameNs{-1};
     qint64 m_clickNs = -1;
+    std::shared_future<std::shared_ptr<const MediaDeviceEnumerator>> m_microphones;
     Delay m_delay;
     // The camera of the current graph has delivered a frame (set on its streaming thread).
     std::atomic<bool> m_cameraStreaming{false};

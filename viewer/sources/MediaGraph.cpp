@@ -370,6 +370,16 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
     MediaBranch *raw = branch.get();
     branch->m_teePad.reset(gst_element_request_pad_simple(tee, "src_%u"));
     if (branch->m_teePad) {
+        // The branch takes the stream as it is: the reconfigure its link sends upstream would
+        // make the graph's source renegotiate (a camera restarts its stream for that).
+        gst_pad_add_probe(
+            branch->m_teePad.get(), GST_PAD_PROBE_TYPE_EVENT_UPSTREAM,
+            [](GstPad *, GstPadProbeInfo *info, gpointer) {
+                return GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_RECONFIGURE
+                           ? GST_PAD_PROBE_DROP
+                           : GST_PAD_PROBE_OK;
+            },
+            nullptr, nullptr);
         branch->m_gateProbe = gst_pad_add_probe(
             branch->m_teePad.get(),
             GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),

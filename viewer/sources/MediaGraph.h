@@ -69,7 +69,9 @@ public:
     static GstElement *chainBin(const char *name, const std::vector<GstElement *> &chain);
     // Attaches a branch behind tee, which belongs to this graph: the bin (with a ghost sink
     // pad "sink"; a floating one is taken) gets a queue in front, joins the graph, takes the
-    // graph's state and is then linked to a new request pad of the tee. nullptr, with the
+    // graph's state and is then linked to a new request pad of the tee. The branch takes the
+    // stream as the tee carries it (it does not make the graph renegotiate): converters it
+    // needs go into the bin. nullptr, with the
     // graph's other streams untouched and the reason logged, when an element of the branch
     // cannot start (a file that cannot be written) or the link fails.
     std::unique_ptr<MediaBranch> attach(GstElement *tee, GstElement *bin);
