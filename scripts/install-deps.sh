@@ -12,6 +12,7 @@ packages=(
   libusb-1.0-0-dev libudev-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libjpeg62-turbo-dev libturbojpeg0-dev
   xvfb xauth imagemagick ffmpeg pulseaudio pulseaudio-utils
+  pipewire pipewire-bin wireplumber gstreamer1.0-pipewire libpipewire-0.3-dev dbus
   fonts-liberation fonts-dejavu-core
 )
 
