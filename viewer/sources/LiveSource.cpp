@@ -5,6 +5,7 @@
 #include "ICaptureCB.h"
 #include "MediaDeviceEnumerator.h"
 #include "MediaGraph.h"
+#include "PresentationPublisher.h"
 
 #include <QDebug>
 #include <QFile>
@@ -175,6 +176,10 @@ void LiveSource::buildGraph(bool recording)
     // The camera's MJPEG is decoded and converted to RGB in front of the tap.
     MediaGraph::linkDirect(camera, format);
     graph->link(format, tapElement);
+    GstElement *pictureTee = graph->add("tee", "Picture Tee");
+    if (!pictureTee || !MediaGraph::linkDirect(tapElement, pictureTee))
+        return;
+    g_object_set(pictureTee, "allow-not-linked", TRUE, nullptr);
 
     m_cameraStreaming.store(false);
     GstPad *cameraPad = gst_element_get_static_pad(camera, "src");
@@ -191,16 +196,39 @@ void LiveSource::buildGraph(bool recording)
     m_graph = std::move(graph);
     m_tap = std::move(tap);
     m_recording = recording;
+    m_pictureTee = pictureTee;
     if (recording) {
-        addRecordingBranch(tapElement);
+        addRecordingBranch(pictureTee);
     } else if (GstElement *renderer = m_graph->add("fakesink", "Renderer")) {
         makeLiveSink(renderer);
-        MediaGraph::linkDirect(tapElement, renderer);
+        MediaGraph::linkDirect(pictureTee, renderer);
     }
     m_graph->run(RunWaitMs);
+    // Published from the event loop, so a switch set right after construction comes first.
+    QMetaObject::invokeMethod(this, &LiveSource::publishPresentation, Qt::QueuedConnection);
 }
 
-bool LiveSource::addRecordingBranch(GstElement *tap)
+void LiveSource::setPresentationEnabled(bool enabled)
+{
+    m_presentationEnabled = enabled;
+    publishPresentation();
+}
+
+void LiveSource::publishPresentation()
+{
+    const bool wanted = m_presentationEnabled && m_graph && m_pictureTee;
+    if (!wanted) {
+        m_presentation.reset();
+        return;
+    }
+    if (m_presentation && m_presentation->isAttached())
+        return;
+    if (!m_presentation)
+        m_presentation = std::make_unique<PresentationPublisher>();
+    m_presentation->attach(m_graph->pipeline(), m_pictureTee);
+}
+
+bool LiveSource::addRecordingBranch(GstElement *picture)
 {
     // The compressor works on its own thread, so the canvas never waits for it.
     GstElement *queue = m_graph->add("queue", "Video Queue");
@@ -212,7 +240,7 @@ bool LiveSource::addRecordingBranch(GstElement *tap)
     g_object_set(writer, "location", QFile::encodeName(m_recordingPath).constData(), nullptr);
     makeLiveSink(writer);
     m_audioPresent = addMicrophone(muxer) != nullptr;
-    return MediaGraph::linkDirect(tap, queue) && MediaGraph::linkDirect(queue, compressor) &&
+    return MediaGraph::linkDirect(picture, queue) && MediaGraph::linkDirect(queue, compressor) &&
            MediaGraph::linkDirect(compressor, muxer) && MediaGraph::linkDirect(muxer, writer);
 }
 
@@ -247,6 +275,9 @@ GstElement *LiveSource::addMicrophone(GstElement *muxer)
 
 void LiveSource::tearDown()
 {
+    // The presentation branch leaves the graph before the graph stops.
+    m_presentation.reset();
+    m_pictureTee = nullptr;
     if (m_graph) {
         // Stopping a recording ends its streams first, so the file gets its index.
         m_graph->stop(StopWaitMs);

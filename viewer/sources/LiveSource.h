@@ -16,6 +16,7 @@ class CameraElement;
 class DirectShowTransformFilter;
 class ICaptureCB;
 class MediaGraph;
+class PresentationPublisher;
 
 // The camera behind the live canvas.
 //
@@ -80,6 +81,13 @@ public:
 
     // Frame size and rate asked of the camera for the next graph (1024 x 768 at 25).
     void setFrameFormat(const QSize &size, int framesPerSecond);
+    // Whether the composed picture of the running graph is offered to other programs as the
+    // PipeWire camera "Document Camera — Presentation" (on by default). Takes effect at once.
+    void setPresentationEnabled(bool enabled);
+    bool presentationEnabled() const { return m_presentationEnabled; }
+    // The presentation branch of the current graph, nullptr when there is none (inspection).
+    const PresentationPublisher *presentation() const { return m_presentation.get(); }
+
     // Runs an action once after a delay: a single-shot timer unless replaced (tests).
     using Delay = std::function<void(int ms, std::function<void()> action)>;
     void setDelay(Delay delay);
@@ -96,9 +104,10 @@ signals:
 
 private:
     void buildGraph(bool recording);
-    bool addRecordingBranch(GstElement *tap);
+    bool addRecordingBranch(GstElement *picture);
     GstElement *addMicrophone(GstElement *muxer);
     void tearDown();
+    void publishPresentation();
 
     ICaptureCB *const m_callback;
     QTimer m_presenceTimer;
@@ -115,4 +124,9 @@ private:
     // The camera of the current graph has delivered a frame (set on its streaming thread).
     std::atomic<bool> m_cameraStreaming{false};
     gulong m_streamProbe = 0;
+    // The picture after the tap goes through this tee to the graph's own sink or recording and
+    // to the presentation branch.
+    GstElement *m_pictureTee = nullptr; // owned by the graph
+    bool m_presentationEnabled = true;
+    std::unique_ptr<PresentationPublisher> m_presentation;
 };
