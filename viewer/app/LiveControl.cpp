@@ -19,6 +19,7 @@ public:
     void brightnessUp() override { source_->brightnessUp(); }
     void brightnessDown() override { source_->brightnessDown(); }
     int brightnessLevel() const override { return source_->brightnessLevel(); }
+    void setPresentationEnabled(bool enabled) override { source_->setPresentationEnabled(enabled); }
 
 private:
     std::unique_ptr<LiveSource> source_;

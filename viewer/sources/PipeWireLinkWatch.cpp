@@ -115,13 +115,11 @@ void PipeWireLinkWatch::addGlobal(unsigned id, const char *type, const spa_dict 
             m_ownClients.insert(id);
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Node) == 0) {
         const char *name = property(props, PW_KEY_NODE_NAME);
-        << property(props, PW_KEY_MEDIA_CLASS) << property(props, "media.name");
         if (name && m_nodeName == name && toId(property(props, PW_KEY_CLIENT_ID), &value))
             m_nodeClients[id] = value;
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Link) == 0) {
         if (toId(property(props, PW_KEY_LINK_OUTPUT_NODE), &value))
             m_linkOutputs[id] = value;
-        << property(props, PW_KEY_LINK_INPUT_NODE);
     } else {
         return;
     }

@@ -275,10 +275,15 @@ void PresentationPublisher::detach()
     qCDebug(lcPresentation) << "Presentation branch detached";
 }
 
-GstPadProbeReturn PresentationPublisher::onBranchBuffer(GstPad *, GstPadProbeInfo *, gpointer self)
+GstPadProbeReturn PresentationPublisher::onBranchBuffer(GstPad *pad, GstPadProbeInfo *,
+                                                        gpointer self)
 {
     auto *publisher = static_cast<PresentationPublisher *>(self);
-    if (publisher->failed())
+    // The pad belongs to the queue, the queue to the branch's bin (m_bin is the controlling
+    // thread's).
+    GstElement *queue = GST_PAD_PARENT(pad);
+    GstElement *bin = queue ? GST_ELEMENT_PARENT(queue) : nullptr;
+    if (!bin || asPresentationBin(bin)->failed.load())
         return GST_PAD_PROBE_DROP;
     // The sink sets up its buffers for the node with the first frame it is given; a consumer
     // that links before that gets buffers the sink cannot fill. So frames pass until one has
