@@ -117,7 +117,8 @@ int main(int argc, char **argv)
     PresentationConsumer receiver(QString::fromLatin1(PresentationPublisher::NodeName));
     receiver.start();
     if (!waitFor([&] { return receiver.frames() > 25; }, 30000)) {
-        std::fprintf(stderr, "the in-process consumer receives nothing\n");
+        std::fprintf(stderr, "the in-process consumer receives nothing (consumers %d, %s)\n",
+                     publisher->consumers(), publisher->failed() ? "failed" : "not failed");
         return 1;
     }
     const int composedBefore = callback.frames();

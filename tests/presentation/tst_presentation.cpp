@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -122,29 +123,52 @@ void PresentationTest::consumersSeeTheComposedPicture()
     QCOMPARE(publisher->framesOffered(), quint64(0));
     QCOMPARE(publisher->framesSent(), sent);
 
-    // Two consumers one after the other: the second proves that the first one's leaving broke
-    // neither the branch nor the preview.
-    for (int round = 0; round < 2; ++round) {
-        PresentationConsumer consumer(QString::fromStdString(NodeName));
-        QVERIFY(consumer.start());
-        QTRY_VERIFY_WITH_TIMEOUT(consumer.frames() >= 25, WaitMs);
-        QCOMPARE(publisher->consumers(), 1);
-        QVERIFY(!consumer.failed());
-        const QImage frame = consumer.lastFrame();
-        QCOMPARE(frame.size(), canvas.frameSize());
-        for (int x : {200, 500, 800}) {
-            QVERIFY2(isRed(frame.pixelColor(x, 400)),
-                     qPrintable(QString("round %1, %2: %3")
+    // Consumers one after the other, the middle one another program that is killed: each
+    // later one proves that the leaving of the one before broke neither the branch nor the
+    // preview, and gets (nearly) every frame the canvas composes while it watches.
+    for (int round = 0; round < 3; ++round) {
+        QVERIFY(m_session->waitForNode(NodeName, WaitMs));
+        if (round == 1) {
+            const pid_t other = m_session->spawn({"gst-launch-1.0", "-q", "pipewiresrc",
+                                                  "target-object=" + NodeName, "!", "video/x-raw",
+                                                  "!", "fakesink"});
+            QVERIFY(other > 0);
+            QTRY_COMPARE_WITH_TIMEOUT(publisher->consumers(), 1, WaitMs);
+            const quint64 sent = publisher->framesSent();
+            QTRY_VERIFY_WITH_TIMEOUT(publisher->framesSent() >= sent + 10, WaitMs);
+            m_session->terminate(other, SIGKILL);
+        } else {
+            PresentationConsumer consumer(QString::fromStdString(NodeName));
+            QVERIFY(consumer.start());
+            QTRY_VERIFY_WITH_TIMEOUT(consumer.frames() >= 1, WaitMs);
+            const int composedAtStart = callback.frames();
+            const int receivedAtStart = consumer.frames();
+            QTRY_VERIFY_WITH_TIMEOUT(consumer.frames() >= receivedAtStart + 50, WaitMs);
+            const int composed = callback.frames() - composedAtStart;
+            QVERIFY2(consumer.frames() - receivedAtStart >= composed / 2,
+                     qPrintable(QString("round %1: %2 of %3 frames")
                                     .arg(round)
-                                    .arg(x)
-                                    .arg(frame.pixelColor(x, 400).name())));
+                                    .arg(consumer.frames() - receivedAtStart)
+                                    .arg(composed)));
+            QCOMPARE(publisher->consumers(), 1);
+            QVERIFY(!consumer.failed());
+            const QImage frame = consumer.lastFrame();
+            QCOMPARE(frame.size(), canvas.frameSize());
+            for (int x : {200, 500, 800}) {
+                QVERIFY2(isRed(frame.pixelColor(x, 400)),
+                         qPrintable(QString("round %1, %2: %3")
+                                        .arg(round)
+                                        .arg(x)
+                                        .arg(frame.pixelColor(x, 400).name())));
+            }
+            QVERIFY(!isRed(frame.pixelColor(500, 300)));
         }
-        QVERIFY(!isRed(frame.pixelColor(500, 300)));
-        consumer.stop();
         QTRY_COMPARE_WITH_TIMEOUT(publisher->consumers(), 0, WaitMs);
-        QVERIFY(publisher->framesOffered() >= 25);
+        QTRY_COMPARE_WITH_TIMEOUT(publisher->renewals(), round + 1, WaitMs);
+        QVERIFY(publisher->isAttached());
         QVERIFY(!publisher->failed());
     }
+    QTRY_VERIFY_WITH_TIMEOUT(publisher->framesSent() >= 1, WaitMs);
     const quint64 offered = publisher->framesOffered();
     const int previewAfter = callback.frames();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() >= previewAfter + 25, WaitMs);

@@ -188,11 +188,11 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
         gst_object_unref(bin);
         return false;
     }
-    m_offered.store(0);
-    m_sent.store(0);
+    m_primed.store(false);
+    m_served.store(false);
     m_consumers.store(0);
     m_watch = std::make_unique<PipeWireLinkWatch>(QString::fromLatin1(NodeName),
-                                                  [this](int links) { m_consumers.store(links); });
+                                                  [this](int links) { consumersChanged(links); });
     if (!m_watch->isConnected()) {
         // Without the watch the branch cannot know its consumers: it feeds the sink always.
         qCDebug(lcPresentation) << "Presentation branch: no link watch, frames always flow";
@@ -275,6 +275,28 @@ void PresentationPublisher::detach()
     qCDebug(lcPresentation) << "Presentation branch detached";
 }
 
+void PresentationPublisher::consumersChanged(int links)
+{
+    m_consumers.store(links);
+    if (links > 0)
+        m_served.store(true);
+    else if (m_served.exchange(false))
+        QMetaObject::invokeMethod(this, &PresentationPublisher::renew, Qt::QueuedConnection);
+}
+
+void PresentationPublisher::renew()
+{
+    if (!m_bin || m_consumers.load() != 0)
+        return;
+    GstElement *pipeline = GST_ELEMENT(gst_object_ref(m_pipeline));
+    GstElement *tee = GST_ELEMENT(gst_object_ref(m_tee));
+    qCDebug(lcPresentation) << "Presentation branch renewed after its last consumer left";
+    ++m_renewals;
+    attach(pipeline, tee);
+    gst_object_unref(tee);
+    gst_object_unref(pipeline);
+}
+
 GstPadProbeReturn PresentationPublisher::onBranchBuffer(GstPad *pad, GstPadProbeInfo *,
                                                         gpointer self)
 {
@@ -288,7 +310,7 @@ GstPadProbeReturn PresentationPublisher::onBranchBuffer(GstPad *pad, GstPadProbe
     // The sink sets up its buffers for the node with the first frame it is given; a consumer
     // that links before that gets buffers the sink cannot fill. So frames pass until one has
     // reached the sink.
-    if (publisher->m_sent.load() == 0)
+    if (!publisher->m_primed.load())
         return GST_PAD_PROBE_OK;
     // Nobody watches: the frame goes no further than this.
     if (publisher->m_consumers.load() == 0)
@@ -299,6 +321,8 @@ GstPadProbeReturn PresentationPublisher::onBranchBuffer(GstPad *pad, GstPadProbe
 
 GstPadProbeReturn PresentationPublisher::onSinkBuffer(GstPad *, GstPadProbeInfo *, gpointer self)
 {
-    static_cast<PresentationPublisher *>(self)->m_sent.fetch_add(1);
+    auto *publisher = static_cast<PresentationPublisher *>(self);
+    publisher->m_sent.fetch_add(1);
+    publisher->m_primed.store(true);
     return GST_PAD_PROBE_OK;
 }
