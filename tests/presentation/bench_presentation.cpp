@@ -112,7 +112,9 @@ int main(int argc, char **argv)
     }
     const Phase served = measure(callback, phaseSeconds);
     session.terminate(consumer);
-    waitFor([&] { return publisher->consumers() == 0; }, 10000);
+    // The branch is renewed once its last consumer has gone.
+    waitFor([&] { return publisher->consumers() == 0 && publisher->renewals() == 1; }, 10000);
+    session.waitForNode(PresentationPublisher::NodeName, 30000);
 
     PresentationConsumer receiver(QString::fromLatin1(PresentationPublisher::NodeName));
     receiver.start();
@@ -134,8 +136,16 @@ int main(int argc, char **argv)
                 idle.cpuPercent, idle.framesPerSecond, idle.cpuPercent - off.cpuPercent);
     std::printf("one consumer (other process):   %5.1f %% CPU, %4.1f frames/s (%+.1f points)\n",
                 served.cpuPercent, served.framesPerSecond, served.cpuPercent - idle.cpuPercent);
-    std::printf("no-consumer cost / preview:     %.3f\n", idle.cpuPercent / off.cpuPercent);
-    std::printf("one-consumer cost / preview:    %.3f\n", served.cpuPercent / off.cpuPercent);
+    // Per composed frame, so that a camera slowed down by a busy machine does not skew them.
+    const auto perFrame = [](const Phase &phase) {
+        return phase.framesPerSecond > 0 ? 10.0 * phase.cpuPercent / phase.framesPerSecond : 0;
+    };
+    std::printf("CPU ms per frame: off %.2f, no consumer %.2f, one consumer %.2f\n", perFrame(off),
+                perFrame(idle), perFrame(served));
+    std::printf("no-consumer cost / preview:     %.3f (per frame %.3f)\n",
+                idle.cpuPercent / off.cpuPercent, perFrame(idle) / perFrame(off));
+    std::printf("one-consumer cost / preview:    %.3f (per frame %.3f)\n",
+                served.cpuPercent / off.cpuPercent, perFrame(served) / perFrame(off));
     std::printf("delivered / composed over %d s: %d / %d = %.4f\n", deliverySeconds, received,
                 composed, composed > 0 ? double(received) / composed : 0.0);
     return 0;
