@@ -1,20 +1,48 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything from nothing and runs every test.
-#   scripts/test.sh            release build in build/
+#   scripts/test.sh            all of the suites below, one after the other
+#   scripts/test.sh --release  release build in build/, every test
 #   scripts/test.sh --asan     AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/test.sh --tsan     ThreadSanitizer build in build-tsan/ (threaded tests only)
+#   scripts/test.sh --fuzz     the libFuzzer targets (clang) in build-fuzz/, a brief run each
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-mode=${1:-release}
-case "$mode" in
-  release|--release) dir=build; flags=(); label=() ;;
-  --asan) dir=build-asan; flags=(-DDOCCAM_ASAN=ON -DDOCCAM_BENCHMARKS=OFF); label=() ;;
-  --tsan) dir=build-tsan; flags=(-DDOCCAM_TSAN=ON -DDOCCAM_BENCHMARKS=OFF); label=(-L threaded) ;;
-  *) echo "usage: $0 [--asan|--tsan]" >&2; exit 2 ;;
-esac
+jobs=$(nproc)
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}"
-cmake --build "$dir" -j "$(nproc)"
-ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$(nproc)" "${label[@]}"
+suite() {
+  local mode=$1 dir flags=() label=() targets=() started
+  case "$mode" in
+    release) dir=build ;;
+    asan) dir=build-asan; flags=(-DDOCCAM_ASAN=ON -DDOCCAM_BENCHMARKS=OFF) ;;
+    tsan) dir=build-tsan; flags=(-DDOCCAM_TSAN=ON -DDOCCAM_BENCHMARKS=OFF); label=(-L threaded) ;;
+    fuzz)
+      dir=build-fuzz
+      flags=(-DDOCCAM_FUZZ=ON -DDOCCAM_BENCHMARKS=OFF -DCMAKE_C_COMPILER=clang
+             -DCMAKE_CXX_COMPILER=clang++)
+      label=(-L fuzz) ;;
+  esac
+  started=$(date +%s)
+  echo "== $mode suite in $dir"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
+  if [ "$mode" = fuzz ]; then
+    # Only the fuzz targets are built with clang; the rest of the tree is not needed.
+    mapfile -t targets < <(ctest --test-dir "$dir" -N -L fuzz | sed -n 's/^ *Test *#[0-9]*: *\(.*\)$/\1/p' |
+                           sed 's/^.*\(fuzz_\)/\1/')
+    cmake --build "$dir" -j "$jobs" --target "${targets[@]}"
+  else
+    cmake --build "$dir" -j "$jobs"
+  fi
+  ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$jobs" "${label[@]}"
+  echo "== $mode suite passed in $(( $(date +%s) - started )) s"
+}
+
+case "${1:-all}" in
+  all) for mode in release asan tsan fuzz; do suite "$mode"; done ;;
+  --release|release) suite release ;;
+  --asan) suite asan ;;
+  --tsan) suite tsan ;;
+  --fuzz) suite fuzz ;;
+  *) echo "usage: $0 [--release|--asan|--tsan|--fuzz]" >&2; exit 2 ;;
+esac

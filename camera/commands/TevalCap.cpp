@@ -1,8 +1,9 @@
 #include "TevalCap.h"
 
-#include "TevalCodes.h"
+#include "device/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 #include "usb/CCallSys.h"
-#include "usb/DeviceAccess.h"
+#include "usb/TevalLog.h"
 
 #include <array>
 #include <climits>
@@ -14,16 +15,22 @@ namespace {
 
 // Runs one command sequence under the device lock with the current transport; 0 when there is
 // no camera or anything goes wrong. Nothing escapes to the C caller.
-template <class Sequence> int WithDevice(Sequence &&sequence) noexcept
+template <class Sequence> int WithDevice(const char *name, Sequence &&sequence) noexcept
 {
     try {
         DeviceLockGuard guard(DeviceLock());
         CCallSys *device = AcquireDevice();
         if (device == nullptr) {
+            TEVAL_INFO("%s: no camera (%s)", name, LastOpenFailure().text.c_str());
             return 0;
         }
-        return sequence(*device);
+        const int result = sequence(*device);
+        if (result == 0) {
+            TEVAL_INFO("%s failed", name);
+        }
+        return result;
     } catch (...) {
+        TEVAL_WARNING("%s: exception", name);
         return 0;
     }
 }
@@ -37,6 +44,23 @@ void PutWord(std::uint8_t *at, std::uint16_t value)
 {
     at[0] = static_cast<std::uint8_t>(value & 0xFF);
     at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+// A device-to-host request whose reply has a fixed size: a shorter reply fails (its missing
+// bytes would otherwise read as zeros, which several replies take for success).
+int ReadReply(CCallSys &device, std::uint32_t command, std::uint8_t *reply, int length)
+{
+    int received = 0;
+    if (device.ControlInReply(command, reply, length, &received) == 0) {
+        return 0;
+    }
+    if (received != length) {
+        TEVAL_WARNING("request 0x%04x index 0x%04x: %d of %d reply bytes",
+                      static_cast<unsigned>(command & 0xFFFF), static_cast<unsigned>(command >> 16),
+                      received, length);
+        return 0;
+    }
+    return 1;
 }
 
 std::uint16_t GetWord(const std::uint8_t *at)
@@ -66,8 +90,8 @@ int WriteAndClose(CCallSys &device, const void *data, int length)
     return device.ControlOut(Command(kCmdEndBulkOut), nullptr, 0);
 }
 
-int Transmit(std::uint16_t code, std::uint8_t number, std::uint8_t *buffer, std::uint32_t size,
-             std::uint32_t *received)
+int Transmit(const char *name, std::uint16_t code, std::uint8_t number, std::uint8_t *buffer,
+             std::uint32_t size, std::uint32_t *received)
 {
     if (buffer == nullptr && size != 0) {
         return 0;
@@ -76,12 +100,18 @@ int Transmit(std::uint16_t code, std::uint8_t number, std::uint8_t *buffer, std:
     // that much.
     const int length =
         size > static_cast<std::uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(name, [&](CCallSys &device) {
         if (device.ControlOut(Command(code | number), nullptr, 0) == 0) {
             return 0;
         }
         unsigned count = 0;
         const int r = device.BulkRead(buffer, length, &count);
+        // A caller writes out as many bytes as it is told: never more than its buffer holds,
+        // whatever the transport reports.
+        if (count > static_cast<unsigned>(length)) {
+            TEVAL_WARNING("%s: the transport reports %u bytes read into %d", name, count, length);
+            count = static_cast<unsigned>(length);
+        }
         if (r != 0 && received != nullptr) {
             *received = count;
         }
@@ -95,7 +125,7 @@ extern "C" {
 
 int Teval_OpenDevice(void)
 {
-    return WithDevice([](CCallSys &device) { return device.IsOpen() != 0 ? 1 : 0; });
+    return WithDevice(__func__, [](CCallSys &device) { return device.IsOpen() != 0 ? 1 : 0; });
 }
 
 void Teval_CloseDevice(void)
@@ -113,17 +143,17 @@ int Teval_SetParamLong(uint16_t id, int32_t value)
     PutWord(data, id);
     PutWord(data + 2, static_cast<std::uint16_t>(bits & 0xFFFF));
     PutWord(data + 4, static_cast<std::uint16_t>(bits >> 16));
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         return device.ControlOut(Command(kCmdSetParam), data, sizeof data);
     });
 }
 
 int Teval_GetParamLong(uint32_t id, int32_t *value)
 {
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         std::uint8_t reply[4] = {};
-        if (device.ControlIn(Command(kCmdGetParam, static_cast<std::uint16_t>(id & 0xFFFF)), reply,
-                             sizeof reply) == 0) {
+        if (ReadReply(device, Command(kCmdGetParam, static_cast<std::uint16_t>(id & 0xFFFF)), reply,
+                      sizeof reply) == 0) {
             return 0;
         }
         if (value != nullptr) {
@@ -144,7 +174,7 @@ int Teval_SetFreeParams(const uint16_t *words, uint16_t count, uint16_t selector
     }
     std::uint8_t data[2];
     PutWord(data, selector);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         if (device.ControlOut(Command(kCmdSetFreeParams + (count & 0xFF)), data, sizeof data) ==
             0) {
             return 0;
@@ -161,7 +191,7 @@ int Teval_GetFreeParams(uint16_t *words, uint16_t count, uint16_t selector)
     }
     std::uint8_t data[2];
     PutWord(data, selector);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         if (device.ControlOut(Command(kCmdGetFreeParams + (count & 0xFF)), data, sizeof data) ==
             0) {
             return 0;
@@ -173,7 +203,7 @@ int Teval_GetFreeParams(uint16_t *words, uint16_t count, uint16_t selector)
 int Teval_MonitorCmd(const char *text)
 {
     const auto field = TextField<kMonitorTextField>(text);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         return device.ControlOut(Command(kCmdMonitor), field.data(), kMonitorTextField);
     });
 }
@@ -182,16 +212,16 @@ int Teval_SetCurrentImage(uint16_t number)
 {
     std::uint8_t data[2];
     PutWord(data, number);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         return device.ControlOut(Command(kCmdSetCurrentImage), data, sizeof data);
     });
 }
 
 int Teval_GetCurrentImage(uint16_t *number)
 {
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         std::uint8_t reply[2] = {};
-        if (device.ControlIn(Command(kCmdGetCurrentImage), reply, sizeof reply) == 0) {
+        if (ReadReply(device, Command(kCmdGetCurrentImage), reply, sizeof reply) == 0) {
             return 0;
         }
         if (number != nullptr) {
@@ -203,9 +233,9 @@ int Teval_GetCurrentImage(uint16_t *number)
 
 int Teval_QueryStatus(uint16_t *first, uint16_t *second)
 {
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         std::uint8_t reply[4] = {};
-        if (device.ControlIn(Command(kCmdQueryStatus), reply, sizeof reply) == 0) {
+        if (ReadReply(device, Command(kCmdQueryStatus), reply, sizeof reply) == 0) {
             return 0;
         }
         if (first != nullptr) {
@@ -227,7 +257,7 @@ int Teval_RCVFile(const uint8_t *data, uint32_t size)
     std::uint8_t header[4];
     PutWord(header, static_cast<std::uint16_t>(size >> 16));
     PutWord(header + 2, static_cast<std::uint16_t>(size & 0xFFFF));
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         if (device.ControlOut(Command(kCmdReceiveFile), header, sizeof header) == 0) {
             return 0;
         }
@@ -237,19 +267,19 @@ int Teval_RCVFile(const uint8_t *data, uint32_t size)
 
 int Teval_XMTFile(uint8_t number, uint8_t *buffer, uint32_t size, uint32_t *received)
 {
-    return Transmit(kCmdSendFile, number, buffer, size, received);
+    return Transmit(__func__, kCmdSendFile, number, buffer, size, received);
 }
 
 int Teval_XMTThumbnail(uint8_t number, uint8_t *buffer, uint32_t size, uint32_t *received)
 {
-    return Transmit(kCmdSendThumbnail, number, buffer, size, received);
+    return Transmit(__func__, kCmdSendThumbnail, number, buffer, size, received);
 }
 
 int Teval_SetFileType(uint16_t type)
 {
     std::uint8_t data[2];
     PutWord(data, type);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         return device.ControlOut(Command(kCmdSetFileType), data, sizeof data);
     });
 }
@@ -262,7 +292,7 @@ int Teval_SetCurrentPath(const char *path)
         const void *end = std::memchr(path, '\0', kMaxPathLook);
         length = end != nullptr ? static_cast<int>(static_cast<const char *>(end) - path) : 0;
     }
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         if (device.ControlOut(Command(kCmdSetCurrentPath), nullptr, 0) == 0) {
             return 0;
         }
@@ -273,16 +303,16 @@ int Teval_SetCurrentPath(const char *path)
 int Teval_SetFileName(const char *name)
 {
     const auto field = TextField<kFileNameField>(name);
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         return device.ControlOut(Command(kCmdSetFileName), field.data(), kFileNameField);
     });
 }
 
 int Teval_GetDCFInfo(uint16_t index, uint16_t *w0, uint16_t *w1, uint16_t *w2, uint16_t *w3)
 {
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         std::uint8_t reply[8] = {};
-        if (device.ControlIn(Command(kCmdDcfInfo, index), reply, sizeof reply) == 0) {
+        if (ReadReply(device, Command(kCmdDcfInfo, index), reply, sizeof reply) == 0) {
             return 0;
         }
         uint16_t *outputs[4] = {w0, w1, w2, w3};
@@ -297,9 +327,9 @@ int Teval_GetDCFInfo(uint16_t index, uint16_t *w0, uint16_t *w1, uint16_t *w2, u
 
 int Teval_GetFileAttributes(uint8_t number, uint8_t *record)
 {
-    return WithDevice([&](CCallSys &device) {
+    return WithDevice(__func__, [&](CCallSys &device) {
         std::uint8_t reply[kFileAttributesReply] = {};
-        if (device.ControlIn(Command(kCmdFileAttributes | number), reply, sizeof reply) == 0) {
+        if (ReadReply(device, Command(kCmdFileAttributes | number), reply, sizeof reply) == 0) {
             return 0;
         }
         if (GetWord(reply) != 0) {

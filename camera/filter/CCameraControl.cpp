@@ -1,6 +1,6 @@
 #include "filter/CCameraControl.h"
 
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 
 #include <new>
 

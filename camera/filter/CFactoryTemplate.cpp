@@ -1,9 +1,9 @@
 #include "filter/CFactoryTemplate.h"
 
+#include "device/DeviceAccess.h"
 #include "filter/CCameraControl.h"
 #include "filter/CFormatPage.h"
 #include "filter/CTevalFilter.h"
-#include "usb/DeviceAccess.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "usb/HResult.h"
+#include "filter/HResult.h"
 
 #include <string>
 

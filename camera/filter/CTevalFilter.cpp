@@ -1,10 +1,10 @@
 #include "filter/CTevalFilter.h"
 
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "device/DeviceAccess.h"
 #include "filter/CStreamWaiter.h"
 #include "filter/CTevalStream.h"
-#include "usb/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 
 #include <algorithm>
 #include <array>

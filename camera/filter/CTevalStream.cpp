@@ -1,12 +1,13 @@
 #include "filter/CTevalStream.h"
 
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
-#include "filter/CJpegFrame.h"
+#include "device/DeviceAccess.h"
 #include "filter/CTevalFilter.h"
 #include "filter/Resolutions.h"
+#include "protocol/CJpegFrame.h"
+#include "protocol/TevalCodes.h"
 #include "usb/CCallSys.h"
-#include "usb/DeviceAccess.h"
+#include "usb/TevalLog.h"
 
 #include <algorithm>
 #include <cstring>
@@ -214,6 +215,16 @@ std::uint16_t CTevalStream::QualityFor(std::int32_t width, std::int32_t height)
 
 HRESULT CTevalStream::SetFormat(const CMediaType *type)
 {
+    return StoreFormat(type, true);
+}
+
+HRESULT CTevalStream::SetNegotiatedFormat(const CMediaType *type)
+{
+    return StoreFormat(type, false);
+}
+
+HRESULT CTevalStream::StoreFormat(const CMediaType *type, bool offerDownstream)
+{
     // A type without a video format block would leave the stream without a frame size.
     if (type == nullptr)
         return E_POINTER;
@@ -229,7 +240,8 @@ HRESULT CTevalStream::SetFormat(const CMediaType *type)
     {
         std::lock_guard state(m_filter.StateLock());
         m_mt = stored;
-        reconnect = m_reconnect;
+        if (offerDownstream)
+            reconnect = m_reconnect;
     }
     if (reconnect)
         reconnect(stored);
@@ -354,26 +366,42 @@ bool CTevalStream::StartStreaming(std::uint16_t width, std::uint16_t height, std
 {
     DeviceLockGuard device(DeviceLock());
     std::int32_t status = 0;
-    if (!ReadStreamStatus(&status) || status == teval::kStreamStatusStreaming)
+    if (!ReadStreamStatus(&status)) {
+        TEVAL_WARNING("stream start %ux%u: reading the stream status failed", width, height);
         return false;
+    }
+    if (status == teval::kStreamStatusStreaming) {
+        TEVAL_INFO("stream start %ux%u: the camera already streams, nothing configured", width,
+                   height);
+        return false;
+    }
     const std::pair<std::uint16_t, std::int32_t> writes[] = {
         {teval::kParamWidth, width},    {teval::kParamHeight, height},
         {teval::kParamFrameRate, rate}, {teval::kParamQuality, quality},
         {teval::kParamStreaming, 1},
     };
     for (const auto &[id, value] : writes) {
-        if (!Teval_SetParamLong(id, value))
+        if (!Teval_SetParamLong(id, value)) {
+            TEVAL_WARNING("stream start: writing parameter 0x%04x = %d failed", id, value);
             return false;
+        }
     }
     if (!m_waiter->Wait(kStatusPollStep))
         return false;
     const std::chrono::milliseconds begin = m_waiter->Now();
     for (;;) {
-        if (!ReadStreamStatus(&status))
+        if (!ReadStreamStatus(&status)) {
+            TEVAL_WARNING("stream start: reading the stream status failed");
             return false;
+        }
         if (status == teval::kStreamStatusStreaming)
             return true;
-        if (m_waiter->Now() - begin >= kStatusPollLimit || !m_waiter->Wait(kStatusPollStep))
+        if (m_waiter->Now() - begin >= kStatusPollLimit) {
+            TEVAL_WARNING("stream start: status 0x%x, not streaming after %lld ms", status,
+                          static_cast<long long>(kStatusPollLimit.count()));
+            return false;
+        }
+        if (!m_waiter->Wait(kStatusPollStep))
             return false;
     }
 }
@@ -381,19 +409,30 @@ bool CTevalStream::StartStreaming(std::uint16_t width, std::uint16_t height, std
 bool CTevalStream::StopStreaming()
 {
     DeviceLockGuard device(DeviceLock());
-    if (!Teval_SetParamLong(teval::kParamStreaming, 0))
+    if (!Teval_SetParamLong(teval::kParamStreaming, 0)) {
+        TEVAL_INFO("stream stop: writing the streaming parameter failed");
         return false;
+    }
     std::int32_t status = 0;
-    if (!ReadStreamStatus(&status))
+    if (!ReadStreamStatus(&status)) {
+        TEVAL_WARNING("stream stop: reading the stream status failed");
         return false;
+    }
     if (status != teval::kStreamStatusStreaming)
         return true;
     const std::chrono::milliseconds begin = m_waiter->Now();
     for (;;) {
-        if (m_waiter->Now() - begin >= kStatusPollLimit || !m_waiter->Wait(kStatusPollStep))
+        if (m_waiter->Now() - begin >= kStatusPollLimit) {
+            TEVAL_WARNING("stream stop: still streaming after %lld ms",
+                          static_cast<long long>(kStatusPollLimit.count()));
             return false;
-        if (!ReadStreamStatus(&status))
+        }
+        if (!m_waiter->Wait(kStatusPollStep))
             return false;
+        if (!ReadStreamStatus(&status)) {
+            TEVAL_WARNING("stream stop: reading the stream status failed");
+            return false;
+        }
         if (status != teval::kStreamStatusStreaming)
             return true;
     }
@@ -403,8 +442,10 @@ bool CTevalStream::ReadFrame(std::uint8_t *buffer, std::size_t size, std::uint16
                              std::uint16_t height, std::size_t *length)
 {
     const std::shared_ptr<CCallSys> device = AcquireDeviceShared();
-    if (!device)
+    if (!device) {
+        TEVAL_INFO("frame read: no camera (%s)", LastOpenFailure().text.c_str());
         return false;
+    }
     const std::size_t readLength = CJpegFrame::ReadLength(size);
     if (readLength == 0)
         return false;
@@ -416,6 +457,9 @@ bool CTevalStream::ReadFrame(std::uint8_t *buffer, std::size_t size, std::uint16
             // A read given up half way leaves the rest of that message with the camera.
             if (m_cancel.IsCancelled() && received > 0)
                 m_partialMessage = true;
+            if (!m_cancel.IsCancelled())
+                TEVAL_WARNING("frame read: bulk read failed after %u of %zu bytes", received,
+                              readLength);
             return false;
         }
         if (!m_partialMessage)
@@ -423,8 +467,12 @@ bool CTevalStream::ReadFrame(std::uint8_t *buffer, std::size_t size, std::uint16
         m_partialMessage = false; // that was the rest of the abandoned message
     }
     const std::size_t frame = CJpegFrame::Complete(buffer, size, received, width, height);
-    if (frame == 0)
+    if (frame == 0) {
+        TEVAL_WARNING("frame read: a message of %u bytes breaks the length rules or has no "
+                      "end-of-image marker in its last 530 bytes",
+                      received);
         return false;
+    }
     *length = frame;
     return true;
 }

@@ -46,6 +46,9 @@ public:
 
     // ---- IAMStreamConfig ----
     HRESULT SetFormat(const CMediaType *type) override;
+    // As SetFormat, for a format the host has just agreed with downstream: stored and clamped
+    // the same way, without offering it downstream again.
+    HRESULT SetNegotiatedFormat(const CMediaType *type);
     HRESULT GetFormat(CMediaType *type) override;
     HRESULT GetNumberOfCapabilities(int *count, int *size) override;
     HRESULT GetStreamCaps(int index, CMediaType *type, VIDEO_STREAM_CONFIG_CAPS *caps) override;
@@ -105,5 +108,7 @@ private:
     std::atomic<REFERENCE_TIME> m_framePeriod{333333};
     CTransferCancel m_cancel;
     bool m_partialMessage = false; // a cancelled read left part of a message unread
+    HRESULT StoreFormat(const CMediaType *type, bool offerDownstream);
+
     std::function<void(const CMediaType &)> m_reconnect;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "usb/HResult.h"
+#include "filter/HResult.h"
 
 // Result codes that only the media source and its pin report.
 inline constexpr HRESULT VFW_S_CANT_CUE = 0x00040268;

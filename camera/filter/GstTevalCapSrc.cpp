@@ -1,15 +1,17 @@
 #include "filter/GstTevalCapSrc.h"
 
-#include "commands/TevalCodes.h"
+#include "filter/GstRef.h"
+#include "filter/GstTevalCapDebug.h"
+
 #include "filter/CFrameRate.h"
-#include "filter/CJpegFrame.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
 #include "filter/Resolutions.h"
+#include "protocol/CJpegFrame.h"
+#include "protocol/TevalCodes.h"
 
 #include <gst/video/colorbalance.h>
 
-GST_DEBUG_CATEGORY_STATIC(tevalcap_debug);
 #define GST_CAT_DEFAULT tevalcap_debug
 
 struct _GstTevalCapSrc {
@@ -25,9 +27,8 @@ struct _GstTevalCapSrc {
 namespace {
 
 constexpr gint kBrightnessMax = 14;
-thread_local bool t_negotiating = false;
 
-void ColorBalanceInit(GstColorBalanceInterface *iface);
+void gst_tevalcap_src_color_balance_init(GstColorBalanceInterface *iface);
 
 // A GStreamer buffer seen as the pin's media sample.
 class BufferSample : public IMediaSample {
@@ -108,12 +109,11 @@ public:
                                           static_cast<guint>(request->cBuffers), 0);
         if (!gst_buffer_pool_set_config(m_pool, config))
             return E_FAIL;
-        config = gst_buffer_pool_get_config(m_pool);
+        const GstStructureRef granted(gst_buffer_pool_get_config(m_pool));
         guint size = 0;
         guint min = 0;
         guint max = 0;
-        gst_buffer_pool_config_get_params(config, nullptr, &size, &min, &max);
-        gst_structure_free(config);
+        gst_buffer_pool_config_get_params(granted.get(), nullptr, &size, &min, &max);
         *actual = ALLOCATOR_PROPERTIES{static_cast<std::int32_t>(min),
                                        static_cast<std::int32_t>(size), 1, 0};
         return S_OK;
@@ -138,7 +138,8 @@ CTevalStream *Stream(GstTevalCapSrc *self)
 } // namespace
 
 G_DEFINE_TYPE_WITH_CODE(GstTevalCapSrc, gst_tevalcap_src, GST_TYPE_PUSH_SRC,
-                        G_IMPLEMENT_INTERFACE(GST_TYPE_COLOR_BALANCE, ColorBalanceInit))
+                        G_IMPLEMENT_INTERFACE(GST_TYPE_COLOR_BALANCE,
+                                              gst_tevalcap_src_color_balance_init))
 
 GstCaps *TevalCapTemplateCaps()
 {
@@ -168,7 +169,7 @@ namespace {
 
 // ---- camera controls ----
 
-gint GetControl(GstTevalCapSrc *self, gint property, gpointer value)
+gint gst_tevalcap_src_get_control(GstTevalCapSrc *self, gint property, gpointer value)
 {
     std::int32_t result = 0;
     std::int32_t flags = 0;
@@ -178,17 +179,18 @@ gint GetControl(GstTevalCapSrc *self, gint property, gpointer value)
     return hr;
 }
 
-gint SetControl(GstTevalCapSrc *self, gint property, gint value)
+gint gst_tevalcap_src_set_control(GstTevalCapSrc *self, gint property, gint value)
 {
     return self->filter->Set(property, value, 0);
 }
 
-const GList *ListChannels(GstColorBalance *balance)
+const GList *gst_tevalcap_src_list_channels(GstColorBalance *balance)
 {
     return GST_TEVALCAP_SRC(balance)->channels;
 }
 
-void SetBalanceValue(GstColorBalance *balance, GstColorBalanceChannel *channel, gint value)
+void gst_tevalcap_src_set_value(GstColorBalance *balance, GstColorBalanceChannel *channel,
+                                gint value)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(balance);
     if (channel != self->brightness)
@@ -198,7 +200,7 @@ void SetBalanceValue(GstColorBalance *balance, GstColorBalanceChannel *channel, 
         gst_color_balance_value_changed(balance, channel, value);
 }
 
-gint GetBalanceValue(GstColorBalance *balance, GstColorBalanceChannel *channel)
+gint gst_tevalcap_src_get_value(GstColorBalance *balance, GstColorBalanceChannel *channel)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(balance);
     std::int32_t value = 0;
@@ -208,44 +210,39 @@ gint GetBalanceValue(GstColorBalance *balance, GstColorBalanceChannel *channel)
     return value;
 }
 
-GstColorBalanceType GetBalanceType(GstColorBalance *)
+GstColorBalanceType gst_tevalcap_src_get_balance_type(GstColorBalance *)
 {
     return GST_COLOR_BALANCE_HARDWARE;
 }
 
-void ColorBalanceInit(GstColorBalanceInterface *iface)
+void gst_tevalcap_src_color_balance_init(GstColorBalanceInterface *iface)
 {
-    iface->list_channels = ListChannels;
-    iface->set_value = SetBalanceValue;
-    iface->get_value = GetBalanceValue;
-    iface->get_balance_type = GetBalanceType;
+    iface->list_channels = gst_tevalcap_src_list_channels;
+    iface->set_value = gst_tevalcap_src_set_value;
+    iface->get_value = gst_tevalcap_src_get_value;
+    iface->get_balance_type = gst_tevalcap_src_get_balance_type;
 }
 
 // ---- format and caps ----
 
 // Offers a format stored by SetFormat downstream; renegotiates when it is accepted there.
-void Reconnect(GstTevalCapSrc *self, const CMediaType &type)
+void gst_tevalcap_src_reconnect(GstTevalCapSrc *self, const CMediaType &type)
 {
-    if (t_negotiating)
-        return;
     const VIDEOINFOHEADER *vih = type.VideoInfo();
     int n = 0;
     int d = 1;
     CFrameRate::FromPeriod(vih->AvgTimePerFrame, &n, &d);
-    GstCaps *caps =
-        gst_caps_new_full(CapsStructure(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight), nullptr);
-    gst_caps_set_simple(caps, "framerate", GST_TYPE_FRACTION, n, d, nullptr);
+    const GstCapsRef caps(
+        gst_caps_new_full(CapsStructure(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight), nullptr));
+    gst_caps_set_simple(caps.get(), "framerate", GST_TYPE_FRACTION, n, d, nullptr);
     GstPad *pad = GST_BASE_SRC_PAD(self);
-    GstCaps *current = gst_pad_get_current_caps(pad);
-    const bool changed = current == nullptr || !gst_caps_is_equal(current, caps);
-    if (changed && gst_pad_peer_query_accept_caps(pad, caps))
+    const GstCapsRef current(gst_pad_get_current_caps(pad));
+    const bool changed = !current || !gst_caps_is_equal(current.get(), caps.get());
+    if (changed && gst_pad_peer_query_accept_caps(pad, caps.get()))
         gst_pad_mark_reconfigure(pad);
-    if (current != nullptr)
-        gst_caps_unref(current);
-    gst_caps_unref(caps);
 }
 
-GstCaps *GetCaps(GstBaseSrc *, GstCaps *filter)
+GstCaps *gst_tevalcap_src_get_caps(GstBaseSrc *, GstCaps *filter)
 {
     GstCaps *caps = TevalCapTemplateCaps();
     if (filter != nullptr) {
@@ -257,7 +254,7 @@ GstCaps *GetCaps(GstBaseSrc *, GstCaps *filter)
 }
 
 // Among the sizes downstream accepts, the current format wins; otherwise the first.
-GstCaps *Fixate(GstBaseSrc *src, GstCaps *caps)
+GstCaps *gst_tevalcap_src_fixate(GstBaseSrc *src, GstCaps *caps)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     CMediaType current;
@@ -294,7 +291,7 @@ GstCaps *Fixate(GstBaseSrc *src, GstCaps *caps)
     return gst_caps_fixate(caps);
 }
 
-gboolean SetCaps(GstBaseSrc *src, GstCaps *caps)
+gboolean gst_tevalcap_src_set_caps(GstBaseSrc *src, GstCaps *caps)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     const GstStructure *s = gst_caps_get_structure(caps, 0);
@@ -316,42 +313,39 @@ gboolean SetCaps(GstBaseSrc *src, GstCaps *caps)
         vih->AvgTimePerFrame = period;
     if (Stream(self)->CheckMediaType(&type) != S_OK)
         return FALSE;
-    t_negotiating = true;
-    Stream(self)->SetFormat(&type);
-    t_negotiating = false;
+    // Agreed with downstream already: stored without being offered again.
+    Stream(self)->SetNegotiatedFormat(&type);
     if (self->cameraStarted)
         g_atomic_int_set(&self->restartCamera, 1);
     GST_DEBUG_OBJECT(self, "format %dx%d at %d/%d", width, height, n, d);
     return TRUE;
 }
 
-gboolean DecideAllocation(GstBaseSrc *src, GstQuery *query)
+gboolean gst_tevalcap_src_decide_allocation(GstBaseSrc *src, GstQuery *query)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     GstCaps *caps = nullptr;
     gst_query_parse_allocation(query, &caps, nullptr);
-    GstBufferPool *pool = gst_buffer_pool_new();
-    PoolAllocator allocator(pool, caps);
+    const GstObjectRef<GstBufferPool> pool(gst_buffer_pool_new());
+    PoolAllocator allocator(pool.get(), caps);
     ALLOCATOR_PROPERTIES request{};
     const HRESULT hr = Stream(self)->DecideBufferSize(&allocator, &request);
     if (FAILED(hr)) {
-        gst_object_unref(pool);
         GST_ELEMENT_ERROR(self, RESOURCE, SETTINGS, ("buffers too small for a frame"), (nullptr));
         return FALSE;
     }
     const guint size = static_cast<guint>(request.cbBuffer);
     const guint min = static_cast<guint>(request.cBuffers);
     if (gst_query_get_n_allocation_pools(query) > 0)
-        gst_query_set_nth_allocation_pool(query, 0, pool, size, min, 0);
+        gst_query_set_nth_allocation_pool(query, 0, pool.get(), size, min, 0);
     else
-        gst_query_add_allocation_pool(query, pool, size, min, 0);
-    gst_object_unref(pool);
+        gst_query_add_allocation_pool(query, pool.get(), size, min, 0);
     return TRUE;
 }
 
 // ---- streaming ----
 
-gboolean Start(GstBaseSrc *src)
+gboolean gst_tevalcap_src_start(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     g_atomic_int_set(&self->flushing, 0);
@@ -361,7 +355,7 @@ gboolean Start(GstBaseSrc *src)
     return TRUE;
 }
 
-gboolean Stop(GstBaseSrc *src)
+gboolean gst_tevalcap_src_stop(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     // The stop sequence waits for the camera (bounded): it must not be cut short by the
@@ -373,7 +367,7 @@ gboolean Stop(GstBaseSrc *src)
     return TRUE;
 }
 
-gboolean Unlock(GstBaseSrc *src)
+gboolean gst_tevalcap_src_unlock(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     g_atomic_int_set(&self->flushing, 1);
@@ -381,7 +375,7 @@ gboolean Unlock(GstBaseSrc *src)
     return TRUE;
 }
 
-gboolean UnlockStop(GstBaseSrc *src)
+gboolean gst_tevalcap_src_unlock_stop(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     Stream(self)->ClearUnblock();
@@ -389,7 +383,7 @@ gboolean UnlockStop(GstBaseSrc *src)
     return TRUE;
 }
 
-GstFlowReturn Fill(GstPushSrc *src, GstBuffer *buffer)
+GstFlowReturn gst_tevalcap_src_fill(GstPushSrc *src, GstBuffer *buffer)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     if (g_atomic_int_get(&self->flushing))
@@ -412,7 +406,7 @@ GstFlowReturn Fill(GstPushSrc *src, GstBuffer *buffer)
     return GST_FLOW_EOS;
 }
 
-gboolean Event(GstBaseSrc *src, GstEvent *event)
+gboolean gst_tevalcap_src_event(GstBaseSrc *src, GstEvent *event)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     if (GST_EVENT_TYPE(event) == GST_EVENT_QOS) {
@@ -430,7 +424,7 @@ gboolean Event(GstBaseSrc *src, GstEvent *event)
     return GST_BASE_SRC_CLASS(gst_tevalcap_src_parent_class)->event(src, event);
 }
 
-gboolean Query(GstBaseSrc *src, GstQuery *query)
+gboolean gst_tevalcap_src_query(GstBaseSrc *src, GstQuery *query)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     if (GST_QUERY_TYPE(query) == GST_QUERY_LATENCY) {
@@ -441,16 +435,29 @@ gboolean Query(GstBaseSrc *src, GstQuery *query)
     return GST_BASE_SRC_CLASS(gst_tevalcap_src_parent_class)->query(src, query);
 }
 
-GstStateChangeReturn ChangeState(GstElement *element, GstStateChange transition)
+// Upward changes are taken before the base class acts on them, downward ones after it has.
+GstStateChangeReturn gst_tevalcap_src_change_state(GstElement *element, GstStateChange transition)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(element);
     switch (transition) {
     case GST_STATE_CHANGE_READY_TO_PAUSED:
-    case GST_STATE_CHANGE_PLAYING_TO_PAUSED:
         self->filter->SetState(State_Paused);
         break;
     case GST_STATE_CHANGE_PAUSED_TO_PLAYING:
         self->filter->SetState(State_Running);
+        break;
+    default:
+        break;
+    }
+    const GstStateChangeReturn result =
+        GST_ELEMENT_CLASS(gst_tevalcap_src_parent_class)->change_state(element, transition);
+    if (result == GST_STATE_CHANGE_FAILURE) {
+        GST_WARNING_OBJECT(self, "state change %s failed", gst_state_change_get_name(transition));
+        return result;
+    }
+    switch (transition) {
+    case GST_STATE_CHANGE_PLAYING_TO_PAUSED:
+        self->filter->SetState(State_Paused);
         break;
     case GST_STATE_CHANGE_PAUSED_TO_READY:
         self->filter->SetState(State_Stopped);
@@ -458,21 +465,20 @@ GstStateChangeReturn ChangeState(GstElement *element, GstStateChange transition)
     default:
         break;
     }
-    return GST_ELEMENT_CLASS(gst_tevalcap_src_parent_class)->change_state(element, transition);
+    return result;
 }
 
-REFERENCE_TIME RunningTime(GstElement *element)
+REFERENCE_TIME gst_tevalcap_src_running_time(GstElement *element)
 {
-    GstClock *clock = gst_element_get_clock(element);
-    if (clock == nullptr)
+    const GstObjectRef<GstClock> clock(gst_element_get_clock(element));
+    if (!clock)
         return 0;
-    const GstClockTime now = gst_clock_get_time(clock);
+    const GstClockTime now = gst_clock_get_time(clock.get());
     const GstClockTime base = gst_element_get_base_time(element);
-    gst_object_unref(clock);
     return now > base ? static_cast<REFERENCE_TIME>((now - base) / 100) : 0;
 }
 
-void Finalize(GObject *object)
+void gst_tevalcap_src_finalize(GObject *object)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(object);
     delete self->filter;
@@ -486,14 +492,14 @@ void Finalize(GObject *object)
 
 static void gst_tevalcap_src_class_init(GstTevalCapSrcClass *klass)
 {
-    GST_DEBUG_CATEGORY_INIT(tevalcap_debug, "tevalcapsrc", 0, "Document Camera source");
+    TevalCapDebugInit();
     GObjectClass *objectClass = G_OBJECT_CLASS(klass);
     GstElementClass *elementClass = GST_ELEMENT_CLASS(klass);
     GstBaseSrcClass *baseClass = GST_BASE_SRC_CLASS(klass);
     GstPushSrcClass *pushClass = GST_PUSH_SRC_CLASS(klass);
 
-    objectClass->finalize = Finalize;
-    elementClass->change_state = ChangeState;
+    objectClass->finalize = gst_tevalcap_src_finalize;
+    elementClass->change_state = gst_tevalcap_src_change_state;
 
     gst_element_class_set_static_metadata(
         elementClass, "Document Camera", "Source/Video",
@@ -503,26 +509,26 @@ static void gst_tevalcap_src_class_init(GstTevalCapSrcClass *klass)
         elementClass, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
     gst_caps_unref(caps);
 
-    baseClass->get_caps = GetCaps;
-    baseClass->fixate = Fixate;
-    baseClass->set_caps = SetCaps;
-    baseClass->decide_allocation = DecideAllocation;
-    baseClass->start = Start;
-    baseClass->stop = Stop;
-    baseClass->unlock = Unlock;
-    baseClass->unlock_stop = UnlockStop;
-    baseClass->event = Event;
-    baseClass->query = Query;
-    pushClass->fill = Fill;
+    baseClass->get_caps = gst_tevalcap_src_get_caps;
+    baseClass->fixate = gst_tevalcap_src_fixate;
+    baseClass->set_caps = gst_tevalcap_src_set_caps;
+    baseClass->decide_allocation = gst_tevalcap_src_decide_allocation;
+    baseClass->start = gst_tevalcap_src_start;
+    baseClass->stop = gst_tevalcap_src_stop;
+    baseClass->unlock = gst_tevalcap_src_unlock;
+    baseClass->unlock_stop = gst_tevalcap_src_unlock_stop;
+    baseClass->event = gst_tevalcap_src_event;
+    baseClass->query = gst_tevalcap_src_query;
+    pushClass->fill = gst_tevalcap_src_fill;
 
     g_signal_new_class_handler("get-control", G_TYPE_FROM_CLASS(klass),
                                static_cast<GSignalFlags>(G_SIGNAL_RUN_LAST | G_SIGNAL_ACTION),
-                               G_CALLBACK(GetControl), nullptr, nullptr, nullptr, G_TYPE_INT, 2,
-                               G_TYPE_INT, G_TYPE_POINTER);
+                               G_CALLBACK(gst_tevalcap_src_get_control), nullptr, nullptr, nullptr,
+                               G_TYPE_INT, 2, G_TYPE_INT, G_TYPE_POINTER);
     g_signal_new_class_handler("set-control", G_TYPE_FROM_CLASS(klass),
                                static_cast<GSignalFlags>(G_SIGNAL_RUN_LAST | G_SIGNAL_ACTION),
-                               G_CALLBACK(SetControl), nullptr, nullptr, nullptr, G_TYPE_INT, 2,
-                               G_TYPE_INT, G_TYPE_INT);
+                               G_CALLBACK(gst_tevalcap_src_set_control), nullptr, nullptr, nullptr,
+                               G_TYPE_INT, 2, G_TYPE_INT, G_TYPE_INT);
 }
 
 static void gst_tevalcap_src_init(GstTevalCapSrc *self)
@@ -533,9 +539,9 @@ static void gst_tevalcap_src_init(GstTevalCapSrc *self)
     gst_base_src_set_blocksize(base, CJpegFrame::kSampleSize);
     self->filter = new CTevalFilter(nullptr, nullptr);
     GstElement *element = GST_ELEMENT(self);
-    self->filter->SetStreamClock([element] { return RunningTime(element); });
+    self->filter->SetStreamClock([element] { return gst_tevalcap_src_running_time(element); });
     self->filter->Stream()->SetReconnectHandler(
-        [self](const CMediaType &type) { Reconnect(self, type); });
+        [self](const CMediaType &type) { gst_tevalcap_src_reconnect(self, type); });
     self->cameraStarted = FALSE;
     self->restartCamera = 0;
     self->flushing = 0;

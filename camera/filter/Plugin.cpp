@@ -1,5 +1,6 @@
 // Entry point of the GStreamer plugin "tevalcap".
 #include "filter/CFactoryTemplate.h"
+#include "filter/GstTevalCapDebug.h"
 #include "filter/GstTevalCapProvider.h"
 #include "filter/GstTevalCapSrc.h"
 
@@ -9,6 +10,7 @@ namespace {
 
 gboolean PluginInit(GstPlugin *plugin)
 {
+    TevalCapDebugInit();
     CFactoryTemplate::CallLoadRoutines(true);
     // Never picked automatically (the filter's merit is "do not use"); hosts ask for it by name.
     if (!gst_element_register(plugin, "tevalcapsrc", GST_RANK_NONE, GST_TYPE_TEVALCAP_SRC))

@@ -1,7 +1,7 @@
 #include "CJpegEncoder.h"
 
-#include "filter/CJpegFrame.h"
-#include "filter/JpegHuffmanTables.h"
+#include "protocol/CJpegFrame.h"
+#include "protocol/JpegHuffmanTables.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "CJpegEncoder.h"
 #include "CSimScene.h"
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 
 #include <algorithm>
 #include <cmath>

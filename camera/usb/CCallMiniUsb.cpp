@@ -1,12 +1,15 @@
 #include "CCallMiniUsb.h"
 
 #include "CTransferCancel.h"
+#include "TevalLog.h"
 #include "UdevLookup.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -20,12 +23,34 @@ std::uint64_t Address(const void *p)
 
 CCallMiniUsb::CCallMiniUsb()
 {
-    const std::string node = FindInterfaceNode(kInterfaceGuid);
-    if (node.empty()) {
+    m_node = FindInterfaceNode(kInterfaceGuid);
+    if (m_node.empty()) {
+        m_failure = {OpenFailure::NoDevice, kNoInterfaceText};
         return;
     }
-    m_fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
-    m_open = m_fd >= 0 ? 1 : 0;
+    m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
+    if (m_fd < 0) {
+        m_failure = NodeOpenFailure(m_node, errno);
+        return;
+    }
+    TEVAL_INFO("opened the mini driver at %s", m_node.c_str());
+    m_open = 1;
+}
+
+const OpenResult &CCallMiniUsb::OpenError() const
+{
+    return m_failure;
+}
+
+int CCallMiniUsb::Request(unsigned long code, TevalMiniRequest &request)
+{
+    const int r = ::ioctl(m_fd, code, &request);
+    if (r < 0) {
+        const int error = errno;
+        TEVAL_WARNING("%s: ioctl 0x%lx (in %u, out %u bytes): %s", m_node.c_str(), code,
+                      request.inputLength, request.outputLength, std::strerror(error));
+    }
+    return r >= 0 ? 1 : 0;
 }
 
 CCallMiniUsb::~CCallMiniUsb()
@@ -54,11 +79,19 @@ int CCallMiniUsb::ControlOut(std::uint32_t command, const void *data, int length
     TevalMiniRequest request{};
     request.input = Address(input);
     request.inputLength = static_cast<std::uint32_t>(length + 2);
-    return ::ioctl(m_fd, kIoctlControl, &request) >= 0 ? 1 : 0;
+    return Request(kIoctlControl, request);
 }
 
 int CCallMiniUsb::ControlIn(std::uint32_t command, void *buffer, int length)
 {
+    return ControlInReply(command, buffer, length, nullptr);
+}
+
+int CCallMiniUsb::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
+{
+    if (received != nullptr) {
+        *received = 0;
+    }
     if (m_open == 0 || length < 0 || (length > 0 && buffer == nullptr)) {
         return 0;
     }
@@ -70,7 +103,12 @@ int CCallMiniUsb::ControlIn(std::uint32_t command, void *buffer, int length)
     request.inputLength = 4;
     request.output = Address(buffer);
     request.outputLength = static_cast<std::uint32_t>(length);
-    return ::ioctl(m_fd, kIoctlControl, &request) >= 0 ? 1 : 0;
+    const int ok = Request(kIoctlControl, request);
+    if (ok != 0 && received != nullptr) {
+        // The driver's count, never more than the buffer it was given.
+        *received = static_cast<int>(std::min(request.returned, request.outputLength));
+    }
+    return ok;
 }
 
 int CCallMiniUsb::Bulk(unsigned long code, const void *data, int length, unsigned *transferred,
@@ -92,11 +130,17 @@ int CCallMiniUsb::Bulk(unsigned long code, const void *data, int length, unsigne
     TevalMiniRequest request{};
     request.output = Address(data);
     request.outputLength = static_cast<std::uint32_t>(length);
-    const int r = ::ioctl(m_fd, code, &request);
-    if (transferred != nullptr) {
-        *transferred = r >= 0 ? request.returned : 0;
+    const int ok = Request(code, request);
+    // The driver's count is never trusted beyond the buffer it was given.
+    const std::uint32_t asked = static_cast<std::uint32_t>(length);
+    if (ok != 0 && request.returned > asked) {
+        TEVAL_WARNING("%s: the driver reports %u bytes moved of %u asked", m_node.c_str(),
+                      request.returned, asked);
     }
-    return r >= 0 ? 1 : 0;
+    if (transferred != nullptr) {
+        *transferred = ok != 0 ? std::min(request.returned, asked) : 0;
+    }
+    return ok;
 }
 
 int CCallMiniUsb::BulkWrite(const void *data, int length, unsigned *transferred)

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // Argument block of the three mini-driver requests: the input and output buffers of one
 // request and the byte count the driver reports back (the layout the driver shares with us).
@@ -34,8 +35,10 @@ public:
     CCallMiniUsb &operator=(const CCallMiniUsb &) = delete;
 
     int IsOpen() override;
+    const OpenResult &OpenError() const override;
     int ControlOut(std::uint32_t command, const void *data, int length) override;
     int ControlIn(std::uint32_t command, void *buffer, int length) override;
+    int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) override;
     int BulkWrite(const void *data, int length, unsigned *transferred) override;
     int BulkRead(void *buffer, int length, unsigned *transferred) override;
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,
@@ -43,10 +46,14 @@ public:
     void CancelTransfers() override;
 
 private:
+    // One ioctl; a failure is logged with errno.
+    int Request(unsigned long code, TevalMiniRequest &request);
     int Bulk(unsigned long code, const void *data, int length, unsigned *transferred,
              const CTransferCancel *cancel);
 
     int m_open = 0;
+    OpenResult m_failure;
+    std::string m_node;
     int m_fd = -1;
     std::atomic<bool> m_cancelled{false};
 };

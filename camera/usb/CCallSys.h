@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OpenFailure.h"
+
 #include <cstdint>
 
 class CTransferCancel;
@@ -14,10 +16,15 @@ public:
     virtual ~CCallSys();
 
     virtual int IsOpen() = 0;
+    // Why the constructor did not open the transport (reason None when it did).
+    virtual const OpenResult &OpenError() const;
     // Vendor request host to device; the argument half of the command word is never sent.
     virtual int ControlOut(std::uint32_t command, const void *data, int length) = 0;
     // Vendor request device to host, up to length bytes into buffer.
     virtual int ControlIn(std::uint32_t command, void *buffer, int length) = 0;
+    // As ControlIn, and *received (if given) gets the bytes the camera answered, never more
+    // than length (0 after a failure). Commands that read a fixed-size reply check it.
+    virtual int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) = 0;
     // Bulk transfers in calls of at most 1 MiB, ending early on a short packet. The total moved
     // is stored in *transferred (if given) also after a failure. Length 0 succeeds.
     virtual int BulkWrite(const void *data, int length, unsigned *transferred) = 0;

@@ -2,12 +2,15 @@
 
 #include "BulkLoop.h"
 #include "CTransferCancel.h"
+#include "TevalLog.h"
 #include "UdevLookup.h"
 
 #include <fcntl.h>
 #include <libusb.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <mutex>
 
 namespace {
@@ -29,29 +32,44 @@ void DisableDeviceDiscovery()
 
 CCallWinUsb::CCallWinUsb()
 {
-    const std::string node = FindInterfaceNode(kInterfaceGuid);
-    if (node.empty()) {
+    m_node = FindInterfaceNode(kInterfaceGuid);
+    if (m_node.empty()) {
+        m_failure = {OpenFailure::NoDevice, kNoInterfaceText};
         return;
     }
-    m_fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
+    m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
     if (m_fd < 0) {
+        m_failure = NodeOpenFailure(m_node, errno);
         return;
     }
     DisableDeviceDiscovery();
-    if (libusb_init(&m_context) != 0) {
+    int r = libusb_init(&m_context);
+    if (r != 0) {
         m_context = nullptr;
+        FailLibusb("initialise", r);
         return;
     }
-    if (libusb_wrap_sys_device(m_context, static_cast<intptr_t>(m_fd), &m_handle) != 0) {
+    r = libusb_wrap_sys_device(m_context, static_cast<intptr_t>(m_fd), &m_handle);
+    if (r != 0) {
         m_handle = nullptr;
+        FailLibusb("wrap the device node", r);
         return;
     }
     libusb_device *device = libusb_get_device(m_handle);
-    if (libusb_get_device_speed(device) < 0) {
+    libusb_device_descriptor descriptor{};
+    if (libusb_get_device_descriptor(device, &descriptor) == 0) {
+        m_vendor = descriptor.idVendor;
+        m_product = descriptor.idProduct;
+    }
+    r = libusb_get_device_speed(device);
+    if (r < 0) {
+        FailLibusb("read the device speed", r);
         return;
     }
     libusb_config_descriptor *config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0 || config == nullptr) {
+    r = libusb_get_active_config_descriptor(device, &config);
+    if (r != 0 || config == nullptr) {
+        FailLibusb("read the active configuration", r != 0 ? r : LIBUSB_ERROR_OTHER);
         return;
     }
     bool layoutOk = config->bNumInterfaces > 0 && config->interface[0].num_altsetting > 0;
@@ -70,6 +88,9 @@ CCallWinUsb::CCallWinUsb()
             case LIBUSB_TRANSFER_TYPE_INTERRUPT:
                 break; // accepted, not used
             default:
+                TEVAL_WARNING("%s (%04x:%04x): endpoint 0x%02x has transfer type %d",
+                              m_node.c_str(), m_vendor, m_product, endpoint.bEndpointAddress,
+                              endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK);
                 layoutOk = false;
                 break;
             }
@@ -77,12 +98,40 @@ CCallWinUsb::CCallWinUsb()
     }
     libusb_free_config_descriptor(config);
     if (!layoutOk) {
+        m_failure = {OpenFailure::Layout,
+                     "the device at " + m_node +
+                         " has endpoints other than bulk and interrupt ones (is it the camera?)"};
         return;
     }
-    if (libusb_claim_interface(m_handle, 0) != 0) {
+    // The claim comes before any request reaches the camera.
+    r = libusb_claim_interface(m_handle, 0);
+    if (r == LIBUSB_ERROR_BUSY) {
+        m_failure = {OpenFailure::Busy, "interface 0 is claimed by another program"};
+        TEVAL_WARNING("%s (%04x:%04x): claiming interface 0: %s", m_node.c_str(), m_vendor,
+                      m_product, libusb_error_name(r));
         return;
     }
+    if (r != 0) {
+        FailLibusb("claim interface 0", r);
+        m_failure.reason = OpenFailure::Claim;
+        return;
+    }
+    TEVAL_INFO("opened %s (%04x:%04x), bulk in 0x%02x, bulk out 0x%02x", m_node.c_str(), m_vendor,
+               m_product, m_pipeIn, m_pipeOut);
     m_open = 1;
+}
+
+void CCallWinUsb::FailLibusb(const char *step, int error)
+{
+    m_failure = {OpenFailure::Libusb, std::string("libusb could not ") + step + " on " + m_node +
+                                          ": " + libusb_error_name(error)};
+    TEVAL_WARNING("%s (%04x:%04x): libusb could not %s: %s", m_node.c_str(), m_vendor, m_product,
+                  step, libusb_error_name(error));
+}
+
+const OpenResult &CCallWinUsb::OpenError() const
+{
+    return m_failure;
 }
 
 CCallWinUsb::~CCallWinUsb()
@@ -116,11 +165,23 @@ int CCallWinUsb::ControlOut(std::uint32_t command, const void *data, int length)
                                           static_cast<std::uint16_t>(command & 0xFFFF), 0,
                                           static_cast<unsigned char *>(const_cast<void *>(data)),
                                           static_cast<std::uint16_t>(length), 0);
+    if (r < 0) {
+        TEVAL_WARNING("%s: control out 0x%04x (%d bytes): %s", m_node.c_str(),
+                      static_cast<unsigned>(command & 0xFFFF), length, libusb_error_name(r));
+    }
     return r >= 0 ? 1 : 0;
 }
 
 int CCallWinUsb::ControlIn(std::uint32_t command, void *buffer, int length)
 {
+    return ControlInReply(command, buffer, length, nullptr);
+}
+
+int CCallWinUsb::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
+{
+    if (received != nullptr) {
+        *received = 0;
+    }
     if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && buffer == nullptr)) {
         return 0;
     }
@@ -128,6 +189,14 @@ int CCallWinUsb::ControlIn(std::uint32_t command, void *buffer, int length)
         m_handle, kRequestTypeIn, kVendorRequest, static_cast<std::uint16_t>(command & 0xFFFF),
         static_cast<std::uint16_t>(command >> 16), static_cast<unsigned char *>(buffer),
         static_cast<std::uint16_t>(length), 0);
+    if (r < 0) {
+        TEVAL_WARNING("%s: control in 0x%04x index 0x%04x (%d bytes): %s", m_node.c_str(),
+                      static_cast<unsigned>(command & 0xFFFF), static_cast<unsigned>(command >> 16),
+                      length, libusb_error_name(r));
+    }
+    if (r >= 0 && received != nullptr) {
+        *received = std::min(r, length);
+    }
     return r >= 0 ? 1 : 0;
 }
 
@@ -148,7 +217,8 @@ int CCallWinUsb::Bulk(unsigned char pipe, unsigned char *data, int length, unsig
             int got = 0;
             const int r =
                 libusb_bulk_transfer(m_handle, pipe, p + moved, want - moved, &got, kReadSliceMs);
-            moved += got;
+            // Never more than was asked, whatever the library reports.
+            moved += std::clamp(got, 0, want - moved);
             if (r == LIBUSB_ERROR_TIMEOUT) {
                 if (moved >= want || (moved > 0 && moved % 64 != 0)) {
                     return true;
@@ -157,6 +227,10 @@ int CCallWinUsb::Bulk(unsigned char pipe, unsigned char *data, int length, unsig
             }
             if (r == LIBUSB_ERROR_PIPE) {
                 libusb_clear_halt(m_handle, pipe); // stalls are cleared automatically
+            }
+            if (r != 0) {
+                TEVAL_WARNING("%s: bulk transfer on endpoint 0x%02x after %d of %d bytes: %s",
+                              m_node.c_str(), pipe, moved, want, libusb_error_name(r));
             }
             return r == 0;
         }

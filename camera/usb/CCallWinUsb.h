@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 struct libusb_context;
 struct libusb_device_handle;
@@ -20,8 +21,10 @@ public:
     CCallWinUsb &operator=(const CCallWinUsb &) = delete;
 
     int IsOpen() override;
+    const OpenResult &OpenError() const override;
     int ControlOut(std::uint32_t command, const void *data, int length) override;
     int ControlIn(std::uint32_t command, void *buffer, int length) override;
+    int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) override;
     int BulkWrite(const void *data, int length, unsigned *transferred) override;
     int BulkRead(void *buffer, int length, unsigned *transferred) override;
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,
@@ -29,10 +32,15 @@ public:
     void CancelTransfers() override;
 
 private:
+    void FailLibusb(const char *step, int error);
     int Bulk(unsigned char pipe, unsigned char *data, int length, unsigned *transferred,
              const CTransferCancel *cancel);
 
     int m_open = 0;
+    OpenResult m_failure;
+    std::string m_node;
+    std::uint16_t m_vendor = 0;
+    std::uint16_t m_product = 0;
     int m_fd = -1;
     libusb_context *m_context = nullptr;
     libusb_device_handle *m_handle = nullptr;

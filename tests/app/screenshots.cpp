@@ -77,7 +77,8 @@ int main(int argc, char **argv)
     const std::pair<const char *, const char *> tools[] = {
         {"ICON_LINE", "tool-line.png"},           {"ICON_RETANGLE", "tool-rectangle.png"},
         {"ICON_ERASE", "tool-eraser.png"},        {"ICON_TEXT", "tool-text.png"},
-        {"ICON_EFFECT_COLOR", "tool-effect.png"}, {"ICON_MASK_CIRCLE", "tool-mask.png"}};
+        {"ICON_EFFECT_COLOR", "tool-effect.png"}, {"ICON_MASK_CIRCLE", "tool-mask.png"},
+        {"ICON_ROTATE", "tool-rotate.png"}};
     for (const auto &[button, file] : tools) {
         hold(window, button);
         save(QLatin1String(file));
@@ -96,5 +97,15 @@ int main(int argc, char **argv)
     save(QStringLiteral("film-collapsed.png"));
     click(window, "liveButton");
     save(QStringLiteral("live-collapsed.png"));
+
+    // The live picture alone over the screen, mirrored left-right.
+    window.canvas(MainWindow::LiveMode)->mirrorLeftRight();
+    window.canvas(MainWindow::LiveMode)->setImage(samplePicture());
+    QMetaObject::invokeMethod(&window, "toggleFullScreen");
+    if (QWidget *view = window.fullScreenWindow()) {
+        QTest::qWait(200);
+        view->grab().save(out + QStringLiteral("/live-fullscreen.png"));
+    }
+    QMetaObject::invokeMethod(&window, "toggleFullScreen");
     return 0;
 }

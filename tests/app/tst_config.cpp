@@ -54,7 +54,9 @@ void ConfigTest::firstRunGivesDefaultsAndCreatesFolders()
     QVERIFY(!QDir(images).exists());
 
     const QStringList values = runChild("read");
-    QCOMPARE(values, (QStringList{QStringLiteral("0"), QStringLiteral("0"), images, videos}));
+    // No camera chosen (Automatic) and the presentation published.
+    QCOMPARE(values, (QStringList{QStringLiteral("0"), QStringLiteral("0"), images, videos,
+                                  QStringLiteral("camera="), QStringLiteral("presentation=1")}));
     QVERIFY(QDir(images).exists());
     QVERIFY(QDir(videos).exists());
 
@@ -68,8 +70,12 @@ void ConfigTest::settersWriteThroughAcrossARestart()
     QTemporaryDir pictures;
     qputenv("DOCCAM_CONFIG_FOLDER", QFile::encodeName(pictures.path()));
     QCOMPARE(runChild("write"), QStringList{QStringLiteral("written")});
-    QStringList expected{QStringLiteral("1"), QStringLiteral("3600"), pictures.path(),
-                         pictures.path() + QStringLiteral("/films")};
+    QStringList expected{QStringLiteral("1"),
+                         QStringLiteral("3600"),
+                         pictures.path(),
+                         pictures.path() + QStringLiteral("/films"),
+                         QStringLiteral("camera=Gooseneck Camera"),
+                         QStringLiteral("presentation=0")};
     QCOMPARE(runChild("read"), expected);
 
     // The interval is a 64-bit value, and 0 stays 0.
@@ -87,6 +93,8 @@ void ConfigTest::settersWriteThroughAcrossARestart()
     QSettings store(QStringLiteral("Morvale"), QStringLiteral("Document Camera"));
     QCOMPARE(store.value(QStringLiteral("snapshotMode")).toInt(), 1);
     QCOMPARE(store.value(QStringLiteral("snapshotPath")).toString(), pictures.path());
+    QCOMPARE(store.value(QStringLiteral("camera")).toString(), QStringLiteral("Gooseneck Camera"));
+    QCOMPARE(store.value(QStringLiteral("presentation")).toBool(), false);
     store.clear();
 }
 
@@ -131,7 +139,9 @@ static int runChildRole(const QByteArray &role)
         out << Config::snapshotMode() << '\n'
             << Config::snapshotInterval() << '\n'
             << Config::snapshotPath() << '\n'
-            << Config::recordPath() << '\n';
+            << Config::recordPath() << '\n'
+            << "camera=" << Config::camera() << '\n'
+            << "presentation=" << int(Config::publishPresentation()) << '\n';
         return 0;
     }
     if (role == "write") {
@@ -140,8 +150,11 @@ static int runChildRole(const QByteArray &role)
         Config::setSnapshotInterval(3600);
         Config::setSnapshotPath(folder);
         Config::setRecordPath(folder + QStringLiteral("/films"));
+        Config::setCamera(QStringLiteral("Gooseneck Camera"));
+        Config::setPublishPresentation(false);
         // The cache answers at once.
-        if (Config::snapshotMode() != 1 || Config::snapshotPath() != folder)
+        if (Config::snapshotMode() != 1 || Config::snapshotPath() != folder ||
+            Config::camera() != QStringLiteral("Gooseneck Camera") || Config::publishPresentation())
             return 1;
     } else if (role == "writeLargeInterval") {
         Config::setSnapshotInterval(quint64(1) << 40);

@@ -85,7 +85,7 @@ void MainWindowTest::opensInLiveModeWithThePanelOpen()
     QVERIFY(window_->osdProcessor(window_->canvas(0)) != nullptr);
     QVERIFY(window_->osdProcessor(window_->canvas(0)) != window_->osdProcessor(window_->canvas(1)));
     QCOMPARE(button("liveButton")->text(), QStringLiteral("Live"));
-    QCOMPARE(button("ICON_ZOOM_IN")->toolTip(), QStringLiteral("Zoom in"));
+    QVERIFY(button("ICON_ZOOM_IN")->toolTip().startsWith(QStringLiteral("Zoom in (")));
 }
 
 void MainWindowTest::modeButtonsSwitchCanvasesWithOneSignalEach()

@@ -1,7 +1,7 @@
 #include "ProtocolFixture.h"
 
 #include "UsbTestbed.h"
-#include "usb/DeviceAccess.h"
+#include "device/DeviceAccess.h"
 
 #include <cstdlib>
 

@@ -6,6 +6,7 @@
 
 #include <linux/ioctl.h>
 #include <linux/usbdevice_fs.h>
+#include <sys/stat.h>
 #include <umockdev.h>
 
 #include <atomic>
@@ -36,6 +37,7 @@ struct UsbTestbed::Impl {
 namespace {
 
 std::atomic<unsigned long> *g_submitted = nullptr;
+std::atomic<bool> g_claimRefused{false};
 
 std::string Hex(const std::vector<unsigned char> &bytes)
 {
@@ -54,6 +56,10 @@ std::vector<unsigned char> Descriptors(UsbTestbed::Layout layout)
         {7, 5, 0x81, 0x02, 0x00, 0x02, 0}, // bulk IN 1, 512
         {7, 5, 0x02, 0x02, 0x00, 0x02, 0}, // bulk OUT 2, 512
     };
+    if (layout == UsbTestbed::Layout::NoConfiguration) {
+        return {18,   1,    0x00, 0x02, 0xFF, 0x00, 0x00, 64, 0x34,
+                0x12, 0x78, 0x56, 0x00, 0x01, 0,    0,    0,  1};
+    }
     if (layout == UsbTestbed::Layout::BulkAndInterrupt) {
         endpoints.push_back({7, 5, 0x83, 0x03, 0x10, 0x00, 4});
     } else if (layout == UsbTestbed::Layout::WithIsochronous) {
@@ -231,6 +237,11 @@ gboolean HandleGeneric(UsbTestbed::Device &device, UMockdevIoctlClient *client)
         return TRUE;
     }
     case USBDEVFS_CLAIMINTERFACE:
+        if (g_claimRefused.load()) {
+            umockdev_ioctl_client_complete(client, -1, EBUSY);
+            return TRUE;
+        }
+        [[fallthrough]];
     case USBDEVFS_RELEASEINTERFACE:
     case USBDEVFS_CLEAR_HALT:
     case USBDEVFS_RESETEP:
@@ -385,8 +396,23 @@ void UsbTestbed::AddMiniCamera(CSimCamera &camera, int index)
     m_impl->devices.push_back(std::move(device));
 }
 
+void UsbTestbed::SetClaimRefused(bool refused)
+{
+    g_claimRefused.store(refused);
+}
+
+void UsbTestbed::DenyAccess(int devnum)
+{
+    char number[8];
+    std::snprintf(number, sizeof number, "%03d", devnum);
+    const std::string path =
+        std::string(umockdev_testbed_get_root_dir(m_impl->testbed)) + "/dev/bus/usb/001/" + number;
+    ::chmod(path.c_str(), 0);
+}
+
 void UsbTestbed::RemoveAll()
 {
+    g_claimRefused.store(false);
     for (auto &device : m_impl->devices) {
         umockdev_testbed_remove_device(m_impl->testbed, device->syspath.c_str());
         umockdev_testbed_detach_ioctl(m_impl->testbed, device->node.c_str(), nullptr);

@@ -12,7 +12,8 @@ class CSimCamera;
 class UsbTestbed {
 public:
     // Endpoint layouts of the emulated interface.
-    enum class Layout { BulkOnly, BulkAndInterrupt, WithIsochronous };
+    // NoConfiguration announces one configuration and carries none (libusb refuses it).
+    enum class Layout { BulkOnly, BulkAndInterrupt, WithIsochronous, NoConfiguration };
 
     static UsbTestbed &Instance();
     static bool InMockEnvironment();
@@ -21,7 +22,12 @@ public:
     void AddGenericCamera(CSimCamera &camera, int devnum, Layout layout = Layout::BulkAndInterrupt);
     // Adds a camera node /dev/tevalcap<index> tagged with the mini-driver interface GUID.
     void AddMiniCamera(CSimCamera &camera, int index);
-    // Removes every emulated device.
+    // Makes claiming the interface fail with EBUSY, as when another program holds it.
+    void SetClaimRefused(bool refused);
+    // Makes the node of generic camera <devnum> unreadable for everyone but a process that
+    // overrides file permissions (see the tests' ScopedNoPermissionOverride).
+    void DenyAccess(int devnum);
+    // Removes every emulated device (and undoes SetClaimRefused).
     void RemoveAll();
     // Number of URBs the generic emulation saw submitted (all devices).
     unsigned long SubmittedUrbs() const;

@@ -1,6 +1,6 @@
 // Cost of the simulated camera's frames: rendering plus encoding a changed picture, and serving
 // an unchanged one (what most frames are, the clock ticking once a second).
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
 
 #include <benchmark/benchmark.h>

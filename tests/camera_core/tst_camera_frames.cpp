@@ -1,7 +1,7 @@
 // The simulated camera: streaming status, frame messages at every size, a picture that follows
 // the camera's parameters, and encoding only when the picture changes.
 #include "FrameDecode.h"
-#include "commands/TevalCodes.h"
+#include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
 
 #include <gtest/gtest.h>

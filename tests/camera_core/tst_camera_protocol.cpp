@@ -1,9 +1,9 @@
 // Byte-exact protocol of the exported device commands, run through both transports.
 #include "ProtocolFixture.h"
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "device/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 #include "usb/CCallSys.h"
-#include "usb/DeviceAccess.h"
 
 #include <numeric>
 #include <string>

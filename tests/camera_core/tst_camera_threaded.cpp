@@ -1,11 +1,11 @@
 // The access point and the exports under concurrent use (also run under ThreadSanitizer).
 #include "FrameDecode.h"
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "device/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
 #include "usb/CCallSys.h"
 #include "usb/CTransferCancel.h"
-#include "usb/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

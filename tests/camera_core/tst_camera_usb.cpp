@@ -1,13 +1,13 @@
 // Opening through the real libusb/libudev path: which device, which transport, which layout.
 #include "UsbTestbed.h"
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "device/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
 #include "usb/CCallMiniUsb.h"
 #include "usb/CCallSys.h"
 #include "usb/CCallWinUsb.h"
 #include "usb/CTransferCancel.h"
-#include "usb/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The command-line tool against the simulated camera.
 #include "TevalCtl.h"
+#include "device/DeviceAccess.h"
 #include "sim/CSimCamera.h"
-#include "usb/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

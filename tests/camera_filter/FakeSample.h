@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filter/CJpegFrame.h"
 #include "filter/FilterInterfaces.h"
+#include "protocol/CJpegFrame.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "device/DeviceAccess.h"
 #include "filter/CStreamWaiter.h"
 #include "sim/CSimCamera.h"
-#include "usb/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

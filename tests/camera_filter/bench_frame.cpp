@@ -4,7 +4,7 @@
 //  2. Frames per second through "tevalcapsrc ! jpegdec ! fakesink" from the simulated camera at
 //     every size (run with GST_PLUGIN_PATH pointing at the built plugin).
 #include "CameraMessage.h"
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 #include "sim/CSimCamera.h"
 
 #include <benchmark/benchmark.h>

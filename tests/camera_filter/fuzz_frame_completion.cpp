@@ -1,7 +1,7 @@
 // Random frame messages must end in a clean refusal or a well-formed JPEG image, and never in a
 // read or write outside the sample buffer (which is sized exactly, so AddressSanitizer sees
 // every byte past it).
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Completion of the camera's frame messages into JPEG images.
 #include "CameraMessage.h"
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The camera and format property pages on the headless dialog layer, and the class table.
 #include "SimFixture.h"
-#include "commands/TevalCodes.h"
 #include "filter/CCameraControl.h"
 #include "filter/CFactoryTemplate.h"
 #include "filter/CFormatPage.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
+#include "protocol/TevalCodes.h"
 
 #include <map>
 

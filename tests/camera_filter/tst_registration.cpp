@@ -1,6 +1,7 @@
 // Registration: the plugin installed for the user and removed again, and what GStreamer
 // programs then see.
 #include "filter/CPluginInstall.h"
+#include "usb/CRuntimeLock.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
@@ -95,12 +96,36 @@ TEST(Registration, DeviceMonitorSeesTheCameraOnlyWhileRegistered)
     const std::string camera = "Document Camera (Video/Source, tevalcapsrc)\n";
     EXPECT_EQ(RunCommand(list).find(camera), std::string::npos);
 
-    EXPECT_NE(RunCommand(env + TEVALREG + " 2>&1").find("succeeded"), std::string::npos);
+    // The build tree's plugin is named: tevalreg itself knows only the installed one.
+    EXPECT_NE(RunCommand(env + TEVALREG + " " + PLUGIN + " 2>&1").find("succeeded"),
+              std::string::npos);
     EXPECT_TRUE(fs::exists(dir.path / "gstreamer-1.0" / "plugins" / "libgsttevalcap.so"));
     EXPECT_NE(RunCommand(list).find(camera), std::string::npos);
 
-    EXPECT_NE(RunCommand(env + TEVALREG + " -u 2>&1").find("succeeded"), std::string::npos);
+    EXPECT_NE(RunCommand(env + TEVALREG + " -u " + PLUGIN + " 2>&1").find("succeeded"),
+              std::string::npos);
     EXPECT_EQ(RunCommand(list).find(camera), std::string::npos);
+}
+
+TEST(Registration, ProviderLeavesTheCameraOutWhileAnotherProcessPublishesIt)
+{
+    TempDir runtime;
+    // The build tree's plugin (GST_PLUGIN_PATH), a runtime folder of this test.
+    const std::string list = "XDG_RUNTIME_DIR=" + runtime.path.string() +
+                             " GST_REGISTRY=" + REGISTRY + ".provider " + TEST_SELF +
+                             " --list-devices";
+    const std::string camera = "Document Camera (Video/Source, tevalcapsrc)\n";
+    EXPECT_NE(RunCommand(list).find(camera), std::string::npos);
+    {
+        setenv("XDG_RUNTIME_DIR", runtime.path.c_str(), 1);
+        CRuntimeLock publisher(CRuntimeLock::PublisherPath());
+        unsetenv("XDG_RUNTIME_DIR");
+        ASSERT_TRUE(publisher.TryLock());
+        EXPECT_EQ(RunCommand(list).find(camera), std::string::npos);
+    }
+    // The lock file stays behind, free: the camera is listed again.
+    EXPECT_TRUE(fs::exists(runtime.path / "tevalcam.lock"));
+    EXPECT_NE(RunCommand(list).find(camera), std::string::npos);
 }
 
 // Lists the video sources the device monitor finds, one line each.

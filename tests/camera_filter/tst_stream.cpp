@@ -3,11 +3,11 @@
 #include "CameraMessage.h"
 #include "FakeSample.h"
 #include "SimFixture.h"
-#include "commands/TevalCodes.h"
 #include "filter/CFrameRate.h"
-#include "filter/CJpegFrame.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
+#include "protocol/CJpegFrame.h"
+#include "protocol/TevalCodes.h"
 
 #include <cstring>
 

@@ -3,12 +3,12 @@
 #include "CameraMessage.h"
 #include "FakeSample.h"
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
-#include "filter/CJpegFrame.h"
+#include "device/DeviceAccess.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
+#include "protocol/CJpegFrame.h"
+#include "protocol/TevalCodes.h"
 #include "sim/CSimCamera.h"
-#include "usb/DeviceAccess.h"
 
 #include <gtest/gtest.h>
 

@@ -31,11 +31,17 @@ struct FakeClock {
 // The composed picture computed literally by the steps the canvas stands for, with the
 // toolkit's own operations on whole pictures.
 QImage describedSteps(const QImage &raw, const QImage &layer, int rotation, double zoom, QPoint pan,
-                      int effect, int mask)
+                      int effect, int mask, bool mirrorH = false, bool mirrorV = false)
 {
     const int w = raw.width();
     const int h = raw.height();
     QImage c = raw;
+    if (mirrorH || mirrorV) {
+        // Mirrored pixel by pixel, before the turn.
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                c.setPixel(x, y, raw.pixel(mirrorH ? w - 1 - x : x, mirrorV ? h - 1 - y : y));
+    }
     if (rotation != 0)
         c = c.transformed(QTransform().rotate(90.0 * rotation), Qt::FastTransformation);
     {
@@ -78,6 +84,12 @@ private slots:
     void zoomStepsAndBestFit();
     void panStaysInsideTheZoomedPicture();
     void fourTurnsReturnPictureAndDrawing();
+    void mirrorFlipsTheShownPicture_data();
+    void mirrorFlipsTheShownPicture();
+    void mirrorComposesWithTurnsZoomAndPan_data();
+    void mirrorComposesWithTurnsZoomAndPan();
+    void drawingStaysOnTheDocumentThroughTheMirror();
+    void layerOfANewSizeAtAQuarterTurnIsTurned();
     void newFrameSizeClearsDrawing();
     void frozenPictureIsComposedAgain();
     void emptyPictureShowsOnlyBackgroundAndBorder();
@@ -285,6 +297,151 @@ void TestCanvasPipeline::fourTurnsReturnPictureAndDrawing()
     QCOMPARE(canvas.zoom(), 1.0);
     QCOMPARE(canvas.pan(), QPoint(0, 0));
     QCOMPARE(canvas.currentImage(), shownBefore);
+}
+
+void TestCanvasPipeline::mirrorFlipsTheShownPicture_data()
+{
+    QTest::addColumn<int>("turns");
+    QTest::addColumn<bool>("leftRight");
+    for (int turns = 0; turns < 4; ++turns) {
+        QTest::addRow("%d turns, left-right", turns) << turns << true;
+        QTest::addRow("%d turns, top-bottom", turns) << turns << false;
+    }
+}
+
+// Whatever the turn, a mirror flips the picture as it is shown, annotations included; a second
+// one undoes it.
+void TestCanvasPipeline::mirrorFlipsTheShownPicture()
+{
+    QFETCH(int, turns);
+    QFETCH(bool, leftRight);
+    // Square, so that the whole picture is in view at every turn.
+    constexpr int side = 300;
+    const QImage raw = patternImage(side, side, 9);
+    ImageCanvas canvas;
+    canvas.resize(side, side);
+    feed(canvas, raw);
+    canvas.setTool(ImageCanvas::ToolRectangle);
+    canvas.setLineColor(Qt::red);
+    drag(canvas, {QPoint(30, 40), QPoint(200, 120)});
+    for (int k = 0; k < turns; ++k)
+        canvas.rotate();
+    feed(canvas, raw);
+    const QImage before = canvas.currentImage();
+    leftRight ? canvas.mirrorLeftRight() : canvas.mirrorTopBottom();
+    feed(canvas, raw);
+    QCOMPARE(canvas.currentImage(), before.mirrored(leftRight, !leftRight));
+    leftRight ? canvas.mirrorLeftRight() : canvas.mirrorTopBottom();
+    feed(canvas, raw);
+    QCOMPARE(canvas.currentImage(), before);
+}
+
+void TestCanvasPipeline::mirrorComposesWithTurnsZoomAndPan_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("640x480") << QSize(640, 480);
+    QTest::newRow("odd 101x37") << QSize(101, 37);
+}
+
+// The one-copy mirror and turn give the pixels of mirroring and turning whole pictures, for
+// every turn and mirror, zoomed in and panned, with the effects that read the whole view.
+void TestCanvasPipeline::mirrorComposesWithTurnsZoomAndPan()
+{
+    QFETCH(QSize, size);
+    const QImage raw = patternImage(size.width(), size.height(), 6);
+    ImageCanvas canvas;
+    canvas.resize(size);
+    feed(canvas, raw);
+    canvas.setTool(ImageCanvas::ToolFreehand);
+    drag(canvas, {QPoint(1, size.height() - 2), QPoint(size.width() - 2, 1)});
+    for (int turn = 0; turn < 4; ++turn) {
+        // No mirror, left-right, both, top-bottom; then back to none.
+        for (int mirror = 0; mirror < 4; ++mirror) {
+            if (mirror == 1 || mirror == 3)
+                canvas.mirrorLeftRight();
+            else if (mirror == 2)
+                canvas.mirrorTopBottom();
+            for (const int zoomIns : {0, 2}) {
+                canvas.zoomReset();
+                for (int i = 0; i < zoomIns; ++i)
+                    canvas.zoomIn();
+                canvas.setPan(size.width() / 3 + 1, size.height() / 5 + 1);
+                for (const int effect : {0, 3}) {
+                    canvas.setEffect(effect);
+                    feed(canvas, raw);
+                    const QImage expected = describedSteps(
+                        raw, canvas.layerImage(), canvas.rotation(), canvas.zoom(), canvas.pan(),
+                        effect, 0, canvas.isMirroredHorizontally(), canvas.isMirroredVertically());
+                    QVERIFY2(canvas.currentImage() == expected,
+                             qPrintable(QStringLiteral("turn %1 mirror %2 zoom %3 effect %4")
+                                            .arg(turn)
+                                            .arg(mirror)
+                                            .arg(canvas.zoom())
+                                            .arg(effect)));
+                }
+            }
+        }
+        canvas.mirrorTopBottom();
+        QVERIFY(!canvas.isMirroredHorizontally() && !canvas.isMirroredVertically());
+        canvas.rotate();
+    }
+}
+
+// A mark drawn on the document is mirrored with it, and drawing after a mirror lands under the
+// pointer; the snapshot holds the mirrored, annotated picture.
+void TestCanvasPipeline::drawingStaysOnTheDocumentThroughTheMirror()
+{
+    const QImage raw = uniformImage(frameW, frameH, QColor(200, 200, 200));
+    ImageCanvas canvas;
+    canvas.resize(frameW, frameH);
+    feed(canvas, raw);
+    canvas.setTool(ImageCanvas::ToolRectangle);
+    canvas.setLineColor(Qt::red);
+    canvas.setFillEnabled(true);
+    canvas.setFillColor(Qt::red);
+    drag(canvas, {QPoint(10, 20), QPoint(60, 50)});
+    canvas.mirrorLeftRight();
+    feed(canvas, raw);
+    QImage shown = canvas.currentImage();
+    QCOMPARE(shown.pixelColor(frameW - 1 - 30, 35), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(30, 35), QColor(200, 200, 200));
+    canvas.setFillColor(Qt::blue);
+    canvas.setLineColor(Qt::blue);
+    drag(canvas, {QPoint(300, 300), QPoint(340, 340)});
+    // Turning, mirroring across the then other axis and turning back undoes the mirror.
+    canvas.rotate();
+    canvas.mirrorTopBottom();
+    canvas.rotate();
+    canvas.rotate();
+    canvas.rotate();
+    // Back where the picture started: the red mark at its place, the blue one where the
+    // mirrored view had it.
+    QVERIFY(!canvas.isMirroredHorizontally() && !canvas.isMirroredVertically());
+    QCOMPARE(canvas.rotation(), 0);
+
+    QTemporaryDir folder;
+    canvas.setSnapshotFolder(folder.path());
+    canvas.startSnapshot();
+    feed(canvas, raw);
+    shown = canvas.currentImage();
+    QCOMPARE(shown.pixelColor(30, 35), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(frameW - 1 - 320, 320), QColor(Qt::blue));
+    const QStringList files = jpegFiles(folder.path());
+    QCOMPARE(files.size(), 1);
+    const QImage written(QDir(folder.path()).filePath(files.first()));
+    QVERIFY(qRed(written.pixel(30, 35)) > 200 && qBlue(written.pixel(30, 35)) < 60);
+}
+
+// A frame of a new size arriving while the picture is turned gets a layer of the turned size:
+// a stroke anywhere on the upright picture is kept.
+void TestCanvasPipeline::layerOfANewSizeAtAQuarterTurnIsTurned()
+{
+    ImageCanvas canvas;
+    canvas.resize(frameW, frameH);
+    feed(canvas, patternImage(320, 240));
+    canvas.rotate();
+    feed(canvas, patternImage(frameW, frameH));
+    QCOMPARE(canvas.layerImage().size(), QSize(frameH, frameW));
 }
 
 void TestCanvasPipeline::newFrameSizeClearsDrawing()

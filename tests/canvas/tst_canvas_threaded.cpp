@@ -15,6 +15,7 @@ class TestCanvasThreaded : public QObject {
 
 private slots:
     void framesWhileTheUserWorks();
+    void undoAndRedoWhileFramesArrive();
 };
 
 void TestCanvasThreaded::framesWhileTheUserWorks()
@@ -92,6 +93,59 @@ void TestCanvasThreaded::framesWhileTheUserWorks()
     canvas.eraseAll();
     feed(canvas, pictures[0]);
     QCOMPARE(canvas.currentImage(), pictures[0]);
+}
+
+// Strokes, erase-all, undo and redo on the GUI thread while a stream composes the layer: the
+// history ends where it should and every frame shows a whole picture.
+void TestCanvasThreaded::undoAndRedoWhileFramesArrive()
+{
+    constexpr int width = 160;
+    constexpr int height = 120;
+    ImageCanvas canvas;
+    canvas.resize(width, 90);
+    canvas.setLineColor(Qt::red);
+    const QImage picture = patternImage(width, height, 3);
+    feed(canvas, picture);
+    const QImage empty = canvas.layerImage();
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> delivered{0};
+    std::thread stream([&] {
+        while (!stop.load()) {
+            std::vector<uchar> buffer = toBuffer(picture, true);
+            canvas.frameArrived(buffer.data(), width, height, true);
+            delivered.fetch_add(1);
+        }
+    });
+
+    bool steps = true;
+    int rounds = 0;
+    while (rounds < 40 || delivered.load() < 100) {
+        canvas.setTool(rounds % 2 == 0 ? ImageCanvas::ToolFreehand : ImageCanvas::ToolRectangle);
+        drag(canvas, {QPoint(10 + rounds % 50, 10), QPoint(120, 20 + rounds % 60)});
+        const QImage drawn = canvas.layerImage();
+        canvas.eraseAll();
+        canvas.undo();
+        steps = steps && canvas.layerImage() == drawn;
+        canvas.rotate();
+        canvas.undo();
+        canvas.redo();
+        canvas.undo();
+        canvas.rotate();
+        canvas.rotate();
+        canvas.rotate();
+        steps = steps && canvas.layerImage() == empty;
+        canvas.redo();
+        canvas.undo();
+        QCoreApplication::processEvents();
+        ++rounds;
+    }
+    stop = true;
+    stream.join();
+    QVERIFY(steps);
+    QCOMPARE(canvas.layerImage(), empty);
+    feed(canvas, picture);
+    QCOMPARE(canvas.currentImage(), picture);
 }
 
 QTEST_MAIN(TestCanvasThreaded)

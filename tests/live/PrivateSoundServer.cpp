@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 namespace {
@@ -9,30 +10,27 @@ namespace {
 constexpr int StartWaitMs = 10000;
 constexpr int CommandWaitMs = 10000;
 
+std::vector<std::string> toArgv(const QString &program, const QStringList &arguments)
+{
+    std::vector<std::string> argv{program.toStdString()};
+    for (const QString &argument : arguments)
+        argv.push_back(argument.toStdString());
+    return argv;
+}
+
 } // namespace
 
 PrivateSoundServer::PrivateSoundServer() = default;
 
-PrivateSoundServer::~PrivateSoundServer()
-{
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(3000)) {
-            m_server.kill();
-            m_server.waitForFinished(3000);
-        }
-    }
-}
+PrivateSoundServer::~PrivateSoundServer() = default;
 
-QProcessEnvironment PrivateSoundServer::environment() const
+ChildProcess::Environment PrivateSoundServer::environment() const
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString home = m_home.path();
-    env.insert("HOME", home);
-    env.insert("XDG_RUNTIME_DIR", home + "/run");
-    env.insert("XDG_CONFIG_HOME", home + "/config");
-    env.insert("PULSE_SERVER", "unix:" + home + "/run/native");
-    return env;
+    const std::string home = m_home.path().toStdString();
+    return ChildProcess::environment({{"HOME", home},
+                                      {"XDG_RUNTIME_DIR", home + "/run"},
+                                      {"XDG_CONFIG_HOME", home + "/config"},
+                                      {"PULSE_SERVER", "unix:" + home + "/run/native"}});
 }
 
 bool PrivateSoundServer::start()
@@ -42,27 +40,34 @@ bool PrivateSoundServer::start()
         m_error = "no temporary folder";
         return false;
     }
-    const QProcessEnvironment env = environment();
+    const ChildProcess::Environment env = environment();
     // This process's sound clients (the device monitor, the microphone element) follow.
     for (const char *name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "PULSE_SERVER"})
-        qputenv(name, env.value(name).toLocal8Bit());
+        qputenv(name, QByteArray::fromStdString(env.at(name)));
 
-    m_server.setProcessEnvironment(env);
-    m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.start("pulseaudio", {"--daemonize=no", "-n", "--exit-idle-time=-1", "--disallow-exit",
-                                  "--use-pid-file=no", "--disable-shm=yes", "-L",
-                                  "module-native-protocol-unix auth-anonymous=1 socket=" +
-                                      m_home.path() + "/run/native",
-                                  "-L", "module-null-sink sink_name=doccam_sink"});
-    if (!m_server.waitForStarted(StartWaitMs)) {
+    const QString log = m_home.filePath("pulseaudio.log");
+    const QStringList arguments{
+        "--daemonize=no",
+        "-n",
+        "--exit-idle-time=-1",
+        "--disallow-exit",
+        "--use-pid-file=no",
+        "--disable-shm=yes",
+        "-L",
+        "module-native-protocol-unix auth-anonymous=1 socket=" + m_home.path() + "/run/native",
+        "-L",
+        "module-null-sink sink_name=doccam_sink"};
+    if (!m_server.start(toArgv("pulseaudio", arguments), env, log.toStdString())) {
         m_error = "pulseaudio does not start";
         return false;
     }
     QElapsedTimer clock;
     clock.start();
     while (!pactl({"info"})) {
-        if (m_server.state() == QProcess::NotRunning || clock.elapsed() > StartWaitMs) {
-            m_error = "pulseaudio does not answer: " + QString::fromLocal8Bit(m_server.readAll());
+        if (!m_server.isRunning() || clock.elapsed() > StartWaitMs) {
+            QFile output(log);
+            output.open(QIODevice::ReadOnly);
+            m_error = "pulseaudio does not answer: " + QString::fromLocal8Bit(output.readAll());
             return false;
         }
         QThread::msleep(50);
@@ -81,18 +86,11 @@ bool PrivateSoundServer::playTone(int frequency)
 
 bool PrivateSoundServer::pactl(const QStringList &arguments)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start("pactl", arguments);
-    if (!process.waitForFinished(CommandWaitMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        m_error = "pactl " + arguments.join(' ') + " does not finish";
-        return false;
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        m_error = "pactl " + arguments.join(' ') + ": " + QString::fromLocal8Bit(process.readAll());
+    std::string output;
+    const int code =
+        ChildProcess::run(toArgv("pactl", arguments), environment(), CommandWaitMs, &output);
+    if (code != 0) {
+        m_error = "pactl " + arguments.join(' ') + ": " + QString::fromStdString(output);
         return false;
     }
     return true;

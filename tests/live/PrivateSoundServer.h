@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "ChildProcess.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -8,7 +9,9 @@
 // A PulseAudio server of the test's own, in a runtime folder of its own: a null sink, a
 // microphone "Document Camera Microphone" that hears what the sink plays, and optionally a
 // tone played into the sink. This process is pointed at it through the environment
-// (PULSE_SERVER, XDG_RUNTIME_DIR, HOME) before any sound client connects.
+// (PULSE_SERVER, XDG_RUNTIME_DIR, HOME) before any sound client connects. The server is
+// started with posix_spawn (ThreadSanitizer forbids fork once threads run) and ends with the
+// fixture, or with the test process if it dies first.
 class PrivateSoundServer {
 public:
     static constexpr const char *MicrophoneName = "Document Camera Microphone";
@@ -26,9 +29,9 @@ public:
 
 private:
     bool pactl(const QStringList &arguments);
-    QProcessEnvironment environment() const;
+    ChildProcess::Environment environment() const;
 
     QTemporaryDir m_home;
-    QProcess m_server;
+    ChildProcess m_server;
     QString m_error;
 };

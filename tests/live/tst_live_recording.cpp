@@ -1,6 +1,8 @@
 // Recording from the simulated camera through the real canvas: the AVI file holds the composed
-// picture (effect and drawing) frame for frame, and a recording whose camera is unplugged still
-// ends as a finished, playable file. No sound server runs here, so recordings have video only.
+// picture (effect and drawing) frame for frame, and a recording whose camera is unplugged or
+// whose preview fails still ends as a finished, playable file, reported as ended; one that
+// cannot start leaves the preview untouched. No sound server runs here, so recordings have
+// video only.
 #include "CameraElement.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
@@ -56,6 +58,8 @@ private slots:
     void initTestCase();
     void recordingHoldsTheComposedPicture();
     void unpluggedRecordingIsFinished();
+    void recordingThatCannotStartLeavesThePreview();
+    void errorOnThePreviewFinishesTheRecordingAndIsRebuilt();
 
 private:
     QTemporaryDir m_folder;
@@ -92,19 +96,26 @@ void LiveRecordingTest::recordingHoldsTheComposedPicture()
     QVERIFY(source.isRecording());
     QCOMPARE(source.recordingPath(), path);
     QVERIFY(!source.hasAudio());
-    // The camera needs about half a second to start streaming again, so no frame of the new
-    // graph can slip between the graph change and these counts.
     const int atStart = callback.frames();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() - atStart >= 75, WaitMs); // 3 s at 25 a second
-    source.stopRecord();
-    const int recorded = callback.frames() - atStart;
+    const int beforeStop = callback.frames();
     const QImage shown = canvas.currentImage();
+    source.stopRecord();
+    const int afterStop = callback.frames();
+    const int recorded = source.recordedFrames();
     QVERIFY(!source.isRecording());
+    // The preview runs on through start and stop: only the frame on its way through the canvas
+    // at the click or at the stop may fall on either side.
+    QVERIFY2(recorded >= beforeStop - atStart - 1 && recorded <= afterStop - atStart + 1,
+             qPrintable(QString("%1 recorded of %2..%3")
+                            .arg(recorded)
+                            .arg(beforeStop - atStart)
+                            .arg(afterStop - atStart)));
 
     RecordingProbe probe;
     QVERIFY2(probe.read(path), qPrintable(probe.error()));
     QVERIFY(!probe.hasAudio());
-    // Every frame that went through the canvas is in the file, the last ones included.
+    // Every frame that went into the recording is in the file, the last ones included.
     QCOMPARE(probe.videoFrames(), recorded);
     QVERIFY(probe.durationNs() >= (recorded - 1) * FramePeriodNs);
 
@@ -127,6 +138,8 @@ void LiveRecordingTest::unpluggedRecordingIsFinished()
     ImageCanvas canvas;
     CountingCallback callback(canvas);
     LiveSource source(&callback);
+    QList<bool> ended;
+    source.setRecordingEndedHandler([&](bool failed) { ended.append(failed); });
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
 
     const QString path = m_folder.filePath("unplugged.avi");
@@ -134,9 +147,13 @@ void LiveRecordingTest::unpluggedRecordingIsFinished()
     const int atStart = callback.frames();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() - atStart >= 10, WaitMs);
     QVERIFY(SimulatedCamera::setPlugged(false));
+    // The recording ends with its stream, visibly, before anyone stops it.
+    QTRY_COMPARE_WITH_TIMEOUT(ended, QList<bool>{false}, WaitMs);
+    QVERIFY(!source.isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(!source.isPresent(), WaitMs);
     source.stopRecord();
-    const int recorded = callback.frames() - atStart;
+    const int recorded = source.recordedFrames();
+    QVERIFY(qAbs(recorded - (callback.frames() - atStart)) <= 1);
     QVERIFY(source.graph() == nullptr);
 
     RecordingProbe probe;
@@ -150,6 +167,73 @@ void LiveRecordingTest::unpluggedRecordingIsFinished()
     QVERIFY(!source.isRecording());
     const int atReturn = callback.frames();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > atReturn, WaitMs);
+    QCOMPARE(ended.size(), 1);
+}
+
+void LiveRecordingTest::recordingThatCannotStartLeavesThePreview()
+{
+    ImageCanvas canvas;
+    CountingCallback callback(canvas);
+    LiveSource source(&callback);
+    QList<bool> ended;
+    source.setRecordingEndedHandler([&](bool failed) { ended.append(failed); });
+    QTRY_VERIFY_WITH_TIMEOUT(source.isPresent() && callback.frames() > 0, WaitMs);
+    const MediaGraph *graph = source.graph();
+
+    // A folder that exists but cannot be written.
+    source.startRecord(QStringLiteral("/proc/sys/recording.avi"));
+    QVERIFY(!source.isRecording());
+    QTRY_COMPARE_WITH_TIMEOUT(ended, QList<bool>{true}, WaitMs);
+    QCOMPARE(source.graph(), graph);
+    QVERIFY(!graph->failed());
+    QCOMPARE(graph->state(), MediaGraph::State::Running);
+    const int atRefusal = callback.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > atRefusal + 5, WaitMs);
+    source.stopRecord(); // nothing to stop
+    QCOMPARE(source.graph(), graph);
+
+    // The next recording into a good folder works on the same graph.
+    const QString path = m_folder.filePath("after-refusal.avi");
+    source.startRecord(path);
+    QVERIFY(source.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(source.recordedFrames() >= 5, WaitMs);
+    source.stopRecord();
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QCOMPARE(probe.videoFrames(), source.recordedFrames());
+    QCOMPARE(ended.size(), 1);
+}
+
+void LiveRecordingTest::errorOnThePreviewFinishesTheRecordingAndIsRebuilt()
+{
+    ImageCanvas canvas;
+    CountingCallback callback(canvas);
+    LiveSource source(&callback);
+    QList<bool> ended;
+    source.setRecordingEndedHandler([&](bool failed) { ended.append(failed); });
+    QTRY_VERIFY_WITH_TIMEOUT(source.isPresent() && callback.frames() > 0, WaitMs);
+
+    const QString path = m_folder.filePath("preview-error.avi");
+    source.startRecord(path);
+    QTRY_VERIFY_WITH_TIMEOUT(source.recordedFrames() >= 10, WaitMs);
+    // An element of the preview (not of the recording) reports an error.
+    GstElement *grabber = source.graph()->element("Grabber");
+    QVERIFY(grabber);
+    GError *error = g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED, "injected");
+    gst_element_post_message(grabber, gst_message_new_error(GST_OBJECT(grabber), error, "test"));
+    g_error_free(error);
+    QTRY_COMPARE_WITH_TIMEOUT(ended, QList<bool>{true}, WaitMs);
+    QVERIFY(!source.isRecording());
+    // What was recorded up to the error is a finished file.
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QCOMPARE(probe.videoFrames(), source.recordedFrames());
+
+    // The camera still answers: the next presence check builds a new preview.
+    QTRY_VERIFY_WITH_TIMEOUT(source.graph() && !source.graph()->failed(), WaitMs);
+    const int atRebuild = callback.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > atRebuild + 2, WaitMs);
+    QVERIFY(source.isPresent());
 }
 
 QTEST_MAIN(LiveRecordingTest)

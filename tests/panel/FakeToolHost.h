@@ -17,6 +17,8 @@ public:
     quint64 snapshotInterval() const override { return interval; }
     QString snapshotPath() const override { return snapshotFolder; }
     QString recordPath() const override { return recordFolder; }
+    QString camera() const override { return cameraName; }
+    bool publishPresentation() const override { return presentation; }
 
     void setSnapshotMode(int value) override
     {
@@ -38,11 +40,23 @@ public:
         recordFolder = value;
         calls << QStringLiteral("recordPath");
     }
+    void setCamera(const QString &value) override
+    {
+        cameraName = value;
+        calls << QStringLiteral("camera");
+    }
+    void setPublishPresentation(bool value) override
+    {
+        presentation = value;
+        calls << QStringLiteral("presentation");
+    }
 
     int mode = 0;
     quint64 interval = 0;
     QString snapshotFolder;
     QString recordFolder;
+    QString cameraName;
+    bool presentation = true;
     QStringList calls;
 };
 

@@ -44,9 +44,12 @@ class SettingsWindowTest : public QObject {
 private:
     std::unique_ptr<FakeToolHost> host;
 
+    QStringList cameras{QStringLiteral("Test Webcam"), QStringLiteral("Gooseneck Camera")};
+
     std::unique_ptr<SettingsToolWindow> open(const QStringList &folders = {})
     {
         auto window = std::make_unique<SettingsToolWindow>(host->ownerButton, host.get());
+        window->setCameraLister([this] { return cameras; });
         // The folder chooser answers from the list instead of asking in a modal dialog.
         auto answers = std::make_shared<QStringList>(folders);
         window->setFolderChooser(
@@ -69,7 +72,8 @@ private slots:
         host->store.mode = 1;
         host->store.interval = 600;
         auto window = open();
-        QCOMPARE(window->size(), QSize(248, 256));
+        // The camera and presentation rows below the described ones make the window taller.
+        QCOMPARE(window->size(), QSize(248, 306));
         QCOMPARE(boxAt(window.get(), 72)->currentText(), QStringLiteral("Continuous"));
         QCOMPARE(boxAt(window.get(), 97)->currentText(), QStringLiteral("10 min"));
         QCOMPARE(boxAt(window.get(), 97)->count(), 17);
@@ -98,7 +102,52 @@ private slots:
         QVERIFY(window->isHidden());
     }
 
-    void okStoresAllFourInOrder()
+    void cameraAndPresentationRowsFollowTheDescribedOnes()
+    {
+        host->store.cameraName = QStringLiteral("Gooseneck Camera");
+        host->store.presentation = false;
+        auto window = open();
+        QComboBox *camera = boxAt(window.get(), 222);
+        QComboBox *presentation = boxAt(window.get(), 247);
+        QVERIFY(camera && presentation);
+        QCOMPARE(camera->count(), 3);
+        QCOMPARE(camera->itemText(0), QStringLiteral("Automatic"));
+        QCOMPARE(camera->currentText(), QStringLiteral("Gooseneck Camera"));
+        QCOMPARE(presentation->currentText(), QStringLiteral("Off"));
+        // The rows sit below the recording folder's "Browse", the buttons below them.
+        QVERIFY(camera->y() >
+                captioned(window.get(), QStringLiteral("Browse"), 195)->geometry().bottom());
+        QVERIFY(captioned(window.get(), QStringLiteral("OK"))->y() >
+                presentation->geometry().bottom());
+        QVERIFY(captioned(window.get(), QStringLiteral("OK"))->geometry().bottom() <
+                window->height());
+        saveScreenshot(window.get(), QStringLiteral("settings_camera"));
+
+        camera->setCurrentIndex(0);
+        presentation->setCurrentIndex(0);
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
+        QCOMPARE(host->store.cameraName, QString()); // Automatic
+        QVERIFY(host->store.presentation);
+    }
+
+    void absentStoredCameraStaysChosen()
+    {
+        // Unplugged while the window is open: "OK" keeps the choice rather than dropping it.
+        host->store.cameraName = QStringLiteral("Unplugged Camera");
+        cameras = {QStringLiteral("Test Webcam")};
+        auto window = open();
+        QCOMPARE(boxAt(window.get(), 222)->currentText(), QStringLiteral("Unplugged Camera"));
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
+        QCOMPARE(host->store.cameraName, QStringLiteral("Unplugged Camera"));
+
+        host->store.cameraName.clear();
+        cameras.clear();
+        auto empty = open();
+        QCOMPARE(boxAt(empty.get(), 222)->count(), 1);
+        QCOMPARE(boxAt(empty.get(), 222)->currentText(), QStringLiteral("Automatic"));
+    }
+
+    void okStoresAllInOrder()
     {
         host->store.interval = 3600;
         auto window = open({QStringLiteral("/picked/images"), QStringLiteral("/picked/videos")});
@@ -111,8 +160,8 @@ private slots:
         QVERIFY(host->store.calls.isEmpty()); // nothing stored before "OK"
 
         QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
-        QCOMPARE(host->store.calls,
-                 (QStringList{"snapshotMode", "snapshotInterval", "snapshotPath", "recordPath"}));
+        QCOMPARE(host->store.calls, (QStringList{"snapshotMode", "snapshotInterval", "snapshotPath",
+                                                 "recordPath", "camera", "presentation"}));
         QCOMPARE(host->store.mode, 1);
         QCOMPARE(host->store.interval, quint64(1800));
         QCOMPARE(host->store.snapshotFolder, QStringLiteral("/picked/images"));

@@ -233,7 +233,8 @@ bool PrivatePipeWire::start()
 
     // The watchdog leads the group and ends it once this process is gone.
     const std::string watchdog = "while kill -0 " + std::to_string(::getpid()) +
-                                 " 2>/dev/null; do sleep 1; done; kill -KILL 0";
+                                 " 2>/dev/null; do sleep 1; done; rm -rf '" + m_base +
+                                 "'; kill -KILL 0";
     if (spawnInGroup({"/bin/sh", "-c", watchdog}, daemonEnvironment(), {}) < 0)
         return false;
 

@@ -117,6 +117,10 @@ TEST(PrivatePipeWire, SessionEndsWhenItsProcessIsKilled)
     std::ifstream(groupFile) >> group;
     ASSERT_GT(group, 0) << "the child did not start its session";
     EXPECT_TRUE(waitGroupGone(group, 5000)) << "the session outlives its killed process";
+    std::string runtime;
+    std::ifstream(groupFile) >> group >> runtime;
+    EXPECT_FALSE(runtime.empty() || std::filesystem::exists(runtime));
+    std::filesystem::remove(groupFile);
     if (groupAlive(group))
         ::kill(-group, SIGKILL);
 }
@@ -128,7 +132,7 @@ int main(int argc, char **argv)
         if (!session.start())
             return 1;
         const pid_t sleeper = session.spawn({"sleep", "60"});
-        std::ofstream(argv[2]) << ::getpgid(sleeper) << std::endl;
+        std::ofstream(argv[2]) << ::getpgid(sleeper) << ' ' << session.runtimeDir() << std::endl;
         ::raise(SIGKILL);
     }
     testing::InitGoogleTest(&argc, argv);

@@ -48,6 +48,8 @@ private slots:
     void stopAlwaysEmitsPlayDone();
     void resumeRescansTheFolder();
     void nothingHappensWithoutPhotographs();
+    void photographsShowAtDisplaySize_data();
+    void photographsShowAtDisplaySize();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -205,6 +207,39 @@ void PhotographSourceTest::nothingHappensWithoutPhotographs()
     QCOMPARE(changed.count(), 0);
     QVERIFY(canvas.images().isEmpty());
     QVERIFY(source.fileList().isEmpty());
+}
+
+void PhotographSourceTest::photographsShowAtDisplaySize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QSize>("shown");
+    // 48 megapixels: beyond the bound in full, shown because JPEG decodes at a fraction.
+    QTest::newRow("48 MP JPEG") << QSize(8064, 6048) << QByteArray("JPEG") << QSize(1280, 960);
+    QTest::newRow("portrait JPEG") << QSize(3000, 4000) << QByteArray("JPEG") << QSize(960, 1280);
+    QTest::newRow("12 MP PNG") << QSize(4000, 3000) << QByteArray("PNG") << QSize(1280, 960);
+    QTest::newRow("small PNG") << QSize(640, 480) << QByteArray("PNG") << QSize(640, 480);
+    // A PNG cannot shrink while decoding: beyond the bound it is refused.
+    QTest::newRow("9000 wide PNG") << QSize(9000, 200) << QByteArray("PNG") << QSize();
+}
+
+void PhotographSourceTest::photographsShowAtDisplaySize()
+{
+    QFETCH(QSize, size);
+    QFETCH(QByteArray, format);
+    QFETCH(QSize, shown);
+    const QString path = m_dir->filePath("photo." + format.toLower());
+    {
+        QImage photo(size, QImage::Format_RGB888);
+        photo.fill(Qt::darkYellow);
+        QVERIFY(photo.save(path, format.constData(), 80));
+    }
+    const QImage image = PhotographSource::load(path);
+    QCOMPARE(image.isNull(), shown.isEmpty());
+    if (!shown.isEmpty())
+        QCOMPARE(image.size(), shown);
+    if (!shown.isEmpty())
+        QVERIFY(qAbs(image.pixelColor(shown.width() / 2, shown.height() / 2).red() - 128) <= 3);
 }
 
 QTEST_GUILESS_MAIN(PhotographSourceTest)

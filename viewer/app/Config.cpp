@@ -13,6 +13,8 @@ const QString keySnapshotMode = QStringLiteral("snapshotMode");
 const QString keySnapshotInterval = QStringLiteral("snapshotInterval");
 const QString keySnapshotPath = QStringLiteral("snapshotPath");
 const QString keyRecordPath = QStringLiteral("recordPath");
+const QString keyCamera = QStringLiteral("camera");
+const QString keyPresentation = QStringLiteral("presentation");
 
 std::atomic<Config *> instancePointer{nullptr};
 // Set once the instance has been destroyed at exit; from then on there is no store to use.
@@ -26,7 +28,9 @@ Config::Config()
       snapshotPath_(
           settings_->value(keySnapshotPath, defaultFolder(QStringLiteral("images"))).toString()),
       recordPath_(
-          settings_->value(keyRecordPath, defaultFolder(QStringLiteral("videos"))).toString())
+          settings_->value(keyRecordPath, defaultFolder(QStringLiteral("videos"))).toString()),
+      camera_(settings_->value(keyCamera, QString()).toString()),
+      publishPresentation_(settings_->value(keyPresentation, true).toBool())
 {
 }
 
@@ -120,5 +124,33 @@ void Config::setRecordPath(const QString &path)
     if (Config *config = instance()) {
         config->recordPath_ = path;
         config->settings_->setValue(keyRecordPath, path);
+    }
+}
+
+QString Config::camera()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->camera_ : QString();
+}
+
+void Config::setCamera(const QString &name)
+{
+    if (Config *config = instance()) {
+        config->camera_ = name;
+        config->settings_->setValue(keyCamera, name);
+    }
+}
+
+bool Config::publishPresentation()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->publishPresentation_ : true;
+}
+
+void Config::setPublishPresentation(bool publish)
+{
+    if (Config *config = instance()) {
+        config->publishPresentation_ = publish;
+        config->settings_->setValue(keyPresentation, publish);
     }
 }

@@ -6,8 +6,9 @@
 
 class QSettings;
 
-// The program's persistent capture settings: snapshot mode and interval, snapshot and
-// recording folders.
+// The program's persistent settings: snapshot mode and interval, snapshot and recording
+// folders, the camera chosen for Live mode when the Document Camera is absent, and whether the
+// live picture is offered to other programs as a camera.
 //
 // One instance per process, created on first use (after the application's organisation and
 // application names are set, which decide where the store lives) and destroyed at process exit,
@@ -27,6 +28,12 @@ public:
     static void setSnapshotPath(const QString &path);
     static QString recordPath();
     static void setRecordPath(const QString &path);
+    // Display name of the camera used when the Document Camera is absent; empty for Automatic.
+    static QString camera();
+    static void setCamera(const QString &name);
+    // Whether the live picture is published as a camera for other programs (default true).
+    static bool publishPresentation();
+    static void setPublishPresentation(bool publish);
 
     // The folder "Document Camera/<sub>" in the user's documents folder, created on the way
     // when possible; the path is returned even when the folders cannot be created.
@@ -42,4 +49,6 @@ private:
     quint64 snapshotInterval_;
     QString snapshotPath_;
     QString recordPath_;
+    QString camera_;
+    bool publishPresentation_;
 };

@@ -34,6 +34,8 @@ public:
     }
     // Whether the composed live picture is offered to other programs as a camera (on by default).
     virtual void setPresentationEnabled(bool enabled) { (void)enabled; }
+    // Display name of the camera to use when the Document Camera is absent; empty: the first.
+    virtual void setPreferredCamera(const QString &name) { (void)name; }
 
 protected:
     ILiveControl() = default;

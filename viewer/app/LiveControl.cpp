@@ -20,6 +20,11 @@ public:
     void brightnessDown() override { source_->brightnessDown(); }
     int brightnessLevel() const override { return source_->brightnessLevel(); }
     void setPresentationEnabled(bool enabled) override { source_->setPresentationEnabled(enabled); }
+    void setPreferredCamera(const QString &name) override { source_->setPreferredCamera(name); }
+    void setRecordingEndedHandler(std::function<void(bool failed)> handler) override
+    {
+        source_->setRecordingEndedHandler(std::move(handler));
+    }
 
 private:
     std::unique_ptr<LiveSource> source_;

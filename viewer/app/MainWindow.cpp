@@ -1,13 +1,16 @@
 #include "MainWindow.h"
 
+#include "ColorEffects.h"
 #include "ColorToolWindow.h"
 #include "EffectToolWindow.h"
+#include "FullScreenView.h"
 #include "ImageButton.h"
 #include "ImageCanvas.h"
 #include "LiveControl.h"
 #include "MaskToolWindow.h"
 #include "OSDProcessor.h"
 #include "Panel.h"
+#include "RotateToolWindow.h"
 #include "SettingsToolWindow.h"
 #include "TextToolWindow.h"
 
@@ -36,6 +39,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QShortcut>
 #include <QStackedWidget>
 
 #include <algorithm>
@@ -93,6 +97,7 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     liveCanvas_ = createCanvas();
     if (liveFactory)
         live_ = liveFactory(liveCanvas_, this);
+    applyLiveSettings();
     createRecordingIndicator();
 
     filmCanvas_ = createCanvas();
@@ -117,10 +122,14 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     panelExpanded_ = false;
     expand();
     updateLayout();
+    createShortcuts();
+    describeCanvases();
 }
 
 MainWindow::~MainWindow()
 {
+    // The canvas shown over the screen goes back into the stack, which owns it.
+    leaveFullScreen();
     // The tool window watches this window and its owner button; it goes before either.
     delete toolWindow_.data();
     if (recording_ && live_)
@@ -232,7 +241,9 @@ void MainWindow::createPanel()
                                           tr("Brightness down"), &MainWindow::brightnessDown);
     brightnessUpButton_ = addToolButton(QStringLiteral("ICON_BRIGHTNESS_INCREASE"),
                                         tr("Brightness up"), &MainWindow::brightnessUp);
-    rotateButton_ = addToolButton(QStringLiteral("ICON_ROTATE"), tr("Rotate"), &MainWindow::rotate);
+    rotateButton_ = addToolButton(QStringLiteral("ICON_ROTATE"), tr("Rotate"), &MainWindow::rotate,
+                                  &MainWindow::rotateHold);
+    connect(rotateButton_, &QAbstractButton::pressed, this, [this] { rotateHeld_ = false; });
     freezeButton_ = addToolButton(QStringLiteral("ICON_FREEZE"), tr("Freeze"), &MainWindow::freeze);
     freezeButton_->setCheckable(true);
 
@@ -256,6 +267,7 @@ ImageCanvas *MainWindow::createCanvas()
     auto *osd = new OSDProcessor(this, canvas);
     osdMap_.insert(canvas, osd);
     canvas->setOSDProcessor(osd);
+    connect(canvas, &ImageCanvas::handDoubleClicked, this, &MainWindow::toggleFullScreen);
     return canvas;
 }
 
@@ -373,6 +385,8 @@ void MainWindow::switchMode()
         newMode = LiveMode;
     else if (filmButton_->isChecked())
         newMode = FilmMode;
+    // The canvas shown over the screen goes home before another one becomes current.
+    leaveFullScreen();
     currentCanvas_ = canvas(newMode);
     stack_->setCurrentWidget(currentCanvas_);
     if (newMode == mode_)
@@ -465,6 +479,273 @@ void MainWindow::showMaskIndicator()
 {
     if (OSDProcessor *osd = currentOsd())
         osd->showMaskIndicator();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard, clicker, full screen
+
+void MainWindow::addShortcut(const QList<QKeySequence> &keys, const std::function<void()> &action,
+                             ImageButton *shownOn)
+{
+    QKeySequence shown;
+    for (const QKeySequence &key : keys) {
+        // A key given twice would make both shortcuts ambiguous, and neither would fire.
+        if (key.isEmpty() || shortcutKeys_.contains(key))
+            continue;
+        shortcutKeys_.append(key);
+        if (shown.isEmpty())
+            shown = key;
+        auto *shortcut = new QShortcut(key, this);
+        // Also while the canvas is shown over the screen in its own window.
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    }
+    if (shownOn != nullptr && !shown.isEmpty())
+        shownOn->setToolTip(QStringLiteral("%1 (%2)").arg(
+            shownOn->toolTip(), shown.toString(QKeySequence::NativeText)));
+}
+
+void MainWindow::addButtonShortcut(const QList<QKeySequence> &keys, ImageButton *button)
+{
+    addShortcut(
+        keys,
+        [button] {
+            // A disabled button (outside Live mode) ignores the click as it ignores the pointer.
+            if (button->isEnabled())
+                button->click();
+        },
+        button);
+}
+
+void MainWindow::createShortcuts()
+{
+    using K = QKeySequence;
+    addButtonShortcut({K(Qt::Key_L)}, lineButton_);
+    addButtonShortcut({K(Qt::Key_Q)}, rectangleButton_);
+    addButtonShortcut({K(Qt::Key_P)}, freehandButton_);
+    addButtonShortcut({K(Qt::Key_C)}, circleButton_);
+    addButtonShortcut({K(Qt::Key_A)}, arrowButton_);
+    addButtonShortcut({K(Qt::Key_G)}, triangleButton_);
+    addButtonShortcut({K(Qt::Key_E)}, eraserButton_);
+    addButtonShortcut({K(Qt::Key_T)}, textButton_);
+    addButtonShortcut({K(K::Delete)}, eraseAllButton_);
+    addButtonShortcut({K(K::Copy)}, clipButton_);
+    addButtonShortcut({K(Qt::Key_H)}, handButton_);
+    addShortcut(
+        {K(Qt::Key_M)}, [this] { cycleMask(); }, maskButton_);
+    addShortcut(
+        {K(Qt::Key_X)}, [this] { cycleEffect(); }, effectButton_);
+    addButtonShortcut({K(K::ZoomOut), K(Qt::Key_Minus)}, zoomOutButton_);
+    addButtonShortcut({K(K::ZoomIn), K(Qt::Key_Plus), K(Qt::Key_Equal)}, zoomInButton_);
+    addButtonShortcut({K(Qt::Key_0)}, zoomResetButton_);
+    for (int step = 1; step <= ImageCanvas::maxZoom; ++step)
+        addShortcut({K(Qt::Key_0 + step)}, [this, step] { zoomToStep(step); });
+    addButtonShortcut({K(Qt::Key_O)}, autoFocusButton_);
+    addButtonShortcut({K(Qt::Key_BracketLeft)}, brightnessDownButton_);
+    addButtonShortcut({K(Qt::Key_BracketRight)}, brightnessUpButton_);
+    addButtonShortcut({K(Qt::Key_R)}, rotateButton_);
+    addShortcut({K(Qt::SHIFT | Qt::Key_R)}, [this] { rotateLeft(); });
+    addShortcut({K(Qt::Key_I)}, [this] { mirrorLeftRight(); });
+    addShortcut({K(Qt::SHIFT | Qt::Key_I)}, [this] { mirrorTopBottom(); });
+    addButtonShortcut({K(Qt::Key_F)}, freezeButton_);
+    addButtonShortcut({K(Qt::Key_V)}, recordButton_);
+    addButtonShortcut({K(Qt::Key_S)}, snapshotButton_);
+    addButtonShortcut({K(Qt::CTRL | Qt::Key_Comma)}, settingsButton_);
+    addButtonShortcut({K(K::Print), K(Qt::CTRL | Qt::Key_P)}, printButton_);
+    addShortcut({K(K::Undo), K(Qt::CTRL | Qt::Key_Z)}, [this] { undo(); });
+    addShortcut({K(K::Redo), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
+                [this] { redo(); });
+    addShortcut({K(Qt::Key_F11), K(K::FullScreen)}, [this] { toggleFullScreen(); });
+    // A presenter's clicker.
+    addShortcut({K(Qt::Key_Escape)}, [this] { leaveFullScreen(); });
+    addShortcut({K(Qt::Key_PageUp)}, [this] { clickerBack(); });
+    addShortcut({K(Qt::Key_PageDown)}, [this] { clickerForward(); });
+    addShortcut({K(Qt::Key_F5), K(Qt::SHIFT | Qt::Key_F5)}, [this] { clickerStart(); });
+    addShortcut({K(Qt::Key_B), K(Qt::Key_Period)}, [this] { toggleBlank(); });
+}
+
+void MainWindow::describeCanvases()
+{
+    const std::array<std::pair<ImageCanvas *, QString>, 3> canvases{{
+        {liveCanvas_, tr("Live mode: the camera's picture")},
+        {filmCanvas_, tr("Film mode: the film being played")},
+        {photographCanvas_, tr("Photograph mode: the photograph shown")},
+    }};
+    for (const auto &[canvas, description] : canvases) {
+        canvas->setAccessibleName(tr("Picture"));
+        canvas->setAccessibleDescription(description);
+    }
+}
+
+void MainWindow::undo()
+{
+    currentCanvas_->undo();
+}
+
+void MainWindow::redo()
+{
+    currentCanvas_->redo();
+}
+
+void MainWindow::rotateHold()
+{
+    rotateHeld_ = true;
+    closeToolWindow();
+    showToolWindow(new RotateToolWindow(rotateButton_, this));
+}
+
+ToolWindow *MainWindow::rotateToolWindow() const
+{
+    return qobject_cast<RotateToolWindow *>(toolWindow_.data());
+}
+
+void MainWindow::rotateLeft()
+{
+    currentCanvas_->rotateLeft();
+    if (OSDProcessor *osd = currentOsd())
+        osd->showRotate();
+}
+
+void MainWindow::mirrorLeftRight()
+{
+    currentCanvas_->mirrorLeftRight();
+    if (OSDProcessor *osd = currentOsd())
+        osd->showRotate();
+}
+
+void MainWindow::mirrorTopBottom()
+{
+    currentCanvas_->mirrorTopBottom();
+    if (OSDProcessor *osd = currentOsd())
+        osd->showRotate();
+}
+
+void MainWindow::zoomToStep(int step)
+{
+    const double before = currentCanvas_->zoom();
+    currentCanvas_->setZoomStep(step);
+    if (OSDProcessor *osd = currentOsd())
+        currentCanvas_->zoom() < before ? osd->showZoomOut() : osd->showZoomIn();
+}
+
+void MainWindow::cycleEffect()
+{
+    const int effect = (currentCanvas_->effect() + 1) % ColorEffects::effectCount;
+    currentCanvas_->setEffect(effect);
+    effectButton_->setIconName(QStringLiteral("ICON_EFFECT_") + ColorEffects::effectKey(effect));
+    showEffectIndicator();
+}
+
+void MainWindow::cycleMask()
+{
+    // No mask, then each shape in turn; the mask button shows the shape and is on with it.
+    const int shape = (currentCanvas_->mask() + 1) % ColorEffects::maskCount;
+    currentCanvas_->setMask(shape);
+    if (shape != ColorEffects::MaskNone) {
+        savedMask_ = shape;
+        maskButton_->setIconName(QStringLiteral("ICON_MASK_") + ColorEffects::maskKey(shape));
+    }
+    maskButton_->setChecked(shape != ColorEffects::MaskNone);
+    showMaskIndicator();
+}
+
+QWidget *MainWindow::fullScreenWindow() const
+{
+    return fullScreen_;
+}
+
+void MainWindow::toggleFullScreen()
+{
+    if (fullScreen_ != nullptr)
+        leaveFullScreen();
+    else
+        enterFullScreen();
+}
+
+void MainWindow::enterFullScreen()
+{
+    if (fullScreen_ != nullptr || currentCanvas_ == nullptr)
+        return;
+    // The canvas leaves the stack for a window of its own over the screen that holds this
+    // window; this window keeps its size, position and panel as they are.
+    fullScreenIndex_ = stack_->indexOf(currentCanvas_);
+    stack_->removeWidget(currentCanvas_);
+    fullScreen_ = new FullScreenView(this);
+    connect(fullScreen_, &FullScreenView::closeRequested, this, &MainWindow::leaveFullScreen,
+            Qt::QueuedConnection);
+    fullScreen_->show(currentCanvas_, screen());
+}
+
+void MainWindow::leaveFullScreen()
+{
+    if (fullScreen_ == nullptr)
+        return;
+    FullScreenView *view = fullScreen_;
+    fullScreen_ = nullptr;
+    if (QWidget *canvas = view->takeContent()) {
+        stack_->insertWidget(fullScreenIndex_, canvas);
+        stack_->setCurrentWidget(currentCanvas_);
+    }
+    view->hide();
+    view->deleteLater();
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void MainWindow::toggleBlank()
+{
+    // Only the screen goes black: the canvas goes on composing and writing back, so a
+    // recording running meanwhile holds the picture, not a black stretch.
+    currentCanvas_->setBlanked(!currentCanvas_->isBlanked());
+}
+
+void MainWindow::clickerBack()
+{
+    switch (mode_) {
+    case PhotographMode:
+        photographPreviousButton_->click();
+        break;
+    case FilmMode:
+        filmPauseButton_->click();
+        break;
+    default:
+        freezeButton_->click();
+        break;
+    }
+}
+
+void MainWindow::clickerForward()
+{
+    switch (mode_) {
+    case PhotographMode:
+        photographNextButton_->click();
+        break;
+    case FilmMode:
+        filmPlayButton_->click();
+        break;
+    default:
+        freezeButton_->click();
+        break;
+    }
+}
+
+void MainWindow::clickerStart()
+{
+    switch (mode_) {
+    case PhotographMode:
+        photographSlideshowButton_->click();
+        break;
+    case FilmMode:
+#ifdef DOCCAM_HAVE_FILM_SOURCE
+        (filmSource_->isPlaying() ? filmPauseButton_ : filmPlayButton_)->click();
+#endif
+        break;
+    default:
+        freezeButton_->click();
+        break;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -661,6 +942,11 @@ void MainWindow::brightnessUp()
 
 void MainWindow::rotate()
 {
+    // The release that ends a long press (which opened the rotate window) turns nothing.
+    if (rotateHeld_) {
+        rotateHeld_ = false;
+        return;
+    }
     currentCanvas_->rotate();
     if (OSDProcessor *osd = currentOsd())
         osd->showRotate();
@@ -673,10 +959,22 @@ void MainWindow::freeze()
         osd->showFreeze();
 }
 
+// The stored camera choice and presentation switch go to the live source at start and after
+// the settings window's "OK".
+void MainWindow::applyLiveSettings()
+{
+    if (!live_)
+        return;
+    live_->setPreferredCamera(Config::camera());
+    live_->setPresentationEnabled(Config::publishPresentation());
+}
+
 void MainWindow::settings()
 {
     closeToolWindow();
-    showToolWindow(new SettingsToolWindow(settingsButton_, this));
+    auto *window = new SettingsToolWindow(settingsButton_, this);
+    connect(window, &SettingsToolWindow::settingsSaved, this, &MainWindow::applyLiveSettings);
+    showToolWindow(window);
 }
 
 // ---------------------------------------------------------------------------------------------

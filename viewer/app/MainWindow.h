@@ -8,6 +8,8 @@
 #include "ToolWindow.h"
 
 #include <QHash>
+#include <QKeySequence>
+#include <QList>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -17,6 +19,7 @@
 #include <memory>
 
 class FilmSource;
+class FullScreenView;
 class HorizontalSlider;
 class ImageButton;
 class ImageCanvas;
@@ -86,6 +89,12 @@ public:
     // The slideshow period in milliseconds chosen by an interval slider position (0 to 5).
     static int slideshowInterval(int position);
 
+    // True while the current canvas is shown alone over a screen (F11, a hand double click).
+    bool isFullScreenShown() const { return fullScreen_ != nullptr; }
+    QWidget *fullScreenWindow() const;
+    // The rotate window while it is open (a long press on the rotate button).
+    ToolWindow *rotateToolWindow() const;
+
 signals:
     void modeChanged();
 
@@ -93,6 +102,7 @@ protected:
     void updateLayout() override;
 
 private slots:
+    void applyLiveSettings();
     void expand();
     void switchMode();
 
@@ -125,8 +135,24 @@ private slots:
     void brightnessDown();
     void brightnessUp();
     void rotate();
+    void rotateHold();
     void freeze();
     void settings();
+
+    // Keyboard and clicker commands beyond the panel's buttons.
+    void undo();
+    void redo();
+    void rotateLeft();
+    void mirrorLeftRight();
+    void mirrorTopBottom();
+    void cycleEffect();
+    void cycleMask();
+    void toggleFullScreen();
+    void leaveFullScreen();
+    void toggleBlank();
+    void clickerBack();
+    void clickerForward();
+    void clickerStart();
 
     void snapshot();
     void record();
@@ -183,6 +209,18 @@ private:
     void closeToolWindow();
     void showFolderError();
 
+    // Keys: every panel command, the clicker's keys and the view commands of the keyboard.
+    void createShortcuts();
+    // Runs action on any of keys (those already taken are skipped); the first key is added to
+    // the tool tip of `shownOn`.
+    void addShortcut(const QList<QKeySequence> &keys, const std::function<void()> &action,
+                     ImageButton *shownOn = nullptr);
+    // A key for a panel button does what a click on it does, only while it is enabled.
+    void addButtonShortcut(const QList<QKeySequence> &keys, ImageButton *button);
+    void zoomToStep(int step);
+    void enterFullScreen();
+    void describeCanvases();
+
     // Mode buttons, expand button and the canvas stack.
     ImageButton *liveButton_ = nullptr;
     ImageButton *filmButton_ = nullptr;
@@ -223,6 +261,13 @@ private:
     ImageButton *rotateButton_ = nullptr;
     ImageButton *freezeButton_ = nullptr;
     int savedMask_ = 1;
+
+    // Full screen, and the keys already given to a command.
+    FullScreenView *fullScreen_ = nullptr;
+    int fullScreenIndex_ = 0;
+    // The rotate button's press turned into a long press (its click then turns nothing).
+    bool rotateHeld_ = false;
+    QList<QKeySequence> shortcutKeys_;
 
     // Capture commands.
     ImageButton *recordButton_ = nullptr;

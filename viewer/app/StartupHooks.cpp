@@ -1,15 +1,28 @@
 #include "StartupHooks.h"
 
+#include "Config.h"
+#include "FrameBounds.h"
 #include "MainWindow.h"
+#include "RecordingRepair.h"
+
+#include <glib-unix.h>
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QLoggingCategory>
 #include <QMetaObject>
+#include <QPointer>
+#include <QSessionManager>
 #include <QTextStream>
 #include <QTimer>
+
+#include <csignal>
+#include <vector>
 
 #ifndef DOCCAM_PLUGIN_RELATIVE_DIR
 #define DOCCAM_PLUGIN_RELATIVE_DIR "../lib/gstreamer-1.0"
@@ -21,6 +34,35 @@ int milliseconds(const char *name)
     bool ok = false;
     const int value = qEnvironmentVariableIntValue(name, &ok);
     return ok && value >= 0 ? value : -1;
+}
+
+Q_LOGGING_CATEGORY(lcStartup, "doccam.app", QtInfoMsg)
+
+// Ends a running recording the way its button does, so buttons and clock follow.
+void endRecording(MainWindow *window)
+{
+    if (!window || !window->isRecording())
+        return;
+    if (auto *button = window->findChild<QAbstractButton *>(QStringLiteral("ICON_RECORDING")))
+        button->click();
+}
+
+void clickRecordButton(MainWindow *window)
+{
+    if (auto *button = window->findChild<QAbstractButton *>(QStringLiteral("ICON_RECORDING")))
+        if (!button->isChecked())
+            button->click();
+}
+
+// Runs on the GUI thread from GLib's main loop, never in the signal handler itself.
+gboolean onQuitSignal(gpointer data)
+{
+    auto *window = static_cast<QPointer<MainWindow> *>(data);
+    qCDebug(lcStartup) << "quitting on a signal; a recording running:"
+                       << (*window && (*window)->isRecording());
+    endRecording(*window);
+    QCoreApplication::quit();
+    return G_SOURCE_CONTINUE;
 }
 
 void writeTexts(MainWindow *window, const QString &path)
@@ -68,6 +110,10 @@ void StartupHooks::install(MainWindow *window)
         QTimer::singleShot(snapshotAfter, window,
                            [window] { QMetaObject::invokeMethod(window, "snapshot"); });
 
+    const int recordAfter = milliseconds("DOCCAM_RECORD_AFTER_MS");
+    if (recordAfter >= 0)
+        QTimer::singleShot(recordAfter, window, [window] { clickRecordButton(window); });
+
     const int exitAfter = milliseconds("DOCCAM_EXIT_AFTER_MS");
     if (exitAfter < 0)
         return;
@@ -79,5 +125,33 @@ void StartupHooks::install(MainWindow *window)
         if (!texts.isEmpty())
             writeTexts(window, texts);
         QCoreApplication::quit();
+    });
+}
+
+void StartupHooks::boundImageDecoding()
+{
+    QImageReader::setAllocationLimit(FrameBounds::AllocationLimitMb);
+}
+
+void StartupHooks::protectRecordings(MainWindow *window)
+{
+    auto *watched = new QPointer<MainWindow>(window);
+    std::vector<guint> sources;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sources.push_back(g_unix_signal_add(signal, onQuitSignal, watched));
+    // The session's end: the session manager asks for data to be saved, then the program is
+    // quit (or killed).
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager &) { endRecording(window); });
+    QObject::connect(qGuiApp, &QCoreApplication::aboutToQuit, window,
+                     [window] { endRecording(window); });
+
+    auto *repair = new RecordingRepair(Config::recordPath());
+    repair->start();
+    QObject::connect(window, &QObject::destroyed, [watched, sources, repair] {
+        for (guint source : sources)
+            g_source_remove(source);
+        delete watched;
+        delete repair; // a copy still running is cancelled and removed
     });
 }

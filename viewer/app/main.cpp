@@ -19,9 +19,13 @@ int main()
     QCoreApplication::setOrganizationName(QStringLiteral("Morvale"));
     QCoreApplication::setApplicationName(QStringLiteral("Document Camera"));
 
+    StartupHooks::boundImageDecoding(); // before any picture is decoded
     auto *window = new MainWindow;
     window->show();
     StartupHooks::install(window);
+    // Recordings end cleanly on signals and at session end, and are mended at start when an
+    // earlier run was cut off.
+    StartupHooks::protectRecordings(window);
     const int result = QApplication::exec();
     delete window;
     return result;

@@ -88,12 +88,31 @@ void copyPixels(uchar *dst, const uchar *src, qsizetype srcStep, int count, cons
     }
 }
 
-// The pixels of `region` of the picture turned clockwise by quarter turns (24-bit), the
-// same pixels the toolkit's fast rotation gives, without turning the rest of the picture.
-QImage turnedRegion(const QImage &picture, int quarterTurns, const QRect &region)
+// Copies count pixels of one row backwards (src is the rightmost one read, the row runs left
+// from it) to consecutive target pixels: four pixels at a time with one 12-byte read, so the
+// mirrored row costs about what a forward copy does. Reads stay within the row.
+void copyRowReversed(uchar *dst, const uchar *src, int count)
 {
-    const int turns = quarterTurns & 3;
-    if (turns == 0)
+    constexpr int block = 4;
+    constexpr int blockBytes = block * bytesPerPixel;
+    int i = 0;
+    for (; i + block <= count; i += block, dst += blockBytes, src -= blockBytes) {
+        uchar t[blockBytes];
+        std::memcpy(t, src - (block - 1) * bytesPerPixel, blockBytes);
+        for (int k = 0; k < block; ++k)
+            std::memcpy(dst + k * bytesPerPixel, t + (block - 1 - k) * bytesPerPixel,
+                        bytesPerPixel);
+    }
+    for (; i < count; ++i, dst += bytesPerPixel, src -= bytesPerPixel)
+        copyPixel(dst, src);
+}
+
+// The pixels of `region` of the view of a 24-bit picture: the picture mirrored as `view` says,
+// then turned clockwise by its quarter turns; the same pixels the toolkit's mirroring and fast
+// rotation give, in one copy and without turning the rest of the picture.
+QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect &region)
+{
+    if (view.isIdentity())
         return region == picture.rect() ? picture : picture.copy(region);
     QImage out(region.size(), QImage::Format_RGB888);
     if (out.isNull())
@@ -103,15 +122,56 @@ QImage turnedRegion(const QImage &picture, int quarterTurns, const QRect &region
     const uchar *src = picture.constBits();
     const qsizetype bpl = picture.bytesPerLine();
     const uchar *lastPixel = src + (h - 1) * bpl + qsizetype(w - 1) * bytesPerPixel;
-    if (turns == 2) {
+
+    // The picture pixel (column, row) under view pixel (X, Y) is linear in X and Y: before the
+    // mirror, (X, Y) after no turn, (Y, h - 1 - X) after one, (w - 1 - X, h - 1 - Y) after two
+    // and (w - 1 - Y, X) after three; the mirror then reflects the column or the row.
+    struct Axis {
+        int base, perX, perY;
+    };
+    Axis column{0, 1, 0};
+    Axis row{0, 0, 1};
+    switch (view.turns & 3) {
+    case 1:
+        column = {0, 0, 1};
+        row = {h - 1, -1, 0};
+        break;
+    case 2:
+        column = {w - 1, -1, 0};
+        row = {h - 1, 0, -1};
+        break;
+    case 3:
+        column = {w - 1, 0, -1};
+        row = {0, 1, 0};
+        break;
+    default:
+        break;
+    }
+    if (view.mirrorH)
+        column = {w - 1 - column.base, -column.perX, -column.perY};
+    if (view.mirrorV)
+        row = {h - 1 - row.base, -row.perX, -row.perY};
+    const qsizetype stepX = row.perX * bpl + column.perX * bytesPerPixel;
+    const qsizetype stepY = row.perY * bpl + column.perY * bytesPerPixel;
+    const uchar *origin =
+        src + (row.base + row.perX * region.x() + row.perY * region.y()) * bpl +
+        qsizetype(column.base + column.perX * region.x() + column.perY * region.y()) *
+            bytesPerPixel;
+
+    if (stepX == bytesPerPixel || stepX == -bytesPerPixel) {
+        // Rows of the view are rows of the picture, read forwards or backwards.
+        const auto rowBytes = size_t(region.width()) * bytesPerPixel;
         for (int y = 0; y < region.height(); ++y) {
-            const uchar *s = src + (h - 1 - region.y() - y) * bpl +
-                             qsizetype(w - 1 - region.x()) * bytesPerPixel;
-            copyPixels(out.scanLine(y), s, -bytesPerPixel, region.width(), lastPixel);
+            const uchar *s = origin + y * stepY;
+            if (stepX > 0)
+                std::memcpy(out.scanLine(y), s, rowBytes);
+            else
+                copyRowReversed(out.scanLine(y), s, region.width());
         }
         return out;
     }
-    // Quarter turns read columns: work in tiles so that the rows read stay in the cache.
+    // Rows of the view are columns of the picture: work in tiles so that the rows read stay
+    // in the cache.
     constexpr int tile = 64;
     uchar *dst = out.bits();
     const qsizetype dbpl = out.bytesPerLine();
@@ -119,17 +179,9 @@ QImage turnedRegion(const QImage &picture, int quarterTurns, const QRect &region
         const int yEnd = std::min(region.height(), ty + tile);
         for (int tx = 0; tx < region.width(); tx += tile) {
             const int count = std::min(region.width(), tx + tile) - tx;
-            for (int y = ty; y < yEnd; ++y) {
-                const int turnedX = region.x() + tx;
-                const int turnedY = region.y() + y;
-                // Turned (x, y) is (y, h - 1 - x) of the picture after one turn and
-                // (w - 1 - y, x) after three.
-                const uchar *s =
-                    turns == 1 ? src + (h - 1 - turnedX) * bpl + qsizetype(turnedY) * bytesPerPixel
-                               : src + turnedX * bpl + qsizetype(w - 1 - turnedY) * bytesPerPixel;
-                copyPixels(dst + y * dbpl + qsizetype(tx) * bytesPerPixel, s,
-                           turns == 1 ? -bpl : bpl, count, lastPixel);
-            }
+            for (int y = ty; y < yEnd; ++y)
+                copyPixels(dst + y * dbpl + qsizetype(tx) * bytesPerPixel,
+                           origin + tx * stepX + y * stepY, stepX, count, lastPixel);
         }
     }
     return out;
@@ -503,7 +555,7 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
                          std::min(rotH, floorToBlock(window.bottom()) + block) - 1);
     }
 
-    QImage c = turnedRegion(raw, rotation(), region);
+    QImage c = viewRegion(raw, viewTransform(), region);
     const QRect drawn = m_layerUsed.intersected(region).intersected(m_layer.rect());
     if (!drawn.isEmpty())
         overlay(c, m_layer, m_layerChunks, drawn, region.topLeft());
@@ -544,13 +596,15 @@ QImage ImageCanvas::fitView(const QImage &view, QImage &spare) const
 void ImageCanvas::resetLayer(int width, int height)
 {
     if (width > 0 && height > 0) {
-        m_layer = QImage(width, height, QImage::Format_ARGB32);
+        // The layer lies in the view's coordinates: turned, it is the turned frame's size.
+        m_layer = QImage(viewTransform().viewSize(QSize(width, height)), QImage::Format_ARGB32);
         m_layer.fill(Qt::transparent);
     } else {
         m_layer = QImage();
     }
     m_layerUsed = QRect();
     m_layerChunks.assign(size_t(chunksPerRow(m_layer.width())) * size_t(m_layer.height()), 0);
+    m_layerEpoch.fetch_add(1);
 }
 
 void ImageCanvas::noteDrawn(const QRect &area)
@@ -801,18 +855,93 @@ void ImageCanvas::rotate()
 {
     {
         QMutexLocker locker(&m_lock);
-        const QPointF old = centre();
-        m_rotation.store((rotation() + 1) % 4);
-        const double z = zoom();
-        const QPointF turnedCentre((static_cast<int>(rotatedWidth() * z) - old.y() * z - 1) / z,
-                                   old.x());
-        const int layerHeight = m_layer.height();
-        m_layer = turned(m_layer, 1);
-        const QRect used = rotatedQuarter(m_layerUsed, layerHeight);
-        m_layerUsed = QRect();
-        m_layerChunks.assign(size_t(chunksPerRow(m_layer.width())) * size_t(m_layer.height()), 0);
-        noteDrawn(used);
-        setZoomCentred(turnedCentre, static_cast<int>(z));
+        turnLocked();
+    }
+    update();
+}
+
+void ImageCanvas::rotateLeft()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        for (int k = 0; k < 3; ++k)
+            turnLocked();
+    }
+    update();
+}
+
+void ImageCanvas::turnLocked()
+{
+    const QPointF old = centre();
+    m_rotation.store((rotation() + 1) % 4);
+    const double z = zoom();
+    const QPointF turnedCentre((static_cast<int>(rotatedWidth() * z) - old.y() * z - 1) / z,
+                               old.x());
+    const int layerHeight = m_layer.height();
+    const QRect used = rotatedQuarter(m_layerUsed, layerHeight);
+    replaceLayerLocked(turned(m_layer, 1), used);
+    setZoomCentred(turnedCentre, static_cast<int>(z));
+}
+
+void ImageCanvas::mirrorLeftRight()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        mirrorViewLocked(true);
+    }
+    update();
+}
+
+void ImageCanvas::mirrorTopBottom()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        mirrorViewLocked(false);
+    }
+    update();
+}
+
+void ImageCanvas::mirrorViewLocked(bool leftRight)
+{
+    const QPointF old = centre();
+    // Mirroring the view across one axis mirrors the picture across the same axis after an
+    // even number of quarter turns and across the other one after an odd number.
+    if (leftRight == (rotation() % 2 == 0))
+        m_mirrorH.store(!isMirroredHorizontally());
+    else
+        m_mirrorV.store(!isMirroredVertically());
+    const QSize size = m_layer.size();
+    QRect used;
+    if (!m_layerUsed.isEmpty())
+        used = leftRight
+                   ? QRect(size.width() - m_layerUsed.x() - m_layerUsed.width(), m_layerUsed.y(),
+                           m_layerUsed.width(), m_layerUsed.height())
+                   : QRect(m_layerUsed.x(), size.height() - m_layerUsed.y() - m_layerUsed.height(),
+                           m_layerUsed.width(), m_layerUsed.height());
+    replaceLayerLocked(m_layer.isNull() ? m_layer : m_layer.mirrored(leftRight, !leftRight), used);
+    const QPointF mirroredCentre = leftRight ? QPointF(rotatedWidth() - old.x(), old.y())
+                                             : QPointF(old.x(), rotatedHeight() - old.y());
+    setZoomCentred(mirroredCentre, static_cast<int>(zoom()));
+}
+
+void ImageCanvas::replaceLayerLocked(const QImage &layer, const QRect &used)
+{
+    m_layer = layer;
+    m_layerUsed = QRect();
+    m_layerChunks.assign(size_t(chunksPerRow(m_layer.width())) * size_t(m_layer.height()), 0);
+    noteDrawn(used);
+}
+
+ViewTransform ImageCanvas::viewTransform() const
+{
+    return {rotation(), isMirroredHorizontally(), isMirroredVertically()};
+}
+
+void ImageCanvas::setZoomStep(int step)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        setZoomCentred(centre(), std::clamp(step, 0, static_cast<int>(maxZoom)));
     }
     update();
 }
@@ -875,6 +1004,10 @@ ImageCanvas::Placement ImageCanvas::placement() const
 void ImageCanvas::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
+    if (isBlanked()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
     QMutexLocker locker(&m_lock);
     painter.fillRect(QRect(QPoint(2, 2), QPoint(width() - 3, height() - 3)), Qt::black);
     const Placement p = placement();
@@ -934,12 +1067,110 @@ void ImageCanvas::setTool(int code)
 
 void ImageCanvas::eraseAll()
 {
+    // The cleared layer is made outside the lock; the old one becomes the undo step.
+    const QSize size = frameSize();
+    QImage cleared;
+    if (size.width() > 0 && size.height() > 0) {
+        cleared = QImage(viewTransform().viewSize(size), QImage::Format_ARGB32);
+        cleared.fill(Qt::transparent);
+    }
+    QImage before;
+    QImage after;
+    QRect area;
+    quint64 epoch = 0;
     {
         QMutexLocker locker(&m_lock);
-        m_layer.fill(Qt::transparent);
+        before = m_layer;
+        area = m_layerUsed;
+        if (cleared.size() == m_layer.size())
+            m_layer = cleared;
+        else
+            m_layer.fill(Qt::transparent);
         m_layerUsed = QRect();
         std::fill(m_layerChunks.begin(), m_layerChunks.end(), quint8(0));
+        after = m_layer;
+        epoch = m_layerEpoch.load();
     }
+    cleared = QImage();
+    recordStep(before, after, area, epoch, viewTransform());
+    update();
+}
+
+void ImageCanvas::undo()
+{
+    applyHistory(true);
+}
+
+void ImageCanvas::redo()
+{
+    applyHistory(false);
+}
+
+bool ImageCanvas::canUndo()
+{
+    syncHistory();
+    return m_history.canUndo();
+}
+
+bool ImageCanvas::canRedo()
+{
+    syncHistory();
+    return m_history.canRedo();
+}
+
+void ImageCanvas::syncHistory()
+{
+    const quint64 epoch = m_layerEpoch.load();
+    if (epoch == m_historyEpoch)
+        return;
+    m_history.clear();
+    m_historyEpoch = epoch;
+}
+
+void ImageCanvas::recordStep(const QImage &before, const QImage &after, const QRect &area,
+                             quint64 epoch, const ViewTransform &transform)
+{
+    syncHistory();
+    if (epoch != m_historyEpoch || area.isEmpty())
+        return;
+    m_history.record(before, after, area, transform);
+}
+
+void ImageCanvas::applyHistory(bool undo)
+{
+    syncHistory();
+    // The tiles are laid out for the view outside the lock; only the exchange runs under it.
+    const ViewTransform transform = viewTransform();
+    const QSize picture = frameSize();
+    AnnotationHistory::Patches patches =
+        undo ? m_history.takeUndo(transform, picture) : m_history.takeRedo(transform, picture);
+    if (patches.empty())
+        return;
+    bool stale = false;
+    {
+        QMutexLocker locker(&m_lock);
+        if (m_layerEpoch.load() != m_historyEpoch) {
+            stale = true;
+        } else {
+            AnnotationHistory::exchange(m_layer, patches);
+            for (const AnnotationHistory::Patch &patch : patches)
+                noteDrawn(patch.area);
+        }
+    }
+    if (stale) {
+        syncHistory();
+        return;
+    }
+    if (undo)
+        m_history.putRedo(patches, transform, picture);
+    else
+        m_history.putUndo(patches, transform, picture);
+    update();
+}
+
+void ImageCanvas::setBlanked(bool blanked)
+{
+    m_blanked.store(blanked);
     update();
 }
 
@@ -988,6 +1219,18 @@ void ImageCanvas::mousePressEvent(QMouseEvent *event)
     m_layerBackup = m_layer;
     m_layerBackupUsed = m_layerUsed;
     m_layerChunksBackup = m_layerChunks;
+    m_strokeEpoch = m_layerEpoch.load();
+    m_strokeTransform = viewTransform();
+    m_strokeArea = QRect();
+}
+
+void ImageCanvas::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (tool() == ToolHand) {
+        emit handDoubleClicked();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
 }
 
 void ImageCanvas::mouseMoveEvent(QMouseEvent *event)
@@ -1032,6 +1275,22 @@ void ImageCanvas::mouseReleaseEvent(QMouseEvent *event)
             commitText();
         else
             openTextEditor(event->position().toPoint());
+    } else {
+        // A finished stroke (drawing tools and the eraser) is one undo step.
+        QImage before;
+        QImage after;
+        QRect area;
+        quint64 epoch = 0;
+        {
+            QMutexLocker locker(&m_lock);
+            before = m_layerBackup;
+            after = m_layer;
+            area = m_strokeArea;
+            m_strokeArea = QRect();
+            epoch = m_layerEpoch.load();
+        }
+        if (epoch == m_strokeEpoch && viewTransform() == m_strokeTransform)
+            recordStep(before, after, area, epoch, m_strokeTransform);
     }
     update();
 }
@@ -1103,6 +1362,7 @@ void ImageCanvas::drawShape(const QPoint &framePoint)
     bounds = bounds.united(QRect(a, b).normalized());
     const int margin = std::max(1, m_lineWidth) + 2;
     bounds.adjust(-margin, -margin, margin, margin);
+    m_strokeArea = m_strokeArea.united(bounds);
     noteDrawn(bounds);
 }
 
@@ -1114,6 +1374,7 @@ void ImageCanvas::erase(const QPoint &centre)
             .intersected(m_layer.rect());
     if (square.isEmpty())
         return;
+    m_strokeArea = m_strokeArea.united(square);
     for (int y = square.top(); y <= square.bottom(); ++y) {
         auto *row = reinterpret_cast<QRgb *>(m_layer.scanLine(y));
         std::fill(row + square.left(), row + square.right() + 1, QRgb(0));
@@ -1163,17 +1424,25 @@ void ImageCanvas::commitText()
     // layout a shown widget gets; the text keeps the wrapping it had in the editor.
     const std::unique_ptr<QTextDocument> document(m_textEdit->document()->clone());
     document->setTextWidth(m_textEdit->viewport()->width());
+    QImage before;
+    QImage after;
+    QRect bounds;
+    quint64 epoch = 0;
     {
         QMutexLocker locker(&m_lock);
         if (!m_layer.isNull()) {
+            before = m_layer;
             QPainter painter(&m_layer);
             painter.translate(m_textAnchor);
             document->drawContents(&painter, QRectF());
             painter.end();
-            const QRect bounds(m_textAnchor, document->size().toSize() + QSize(1, 1));
+            bounds = QRect(m_textAnchor, document->size().toSize() + QSize(1, 1));
             noteDrawn(bounds);
+            after = m_layer;
+            epoch = m_layerEpoch.load();
         }
     }
+    recordStep(before, after, bounds, epoch, viewTransform());
     m_textEdit->clear();
     update();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AnnotationHistory.h"
 #include "ICaptureCB.h"
+#include "ViewTransform.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -83,11 +85,23 @@ public:
     void zoomOut();
     void zoomReset();
     void rotate();
+    // Three quarter turns at once: the picture turns a quarter to the left.
+    void rotateLeft();
+    // Mirror the picture as it is shown, left-right or top-bottom; annotations stay on the
+    // document as they do through a turn, and the view keeps showing the same part.
+    void mirrorLeftRight();
+    void mirrorTopBottom();
+    // Zoom step 1..maxZoom (below 1: the best fit), keeping the view's centre.
+    void setZoomStep(int step);
     // Moves the visible window (zoomed pixels of the rotated frame), clamped to the picture.
     void setPan(int x, int y);
 
     double zoom() const { return m_zoom.load(std::memory_order_relaxed); }
     int rotation() const { return m_rotation.load(std::memory_order_relaxed); }
+    // The mirror, in the camera picture's own coordinates (applied before the turns).
+    bool isMirroredHorizontally() const { return m_mirrorH.load(std::memory_order_relaxed); }
+    bool isMirroredVertically() const { return m_mirrorV.load(std::memory_order_relaxed); }
+    ViewTransform viewTransform() const;
     QPoint pan() const;
     // Zoom that shows the whole rotated frame inside the frame size (1 when upright).
     double bestFit() const;
@@ -114,8 +128,18 @@ public:
     int tool() const { return m_tool.load(std::memory_order_relaxed); }
     // Selects a tool; any tool other than text first puts the text being edited into the layer.
     void setTool(int code);
-    // Clears the whole drawing.
+    // Clears the whole drawing (one undo step).
     void eraseAll();
+    // Annotation history (GUI thread): every finished stroke, shape, text, eraser stroke and
+    // erase-all is one step. A new frame size clears it with the layer.
+    void undo();
+    void redo();
+    bool canUndo();
+    bool canRedo();
+    const AnnotationHistory &history() const { return m_history; }
+    // While blanked the widget shows black; frames are composed and written back as usual.
+    bool isBlanked() const { return m_blanked.load(std::memory_order_relaxed); }
+    void setBlanked(bool blanked);
     int lineWidth() const { return m_lineWidth; }
     void setLineWidth(int width);
     QColor lineColor() const { return m_lineColor; }
@@ -159,6 +183,8 @@ public:
 
 signals:
     void clipDone();
+    // A double click with the hand tool (the main window's full-screen toggle).
+    void handDoubleClicked();
 
 public slots:
     void autoRefresh();
@@ -169,6 +195,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     struct Placement {
@@ -206,6 +233,14 @@ private:
     void openTextEditor(const QPoint &widgetPoint);
     void commitText();
     void requestRepaint();
+    void turnLocked();
+    void mirrorViewLocked(bool leftRight);
+    void replaceLayerLocked(const QImage &layer, const QRect &used);
+    // Records the change from `before` to the layer (taken under the lock) as one step.
+    void recordStep(const QImage &before, const QImage &after, const QRect &area, quint64 epoch,
+                    const ViewTransform &transform);
+    void applyHistory(bool undo);
+    void syncHistory();
 
     OSDProcessor *m_osd = nullptr;
     QTextEdit *m_textEdit = nullptr;
@@ -224,12 +259,24 @@ private:
     // Per layer row, one flag for each run of eight pixels: set where the run holds anything.
     std::vector<quint8> m_layerChunks;
     std::vector<quint8> m_layerChunksBackup;
+    // Changes whenever the layer is replaced by an empty one of a new size (the history then
+    // no longer fits it); the GUI thread compares it with the history's.
+    std::atomic<quint64> m_layerEpoch{0};
+    quint64 m_historyEpoch = 0;
+    AnnotationHistory m_history;
+    // What the press of the stroke being drawn saw, and the layer part the stroke touched.
+    quint64 m_strokeEpoch = 0;
+    ViewTransform m_strokeTransform;
+    QRect m_strokeArea;
 
     std::atomic<int> m_frameWidth{-1};
     std::atomic<int> m_frameHeight{-1};
     std::atomic<int> m_displayWidth{0};
     std::atomic<int> m_displayHeight{0};
     std::atomic<int> m_rotation{0};
+    std::atomic<bool> m_mirrorH{false};
+    std::atomic<bool> m_mirrorV{false};
+    std::atomic<bool> m_blanked{false};
     std::atomic<double> m_zoom{1.0};
     int m_panX = 0;
     int m_panY = 0;

@@ -1,6 +1,8 @@
 #include "CameraElement.h"
 
+#include "CameraMonitor.h"
 #include "MediaGraph.h"
+#include "SourcesLog.h"
 
 namespace {
 
@@ -18,12 +20,32 @@ CameraElement::CameraElement()
         gst_object_ref_sink(m_element);
 }
 
+CameraElement::CameraElement(GstDevice *device)
+    : m_device(device ? GST_DEVICE(gst_object_ref(device)) : nullptr),
+      m_displayName(CameraMonitor::displayName(device))
+{
+    if (!m_device || !MediaGraph::initialize())
+        return;
+    m_element = gst_device_create_element(m_device, nullptr);
+    if (m_element)
+        gst_object_ref_sink(m_element);
+    else
+        qCDebug(lcSources) << "camera" << m_displayName << "made no element";
+}
+
 CameraElement::~CameraElement()
 {
-    if (!m_element)
-        return;
-    gst_element_set_state(m_element, GST_STATE_NULL);
-    gst_object_unref(m_element);
+    if (m_element) {
+        gst_element_set_state(m_element, GST_STATE_NULL);
+        gst_object_unref(m_element);
+    }
+    if (m_device)
+        gst_object_unref(m_device);
+}
+
+GstCaps *CameraElement::deviceCaps() const
+{
+    return m_device ? gst_device_get_caps(m_device) : nullptr;
 }
 
 bool CameraElement::hasControls() const

@@ -1,5 +1,6 @@
 #include "DirectShowTransformFilter.h"
 
+#include "FrameBounds.h"
 #include "FrameTapElement.h"
 #include "ICaptureCB.h"
 
@@ -33,7 +34,7 @@ bool DirectShowTransformFilter::checkInputType(const GstCaps *caps)
     if (!gst_video_info_from_caps(&info, caps))
         return false;
     return GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_RGB &&
-           GST_VIDEO_INFO_WIDTH(&info) > 0 && GST_VIDEO_INFO_HEIGHT(&info) > 0 &&
+           FrameBounds::fits(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)) &&
            !GST_VIDEO_INFO_IS_INTERLACED(&info);
 }
 

@@ -27,7 +27,8 @@ public:
     GstElement *element() const { return m_element; }
     ICaptureCB *callback() const { return m_callback; }
 
-    // True for RGB video in system memory with a usable size; every other type is refused.
+    // True for RGB video in system memory with a size within FrameBounds; every other type is
+    // refused.
     static bool checkInputType(const GstCaps *caps);
     // Remembers the size of the connected video type.
     void setMediaType(int width, int height);

@@ -1,15 +1,21 @@
 #include "FilmSource.h"
 
 #include "DirectShowTransformFilter.h"
+#include "FrameBounds.h"
 #include "ICaptureCB.h"
 #include "MediaGraph.h"
+#include "RegularFile.h"
+#include "SourcesLog.h"
 
 #include <gst/base/gsttypefindhelper.h>
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <algorithm>
 #include <array>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -20,12 +26,9 @@ constexpr qint64 SniffBytes = 64 * 1024;
 constexpr int OpenWaitMs = 10000;
 
 // The container type of a file from its first bytes, empty when nothing recognises it.
-QByteArray containerType(const QString &path)
+QByteArray containerType(const RegularFile &file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray head = file.read(SniffBytes);
+    const QByteArray head = file.head(SniffBytes);
     if (head.isEmpty())
         return {};
     GstTypeFindProbability probability = GST_TYPE_FIND_NONE;
@@ -39,18 +42,67 @@ QByteArray containerType(const QString &path)
     return type;
 }
 
-QByteArray padMedia(GstPad *pad)
+// False for a stream whose caps state a picture size beyond the bound; streams that state
+// no size pass (the frame tap refuses oversized pictures when they are negotiated).
+bool sizeWithinBounds(const GstCaps *caps)
+{
+    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps))
+        return true;
+    const GstStructure *structure = gst_caps_get_structure(caps, 0);
+    int width = 0;
+    int height = 0;
+    if (!gst_structure_get_int(structure, "width", &width) ||
+        !gst_structure_get_int(structure, "height", &height))
+        return true;
+    return FrameBounds::fits(width, height);
+}
+
+bool padWithinBounds(GstPad *pad)
 {
     GstCaps *caps = gst_pad_get_current_caps(pad);
     if (!caps)
         caps = gst_pad_query_caps(pad, nullptr);
-    QByteArray media;
-    if (caps && !gst_caps_is_any(caps) && !gst_caps_is_empty(caps))
-        media = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    const bool fits = sizeWithinBounds(caps);
     if (caps)
         gst_caps_unref(caps);
-    return media;
+    return fits;
 }
+
+// decodebin asks before it plugs a decoder behind a stream: an oversized one gets none.
+gboolean continueDecoding(GstElement *, GstPad *, GstCaps *caps, gpointer)
+{
+    return sizeWithinBounds(caps);
+}
+
+// Most type finders live in plug-ins that are not loaded yet; recognising a file that none
+// knows (random bytes) would load them all, for more than half a second, on the GUI thread.
+// They are loaded once, on a thread of its own, when the first film source is made.
+class TypeFinderLoader {
+public:
+    static void start()
+    {
+        static TypeFinderLoader loader;
+        static std::once_flag once;
+        std::call_once(once, [] { loader.m_thread = std::thread(&TypeFinderLoader::load); });
+    }
+    ~TypeFinderLoader()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    static void load()
+    {
+        GList *finders = gst_type_find_factory_get_list();
+        for (GList *item = finders; item; item = item->next)
+            if (GstPluginFeature *loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(item->data)))
+                gst_object_unref(loaded);
+        gst_plugin_feature_list_free(finders);
+    }
+
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -69,6 +121,8 @@ FilmSource::FilmSource(ICaptureCB *callback, QObject *parent)
     clock->start();
     m_now = [clock] { return clock->elapsed(); };
     restartStepClock();
+    if (MediaGraph::initialize())
+        TypeFinderLoader::start();
 }
 
 FilmSource::~FilmSource()
@@ -84,10 +138,26 @@ void FilmSource::setClock(std::function<qint64()> nowMs)
 
 bool FilmSource::open(const QString &path)
 {
+    const bool opened = load(path);
+    if (!opened) {
+        // Nothing of an earlier film stays on the canvas or on the position slider.
+        m_callback->setImage(QImage());
+        emit tick();
+    }
+    return opened;
+}
+
+bool FilmSource::load(const QString &path)
+{
     close();
-    const QByteArray container = containerType(path);
-    if (container.isEmpty() || !m_tap->element())
+    // Only a regular file is read, and the graph reads the very file that was checked.
+    m_file = std::make_unique<RegularFile>(path);
+    const QByteArray container = m_file->isOpen() ? containerType(*m_file) : QByteArray();
+    if (container.isEmpty() || !m_tap->element()) {
+        qCDebug(lcSources) << "film" << path << "is no film the viewer can read";
+        close();
         return false;
+    }
     m_graph = std::make_unique<MediaGraph>("film");
     if (!m_graph->isValid()) {
         m_graph.reset();
@@ -98,11 +168,15 @@ bool FilmSource::open(const QString &path)
     m_streamsKnown = false;
 
     GstElement *source = m_graph->add("filesrc", "Source Filter");
-    // An AVI file is a byte stream for the splitter; other containers are read and
-    // decoded into their streams by the source reader.
+    // An AVI file is a byte stream for the splitter; a WMV file's streams come from its own
+    // reader (the ASF demuxer, whose errors reach the graph at once: inside decodebin an error
+    // of a cut-off file can be swallowed, leaving the opening to wait for its bound); other
+    // containers are read and decoded into their streams by decodebin.
     const bool avi = container == "video/x-msvideo";
+    const bool asf = container == "video/x-ms-asf";
+    const char *reader = asf ? "asfdemux" : "decodebin";
     GstElement *streams =
-        avi ? m_graph->add("avidemux", "Splitter") : m_graph->add("decodebin", "Source Reader");
+        avi ? m_graph->add("avidemux", "Splitter") : m_graph->add(reader, "Source Reader");
     GstElement *tap = m_tap->element();
     gst_object_set_name(GST_OBJECT(tap), "Video Grabber");
     GstElement *renderer = m_graph->add("fakesink", "Video Renderer");
@@ -110,11 +184,11 @@ bool FilmSource::open(const QString &path)
         close();
         return false;
     }
-    g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
+    g_object_set(source, "location", QFile::encodeName(m_file->procPath()).constData(), nullptr);
     g_object_set(renderer, "sync", TRUE, nullptr);
-    g_signal_connect_swapped(
-        streams, "pad-added",
-        G_CALLBACK(+[](FilmSource *self, GstPad *pad) { self->onStreamPad(pad); }), this);
+    if (!avi && !asf)
+        g_signal_connect(streams, "autoplug-continue", G_CALLBACK(continueDecoding), nullptr);
+    MediaGraph::onPadAdded(streams, [this](GstPad *pad) { onStreamPad(pad); });
     g_signal_connect_swapped(streams, "no-more-pads",
                              G_CALLBACK(+[](FilmSource *self) { self->m_streamsKnown = true; }),
                              this);
@@ -126,6 +200,8 @@ bool FilmSource::open(const QString &path)
     const bool prerolled =
         m_graph->pause(OpenWaitMs, [this] { return m_streamsKnown && !m_videoLinked; });
     if (!prerolled || !m_videoLinked) {
+        qCDebug(lcSources) << "film" << path << "has no video the viewer can play"
+                           << (m_oversized ? "(its pictures are too large)" : "");
         close();
         return false;
     }
@@ -157,11 +233,23 @@ void FilmSource::onStreamPad(GstPad *pad)
 {
     // Runs on a streaming thread while the graph prerolls. Each stream gets a queue of its
     // own, so that a demuxer feeding both from one thread cannot stall on a prerolled sink.
-    const QByteArray media = padMedia(pad);
+    // A stream that ends says that the file holds no more: a cut-off file whose video never
+    // appears must not keep the opening waiting.
+    MediaGraph::addProbe(
+        pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, [this](GstPad *, GstPadProbeInfo *info) {
+            if (GST_EVENT_TYPE(gst_pad_probe_info_get_event(info)) == GST_EVENT_EOS)
+                m_streamsKnown = true;
+            return GST_PAD_PROBE_OK;
+        });
+    const QByteArray media = MediaGraph::padMedia(pad);
     const bool video = media.startsWith("video/") || media.startsWith("image/");
     const bool audio = media.startsWith("audio/");
     if ((video && m_videoLinked) || (audio && m_hasAudio) || (!video && !audio))
         return;
+    if (video && !padWithinBounds(pad)) {
+        m_oversized = true; // refused before any decoder or buffer of that size exists
+        return;
+    }
     GstElement *target = m_tap->element();
     if (audio) {
         GstElement *volume = m_graph->add("volume", "Audio Volume");
@@ -197,6 +285,8 @@ void FilmSource::close()
         m_graph->remove(m_tap->element());
         m_graph.reset();
     }
+    m_file.reset();
+    m_oversized = false;
     m_open = false;
     m_playing = false;
     m_hasAudio = false;

@@ -13,6 +13,7 @@
 class DirectShowTransformFilter;
 class ICaptureCB;
 class MediaGraph;
+class RegularFile;
 
 // Plays a video file into the film canvas through the frame tap, with its sound through a
 // volume control to the audio output. Fast and backward speeds step through the film by
@@ -32,7 +33,9 @@ public:
     explicit FilmSource(ICaptureCB *callback, QObject *parent = nullptr);
     ~FilmSource() override;
 
-    // Loads and starts a film; false (and closed) when it cannot be played.
+    // Loads and starts a film; false (closed, the canvas emptied and tick() emitted) when it
+    // cannot be played: not a regular file, no container, no video, or pictures beyond
+    // FrameBounds.
     bool open(const QString &path);
     void play();
     void pause();
@@ -66,6 +69,7 @@ signals:
     void tick();
 
 private:
+    bool load(const QString &path);
     void close();
     void changeSpeed(int index);
     void onStreamPad(GstPad *pad);
@@ -76,11 +80,13 @@ private:
     ICaptureCB *const m_callback;
     std::unique_ptr<DirectShowTransformFilter> m_tap;
     std::unique_ptr<MediaGraph> m_graph;
+    std::unique_ptr<RegularFile> m_file; // the film the graph reads, open while it does
     bool m_open = false;
     bool m_playing = false;
     std::atomic<bool> m_hasAudio{false};
     std::atomic<bool> m_videoLinked{false};
     std::atomic<bool> m_streamsKnown{false};
+    std::atomic<bool> m_oversized{false};
     int m_speedIndex = NormalSpeedIndex;
     qint64 m_duration = 0;
     mutable qint64 m_lastTime = 0;

@@ -1,6 +1,7 @@
 #include "FrameTapElement.h"
 
 #include "DirectShowTransformFilter.h"
+#include "FrameBounds.h"
 #include "MediaGraph.h"
 
 #include <gst/video/gstvideofilter.h>
@@ -27,8 +28,10 @@ FrameTap *asFrameTap(gpointer object)
     return G_TYPE_CHECK_INSTANCE_CAST(object, frameTapType(), FrameTap);
 }
 
-constexpr const char *TapCaps = "video/x-raw, format=(string)RGB, width=(int)[1, 32767], "
-                                "height=(int)[1, 32767], framerate=(fraction)[0/1, 2147483647/1]";
+// Frames beyond the bound fail to negotiate, so a decoder in front never allocates them.
+static_assert(FrameBounds::MaxSide == 8192);
+constexpr const char *TapCaps = "video/x-raw, format=(string)RGB, width=(int)[1, 8192], "
+                                "height=(int)[1, 8192], framerate=(fraction)[0/1, 2147483647/1]";
 
 GstStaticPadTemplate sinkTemplate =
     GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(TapCaps));

@@ -1,11 +1,17 @@
 #include "LiveSource.h"
 
 #include "CameraElement.h"
+#include "CameraFormat.h"
+#include "CameraMonitor.h"
+#include "DeviceControls.h"
 #include "DirectShowTransformFilter.h"
+#include "GstHandle.h"
 #include "ICaptureCB.h"
+#include "MediaBranch.h"
 #include "MediaDeviceEnumerator.h"
 #include "MediaGraph.h"
 #include "PresentationPublisher.h"
+#include "SourcesLog.h"
 
 #include <QDebug>
 #include <QFile>
@@ -66,46 +72,145 @@ void LiveSource::setDelay(Delay delay)
     m_delay = std::move(delay);
 }
 
+void LiveSource::setPreferredCamera(const QString &name)
+{
+    m_preferredCamera = name;
+    // Another camera in use changes at once when the choice now names a different one.
+    if (m_present && m_camera->isDevice())
+        checkOtherCamera();
+}
+
+QString LiveSource::cameraName() const
+{
+    return m_present && m_camera ? m_camera->displayName() : QString();
+}
+
 void LiveSource::activate()
 {
     if (m_callback)
         m_callback->stopRefresh();
 }
 
+void LiveSource::setRecordingEndedHandler(std::function<void(bool failed)> handler)
+{
+    m_recordingEnded = std::move(handler);
+}
+
 void LiveSource::startRecord(const QString &path)
 {
-    if (!m_present)
+    if (!m_present) {
+        qCDebug(lcLive) << "no camera: the recording does not start";
+        reportRecordingEnded(true);
         return;
-    tearDown();
+    }
+    if (m_recording)
+        endRecording(false, false);
+    // A graph that has ended cannot feed a recording: a new one starts first.
+    if (!m_graph || graphEnded()) {
+        tearDown();
+        buildGraph();
+    }
     m_recordingPath = path;
-    buildGraph(true);
+    m_recordedFrames.store(0);
+    m_firstFrameNs.store(-1);
+    m_clickNs = -1;
+    if (GstClock *clock = m_graph ? gst_element_get_clock(m_graph->pipeline()) : nullptr) {
+        m_clickNs =
+            qint64(gst_clock_get_time(clock) - gst_element_get_base_time(m_graph->pipeline()));
+        gst_object_unref(clock);
+    }
+    GstElement *bin = m_tee ? makeRecording() : nullptr;
+    m_recording = bin ? m_graph->attach(m_tee, bin) : nullptr;
+    if (!m_recording) {
+        qCDebug(lcLive).noquote() << "recording to" << path << "could not start";
+        m_audioPresent = false;
+        reportRecordingEnded(true);
+        return;
+    }
+    qCDebug(lcLive).noquote() << "recording to" << path << (m_audioPresent ? "with" : "without")
+                              << "sound";
+    m_recording->setErrorHandler([this] {
+        qCDebug(lcLive).noquote() << "recording failed:" << m_recording->errorText();
+        endRecording(true, true);
+    });
+    m_recording->setEndHandler([this] {
+        qCDebug(lcLive) << "recording ended with its stream";
+        endRecording(true, false);
+    });
 }
 
 void LiveSource::stopRecord()
 {
-    tearDown();
-    if (m_present)
-        buildGraph(false);
+    endRecording(false, false);
+    // Without a camera the ended graph goes; the next presence check builds a new one.
+    if (!m_present)
+        tearDown();
+}
+
+void LiveSource::endRecording(bool notify, bool failed)
+{
+    if (!m_recording)
+        return;
+    // Taken out of the member first: detaching runs the bus no further, but a handler that
+    // called this must find no recording any more.
+    std::unique_ptr<MediaBranch> recording = std::move(m_recording);
+    const bool complete = recording->detach(StopWaitMs);
+    qCDebug(lcLive) << "recording of" << m_recordedFrames.load() << "frames"
+                    << (complete ? "finished" : "cut off");
+    recording.reset();
+    m_audioPresent = false;
+    if (notify)
+        reportRecordingEnded(failed);
+}
+
+void LiveSource::reportRecordingEnded(bool failed)
+{
+    // Later, from the event loop: the caller (a button's handler) is not re-entered.
+    QMetaObject::invokeMethod(
+        this,
+        [this, failed] {
+            if (m_recordingEnded)
+                m_recordingEnded(failed);
+        },
+        Qt::QueuedConnection);
+}
+
+bool LiveSource::graphEnded() const
+{
+    return m_graph && (m_graph->atEos() || m_graph->failed());
 }
 
 void LiveSource::autoFocus()
 {
     if (!m_present)
         return;
-    m_camera->set(AutoFocus, 1);
+    setAutoFocus(true);
     m_delay(AutoFocusMs, [this] { autoFocusStop(); });
 }
 
 void LiveSource::autoFocusStop()
 {
     if (m_present)
-        m_camera->set(AutoFocus, 0);
+        setAutoFocus(false);
+}
+
+void LiveSource::setAutoFocus(bool on)
+{
+    if (m_camera->isDevice())
+        DeviceControls(m_camera->element()).setAutoFocus(on);
+    else
+        m_camera->set(AutoFocus, on ? 1 : 0);
 }
 
 int LiveSource::brightnessLevel() const
 {
     if (!m_present)
         return AbsentLevel;
+    if (m_camera && m_camera->isDevice()) {
+        const int step =
+            DeviceControls(m_camera->element()).brightnessStep(int(BrightnessLevels.size()) - 1);
+        return step < 0 ? UnknownLevel : step;
+    }
     qint32 value = 0;
     if (!m_camera || !m_camera->get(Brightness, &value))
         return UnknownLevel;
@@ -116,50 +221,108 @@ void LiveSource::brightnessDown()
 {
     if (!m_present)
         return;
-    const int index = std::max(brightnessLevel() - 1, 0);
-    m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    setBrightnessLevel(std::max(brightnessLevel() - 1, 0));
 }
 
 void LiveSource::brightnessUp()
 {
     if (!m_present)
         return;
-    const int index = std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1);
-    m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    setBrightnessLevel(std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1));
+}
+
+void LiveSource::setBrightnessLevel(int index)
+{
+    if (m_camera->isDevice())
+        DeviceControls(m_camera->element())
+            .setBrightnessStep(index, int(BrightnessLevels.size()) - 1);
+    else
+        m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
 }
 
 void LiveSource::checkExistance()
 {
     qint32 status = 0;
-    if (m_present) {
+    if (m_present && !m_camera->isDevice()) {
         // While the camera starts streaming its start sequence holds the device: asking now
         // would hold up the GUI thread until it ends. A start that fails ends the graph.
-        if (m_graph && !m_cameraStreaming.load() && !m_graph->atEos() && !m_graph->failed())
+        if (m_graph && !m_cameraStreaming.load() && !graphEnded())
             return;
         // A camera that stops answering is absent; its graph stays until the next build.
         if (!m_camera->get(CameraStatus, &status) || !statusShowsCamera(quint32(status))) {
+            qCDebug(lcLive) << "camera gone";
             m_present = false;
-        } else if (m_graph && m_graph->atEos()) {
-            // The camera went and came back between two checks: its stream has ended (a
-            // recording is finished by that), so the preview starts afresh.
+        } else if (graphEnded()) {
+            // The camera went and came back between two checks (its stream has ended, and a
+            // recording with it), or the graph failed: the preview starts afresh.
+            qCDebug(lcLive) << "graph" << (m_graph->failed() ? "failed" : "ended")
+                            << "while the camera answers: rebuilt";
             tearDown();
-            buildGraph(false);
+            buildGraph();
         }
         return;
     }
+    // The Document Camera, whenever it answers, takes over from another camera.
     auto camera = std::make_unique<CameraElement>();
     if (!camera->isValid() || !camera->hasControls() || !camera->get(CameraStatus, &status) ||
-        !statusShowsCamera(quint32(status)))
+        !statusShowsCamera(quint32(status))) {
+        checkOtherCamera();
         return;
+    }
+    qCDebug(lcLive) << "camera present";
     m_present = true;
     tearDown();
     m_camera = std::move(camera);
-    buildGraph(false);
+    buildGraph();
 }
 
-void LiveSource::buildGraph(bool recording)
+// Presence of another camera: the device monitor still lists the camera in use as the one to
+// choose and its graph runs. A camera that went, or whose graph failed (busy, unplugged), is
+// torn down quietly and the canvas cleared; the camera to choose is then used, a failed one
+// again at the next check.
+void LiveSource::checkOtherCamera()
 {
-    auto graph = std::make_unique<MediaGraph>(recording ? "live recording" : "live preview");
+    if (!m_otherCameras)
+        m_otherCameras = std::make_unique<CameraMonitor>();
+    GstDevice *device = m_otherCameras->choose(m_preferredCamera);
+    const QString name = CameraMonitor::displayName(device);
+    bool retryLater = false;
+    if (m_present) {
+        const bool same = device && name == m_camera->displayName();
+        const bool running =
+            m_graph && !m_graph->failed() && m_graph->state() != MediaGraph::State::Stopped;
+        if (same && running) {
+            if (m_graph->atEos()) {
+                tearDown();
+                buildGraph();
+            }
+            gst_object_unref(device);
+            return;
+        }
+        qCDebug(lcLive) << "camera" << m_camera->displayName() << (same ? "failed" : "went");
+        retryLater = same;
+        m_present = false;
+        tearDown();
+        m_camera.reset();
+        if (m_callback)
+            m_callback->setImage(QImage());
+    }
+    if (!device)
+        return;
+    auto camera = std::make_unique<CameraElement>(device);
+    gst_object_unref(device);
+    if (retryLater || !camera->isValid())
+        return;
+    qCDebug(lcLive) << "camera" << camera->displayName() << "present";
+    m_present = true;
+    tearDown(); // a Document Camera's graph left behind when it went
+    m_camera = std::move(camera);
+    buildGraph();
+}
+
+void LiveSource::buildGraph()
+{
+    auto graph = std::make_unique<MediaGraph>("live preview");
     auto tap = std::make_unique<DirectShowTransformFilter>(m_callback);
     GstElement *camera = m_camera->element();
     GstElement *tapElement = tap->element();
@@ -170,39 +333,40 @@ void LiveSource::buildGraph(bool recording)
     GstElement *format = graph->add("capsfilter", "Video Format");
     if (!graph->add(camera) || !format || !graph->add(tapElement))
         return;
-    GstCaps *caps = cameraCaps(m_frameSize, m_framesPerSecond);
-    g_object_set(format, "caps", caps, nullptr);
-    gst_caps_unref(caps);
-    // The camera's MJPEG is decoded and converted to RGB in front of the tap.
+    CapsHandle caps(m_camera->isDevice() ? nullptr : cameraCaps(m_frameSize, m_framesPerSecond));
+    if (m_camera->isDevice()) {
+        CapsHandle offered(m_camera->deviceCaps());
+        caps.reset(CameraFormat::choose(offered.get(), m_frameSize, m_framesPerSecond));
+    }
+    MediaGraph::setProperty(format, "caps", caps.get());
+    // The camera's MJPEG is decoded and converted to RGB in front of the tap; behind it the
+    // tee hands the composed frames to the renderer and to the branches.
     MediaGraph::linkDirect(camera, format);
     graph->link(format, tapElement);
-    GstElement *pictureTee = graph->add("tee", "Picture Tee");
-    if (!pictureTee || !MediaGraph::linkDirect(tapElement, pictureTee))
+    GstElement *tee = graph->addTee("Branches");
+    GstElement *renderer = graph->add("fakesink", "Renderer");
+    if (!tee || !renderer)
         return;
-    g_object_set(pictureTee, "allow-not-linked", TRUE, nullptr);
+    makeLiveSink(renderer);
+    MediaGraph::linkDirect(tapElement, tee);
+    MediaGraph::linkDirect(tee, renderer);
 
     m_cameraStreaming.store(false);
-    GstPad *cameraPad = gst_element_get_static_pad(camera, "src");
-    if (cameraPad) {
-        m_streamProbe = gst_pad_add_probe(
-            cameraPad, GST_PAD_PROBE_TYPE_BUFFER,
-            [](GstPad *, GstPadProbeInfo *, gpointer self) {
-                static_cast<LiveSource *>(self)->m_cameraStreaming.store(true);
-                return GST_PAD_PROBE_OK;
-            },
-            this, nullptr);
-        gst_object_unref(cameraPad);
-    }
+    m_streamProbe = MediaGraph::addProbe(camera, "src", GST_PAD_PROBE_TYPE_BUFFER,
+                                         [this](GstPad *, GstPadProbeInfo *) {
+                                             m_cameraStreaming.store(true);
+                                             return GST_PAD_PROBE_OK;
+                                         });
+    // A failed graph finishes its recording (the graph ends its branches first); the next
+    // presence check rebuilds the graph.
+    graph->setErrorHandler([this] {
+        qCDebug(lcLive) << "graph failed";
+        endRecording(true, true);
+    });
     m_graph = std::move(graph);
     m_tap = std::move(tap);
-    m_recording = recording;
-    m_pictureTee = pictureTee;
-    if (recording) {
-        addRecordingBranch(pictureTee);
-    } else if (GstElement *renderer = m_graph->add("fakesink", "Renderer")) {
-        makeLiveSink(renderer);
-        MediaGraph::linkDirect(pictureTee, renderer);
-    }
+    m_tee = tee;
+    qCDebug(lcLive) << "preview graph built at" << m_frameSize << m_framesPerSecond << "fps";
     m_graph->run(RunWaitMs);
     // Published from the event loop, so a switch set right after construction comes first.
     QMetaObject::invokeMethod(this, &LiveSource::publishPresentation, Qt::QueuedConnection);
@@ -216,8 +380,7 @@ void LiveSource::setPresentationEnabled(bool enabled)
 
 void LiveSource::publishPresentation()
 {
-    const bool wanted = m_presentationEnabled && m_graph && m_pictureTee;
-    if (!wanted) {
+    if (!m_presentationEnabled || !m_graph || !m_tee) {
         m_presentation.reset();
         return;
     }
@@ -225,72 +388,83 @@ void LiveSource::publishPresentation()
         return;
     if (!m_presentation)
         m_presentation = std::make_unique<PresentationPublisher>();
-    m_presentation->attach(m_graph->pipeline(), m_pictureTee);
+    m_presentation->attach(m_graph->pipeline(), m_tee);
 }
 
-bool LiveSource::addRecordingBranch(GstElement *picture)
+GstElement *LiveSource::makeRecording()
 {
-    // The compressor works on its own thread, so the canvas never waits for it.
-    GstElement *queue = m_graph->add("queue", "Video Queue");
-    GstElement *compressor = m_graph->add("jpegenc", "Video Compressor");
-    GstElement *muxer = m_graph->add("avimux", "Avi Mux");
-    GstElement *writer = m_graph->add("filesink", "File Writer");
-    if (!queue || !compressor || !muxer || !writer)
-        return false;
-    g_object_set(writer, "location", QFile::encodeName(m_recordingPath).constData(), nullptr);
-    makeLiveSink(writer);
-    m_audioPresent = addMicrophone(muxer) != nullptr;
-    return MediaGraph::linkDirect(picture, queue) && MediaGraph::linkDirect(queue, compressor) &&
-           MediaGraph::linkDirect(compressor, muxer) && MediaGraph::linkDirect(muxer, writer);
+    GstElement *writer = gst_element_factory_make("filesink", "File Writer");
+    if (writer) {
+        MediaGraph::setProperty(writer, "location", QFile::encodeName(m_recordingPath).constData());
+        makeLiveSink(writer);
+    }
+    GstElement *muxer = gst_element_factory_make("avimux", "Avi Mux");
+    // The compressor works on the branch's own thread, so the canvas never waits for it.
+    GstElement *bin = MediaGraph::chainBin(
+        "Recording", {gst_element_factory_make("jpegenc", "Video Compressor"), muxer, writer});
+    if (!bin)
+        return nullptr;
+    m_audioPresent = addMicrophone(bin, muxer) != nullptr;
+    MediaGraph::addProbe(
+        bin, "sink", GST_PAD_PROBE_TYPE_BUFFER, [this](GstPad *, GstPadProbeInfo *info) {
+            if (m_recordedFrames.fetch_add(1) == 0)
+                m_firstFrameNs.store(qint64(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info))));
+            return GST_PAD_PROBE_OK;
+        });
+    return bin;
 }
 
-GstElement *LiveSource::addMicrophone(GstElement *muxer)
+GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
 {
     const MediaDeviceEnumerator devices("Audio/Source");
     int chosen = -1;
     for (int i = 0; i < devices.count() && chosen < 0; ++i) {
         const QString name = devices.name(i);
         qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
-        if (name.contains(QLatin1String(MicrophoneName), Qt::CaseSensitive))
+        if (name.contains(microphoneName(), Qt::CaseSensitive))
             chosen = i;
     }
     if (chosen < 0)
         return nullptr;
-    GstElement *microphone = devices.createElement(chosen, "Audio Capture Filter");
-    if (!microphone || !m_graph->add(microphone))
+    GstHandle<GstElement> microphone =
+        adoptFloating(devices.createElement(chosen, "Audio Capture Filter"));
+    GstHandle<GstElement> queue = adoptFloating(gst_element_factory_make("queue", "Audio Queue"));
+    GstHandle<GstElement> compressor =
+        adoptFloating(gst_element_factory_make("audioconvert", "Audio Compressor"));
+    if (!microphone || !queue || !compressor)
         return nullptr;
-    qDebug().nospace() << "Done with index " << chosen;
-    GstElement *queue = m_graph->add("queue", "Audio Queue");
-    GstElement *compressor = m_graph->add("audioconvert", "Audio Compressor");
-    if (queue && compressor && MediaGraph::linkDirect(microphone, queue) &&
-        MediaGraph::linkDirect(queue, compressor) && MediaGraph::linkDirect(compressor, muxer))
-        return microphone;
-    // A microphone left unlinked would stop the whole graph: record without sound.
-    for (GstElement *element : {microphone, queue, compressor}) {
-        if (element)
-            m_graph->remove(element);
+    gst_bin_add_many(GST_BIN(bin), microphone.get(), queue.get(), compressor.get(), nullptr);
+    if (gst_element_link_many(microphone.get(), queue.get(), compressor.get(), muxer, nullptr)) {
+        qDebug().nospace() << "Done with index " << chosen;
+        return microphone.get(); // the bin holds it
     }
+    // A microphone left unlinked would stop the whole recording: record without sound.
+    qCDebug(lcLive) << "microphone could not be linked: recording without sound";
+    gst_bin_remove_many(GST_BIN(bin), microphone.get(), queue.get(), compressor.get(), nullptr);
     return nullptr;
+}
+
+// The Document Camera's microphone by its name; another camera's by the camera's name.
+QString LiveSource::microphoneName() const
+{
+    return m_camera->isDevice() ? m_camera->displayName() : QString::fromLatin1(MicrophoneName);
 }
 
 void LiveSource::tearDown()
 {
     // The presentation branch leaves the graph before the graph stops.
     m_presentation.reset();
-    m_pictureTee = nullptr;
+    // A recording still attached ends with its file complete.
+    endRecording(true, graphEnded() && m_graph->failed());
     if (m_graph) {
-        // Stopping a recording ends its streams first, so the file gets its index.
         m_graph->stop(StopWaitMs);
-        GstPad *cameraPad = gst_element_get_static_pad(m_camera->element(), "src");
-        if (cameraPad && m_streamProbe != 0)
-            gst_pad_remove_probe(cameraPad, m_streamProbe);
-        if (cameraPad)
-            gst_object_unref(cameraPad);
+        MediaGraph::removeProbe(m_camera->element(), "src", m_streamProbe);
         m_streamProbe = 0;
         m_graph->remove(m_camera->element());
         m_graph.reset();
+        qCDebug(lcLive) << "graph torn down";
     }
+    m_tee = nullptr;
     m_tap.reset();
-    m_recording = false;
     m_audioPresent = false;
 }

@@ -13,19 +13,30 @@
 #include <memory>
 
 class CameraElement;
+class CameraMonitor;
 class DirectShowTransformFilter;
 class ICaptureCB;
+class MediaBranch;
 class MediaGraph;
 class PresentationPublisher;
 
 // The camera behind the live canvas.
 //
-// Twice a second the source asks the camera whether it is there. While it is, a running graph
-// pulls the camera's frames through a frame tap into the canvas: a preview graph that ends in
-// a null sink, or a recording graph that compresses the composed frames to MJPEG and writes
-// them with the sound of the camera's microphone into an AVI file. The source also carries the
-// camera commands auto focus and brightness; every command does nothing while the camera is
-// absent. All operations belong to the GUI thread; every wait they make is bounded.
+// Twice a second the source asks the camera whether it is there. While it is, one running
+// graph pulls the camera's frames through a frame tap into the canvas and on into a tee
+// ("Branches") that feeds a null sink. A recording is a branch of that graph, attached behind
+// the tee while the preview runs on: it compresses the composed frames to MJPEG and writes
+// them with the sound of the camera's microphone into an AVI file, and it is detached with
+// end-of-stream into the branch only. A graph whose stream ended or that failed is rebuilt by
+// the next presence check while the camera answers. The source also carries the camera
+// commands auto focus and brightness; every command does nothing while the camera is absent.
+// All operations belong to the GUI thread; every wait they make is bounded. What happens is
+// logged in the category doccam.live.
+//
+// The Document Camera is used whenever it is present. Otherwise another camera of the device
+// monitor is (the preferred one when present, else the first): it is present while the monitor
+// lists it and its graph has not failed; when it goes the canvas is cleared. Its brightness
+// and auto focus go through its standard controls (DeviceControls).
 class LiveSource : public QObject {
     Q_OBJECT
 
@@ -57,11 +68,17 @@ public:
 
     // Live mode entered: the graph delivers the frames, the canvas stops its own refresh.
     void activate();
-    // Replaces the running graph by a recording graph writing to path (camera present only).
+    // Attaches a recording writing to path to the running graph (camera present only; a
+    // recording already running is finished first). A recording that cannot start (a folder
+    // that cannot be written) leaves the preview as it was and is reported to the recording
+    // ended handler as failed.
     void startRecord(const QString &path);
-    // Ends the current graph (a recording is finished even when the camera has gone), then
-    // previews again if the camera is present.
+    // Finishes the recording (its file complete even when the camera has gone); the preview
+    // goes on. Without a camera the graph is torn down.
     void stopRecord();
+    // Runs handler on the GUI thread when a recording ends without stopRecord(): it could not
+    // start or failed (failed true), or its stream ended because the camera went (false).
+    void setRecordingEndedHandler(std::function<void(bool failed)> handler);
     // Starts the camera's auto focus and stops it AutoFocusMs later.
     void autoFocus();
     // The camera brightness as an index 0..10; AbsentLevel without a camera, UnknownLevel when
@@ -71,8 +88,14 @@ public:
     void brightnessDown();
 
     bool isPresent() const { return m_present; }
-    // The current graph is a recording graph.
-    bool isRecording() const { return m_graph && m_recording; }
+    // A recording is attached to the graph.
+    bool isRecording() const { return m_recording != nullptr; }
+    // Frames that entered the current (or the last) recording.
+    int recordedFrames() const { return m_recordedFrames.load(); }
+    // Running time of the graph at the click that started the current (or the last) recording
+    // and the time stamp of its first frame, in nanoseconds (-1 while unknown).
+    qint64 recordingClickNs() const { return m_clickNs; }
+    qint64 firstRecordedFrameNs() const { return m_firstFrameNs.load(); }
     // The current recording graph has a microphone.
     bool hasAudio() const { return m_audioPresent; }
     QString recordingPath() const { return m_recordingPath; }
@@ -81,16 +104,19 @@ public:
 
     // Frame size and rate asked of the camera for the next graph (1024 x 768 at 25).
     void setFrameFormat(const QSize &size, int framesPerSecond);
+    // Runs an action once after a delay: a single-shot timer unless replaced (tests).
+    using Delay = std::function<void(int ms, std::function<void()> action)>;
+    void setDelay(Delay delay);
+    // Display name of the camera to use when the Document Camera is absent; empty: the first.
+    void setPreferredCamera(const QString &name);
     // Whether the composed picture of the running graph is offered to other programs as the
     // PipeWire camera "Document Camera — Presentation" (on by default). Takes effect at once.
     void setPresentationEnabled(bool enabled);
     bool presentationEnabled() const { return m_presentationEnabled; }
     // The presentation branch of the current graph, nullptr when there is none (inspection).
     const PresentationPublisher *presentation() const { return m_presentation.get(); }
-
-    // Runs an action once after a delay: a single-shot timer unless replaced (tests).
-    using Delay = std::function<void(int ms, std::function<void()> action)>;
-    void setDelay(Delay delay);
+    // Display name of the other camera in use; empty while the Document Camera (or none) is.
+    QString cameraName() const;
 
 public slots:
     // Presence check (at construction and every PresenceIntervalMs): a camera that stops
@@ -103,30 +129,44 @@ signals:
     void imageCaptured(QImage image);
 
 private:
-    void buildGraph(bool recording);
-    bool addRecordingBranch(GstElement *picture);
-    GstElement *addMicrophone(GstElement *muxer);
+    void buildGraph();
+    // The recording's bin (the branch), nullptr when an element is missing.
+    GstElement *makeRecording();
+    GstElement *addMicrophone(GstElement *bin, GstElement *muxer);
+    // Detaches the recording; with notify, the recording ended handler hears of it.
+    void endRecording(bool notify, bool failed);
+    void reportRecordingEnded(bool failed);
+    // The running graph is done: its stream ended or it failed.
+    bool graphEnded() const;
     void tearDown();
     void publishPresentation();
+    void checkOtherCamera();
+    void setAutoFocus(bool on);
+    void setBrightnessLevel(int index);
+    QString microphoneName() const;
 
     ICaptureCB *const m_callback;
     QTimer m_presenceTimer;
     bool m_present = false;
     bool m_audioPresent = false;
-    bool m_recording = false;
     QString m_recordingPath;
     QSize m_frameSize{1024, 768};
     int m_framesPerSecond = 25;
     std::unique_ptr<CameraElement> m_camera;
+    std::unique_ptr<CameraMonitor> m_otherCameras;
+    QString m_preferredCamera;
     std::unique_ptr<MediaGraph> m_graph;
     std::unique_ptr<DirectShowTransformFilter> m_tap;
+    GstElement *m_tee = nullptr;              // the graph's tee of branches (borrowed)
+    std::unique_ptr<MediaBranch> m_recording; // destroyed before the graph
+    std::function<void(bool failed)> m_recordingEnded;
+    std::atomic<int> m_recordedFrames{0}; // counted on the streaming thread
+    std::atomic<qint64> m_firstFrameNs{-1};
+    qint64 m_clickNs = -1;
     Delay m_delay;
     // The camera of the current graph has delivered a frame (set on its streaming thread).
     std::atomic<bool> m_cameraStreaming{false};
     gulong m_streamProbe = 0;
-    // The picture after the tap goes through this tee to the graph's own sink or recording and
-    // to the presentation branch.
-    GstElement *m_pictureTee = nullptr; // owned by the graph
     bool m_presentationEnabled = true;
-    std::unique_ptr<PresentationPublisher> m_presentation;
+    std::unique_ptr<PresentationPublisher> m_presentation; // destroyed before the graph
 };

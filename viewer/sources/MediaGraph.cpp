@@ -1,5 +1,9 @@
 #include "MediaGraph.h"
 
+#include "GstHandle.h"
+#include "MediaBranch.h"
+#include "SourcesLog.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QThread>
@@ -103,6 +107,25 @@ void linkLater(MediaGraph *graph, GstElement *source, GstElement *sink)
         GConnectFlags(0));
 }
 
+constexpr const char *BranchErrorName = "doccam-branch-error";
+constexpr const char *BranchEndName = "doccam-branch-ended";
+
+QByteArray objectName(GstObject *object)
+{
+    GCharHandle name(object ? gst_object_get_name(object) : nullptr);
+    return name ? QByteArray(name.get()) : QByteArray("?");
+}
+
+template <typename Setter> bool setWith(gpointer object, const char *name, GType type, Setter set)
+{
+    GValue value = G_VALUE_INIT;
+    g_value_init(&value, type);
+    set(&value);
+    const bool done = MediaGraph::setProperty(object, name, value);
+    g_value_unset(&value);
+    return done;
+}
+
 } // namespace
 
 bool MediaGraph::initialize()
@@ -120,6 +143,7 @@ MediaGraph::MediaGraph(const char *name)
     m_pipeline = gst_pipeline_new(name);
     if (!m_pipeline)
         return;
+    qCDebug(lcSources) << "graph" << name << "built";
     gst_object_ref_sink(m_pipeline);
     m_bus = gst_element_get_bus(m_pipeline);
     gst_bus_set_sync_handler(m_bus, &MediaGraph::onSyncMessage, this, nullptr);
@@ -131,6 +155,7 @@ MediaGraph::~MediaGraph()
     if (!m_pipeline)
         return;
     stop();
+    qCDebug(lcSources) << "graph" << objectName(GST_OBJECT(m_pipeline)).constData() << "torn down";
     gst_bus_remove_watch(m_bus);
     gst_bus_set_sync_handler(m_bus, nullptr, nullptr, nullptr);
     gst_object_unref(m_bus);
@@ -262,6 +287,292 @@ bool MediaGraph::link(GstPad *sourcePad, GstElement *sink)
     std::for_each(added.rbegin(), added.rend(),
                   [](GstElement *converter) { gst_element_sync_state_with_parent(converter); });
     return true;
+}
+
+QByteArray MediaGraph::padMedia(GstPad *pad)
+{
+    CapsHandle caps(pad ? padCaps(pad) : nullptr);
+    return mediaName(caps.get());
+}
+
+GstElement *MediaGraph::addTee(const char *name)
+{
+    GstElement *tee = add("tee", name);
+    if (tee)
+        g_object_set(tee, "allow-not-linked", TRUE, nullptr);
+    return tee;
+}
+
+GstElement *MediaGraph::chainBin(const char *name, const std::vector<GstElement *> &chain)
+{
+    std::vector<GstHandle<GstElement>> held;
+    for (GstElement *element : chain)
+        held.push_back(adoptFloating(element));
+    if (held.empty() || std::any_of(held.begin(), held.end(), [](auto &e) { return !e; }))
+        return nullptr;
+    GstElement *bin = gst_bin_new(name);
+    bool linked = true;
+    for (size_t i = 0; linked && i < held.size(); ++i) {
+        linked = gst_bin_add(GST_BIN(bin), held[i].get());
+        if (linked && i > 0)
+            linked = gst_element_link(held[i - 1].get(), held[i].get());
+    }
+    GstHandle<GstPad> first(linked ? gst_element_get_static_pad(held.front().get(), "sink")
+                                   : nullptr);
+    if (!first || !gst_element_add_pad(bin, gst_ghost_pad_new("sink", first.get()))) {
+        qCDebug(lcSources) << "branch" << name << "could not be put together";
+        gst_object_unref(gst_object_ref_sink(bin));
+        return nullptr;
+    }
+    return bin;
+}
+
+std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin)
+{
+    GstHandle<GstElement> owned = adoptFloating(bin);
+    const QByteArray name = objectName(GST_OBJECT(bin));
+    if (!m_pipeline || !tee || !bin || GST_ELEMENT_PARENT(tee) != m_pipeline ||
+        GST_OBJECT_PARENT(bin) != nullptr) {
+        qCDebug(lcSources) << "branch" << name.constData() << "has no tee of this graph";
+        return nullptr;
+    }
+    GstHandle<GstPad> ghost(gst_element_get_static_pad(bin, "sink"));
+    GstElement *queue = gst_element_factory_make("queue", (name + " Queue").constData());
+    if (!ghost || !GST_IS_GHOST_PAD(ghost.get()) || !queue || !gst_bin_add(GST_BIN(bin), queue)) {
+        qCDebug(lcSources) << "branch" << name.constData() << "has no ghost sink pad";
+        return nullptr;
+    }
+    // The queue goes between the ghost pad and what it led to.
+    GstHandle<GstPad> target(gst_ghost_pad_get_target(GST_GHOST_PAD(ghost.get())));
+    GstHandle<GstPad> queueSink(gst_element_get_static_pad(queue, "sink"));
+    GstHandle<GstPad> queueSource(gst_element_get_static_pad(queue, "src"));
+    gst_ghost_pad_set_target(GST_GHOST_PAD(ghost.get()), nullptr);
+    if (!target || !GST_PAD_LINK_SUCCESSFUL(gst_pad_link(queueSource.get(), target.get())) ||
+        !gst_ghost_pad_set_target(GST_GHOST_PAD(ghost.get()), queueSink.get()) ||
+        !gst_bin_add(GST_BIN(m_pipeline), bin)) {
+        qCDebug(lcSources) << "branch" << name.constData() << "could not join the graph";
+        return nullptr;
+    }
+
+    std::unique_ptr<MediaBranch> branch(new MediaBranch(this, tee, bin));
+    {
+        std::lock_guard lock(m_branchesMutex);
+        m_branches.push_back(branch.get());
+    }
+    branch->m_attached = true;
+    // Elements open their files and devices here: a refusal fails the branch, not the graph.
+    if (!gst_element_sync_state_with_parent(bin) || branch->failed()) {
+        qCDebug(lcSources).noquote()
+            << "branch" << name << "could not start:" << branch->errorText();
+        branch->detach(0);
+        return nullptr;
+    }
+    MediaBranch *raw = branch.get();
+    branch->m_teePad.reset(gst_element_request_pad_simple(tee, "src_%u"));
+    if (branch->m_teePad) {
+        branch->m_gateProbe = gst_pad_add_probe(
+            branch->m_teePad.get(),
+            GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+            [](GstPad *, GstPadProbeInfo *, gpointer data) {
+                return static_cast<MediaBranch *>(data)->failed() ? GST_PAD_PROBE_DROP
+                                                                  : GST_PAD_PROBE_OK;
+            },
+            raw, nullptr);
+    }
+    branch->m_feedEndProbe = gst_pad_add_probe(
+        ghost.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+        [](GstPad *, GstPadProbeInfo *info, gpointer data) {
+            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+                static_cast<MediaBranch *>(data)->endOwnSources();
+            return GST_PAD_PROBE_OK;
+        },
+        raw, nullptr);
+    if (!branch->m_teePad ||
+        !GST_PAD_LINK_SUCCESSFUL(gst_pad_link(branch->m_teePad.get(), ghost.get()))) {
+        qCDebug(lcSources) << "branch" << name.constData() << "could not be linked to the tee";
+        branch->detach(0);
+        return nullptr;
+    }
+    qCDebug(lcSources) << "branch" << name.constData() << "attached";
+    return branch;
+}
+
+void MediaGraph::finishBranches()
+{
+    std::vector<MediaBranch *> branches;
+    {
+        std::lock_guard lock(m_branchesMutex);
+        branches = m_branches;
+    }
+    // Only the controlling thread (this one) destroys branches.
+    for (MediaBranch *branch : branches)
+        branch->finish(BranchFinishWaitMs);
+}
+
+void MediaGraph::unregisterBranch(MediaBranch *branch)
+{
+    std::lock_guard lock(m_branchesMutex);
+    m_branches.erase(std::remove(m_branches.begin(), m_branches.end(), branch), m_branches.end());
+}
+
+MediaBranch *MediaGraph::branchHolding(GstObject *object) const
+{
+    for (MediaBranch *branch : m_branches) {
+        auto *bin = GST_OBJECT(branch->bin());
+        if (object == bin || gst_object_has_as_ancestor(object, bin))
+            return branch;
+    }
+    return nullptr;
+}
+
+bool MediaGraph::routeToBranch(GstMessage *message)
+{
+    GstObject *source = GST_MESSAGE_SRC(message);
+    const GstStructure *structure = gst_message_get_structure(message);
+    const char *notice = nullptr;
+    GstHandle<GstObject> bin;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        std::lock_guard lock(m_branchesMutex);
+        MediaBranch *branch = source ? branchHolding(source) : nullptr;
+        if (!branch)
+            return false;
+        branch->noteError(message);
+        notice = BranchErrorName;
+        bin = addReference(GST_OBJECT(branch->bin()));
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT && structure &&
+               gst_structure_has_name(structure, "GstBinForwarded")) {
+        std::lock_guard lock(m_branchesMutex);
+        MediaBranch *branch = source ? branchHolding(source) : nullptr;
+        if (!branch || GST_OBJECT(branch->bin()) != source)
+            return false;
+        GstMessage *inner = nullptr;
+        gst_structure_get(structure, "message", GST_TYPE_MESSAGE, &inner, nullptr);
+        MessageHandle forwarded(inner);
+        if (forwarded && GST_MESSAGE_TYPE(inner) == GST_MESSAGE_EOS &&
+            branch->noteSinkEnded(GST_MESSAGE_SRC(inner))) {
+            notice = BranchEndName;
+            bin = addReference(source);
+        }
+    } else {
+        return false;
+    }
+    // Handlers run on the controlling thread, from the bus watch.
+    if (notice)
+        gst_bus_post(m_bus,
+                     gst_message_new_application(bin.get(), gst_structure_new_empty(notice)));
+    return true;
+}
+
+void MediaGraph::deliverToBranch(GstMessage *message)
+{
+    const GstStructure *structure = gst_message_get_structure(message);
+    MediaBranch *branch = nullptr;
+    {
+        std::lock_guard lock(m_branchesMutex);
+        for (MediaBranch *candidate : m_branches) {
+            if (GST_OBJECT(candidate->bin()) == GST_MESSAGE_SRC(message))
+                branch = candidate;
+        }
+    }
+    // Only this thread destroys branches, so the one found is still there.
+    if (!branch)
+        return;
+    if (gst_structure_has_name(structure, BranchErrorName))
+        branch->reportError();
+    else if (gst_structure_has_name(structure, BranchEndName))
+        branch->reportEnd();
+}
+
+gulong MediaGraph::onPadAdded(GstElement *element, std::function<void(GstPad *)> handler)
+{
+    using Handler = std::function<void(GstPad *)>;
+    return g_signal_connect_data(
+        element, "pad-added", G_CALLBACK(+[](GstElement *, GstPad *pad, gpointer data) {
+            (*static_cast<Handler *>(data))(pad);
+        }),
+        new Handler(std::move(handler)),
+        [](gpointer data, GClosure *) { delete static_cast<Handler *>(data); }, GConnectFlags(0));
+}
+
+gulong MediaGraph::addProbe(GstPad *pad, GstPadProbeType type, Probe probe)
+{
+    if (!pad)
+        return 0;
+    return gst_pad_add_probe(
+        pad, type,
+        [](GstPad *probed, GstPadProbeInfo *info, gpointer data) {
+            return (*static_cast<Probe *>(data))(probed, info);
+        },
+        new Probe(std::move(probe)), [](gpointer data) { delete static_cast<Probe *>(data); });
+}
+
+gulong MediaGraph::addProbe(GstElement *element, const char *padName, GstPadProbeType type,
+                            Probe probe)
+{
+    GstHandle<GstPad> pad(element ? gst_element_get_static_pad(element, padName) : nullptr);
+    return addProbe(pad.get(), type, std::move(probe));
+}
+
+void MediaGraph::removeProbe(GstElement *element, const char *padName, gulong id)
+{
+    GstHandle<GstPad> pad(element ? gst_element_get_static_pad(element, padName) : nullptr);
+    if (pad && id != 0)
+        gst_pad_remove_probe(pad.get(), id);
+}
+
+bool MediaGraph::setProperty(gpointer object, const char *name, const GValue &value)
+{
+    if (!object || !G_IS_OBJECT(object))
+        return false;
+    GParamSpec *spec = g_object_class_find_property(G_OBJECT_GET_CLASS(object), name);
+    if (!spec || !(spec->flags & G_PARAM_WRITABLE))
+        return false;
+    GValue converted = G_VALUE_INIT;
+    g_value_init(&converted, spec->value_type);
+    const GType type = spec->value_type;
+    // A negative number would wrap around in an unsigned property.
+    const bool wraps = G_VALUE_HOLDS_INT(&value) && g_value_get_int(&value) < 0 &&
+                       (type == G_TYPE_UINT || type == G_TYPE_UINT64 || type == G_TYPE_ULONG ||
+                        type == G_TYPE_UCHAR);
+    bool fits = false;
+    if (G_VALUE_HOLDS_STRING(&value) && type != G_TYPE_STRING)
+        fits = g_value_get_string(&value) &&
+               gst_value_deserialize(&converted, g_value_get_string(&value));
+    else
+        fits = !wraps && g_value_transform(&value, &converted);
+    // A value the property would have to clamp is refused rather than changed.
+    fits = fits && !g_param_value_validate(spec, &converted);
+    if (fits)
+        g_object_set_property(G_OBJECT(object), name, &converted);
+    else
+        qCDebug(lcSources) << "property" << name << "refused the value";
+    g_value_unset(&converted);
+    return fits;
+}
+
+bool MediaGraph::setProperty(gpointer object, const char *name, bool value)
+{
+    return setWith(object, name, G_TYPE_BOOLEAN, [&](GValue *v) { g_value_set_boolean(v, value); });
+}
+
+bool MediaGraph::setProperty(gpointer object, const char *name, int value)
+{
+    return setWith(object, name, G_TYPE_INT, [&](GValue *v) { g_value_set_int(v, value); });
+}
+
+bool MediaGraph::setProperty(gpointer object, const char *name, double value)
+{
+    return setWith(object, name, G_TYPE_DOUBLE, [&](GValue *v) { g_value_set_double(v, value); });
+}
+
+bool MediaGraph::setProperty(gpointer object, const char *name, const char *value)
+{
+    return setWith(object, name, G_TYPE_STRING, [&](GValue *v) { g_value_set_string(v, value); });
+}
+
+bool MediaGraph::setProperty(gpointer object, const char *name, const GstCaps *value)
+{
+    return setWith(object, name, GST_TYPE_CAPS, [&](GValue *v) { g_value_set_boxed(v, value); });
 }
 
 bool MediaGraph::run(int waitMs)
@@ -427,13 +738,31 @@ bool MediaGraph::setVolume(GstElement *volume, int hundredthsOfDb)
     return true;
 }
 
+void MediaGraph::logError(GstMessage *message)
+{
+    if (!lcSources().isDebugEnabled())
+        return;
+    GError *raw = nullptr;
+    gchar *rawDebug = nullptr;
+    gst_message_parse_error(message, &raw, &rawDebug);
+    ErrorHandle error(raw);
+    GCharHandle debug(rawDebug);
+    qCDebug(lcSources).nospace() << "error from "
+                                 << objectName(GST_MESSAGE_SRC(message)).constData() << ": "
+                                 << (error ? error->message : "") << " ("
+                                 << (debug ? debug.get() : "") << ")";
+}
+
 GstBusSyncReply MediaGraph::onSyncMessage(GstBus *, GstMessage *message, gpointer self)
 {
     auto *graph = static_cast<MediaGraph *>(self);
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+    if (graph->routeToBranch(message))
+        return GST_BUS_DROP;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        logError(message);
         graph->m_error.store(true, std::memory_order_release);
-    else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS &&
-             GST_MESSAGE_SRC(message) == GST_OBJECT(graph->m_pipeline))
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS &&
+               GST_MESSAGE_SRC(message) == GST_OBJECT(graph->m_pipeline))
         graph->m_eos.store(true, std::memory_order_release);
     return GST_BUS_PASS;
 }
@@ -443,6 +772,7 @@ gboolean MediaGraph::onWatchMessage(GstBus *, GstMessage *message, gpointer self
     auto *graph = static_cast<MediaGraph *>(self);
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         graph->m_failed.store(true, std::memory_order_release);
+        graph->finishBranches();
         gst_element_set_state(graph->m_pipeline, GST_STATE_NULL);
         const bool first = !graph->m_errorReported;
         graph->m_errorReported = true;
@@ -451,6 +781,8 @@ gboolean MediaGraph::onWatchMessage(GstBus *, GstMessage *message, gpointer self
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && graph->atEos() &&
                graph->m_eosHandler) {
         graph->m_eosHandler();
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION) {
+        graph->deliverToBranch(message);
     }
     return G_SOURCE_CONTINUE;
 }

@@ -2,24 +2,35 @@
 
 #include <gst/gst.h>
 
+#include <QByteArray>
 #include <QtGlobal>
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class MediaBranch;
 
 // One media graph: a GStreamer pipeline with the few operations the sources use.
 //
 // Positions and durations are in 100 ns units. Every wait for a state change is bounded.
-// An error posted on the pipeline's bus ends the pipeline quietly: the graph goes to
-// Stopped, failed() turns true and the error handler (if any) runs on the thread that
-// runs the default main context (the GUI thread under Qt's glib event dispatcher).
-// Operations are meant for one controlling thread; link(GstPad *, ...) may also be called
-// from a streaming thread (pad-added handlers).
+// An error posted on the pipeline's bus ends the pipeline quietly: its branches are finished,
+// the graph goes to Stopped, failed() turns true and the error handler (if any) runs on the thread
+// that runs the default main context (the GUI thread under Qt's glib event dispatcher). Operations
+// are meant for one controlling thread; link(GstPad *, ...) may also be called from a streaming
+// thread (pad-added handlers).
+//
+// Branches (MediaBranch) come and go behind a tee while the graph runs; an error inside a
+// branch fails that branch only. Failures are logged in the category doccam.sources.
 class MediaGraph {
 public:
     enum class State { Stopped, Paused, Running };
 
     static constexpr qint64 UnitsPerSecond = 10'000'000;
     static constexpr int DefaultWaitMs = 5000;
+    // Bound of the wait for the branches' end when the graph fails.
+    static constexpr int BranchFinishWaitMs = 1000;
 
     // Initialises GStreamer once per process; false when it cannot be initialised.
     static bool initialize();
@@ -49,6 +60,40 @@ public:
     // Sources with dynamic pads are linked as their pads appear.
     bool link(GstElement *source, GstElement *sink);
     bool link(GstPad *sourcePad, GstElement *sink);
+
+    // A tee whose request pads may stay unlinked, so that branches can come and go.
+    GstElement *addTee(const char *name);
+    // A new floating bin "name" holding the elements (floating ones are taken) linked in
+    // order without conversion, the first one's sink pad ghosted as the bin's "sink"; nullptr
+    // when an element is missing or a link fails.
+    static GstElement *chainBin(const char *name, const std::vector<GstElement *> &chain);
+    // Attaches a branch behind tee, which belongs to this graph: the bin (with a ghost sink
+    // pad "sink"; a floating one is taken) gets a queue in front, joins the graph, takes the
+    // graph's state and is then linked to a new request pad of the tee. nullptr, with the
+    // graph's other streams untouched and the reason logged, when an element of the branch
+    // cannot start (a file that cannot be written) or the link fails.
+    std::unique_ptr<MediaBranch> attach(GstElement *tee, GstElement *bin);
+
+    // Runs handler for every pad that element adds from now on (on a streaming thread); the
+    // handler lives as long as the element.
+    static gulong onPadAdded(GstElement *element, std::function<void(GstPad *)> handler);
+    // A pad probe whose callback is a function object, destroyed with the probe.
+    using Probe = std::function<GstPadProbeReturn(GstPad *, GstPadProbeInfo *)>;
+    static gulong addProbe(GstPad *pad, GstPadProbeType type, Probe probe);
+    // The same on an element's static pad; 0 when there is no such pad.
+    static gulong addProbe(GstElement *element, const char *padName, GstPadProbeType type,
+                           Probe probe);
+    static void removeProbe(GstElement *element, const char *padName, gulong id);
+    // Sets a property when the object has one of that name and the value fits its type (a
+    // text is parsed for enums, flags and numbers); false otherwise, nothing set.
+    static bool setProperty(gpointer object, const char *name, const GValue &value);
+    static bool setProperty(gpointer object, const char *name, bool value);
+    static bool setProperty(gpointer object, const char *name, int value);
+    static bool setProperty(gpointer object, const char *name, double value);
+    static bool setProperty(gpointer object, const char *name, const char *value);
+    static bool setProperty(gpointer object, const char *name, const GstCaps *value);
+    // The media type a pad carries ("video/x-raw"): its fixed caps, else what it could carry.
+    static QByteArray padMedia(GstPad *pad);
 
     bool run(int waitMs = DefaultWaitMs);
     // abandon, polled during the wait, ends it early (for example when no stream can arrive).
@@ -80,6 +125,17 @@ public:
     void setEosHandler(std::function<void()> handler) { m_eosHandler = std::move(handler); }
 
 private:
+    friend class MediaBranch;
+    void unregisterBranch(MediaBranch *branch);
+    // Ends every attached branch (what they write is completed) before a failed graph stops.
+    void finishBranches();
+    // The attached branch holding object, nullptr for none (registry locked by the caller).
+    MediaBranch *branchHolding(GstObject *object) const;
+    // Handles a message of a branch on a streaming thread; true when it is the branch's.
+    bool routeToBranch(GstMessage *message);
+    void deliverToBranch(GstMessage *message);
+    static void logError(GstMessage *message);
+
     static GstBusSyncReply onSyncMessage(GstBus *bus, GstMessage *message, gpointer self);
     static gboolean onWatchMessage(GstBus *bus, GstMessage *message, gpointer self);
 
@@ -97,4 +153,6 @@ private:
     bool m_errorReported = false; // the error handler ran (controlling thread only)
     std::function<void()> m_errorHandler;
     std::function<void()> m_eosHandler;
+    mutable std::mutex m_branchesMutex;
+    std::vector<MediaBranch *> m_branches; // attached branches (they unregister themselves)
 };

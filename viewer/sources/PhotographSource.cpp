@@ -1,9 +1,18 @@
 #include "PhotographSource.h"
 
+#include "FrameBounds.h"
 #include "ICaptureCB.h"
+#include "RegularFile.h"
+#include "SourcesLog.h"
 
-#include <QImage>
+#include <QFile>
+#include <QImageReader>
 #include <algorithm>
+
+namespace {
+// JPEG's decoder scales while decoding, by up to this on a side.
+constexpr int DecoderShrink = 8;
+} // namespace
 
 PhotographSource::PhotographSource(ICaptureCB *callback, QObject *parent)
     : QObject(parent), m_callback(callback)
@@ -49,8 +58,38 @@ void PhotographSource::selectPhotograph(int id)
         return;
     m_current = id;
     // A file that cannot be decoded still becomes the selection, as a null picture.
-    m_callback->setImage(QImage(m_folder.filePath(m_fileNames.at(id))));
+    m_callback->setImage(load(m_folder.filePath(m_fileNames.at(id))));
     emit photographChanged(id);
+}
+
+QImage PhotographSource::load(const QString &path, int longSide)
+{
+    const RegularFile regular(path);
+    QFile file;
+    if (!regular.isOpen() ||
+        !file.open(regular.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        qCDebug(lcSources) << "photograph" << path << "is not a readable regular file";
+        return {};
+    }
+    QImageReader reader(&file);
+    const QSize size = reader.size(); // from the header, nothing decoded yet
+    // Only JPEG decodes at a fraction of its size; other readers that offer a scaled size
+    // decode in full first.
+    const bool shrinks = reader.format() == "jpeg";
+    if (size.isValid()) {
+        const QSize decoded = shrinks ? size / DecoderShrink : size;
+        if (!FrameBounds::fits(decoded.expandedTo(QSize(1, 1)))) {
+            qCDebug(lcSources) << "photograph" << path << "is too large:" << size;
+            return {};
+        }
+        if (std::max(size.width(), size.height()) > longSide)
+            reader.setScaledSize(
+                size.scaled(longSide, longSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        qCDebug(lcSources) << "photograph" << path << "cannot be decoded:" << reader.errorString();
+    return image;
 }
 
 void PhotographSource::pauseCapture()

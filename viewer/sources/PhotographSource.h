@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QImage>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -13,6 +14,10 @@ class PhotographSource : public QObject {
     Q_OBJECT
 
 public:
+    // Photographs are decoded to fit within this many pixels on their long side (the largest
+    // camera frame), so a picture of any camera costs the canvas what a camera frame does.
+    static constexpr int DisplayLongSide = 1280;
+
     explicit PhotographSource(ICaptureCB *callback, QObject *parent = nullptr);
 
     // The slideshow period in milliseconds; a running slideshow keeps its period until play().
@@ -29,6 +34,10 @@ public:
     // The image files of a folder: the usual picture extensions in any case, sorted by name
     // case-sensitively.
     static QStringList scan(const QDir &folder);
+    // The picture of a regular image file, decoded at most longSide pixels on its long side;
+    // a null picture for anything else, and for a picture beyond FrameBounds that its decoder
+    // cannot shrink while decoding (JPEG can, by up to 8 on a side).
+    static QImage load(const QString &path, int longSide = DisplayLongSide);
 
 public slots:
     void selectPhotograph(int id);

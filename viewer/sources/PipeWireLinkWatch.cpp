@@ -1,15 +1,14 @@
 #include "PipeWireLinkWatch.h"
 
+#include "SourcesLog.h"
+
 #include <pipewire/pipewire.h>
 
-#include <QLoggingCategory>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcWatch, "doccam.sources", QtInfoMsg)
 
 const char *property(const spa_dict *props, const char *key)
 {
@@ -55,20 +54,20 @@ PipeWireLinkWatch::PipeWireLinkWatch(const QString &nodeName, ChangeHandler onCh
     pw_init(nullptr, nullptr);
     m_loop = pw_thread_loop_new("doccam-watch", nullptr);
     if (!m_loop) {
-        qCDebug(lcWatch) << "PipeWire link watch: no thread loop";
+        qCDebug(lcSources) << "PipeWire link watch: no thread loop";
         return;
     }
     m_context = pw_context_new(pw_thread_loop_get_loop(m_loop), nullptr, 0);
     if (!m_context || pw_thread_loop_start(m_loop) < 0) {
-        qCDebug(lcWatch) << "PipeWire link watch: no context or loop thread";
+        qCDebug(lcSources) << "PipeWire link watch: no context or loop thread";
         return;
     }
     pw_thread_loop_lock(m_loop);
     m_core = pw_context_connect(m_context, nullptr, 0);
     if (!m_core) {
         pw_thread_loop_unlock(m_loop);
-        qCDebug(lcWatch) << "PipeWire link watch: cannot connect to the daemon:"
-                         << std::strerror(errno);
+        qCDebug(lcSources) << "PipeWire link watch: cannot connect to the daemon:"
+                           << std::strerror(errno);
         return;
     }
     m_registry = pw_core_get_registry(m_core, PW_VERSION_REGISTRY, 0);
@@ -152,7 +151,7 @@ void PipeWireLinkWatch::notifyIfChanged()
     const int count = countLinks();
     if (count == m_reported)
         return;
-    qCDebug(lcWatch) << "PipeWire node" << m_nodeName << "has" << count << "link(s)";
+    qCDebug(lcSources) << "PipeWire node" << m_nodeName << "has" << count << "link(s)";
     m_reported = count;
     if (m_onChange)
         m_onChange(count);

@@ -2,16 +2,14 @@
 
 #include "MediaGraph.h"
 #include "PipeWireLinkWatch.h"
+#include "SourcesLog.h"
 
-#include <QLoggingCategory>
 #include <QString>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcPresentation, "doccam.sources", QtInfoMsg)
 
 // The branch's bin keeps the errors of its elements to itself: a branch that fails must not
 // end the graph it hangs in.
@@ -39,7 +37,7 @@ void handleMessage(GstBin *bin, GstMessage *message)
         GError *error = nullptr;
         gchar *details = nullptr;
         gst_message_parse_error(message, &error, &details);
-        qCDebug(lcPresentation).nospace()
+        qCDebug(lcSources).nospace()
             << "Presentation branch failed in " << GST_MESSAGE_SRC_NAME(message) << ": "
             << (error ? error->message : "unknown error") << " (" << (details ? details : "")
             << "); it drops its frames from now on";
@@ -130,8 +128,8 @@ GstElement *PresentationPublisher::buildBranch()
     GstElement *copier = gst_element_factory_make("identity", "Presentation Copier");
     GstElement *sink = gst_element_factory_make("pipewiresink", "Presentation Sink");
     if (!queue || !converter || !format || !copier || !sink) {
-        qCDebug(lcPresentation) << "Presentation branch: an element is missing"
-                                << "(queue, videoconvert, capsfilter, identity, pipewiresink)";
+        qCDebug(lcSources) << "Presentation branch: an element is missing"
+                           << "(queue, videoconvert, capsfilter, identity, pipewiresink)";
         for (GstElement *element : {queue, converter, format, copier, sink}) {
             if (element)
                 gst_object_unref(gst_object_ref_sink(element));
@@ -164,7 +162,7 @@ GstElement *PresentationPublisher::buildBranch()
     gst_object_unref(sinkPad);
     if (!gst_element_add_pad(bin, ghost) ||
         !gst_element_link_many(queue, converter, format, copier, sink, nullptr)) {
-        qCDebug(lcPresentation) << "Presentation branch: its elements do not link";
+        qCDebug(lcSources) << "Presentation branch: its elements do not link";
         gst_object_unref(gst_object_ref_sink(bin));
         return nullptr;
     }
@@ -183,7 +181,7 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
     // Connecting to PipeWire happens on the way to READY: without a daemon nothing is added.
     if (gst_element_set_state(bin, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE ||
         asPresentationBin(bin)->failed.load()) {
-        qCDebug(lcPresentation) << "Presentation branch: no PipeWire daemon to publish to";
+        qCDebug(lcSources) << "Presentation branch: no PipeWire daemon to publish to";
         gst_element_set_state(bin, GST_STATE_NULL);
         gst_object_unref(bin);
         return false;
@@ -195,12 +193,12 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
                                                   [this](int links) { consumersChanged(links); });
     if (!m_watch->isConnected()) {
         // Without the watch the branch cannot know its consumers: it feeds the sink always.
-        qCDebug(lcPresentation) << "Presentation branch: no link watch, frames always flow";
+        qCDebug(lcSources) << "Presentation branch: no link watch, frames always flow";
         m_consumers.store(-1);
     }
 
     if (!gst_bin_add(GST_BIN(pipeline), bin)) {
-        qCDebug(lcPresentation) << "Presentation branch: the graph already has one";
+        qCDebug(lcSources) << "Presentation branch: the graph already has one";
         gst_element_set_state(bin, GST_STATE_NULL);
         gst_object_unref(bin);
         m_watch.reset();
@@ -211,7 +209,7 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
     m_bin = bin;
     // The branch runs before it is linked, so the tee never pushes into a stopped pad.
     if (!gst_element_sync_state_with_parent(bin)) {
-        qCDebug(lcPresentation) << "Presentation branch: it does not follow the graph's state";
+        qCDebug(lcSources) << "Presentation branch: it does not follow the graph's state";
         detach();
         return false;
     }
@@ -221,11 +219,11 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
     if (ghost)
         gst_object_unref(ghost);
     if (!linked) {
-        qCDebug(lcPresentation) << "Presentation branch: the tee gives no pad for it";
+        qCDebug(lcSources) << "Presentation branch: the tee gives no pad for it";
         detach();
         return false;
     }
-    qCDebug(lcPresentation) << "Presentation branch attached";
+    qCDebug(lcSources) << "Presentation branch attached";
     return true;
 }
 
@@ -252,7 +250,7 @@ void PresentationPublisher::unlinkFromTee()
     std::unique_lock lock(state->mutex);
     if (!state->done.wait_for(lock, std::chrono::milliseconds(DetachWaitMs),
                               [&] { return state->unlinked; }))
-        qCDebug(lcPresentation) << "Presentation branch: the tee stayed busy, released anyway";
+        qCDebug(lcSources) << "Presentation branch: the tee stayed busy, released anyway";
     lock.unlock();
     gst_element_release_request_pad(m_tee, m_teePad);
     gst_object_unref(m_teePad);
@@ -272,7 +270,7 @@ void PresentationPublisher::detach()
     m_bin = m_tee = m_pipeline = nullptr;
     m_watch.reset();
     m_consumers.store(0);
-    qCDebug(lcPresentation) << "Presentation branch detached";
+    qCDebug(lcSources) << "Presentation branch detached";
 }
 
 void PresentationPublisher::consumersChanged(int links)
@@ -290,7 +288,7 @@ void PresentationPublisher::renew()
         return;
     GstElement *pipeline = GST_ELEMENT(gst_object_ref(m_pipeline));
     GstElement *tee = GST_ELEMENT(gst_object_ref(m_tee));
-    qCDebug(lcPresentation) << "Presentation branch renewed after its last consumer left";
+    qCDebug(lcSources) << "Presentation branch renewed after its last consumer left";
     ++m_renewals;
     attach(pipeline, tee);
     gst_object_unref(tee);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The four persistent capture settings as the settings window reads and writes them.
+// The persistent settings as the settings window reads and writes them.
 class ISettingsStore {
 public:
     virtual ~ISettingsStore() = default;
@@ -12,9 +12,14 @@ public:
     virtual quint64 snapshotInterval() const = 0;
     virtual QString snapshotPath() const = 0;
     virtual QString recordPath() const = 0;
+    // Display name of the camera for Live mode when the Document Camera is absent; "" = Automatic.
+    virtual QString camera() const = 0;
+    virtual bool publishPresentation() const = 0;
 
     virtual void setSnapshotMode(int mode) = 0;
     virtual void setSnapshotInterval(quint64 seconds) = 0;
     virtual void setSnapshotPath(const QString &path) = 0;
     virtual void setRecordPath(const QString &path) = 0;
+    virtual void setCamera(const QString &name) = 0;
+    virtual void setPublishPresentation(bool publish) = 0;
 };

@@ -1,6 +1,7 @@
 #include "ImageButton.h"
 
 #include <QEnterEvent>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +18,13 @@ ImageButton::ImageButton(const QString &iconName, const QString &toolTip, int x,
 {
     construct(iconName, x, y);
     setToolTip(toolTip);
+}
+
+bool ImageButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTipChange)
+        setAccessibleName(toolTip());
+    return QPushButton::event(event);
 }
 
 void ImageButton::construct(const QString &iconName, int x, int y)

@@ -13,7 +13,8 @@ class QTimer;
 // and the button's fixed size is the normal face's size. The button shows the Click face while
 // it is down or checked, the Over face while the pointer is over it, else the Normal face, and
 // draws its text centred on top. A left press held for 500 ms emits hold() (once per press);
-// the ordinary clicked() still follows on release over the button.
+// the ordinary clicked() still follows on release over the button. Its tool tip is also its
+// accessible name.
 class ImageButton : public QPushButton {
     Q_OBJECT
 
@@ -35,6 +36,8 @@ signals:
     void hold();
 
 protected:
+    // Keeps the accessible name equal to the tool tip, so a screen reader names the button.
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;

@@ -1,5 +1,6 @@
 #include "SettingsToolWindow.h"
 
+#include "CameraMonitor.h"
 #include "ISettingsStore.h"
 #include "IToolHost.h"
 #include "ImageButton.h"
@@ -8,6 +9,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 
 #include <array>
 #include <utility>
@@ -40,21 +42,53 @@ constexpr std::array<Interval, 17> intervals = {{{"1 sec", 1},
 
 constexpr int labelX = 8;
 constexpr int controlX = 85;
+// The camera and presentation rows go below the capture rows; the window grows by them, the
+// "OK" and "Cancel" buttons move down with the bottom of the background.
+constexpr int cameraRowY = 222;
+constexpr int presentationRowY = 247;
+constexpr int addedHeight = 50;
+constexpr int growAtY = 220;
+constexpr int buttonRowY = 224 + addedHeight;
 
 QString defaultFolderChooser()
 {
     return QFileDialog::getExistingDirectory(nullptr, QString(), QString(),
                                              QFileDialog::ShowDirsOnly);
 }
+
+QStringList defaultCameraLister()
+{
+    return CameraMonitor().names();
+}
+
+// The background made taller: the rows from atY down move by extra pixels and the row just
+// above atY (plain background between the borders) fills the gap.
+QImage grownBackground(const QImage &background, int atY, int extra)
+{
+    if (background.isNull() || atY <= 0 || atY >= background.height())
+        return background;
+    QImage grown(background.width(), background.height() + extra, background.format());
+    grown.fill(Qt::transparent);
+    QPainter painter(&grown);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), background, QRect(0, 0, background.width(), atY));
+    for (int y = atY; y < atY + extra; ++y)
+        painter.drawImage(QPoint(0, y), background, QRect(0, atY - 1, background.width(), 1));
+    painter.drawImage(QPoint(0, atY + extra), background,
+                      QRect(0, atY, background.width(), background.height() - atY));
+    return grown;
+}
 } // namespace
 
 SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
-    : ToolWindow(QImage(QStringLiteral(":/icons/Background/POP_BK_SETTING.png")), ownerButton, host,
-                 tr("Setting")),
+    : ToolWindow(grownBackground(QImage(QStringLiteral(":/icons/Background/POP_BK_SETTING.png")),
+                                 growAtY, addedHeight),
+                 ownerButton, host, tr("Setting")),
       captureBox_(new QComboBox(this)), timeBox_(new QComboBox(this)),
       sourceField_(new QLineEdit(this)), resolutionField_(new QLineEdit(this)),
       snapshotFolderField_(new QLineEdit(this)), recordFolderField_(new QLineEdit(this)),
-      chooseFolder_(defaultFolderChooser)
+      cameraBox_(new QComboBox(this)), presentationBox_(new QComboBox(this)),
+      chooseFolder_(defaultFolderChooser), listCameras_(defaultCameraLister)
 {
     setStyleSheet(QStringLiteral("QLabel { font-family: Arial; font-size: ") +
                   QStringLiteral("10") +
@@ -70,15 +104,21 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
     snapshotFolderField_->setText(store.snapshotPath());
     recordFolderField_->setText(store.recordPath());
 
-    const std::array<std::pair<QString, QWidget *>, 6> rows = {{
+    presentationBox_->addItems({tr("On"), tr("Off")});
+    presentationBox_->setCurrentIndex(store.publishPresentation() ? 0 : 1);
+    fillCameraBox();
+
+    const std::array<std::pair<QString, QWidget *>, 8> rows = {{
         {tr("Source"), sourceField_},
         {tr("Resolution"), resolutionField_},
         {tr("Capture"), captureBox_},
         {tr("Time"), timeBox_},
         {tr("Save as"), snapshotFolderField_},
         {tr("Recording"), recordFolderField_},
+        {tr("Camera"), cameraBox_},
+        {tr("Presentation"), presentationBox_},
     }};
-    const std::array<int, 6> rowY = {24, 48, 72, 97, 124, 172};
+    const std::array<int, 8> rowY = {24, 48, 72, 97, 124, 172, cameraRowY, presentationRowY};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         (new QLabel(rows[i].first, this))->move(labelX, rowY[i]);
         rows[i].second->move(controlX, rowY[i]);
@@ -109,15 +149,36 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
             &SettingsToolWindow::snapshotFileBrowse);
     connect(addButton(tr("Browse"), 160, 195), &ImageButton::clicked, this,
             &SettingsToolWindow::recordFileBrowse);
-    connect(addButton(tr("OK"), 80, 224), &ImageButton::clicked, this,
+    connect(addButton(tr("OK"), 80, buttonRowY), &ImageButton::clicked, this,
             &SettingsToolWindow::settingsOk);
-    connect(addButton(tr("Cancel"), 160, 224), &ImageButton::clicked, this,
+    connect(addButton(tr("Cancel"), 160, buttonRowY), &ImageButton::clicked, this,
             &SettingsToolWindow::close);
 }
 
 void SettingsToolWindow::setFolderChooser(FolderChooser chooser)
 {
     chooseFolder_ = chooser ? std::move(chooser) : FolderChooser(defaultFolderChooser);
+}
+
+void SettingsToolWindow::setCameraLister(CameraLister lister)
+{
+    listCameras_ = lister ? std::move(lister) : CameraLister(defaultCameraLister);
+    fillCameraBox();
+}
+
+// "Automatic" (stored as "") first, then the cameras present. A stored camera that is not
+// present now stays in the list, so pressing "OK" while it is unplugged keeps the choice.
+void SettingsToolWindow::fillCameraBox()
+{
+    const QString stored = host()->settingsStore().camera();
+    cameraBox_->clear();
+    cameraBox_->addItem(tr("Automatic"), QString());
+    QStringList names = listCameras_();
+    if (!stored.isEmpty() && !names.contains(stored))
+        names.append(stored);
+    for (const QString &name : names)
+        cameraBox_->addItem(name, name);
+    cameraBox_->setCurrentIndex(std::max(0, cameraBox_->findData(stored)));
 }
 
 void SettingsToolWindow::snapshotFileBrowse()
@@ -145,5 +206,8 @@ void SettingsToolWindow::settingsOk()
         intervals[std::size_t(std::max(0, timeBox_->currentIndex()))].seconds);
     store.setSnapshotPath(snapshotFolderField_->text());
     store.setRecordPath(recordFolderField_->text());
+    store.setCamera(cameraBox_->currentData().toString());
+    store.setPublishPresentation(presentationBox_->currentIndex() == 0);
+    emit settingsSaved();
     close();
 }

@@ -10,9 +10,13 @@ public:
     quint64 snapshotInterval() const override { return Store::snapshotInterval(); }
     QString snapshotPath() const override { return Store::snapshotPath(); }
     QString recordPath() const override { return Store::recordPath(); }
+    QString camera() const override { return Store::camera(); }
+    bool publishPresentation() const override { return Store::publishPresentation(); }
 
     void setSnapshotMode(int mode) override { Store::setSnapshotMode(mode); }
     void setSnapshotInterval(quint64 seconds) override { Store::setSnapshotInterval(seconds); }
     void setSnapshotPath(const QString &path) override { Store::setSnapshotPath(path); }
     void setRecordPath(const QString &path) override { Store::setRecordPath(path); }
+    void setCamera(const QString &name) override { Store::setCamera(name); }
+    void setPublishPresentation(bool publish) override { Store::setPublishPresentation(publish); }
 };

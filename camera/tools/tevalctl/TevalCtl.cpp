@@ -1,7 +1,8 @@
 #include "TevalCtl.h"
 
 #include "commands/TevalCap.h"
-#include "commands/TevalCodes.h"
+#include "device/DeviceAccess.h"
+#include "protocol/TevalCodes.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -67,6 +68,8 @@ std::string Hex(long long value, int digits)
     s << "0x" << std::hex << std::uppercase << std::setw(digits) << std::setfill('0') << value;
     return s.str();
 }
+
+constexpr const char *kNoCameraText = "is it plugged in, and does the udev rule give you access?";
 
 // Largest file or thumbnail fetched.
 constexpr std::uint32_t kMaxFetch = 64u << 20;
@@ -162,7 +165,13 @@ int TevalCtl::Run(const std::vector<std::string> &argsIn)
 int TevalCtl::Status()
 {
     if (Teval_OpenDevice() == 0) {
-        return Fail("no camera found (is it plugged in, and does the udev rule give you access?)");
+        // One sentence saying why, as the access point kept it.
+        const OpenResult failure = LastOpenFailure();
+        if (failure.Failed() && failure.reason != OpenFailure::NoDevice) {
+            return Fail("the camera cannot be used: " + failure.text);
+        }
+        return Fail("no camera found: " +
+                    (failure.Failed() ? failure.text : std::string(kNoCameraText)));
     }
     std::int32_t word = 0;
     std::int32_t stream = 0;

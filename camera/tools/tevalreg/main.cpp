@@ -5,7 +5,6 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -20,13 +19,6 @@ void Usage(FILE *out)
                  "  -u, --unregister  remove the registration instead\n"
                  "  PLUGIN            the plugin file (default: %s)\n",
                  TEVALREG_INSTALLED_PLUGIN);
-}
-
-std::string DefaultPlugin()
-{
-    if (access(TEVALREG_BUILD_PLUGIN, R_OK) == 0)
-        return TEVALREG_BUILD_PLUGIN;
-    return TEVALREG_INSTALLED_PLUGIN;
 }
 
 } // namespace
@@ -48,8 +40,10 @@ int main(int argc, char **argv)
             plugin = argv[i];
         }
     }
+    // Only the installed plugin, unless the caller names one: a path of the build that made
+    // this program could later hold anybody's file.
     if (plugin.empty())
-        plugin = DefaultPlugin();
+        plugin = TEVALREG_INSTALLED_PLUGIN;
 
     void *module = dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {

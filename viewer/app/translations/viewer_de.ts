@@ -30,6 +30,22 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Picture</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Live mode: the camera&apos;s picture</source>
+        <translation>Live-Modus: das Bild der Kamera</translation>
+    </message>
+    <message>
+        <source>Film mode: the film being played</source>
+        <translation>Film-Modus: der laufende Film</translation>
+    </message>
+    <message>
+        <source>Photograph mode: the photograph shown</source>
+        <translation>Foto-Modus: das gezeigte Foto</translation>
+    </message>
+    <message>
         <source>Width</source>
         <translation>Breite</translation>
     </message>
@@ -201,6 +217,29 @@
     </message>
 </context>
 <context>
+    <name>RotateToolWindow</name>
+    <message>
+        <source>Rotate</source>
+        <translation>Drehen</translation>
+    </message>
+    <message>
+        <source>Turn left</source>
+        <translation>Nach links drehen</translation>
+    </message>
+    <message>
+        <source>Turn right</source>
+        <translation>Nach rechts drehen</translation>
+    </message>
+    <message>
+        <source>Mirror left-right</source>
+        <translation>Links-rechts spiegeln</translation>
+    </message>
+    <message>
+        <source>Mirror top-bottom</source>
+        <translation>Oben-unten spiegeln</translation>
+    </message>
+</context>
+<context>
     <name>SettingsToolWindow</name>
     <message>
         <source>Setting</source>
@@ -241,6 +280,26 @@
     <message>
         <source>Recording</source>
         <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message>
+        <source>Presentation</source>
+        <translation>Präsentation</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
     </message>
     <message>
         <source>Browse</source>

@@ -238,6 +238,42 @@ const QHash<QString, Drawer> &drawers()
              g.p.drawPath(path);
              g.poly({{23, 4}, {23, 10}, {17, 10}}, false);
          }},
+        {"rotate_left",
+         [](const Pen &g) {
+             // The right turn's arrow, mirrored.
+             g.p.save();
+             g.p.translate(24, 0);
+             g.p.scale(-1, 1);
+             g.stroke();
+             QPainterPath path(QPointF(20.49, 15));
+             path.arcTo(QRectF(3, 3, 18, 18), -19.47, -295.5);
+             path.lineTo(23, 10);
+             g.p.drawPath(path);
+             g.poly({{23, 4}, {23, 10}, {17, 10}}, false);
+             g.p.restore();
+         }},
+        {"mirror_lr",
+         [](const Pen &g) {
+             // Two triangles facing each other across a dashed vertical axis.
+             g.fill();
+             g.poly({{10, 5}, {10, 19}, {2, 19}}, true);
+             g.stroke(1.6);
+             g.poly({{14, 5}, {14, 19}, {22, 19}}, true);
+             QPen axis(g.ink, 1.4, Qt::DashLine, Qt::FlatCap);
+             g.p.setPen(axis);
+             g.line(12, 1.5, 12, 22.5);
+         }},
+        {"mirror_tb",
+         [](const Pen &g) {
+             // The same across a horizontal axis.
+             g.fill();
+             g.poly({{5, 10}, {19, 10}, {19, 2}}, true);
+             g.stroke(1.6);
+             g.poly({{5, 14}, {19, 14}, {19, 22}}, true);
+             QPen axis(g.ink, 1.4, Qt::DashLine, Qt::FlatCap);
+             g.p.setPen(axis);
+             g.line(1.5, 12, 22.5, 12);
+         }},
         {"snowflake",
          [](const Pen &g) {
              g.stroke(1.8);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "usb/OpenFailure.h"
+
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -31,6 +34,19 @@ CCallSys *AcquireDevice();
 // meanwhile cancels the transport's transfers and drops the access point's reference; the
 // transport is destroyed when the last reference goes.
 std::shared_ptr<CCallSys> AcquireDeviceShared();
+
+// How a transport is opened: given the style word, returns an open transport, or nullptr with
+// failure saying why. The access point calls it under the device lock.
+using TransportFactory =
+    std::function<std::shared_ptr<CCallSys>(std::uint32_t style, OpenResult &failure)>;
+
+// Replaces the way transports are opened (an empty factory restores the built-in choice);
+// drops the current transport first. For tests that put a transport of their own in place.
+void SetTransportFactory(TransportFactory factory);
+
+// Why the last attempt to open a transport failed (reason None after a successful open, and
+// before any attempt). Kept until the next attempt.
+OpenResult LastOpenFailure();
 
 // Under the device lock: cancels the current transport's transfers and drops it (closing its
 // handles once no frame read uses it any more). Does nothing when there is none.

@@ -1,6 +1,6 @@
-#include "filter/CJpegFrame.h"
+#include "protocol/CJpegFrame.h"
 
-#include "filter/JpegHuffmanTables.h"
+#include "protocol/JpegHuffmanTables.h"
 
 #include <cstring>
 #include <initializer_list>
