@@ -4,6 +4,7 @@
 #include "ImageButton.h"
 #include "ImageCanvas.h"
 #include "MainWindow.h"
+#include "OSDProcessor.h"
 #include "TestHome.h"
 #include "ToolWindow.h"
 
@@ -74,6 +75,10 @@ int main(int argc, char **argv)
         shoot(window).save(out + QLatin1Char('/') + name);
     };
     save(QStringLiteral("live-expanded.png"));
+    OSDProcessor *osd = window.osdProcessor(window.canvas(MainWindow::LiveMode));
+    osd->showNotice(MainWindow::tr("Recording failed"));
+    save(QStringLiteral("live-notice.png"));
+    osd->showNotice(QString());
     const std::pair<const char *, const char *> tools[] = {
         {"ICON_LINE", "tool-line.png"},           {"ICON_RETANGLE", "tool-rectangle.png"},
         {"ICON_ERASE", "tool-eraser.png"},        {"ICON_TEXT", "tool-text.png"},

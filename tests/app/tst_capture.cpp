@@ -6,11 +6,16 @@
 #include "MainWindow.h"
 #include "OSDProcessor.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 // The capture commands: snapshots into the snapshot folder, recording through the live source,
 // the folder error box, and printing the current picture.
@@ -24,9 +29,14 @@ private slots:
     void missingFolderShowsTheErrorBoxAndChangesNothing();
     void singleSnapshotWritesOnePictureFromTheNextFrame();
     void continuousSnapshotsRunUntilTheNextClick();
+    void snapshotsInOneSecondAreNumberedNeverReplaced();
+    void unwritableSnapshotFolderShowsTheNoticeNotTheMark();
     void recordingKeepsBothButtonsInStep();
+    void recordingThatEndsByItselfReleasesTheButtons();
+    void recordingsNeverReplaceAFile();
     void closingTheWindowStopsARecording();
     void printPutsOnePicturePixelPerPrinterUnitOnOnePage();
+    void printShrinksALargePictureOntoThePage();
     void cancelledPrintDialogPrintsNothing();
 
 private:
@@ -36,6 +46,7 @@ private:
     void closeErrorBox();
 
     std::shared_ptr<QStringList> live_;
+    std::shared_ptr<FakeRecording> recording_;
     MainWindow *window_ = nullptr;
     QTemporaryDir folder_;
 };
@@ -43,7 +54,8 @@ private:
 void CaptureTest::init()
 {
     live_ = std::make_shared<QStringList>();
-    window_ = new MainWindow(FakeLiveControl::factory(live_));
+    recording_ = std::make_shared<FakeRecording>();
+    window_ = new MainWindow(FakeLiveControl::factory(live_, recording_));
     window_->show();
     QDir(folder_.path()).removeRecursively();
     QDir().mkpath(folder_.path());
@@ -182,6 +194,60 @@ void CaptureTest::continuousSnapshotsRunUntilTheNextClick()
     QVERIFY(!canvas->isSnapshotArmed());
 }
 
+void CaptureTest::snapshotsInOneSecondAreNumberedNeverReplaced()
+{
+    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    const QDateTime second(QDate(2026, 12, 7), QTime(14, 5, 9));
+    canvas->setClock({[] { return qint64(0); }, [second] { return second; }});
+    const QString stem = QStringLiteral("2026-12-07_14-05-09");
+
+    // A file that was there before keeps its contents.
+    QFile earlier(folder_.filePath(stem + QStringLiteral(".jpg")));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
+        feedFrame();
+    }
+    QStringList expected{stem + QStringLiteral(".jpg"), stem + QStringLiteral("_2.jpg"),
+                         stem + QStringLiteral("_3.jpg"), stem + QStringLiteral("_4.jpg")};
+    QCOMPARE(pictures(), expected);
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+    for (const QString &name : expected.mid(1))
+        QCOMPARE(QImage(folder_.filePath(name)).size(), QSize(160, 120));
+    OSDProcessor *osd = window_->osdProcessor(canvas);
+    QVERIFY(osd->isSnapshotMarkShowing());
+    QVERIFY(osd->noticeText().isEmpty());
+}
+
+void CaptureTest::unwritableSnapshotFolderShowsTheNoticeNotTheMark()
+{
+    // A folder that exists but takes no files, not even from root.
+    const QString unwritable = QStringLiteral("/proc/sys");
+    if (!QDir(unwritable).exists())
+        QSKIP("no /proc/sys here");
+    Config::setSnapshotPath(unwritable);
+    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    OSDProcessor *osd = window_->osdProcessor(canvas);
+
+    QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
+    QVERIFY(!window_->folderErrorBox());
+    feedFrame();
+    QVERIFY(!osd->isSnapshotMarkShowing());
+    QCOMPARE(osd->noticeText(), ImageCanvas::tr("Snapshot not saved"));
+    QVERIFY(!canvas->isSnapshotArmed());
+
+    // A writable folder again: the mark, no new notice needed.
+    Config::setSnapshotPath(folder_.path());
+    QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
+    feedFrame();
+    QCOMPARE(pictures().size(), 1);
+    QVERIFY(osd->isSnapshotMarkShowing());
+}
+
 void CaptureTest::recordingKeepsBothButtonsInStep()
 {
     ImageButton *panelRecord = button("ICON_RECORDING");
@@ -211,6 +277,84 @@ void CaptureTest::recordingKeepsBothButtonsInStep()
     QTest::mouseClick(panelRecord, Qt::LeftButton);
     QVERIFY(!window_->isRecording() && !indicatorRecord->isChecked());
     QCOMPARE(live_->size(), 4);
+}
+
+// The live source reports a recording that stopped without the stop command (its graph failed
+// to start or errored, the camera went); the window must stop claiming that it records.
+void CaptureTest::recordingThatEndsByItselfReleasesTheButtons()
+{
+    ImageButton *panelRecord = button("ICON_RECORDING");
+    ImageButton *indicatorRecord = button("indicatorRecordButton");
+    OSDProcessor *liveOsd = window_->osdProcessor(window_->canvas(MainWindow::LiveMode));
+    QVERIFY(recording_->ended);
+
+    // A folder that exists but takes no files: nothing starts, and the display says so.
+    if (QDir(QStringLiteral("/proc/sys")).exists()) {
+        Config::setRecordPath(QStringLiteral("/proc/sys"));
+        QTest::mouseClick(panelRecord, Qt::LeftButton);
+        QVERIFY(!window_->isRecording());
+        QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
+        QVERIFY(live_->isEmpty());
+        QVERIFY(!window_->folderErrorBox());
+        QCOMPARE(liveOsd->noticeText(), MainWindow::tr("Recording failed"));
+        Config::setRecordPath(folder_.path());
+    }
+
+    // Fails while it starts (a folder that takes no files).
+    recording_->failNextStart = true;
+    QTest::mouseClick(indicatorRecord, Qt::LeftButton);
+    QVERIFY(!window_->isRecording());
+    QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
+    QVERIFY(!liveOsd->isRecordingClockRunning());
+    QCOMPARE(liveOsd->noticeText(), MainWindow::tr("Recording failed"));
+
+    // Ends while another mode is shown (the camera was unplugged): the notice shows there.
+    QTest::mouseClick(panelRecord, Qt::LeftButton);
+    QVERIFY(window_->isRecording() && liveOsd->isRecordingClockRunning());
+    QTest::mouseClick(button("filmButton"), Qt::LeftButton);
+    recording_->ended(false);
+    QVERIFY(!window_->isRecording());
+    QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
+    QVERIFY(!liveOsd->isRecordingClockRunning());
+    OSDProcessor *filmOsd = window_->osdProcessor(window_->canvas(MainWindow::FilmMode));
+    QCOMPARE(filmOsd->noticeText(), MainWindow::tr("Recording ended"));
+    QTest::mouseClick(button("liveButton"), Qt::LeftButton);
+
+    // The next click starts a new recording rather than stopping the ended one.
+    const qsizetype commands = live_->size();
+    QTest::mouseClick(panelRecord, Qt::LeftButton);
+    QVERIFY(window_->isRecording() && panelRecord->isChecked() && indicatorRecord->isChecked());
+    QVERIFY(live_->at(commands).startsWith(QStringLiteral("startRecord ")));
+
+    // A late report after the stop command changes nothing.
+    QTest::mouseClick(panelRecord, Qt::LeftButton);
+    recording_->ended(true);
+    QVERIFY(!window_->isRecording() && !panelRecord->isChecked());
+}
+
+void CaptureTest::recordingsNeverReplaceAFile()
+{
+    // Earlier files for every second the click may fall into.
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList taken;
+    for (int s = -1; s <= 3; ++s) {
+        const QString name =
+            now.addSecs(s).toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")) + QStringLiteral(".avi");
+        QFile file(folder_.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier");
+        taken << folder_.filePath(name);
+    }
+    QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
+    QVERIFY(window_->isRecording());
+    const QString path = live_->last().mid(QStringLiteral("startRecord ").size());
+    QVERIFY2(taken.contains(path.left(path.size() - 6) + QStringLiteral(".avi")), qPrintable(path));
+    QVERIFY2(path.endsWith(QStringLiteral("_2.avi")), qPrintable(path));
+    for (const QString &earlier : taken) {
+        QFile file(earlier);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("earlier"));
+    }
 }
 
 void CaptureTest::closingTheWindowStopsARecording()
@@ -281,6 +425,62 @@ void CaptureTest::printPutsOnePicturePixelPerPrinterUnitOnOnePage()
     QVERIFY2(base.hasMatch(), contents.constData());
     QCOMPARE(qRound(base.captured(1).toDouble() * resolution), 72);
     QVERIFY2(contents.contains("\n300 0 0 -150 0 150 cm /Im"), contents.constData());
+}
+
+// A picture larger than the page (1024 x 768 on a portrait page at screen resolution) is
+// printed whole: the page, rendered back from the PDF, holds the picture's frame on all four
+// sides with the picture's proportions.
+void CaptureTest::printShrinksALargePictureOntoThePage()
+{
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    const QString pdf = folder_.filePath(QStringLiteral("large.pdf"));
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
+        orientation = printer.pageLayout().orientation();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        // The presenter turns the page back to portrait: the picture must still fit.
+        printer.setPageOrientation(QPageLayout::Portrait);
+        return true;
+    });
+    // Red inside a 16-pixel blue frame.
+    QImage picture(1024, 768, QImage::Format_RGB888);
+    picture.fill(Qt::blue);
+    QPainter(&picture).fillRect(picture.rect().adjusted(16, 16, -16, -16), Qt::red);
+    window_->canvas(MainWindow::LiveMode)->setImage(picture);
+    QTest::mouseClick(button("ICON_PRINT"), Qt::LeftButton);
+    // A wide picture is offered on a landscape page, where it shrinks least.
+    QCOMPARE(orientation, QPageLayout::Landscape);
+
+    const QString prefix = folder_.filePath(QStringLiteral("page"));
+    QCOMPARE(QProcess::execute(pdftoppm,
+                               {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                                QStringLiteral("-singlefile"), pdf, prefix}),
+             0);
+    const QImage page(prefix + QStringLiteral(".png"));
+    QVERIFY(!page.isNull());
+    QVERIFY(page.height() > page.width()); // portrait, as chosen in the dialog
+
+    // The bounding box of what was printed, and the colour just inside each of its edges.
+    QRect printed;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixelColor(x, y).lightness() < 240)
+                printed |= QRect(x, y, 1, 1);
+    QVERIFY(!printed.isEmpty());
+    QVERIFY(qAbs(double(printed.width()) / printed.height() - 4.0 / 3.0) < 0.03);
+    const QPoint centre = printed.center();
+    const auto isBlue = [&](int x, int y) {
+        const QColor c = page.pixelColor(x, y);
+        return c.blue() > 150 && c.red() < 100;
+    };
+    QVERIFY(isBlue(printed.left() + 1, centre.y()));
+    QVERIFY(isBlue(printed.right() - 1, centre.y()));
+    QVERIFY(isBlue(centre.x(), printed.top() + 1));
+    QVERIFY(isBlue(centre.x(), printed.bottom() - 1));
+    QVERIFY(page.pixelColor(centre).red() > 150);
 }
 
 void CaptureTest::cancelledPrintDialogPrintsNothing()

@@ -37,6 +37,7 @@ private slots:
     void modesShowAndResetTheirBars();
     void openingAFolderFillsTheStripAndCounter();
     void slideshowButtonFollowsTheSlideshow();
+    void photographModeStartsInTheSnapshotFolder();
     void intervalPositionsChooseThePeriod();
     void filmDialogStartsInTheRecordingFolder();
     void positionSliderFollowsTicksAndSeeksWhenDragged();
@@ -295,6 +296,41 @@ void BarsTest::slideshowButtonFollowsTheSlideshow()
     QVERIFY(openFolder(photos_));
     QVERIFY(!source->isPlaying());
     QVERIFY(!slideshow->isChecked());
+
+    // Leaving the mode and coming back rescans the folder, which ends the slideshow.
+    click("ICON_PHOTO_SLIDE");
+    QVERIFY(source->isPlaying());
+    switchTo("liveButton");
+    switchTo("photographButton");
+    QVERIFY(!source->isPlaying());
+    QVERIFY(!slideshow->isChecked());
+}
+
+// The first entry shows the presenter's snapshots, never the pictures of the folder the program
+// was started from; until that folder holds a picture every entry looks there again.
+void BarsTest::photographModeStartsInTheSnapshotFolder()
+{
+    const QString startedFrom = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(photos_));
+    QTemporaryDir snapshots;
+    Config::setSnapshotPath(snapshots.path());
+    PhotographSource *source = window_->photographSource();
+
+    switchTo("photographButton");
+    QCOMPARE(source->count(), 0);
+    QCOMPARE(counter(), QStringLiteral("0/0"));
+
+    QImage picture(64, 48, QImage::Format_RGB888);
+    picture.fill(Qt::green);
+    QVERIFY(picture.save(snapshots.filePath(QStringLiteral("2026-12-07_10-00-00.jpg"))));
+    QVERIFY(picture.save(snapshots.filePath(QStringLiteral("2026-12-07_10-00-01.jpg"))));
+    switchTo("liveButton");
+    switchTo("photographButton");
+    QVERIFY(QDir::setCurrent(startedFrom));
+    QCOMPARE(source->count(), 2);
+    QCOMPARE(QDir(source->directory()).canonicalPath(), QDir(snapshots.path()).canonicalPath());
+    QCOMPARE(counter(), QStringLiteral("1/2"));
+    QCOMPARE(window_->thumbnailStrip()->buttons().size(), 2);
 }
 
 void BarsTest::intervalPositionsChooseThePeriod()

@@ -38,6 +38,7 @@ namespace {
 
 std::atomic<unsigned long> *g_submitted = nullptr;
 std::atomic<bool> g_claimRefused{false};
+std::atomic<unsigned> g_miniExcess{0};
 
 std::string Hex(const std::vector<unsigned char> &bytes)
 {
@@ -317,7 +318,7 @@ gboolean HandleMini(UsbTestbed::Device &device, UMockdevIoctlClient *client)
         ok = r >= 0;
         moved = r > 0 ? r : 0;
     }
-    req->returned = static_cast<std::uint32_t>(moved);
+    req->returned = static_cast<std::uint32_t>(moved) + g_miniExcess.load();
     umockdev_ioctl_client_complete(client, ok ? 0 : -1, ok ? 0 : EIO);
     if (input != nullptr) {
         umockdev_ioctl_data_unref(input);
@@ -401,6 +402,11 @@ void UsbTestbed::SetClaimRefused(bool refused)
     g_claimRefused.store(refused);
 }
 
+void UsbTestbed::SetMiniCountExcess(unsigned excess)
+{
+    g_miniExcess.store(excess);
+}
+
 void UsbTestbed::DenyAccess(int devnum)
 {
     char number[8];
@@ -413,6 +419,7 @@ void UsbTestbed::DenyAccess(int devnum)
 void UsbTestbed::RemoveAll()
 {
     g_claimRefused.store(false);
+    g_miniExcess.store(0);
     for (auto &device : m_impl->devices) {
         umockdev_testbed_remove_device(m_impl->testbed, device->syspath.c_str());
         umockdev_testbed_detach_ioctl(m_impl->testbed, device->node.c_str(), nullptr);

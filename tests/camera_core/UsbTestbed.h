@@ -22,12 +22,14 @@ public:
     void AddGenericCamera(CSimCamera &camera, int devnum, Layout layout = Layout::BulkAndInterrupt);
     // Adds a camera node /dev/tevalcap<index> tagged with the mini-driver interface GUID.
     void AddMiniCamera(CSimCamera &camera, int index);
+    // Makes the mini driver report this many bytes more than it moved (a driver that lies).
+    void SetMiniCountExcess(unsigned excess);
     // Makes claiming the interface fail with EBUSY, as when another program holds it.
     void SetClaimRefused(bool refused);
     // Makes the node of generic camera <devnum> unreadable for everyone but a process that
     // overrides file permissions (see the tests' ScopedNoPermissionOverride).
     void DenyAccess(int devnum);
-    // Removes every emulated device (and undoes SetClaimRefused).
+    // Removes every emulated device (and undoes SetClaimRefused, SetMiniCountExcess).
     void RemoveAll();
     // Number of URBs the generic emulation saw submitted (all devices).
     unsigned long SubmittedUrbs() const;

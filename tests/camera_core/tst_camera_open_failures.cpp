@@ -60,6 +60,7 @@ protected:
     void TearDown() override
     {
         ReleaseDevice();
+        Teval_ModifyStyle(0xFFFFFFFF, 0);
         UsbTestbed::Instance().RemoveAll();
     }
 
@@ -146,4 +147,21 @@ TEST_F(OpenFailureTest, InterfaceClaimedElsewhereIsBusyAndNoRequestReachesTheCam
     // Once the other program lets go, the next operation opens the camera.
     UsbTestbed::Instance().SetClaimRefused(false);
     EXPECT_EQ(Teval_GetParamLong(teval::kParamCameraStatus, &status), 1);
+}
+
+TEST_F(OpenFailureTest, CountsADriverReportsNeverExceedTheCallersBuffer)
+{
+    UsbTestbed::Instance().AddMiniCamera(m_camera, 5);
+    Teval_ModifyStyle(0, kStyleAllowMiniDriver);
+    UsbTestbed::Instance().SetMiniCountExcess(4096);
+    const auto number = static_cast<std::uint8_t>(m_camera.Files().size() - 1);
+    const std::size_t size = m_camera.Files().back().data.size();
+    // Buffers exactly as large as the file and its thumbnail: the driver claims 4 KiB more.
+    std::vector<std::uint8_t> file(size);
+    std::uint32_t count = 0;
+    ASSERT_EQ(Teval_XMTFile(number, file.data(), static_cast<std::uint32_t>(size), &count), 1);
+    EXPECT_EQ(count, size);
+    std::vector<std::uint8_t> thumbnail(64);
+    ASSERT_EQ(Teval_XMTThumbnail(number, thumbnail.data(), 64, &count), 1);
+    EXPECT_LE(count, 64u);
 }

@@ -135,6 +135,25 @@ private slots:
         QVERIFY(s.strip->buttons().at(24)->isVisibleTo(s.strip.get()));
     }
 
+    // A new list shows from its first picture, and the scroll bar, which is what the presenter
+    // drags, must say so rather than keep the old list's position.
+    void rebuildStartsTheScrollBarAtTheFirstPicture()
+    {
+        QTemporaryDir first, second;
+        fillFolder(first.path(), 25, Qt::red);
+        fillFolder(second.path(), 30, Qt::blue);
+        Strip s(first.path());
+        s.source.selectPhotograph(20);
+        QCOMPARE(s.scroll->value(), 11);
+
+        QVERIFY(s.source.openDirectory(QDir(second.path())));
+        QCOMPARE(s.strip->buttons().size(), 30);
+        QCOMPARE(s.scroll->maximum(), 20);
+        QCOMPARE(s.strip->firstVisible(), 0);
+        QCOMPARE(s.scroll->value(), 0);
+        QVERIFY(s.strip->buttons().at(0)->isVisibleTo(s.strip.get()));
+    }
+
     void frameColours()
     {
         ThumbnailButton button;

@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "AppLog.h"
+#include "CaptureFileName.h"
 #include "ColorEffects.h"
 #include "ColorToolWindow.h"
 #include "EffectToolWindow.h"
@@ -36,6 +38,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -97,6 +100,8 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     liveCanvas_ = createCanvas();
     if (liveFactory)
         live_ = liveFactory(liveCanvas_, this);
+    if (live_)
+        live_->setRecordingEndedHandler([this](bool failed) { recordingEnded(failed); });
     applyLiveSettings();
     createRecordingIndicator();
 
@@ -132,6 +137,8 @@ MainWindow::~MainWindow()
     leaveFullScreen();
     // The tool window watches this window and its owner button; it goes before either.
     delete toolWindow_.data();
+    if (live_)
+        live_->setRecordingEndedHandler({});
     if (recording_ && live_)
         live_->stopRecord();
     for (OSDProcessor *osd : std::as_const(osdMap_))
@@ -446,7 +453,20 @@ void MainWindow::enterMode(int mode)
     case PhotographMode:
         enterPhotograph();
 #ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
-        photographSource_->resumeCapture();
+        if (photographFolderOpen_) {
+            photographSource_->resumeCapture();
+        } else {
+            // Until a folder shows, Photograph mode opens the snapshot folder, where the
+            // presenter's own pictures are (never the folder the program was started from).
+            const QString snapshots = Config::snapshotPath();
+            photographFolderOpen_ =
+                folderExists(snapshots) && photographSource_->openDirectory(QDir(snapshots));
+            if (!photographFolderOpen_)
+                qCDebug(lcApp) << "no photographs in the snapshot folder" << snapshots;
+            photographCanvas_->startRefresh();
+        }
+        // The rescan ends a slideshow; the button says so.
+        photographSlideshowButton_->setChecked(photographSource_->isPlaying());
 #endif
         break;
     default:
@@ -1024,6 +1044,12 @@ void MainWindow::snapshot()
     currentCanvas_->stopSnapshot();
     currentCanvas_->startSnapshot();
     snapshotButton_->setCheckable(false);
+    // The folder went between the check and the arming: no picture will come.
+    if (!currentCanvas_->isSnapshotArmed()) {
+        qCDebug(lcApp) << "snapshot folder" << path << "vanished before the snapshot";
+        if (OSDProcessor *osd = currentOsd())
+            osd->showNotice(ImageCanvas::tr("Snapshot not saved"));
+    }
 }
 
 void MainWindow::record()
@@ -1034,20 +1060,31 @@ void MainWindow::record()
     const bool on = button->isChecked();
     if (on) {
         const QString folder = Config::recordPath();
+        // A recording never replaces an earlier one: a second recording started within the same
+        // second is numbered ("_2", "_3", ...) like snapshots are.
+        const QString path =
+            folderExists(folder)
+                ? CaptureFileName::firstFree(
+                      QDir(folder),
+                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")),
+                      QStringLiteral(".avi"))
+                : QString();
         if (!folderExists(folder)) {
             showFolderError();
             button->setChecked(false);
+        } else if (path.isEmpty() || !QFileInfo(folder).isWritable()) {
+            qCDebug(lcApp) << "no recording: folder" << folder
+                           << (path.isEmpty() ? "has no free file name" : "is not writable");
+            button->setChecked(false);
+            if (OSDProcessor *osd = currentOsd())
+                osd->showNotice(tr("Recording failed"));
         } else {
-            const QString path = QDir(folder).filePath(
-                QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")) +
-                QStringLiteral(".avi"));
-            if (QFile::exists(path))
-                QFile::remove(path);
-            if (live_)
-                live_->startRecord(path);
             recording_ = true;
             if (OSDProcessor *osd = currentOsd())
                 osd->startRecordingClock();
+            // Last: a source that fails at once reports it through recordingEnded().
+            if (live_)
+                live_->startRecord(path);
         }
     } else {
         if (live_)
@@ -1056,18 +1093,74 @@ void MainWindow::record()
         if (OSDProcessor *osd = currentOsd())
             osd->stopRecordingClock();
     }
-    recordButton_->setChecked(button->isChecked());
-    indicatorRecordButton_->setChecked(button->isChecked());
+    recordButton_->setChecked(recording_);
+    indicatorRecordButton_->setChecked(recording_);
+}
+
+void MainWindow::recordingEnded(bool failed)
+{
+    if (!recording_)
+        return;
+    qCDebug(lcApp) << "recording ended without a stop command, failed:" << failed;
+    recording_ = false;
+    recordButton_->setChecked(false);
+    indicatorRecordButton_->setChecked(false);
+    // The clock runs on the live canvas, where the recording was started; the notice goes
+    // where the presenter looks.
+    OSDProcessor *liveOsd = osdMap_.value(liveCanvas_);
+    if (liveOsd != nullptr)
+        liveOsd->stopRecordingClock();
+    const QString notice = failed ? tr("Recording failed") : tr("Recording ended");
+    if (OSDProcessor *osd = currentOsd())
+        osd->showNotice(notice);
+    if (liveOsd != nullptr && liveOsd != currentOsd())
+        liveOsd->showNotice(notice);
+}
+
+void MainWindow::choosePageOrientation(QPrinter &printer, const QSize &picture)
+{
+    if (picture.isEmpty())
+        return;
+    // The picture is printed at one pixel per printer unit when it fits and shrunk to the
+    // printable area when it does not; the orientation is the one that shrinks it least.
+    const auto scaleOn = [&](QPageLayout::Orientation orientation) {
+        QPageLayout layout = printer.pageLayout();
+        layout.setOrientation(orientation);
+        const QSize area = layout.paintRectPixels(printer.resolution()).size();
+        return std::min({1.0, double(area.width()) / picture.width(),
+                         double(area.height()) / picture.height()});
+    };
+    const double portrait = scaleOn(QPageLayout::Portrait);
+    const double landscape = scaleOn(QPageLayout::Landscape);
+    if (landscape > portrait)
+        printer.setPageOrientation(QPageLayout::Landscape);
+    else if (portrait > landscape)
+        printer.setPageOrientation(QPageLayout::Portrait);
 }
 
 void MainWindow::print()
 {
     const QImage image = currentCanvas_->currentImage();
     QPrinter printer(QPrinter::ScreenResolution);
+    choosePageOrientation(printer, image.size());
     if (!printDialog_ || !printDialog_(printer, this))
         return;
-    QPainter painter(&printer);
-    painter.drawImage(0, 0, image);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        qCDebug(lcApp) << "printing failed: the printer" << printer.printerName()
+                       << "could not start a page";
+        if (OSDProcessor *osd = currentOsd())
+            osd->showNotice(tr("Printing failed"));
+        return;
+    }
+    if (!image.isNull()) {
+        // The printable area, in printer units from its top-left corner; the user may have
+        // changed the page in the dialog.
+        const double scale = std::min({1.0, double(printer.width()) / image.width(),
+                                       double(printer.height()) / image.height()});
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1.0);
+        painter.drawImage(QRectF(0, 0, image.width() * scale, image.height() * scale), image);
+    }
     painter.end();
 }
 
@@ -1305,8 +1398,10 @@ void MainWindow::photographOpenDirectory()
     const QString folder = photographFolderChooser_(this, Config::snapshotPath());
     if (!folderExists(folder))
         return;
-    if (photographSource_->openDirectory(QDir(folder)))
+    if (photographSource_->openDirectory(QDir(folder))) {
+        photographFolderOpen_ = true;
         photographSlideshowButton_->setChecked(false);
+    }
 }
 
 void MainWindow::photographPrevious()

@@ -208,6 +208,10 @@ private:
     void showToolWindow(ToolWindow *window);
     void closeToolWindow();
     void showFolderError();
+    // A recording that ended without a stop command: the buttons and the clock say so.
+    void recordingEnded(bool failed);
+    // The page orientation that shows the picture largest on the printer's page.
+    static void choosePageOrientation(QPrinter &printer, const QSize &picture);
 
     // Keys: every panel command, the clicker's keys and the view commands of the keyboard.
     void createShortcuts();
@@ -312,6 +316,8 @@ private:
     ThumbnailWidget *thumbnailStrip_ = nullptr;
     HorizontalSlider *photographScrollBar_ = nullptr;
     FolderChooser photographFolderChooser_;
+    // True once Photograph mode shows a folder (the snapshot folder at first, or one chosen).
+    bool photographFolderOpen_ = false;
 
     StaticSettingsStore<Config> settingsStore_;
 };

@@ -1,19 +1,27 @@
 #include "MainWindow.h"
 #include "StartupHooks.h"
+#include "TranslationLoader.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QTranslator>
 
-int main()
+int main(int argc, char **argv)
 {
-    // The program takes no arguments, and the toolkit takes no options from a command line.
-    int argumentCount = 0;
-    QApplication application(argumentCount, nullptr);
+    // The program takes no arguments of its own; the toolkit gets the real ones, so that the
+    // window system learns the program's name (its window class) and the toolkit's own options
+    // work.
+    QApplication application(argc, argv);
+    // Matches the installed desktop entry, which launchers and docks pair the window with.
+    QGuiApplication::setDesktopFileName(QStringLiteral("doccam-viewer"));
     StartupHooks::addOwnPluginFolder();
 
     QTranslator translator;
-    (void)translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/RZ8NE.qm"));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    (void)TranslationLoader::load(translator, programFolder,
+                                  TranslationLoader::installedFolder(programFolder),
+                                  QLocale::system());
     QApplication::installTranslator(&translator);
 
     QCoreApplication::setOrganizationName(QStringLiteral("Morvale"));

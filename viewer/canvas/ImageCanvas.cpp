@@ -1,5 +1,7 @@
 #include "ImageCanvas.h"
 
+#include "CanvasLog.h"
+#include "CaptureFileName.h"
 #include "ColorEffects.h"
 #include "OSDProcessor.h"
 
@@ -10,6 +12,8 @@
 #include <QImageWriter>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPolygonF>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -25,7 +29,8 @@
 namespace {
 
 constexpr int bytesPerPixel = 3;
-const char *const snapshotNameFormat = "yyyy-MM-dd_hh-mm-ss.jpg";
+const char *const snapshotNameFormat = "yyyy-MM-dd_hh-mm-ss";
+const char *const snapshotSuffix = ".jpg";
 const char *const backgroundPicture = ":/icons/Background/MAIN_WINDOWS.png";
 
 qint64 steadyMilliseconds()
@@ -628,34 +633,63 @@ void ImageCanvas::snapshotStep(const QImage &picture)
 {
     if (!m_armed || m_snapshotFolder.isEmpty())
         return;
-    const QDir folder(m_snapshotFolder);
-    if (!folder.exists())
+    // A folder that went away (a drive pulled out) keeps the canvas armed until it is back;
+    // meanwhile the notice says that nothing is saved.
+    if (!QDir(m_snapshotFolder).exists()) {
+        if (m_osd != nullptr)
+            m_osd->showNotice(tr("Snapshot not saved"));
         return;
-    const QString path =
-        folder.filePath(m_clock.localNow().toString(QString::fromLatin1(snapshotNameFormat)));
+    }
+    const QString stem = m_clock.localNow().toString(QString::fromLatin1(snapshotNameFormat));
     if (!m_continuous) {
         m_armed = false;
-        shoot(picture, path);
+        shoot(picture, stem, false);
         return;
     }
     const qint64 elapsedMs = std::max<qint64>(0, m_clock.monotonicMs() - m_snapshotStartMs);
     const auto second = static_cast<quint64>(elapsedMs / 1000);
     if (second - m_lastShotSecond >= m_intervalSeconds) {
-        shoot(picture, path);
+        // A series without an interval writes every frame: one picture per second is kept,
+        // the latest, rather than a numbered file for each frame.
+        shoot(picture, stem, m_intervalSeconds == 0);
         m_lastShotSecond = second;
     }
     if (second >= m_stopAfterSeconds)
         m_armed = false;
 }
 
-void ImageCanvas::shoot(const QImage &picture, const QString &path)
+void ImageCanvas::shoot(const QImage &picture, const QString &stem, bool replace)
 {
-    if (QFile::exists(path))
-        QFile::remove(path);
-    QImageWriter writer(path);
-    writer.write(picture);
-    if (m_osd != nullptr)
+    const QDir folder(m_snapshotFolder);
+    const QString suffix = QString::fromLatin1(snapshotSuffix);
+    QFile file;
+    bool written = false;
+    if (replace) {
+        file.setFileName(CaptureFileName::numbered(folder, stem, suffix, 1));
+        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    } else {
+        written = CaptureFileName::createNew(file, folder, stem, suffix);
+    }
+    if (written) {
+        QImageWriter writer(&file, "jpeg");
+        written = writer.write(picture) && file.flush();
+        if (!written)
+            qCDebug(lcCanvas) << "snapshot" << file.fileName()
+                              << "not written:" << writer.errorString() << file.errorString();
+        file.close();
+        written = written && file.error() == QFileDevice::NoError;
+        if (!written)
+            file.remove();
+    } else {
+        qCDebug(lcCanvas) << "snapshot" << stem << "in" << m_snapshotFolder
+                          << "not created:" << file.errorString();
+    }
+    if (m_osd == nullptr)
+        return;
+    if (written)
         m_osd->showSnapshot();
+    else
+        m_osd->showNotice(tr("Snapshot not saved"));
 }
 
 void ImageCanvas::setSnapshotFolder(const QString &folder)
@@ -1332,7 +1366,7 @@ void ImageCanvas::drawShape(const QPoint &framePoint)
         painter.drawRect(box);
         break;
     case ToolCircle:
-        painter.drawEllipse(box);
+        painter.drawPath(ellipseOutline(box));
         break;
     case ToolArrow: {
         const QPointF n(-dy, dx);
@@ -1356,14 +1390,41 @@ void ImageCanvas::drawShape(const QPoint &framePoint)
     }
     painter.end();
 
-    // Everything drawn lies within the shape's points widened by the pen.
-    QRect bounds =
-        polygon.isEmpty() ? QRect(a, b).normalized() : polygon.boundingRect().toAlignedRect();
-    bounds = bounds.united(QRect(a, b).normalized());
-    const int margin = std::max(1, m_lineWidth) + 2;
-    bounds.adjust(-margin, -margin, margin, margin);
+    // Everything drawn lies within the shape's points widened by the pen. An ellipse's outline
+    // is a curve the painter flattens and strokes by its own rules, and a flat one with a thin
+    // pen reaches beyond its box widened by the pen: its area is the stroked outline's.
+    QRect bounds;
+    if (code == ToolCircle) {
+        bounds = ellipseArea(box, pen);
+    } else {
+        bounds =
+            polygon.isEmpty() ? QRect(a, b).normalized() : polygon.boundingRect().toAlignedRect();
+        bounds = bounds.united(QRect(a, b).normalized());
+        const int margin = std::max(1, m_lineWidth) + 2;
+        bounds.adjust(-margin, -margin, margin, margin);
+    }
     m_strokeArea = m_strokeArea.united(bounds);
     noteDrawn(bounds);
+}
+
+QPainterPath ImageCanvas::ellipseOutline(const QRect &box)
+{
+    QPainterPath outline;
+    outline.addEllipse(QRectF(box.normalized()));
+    return outline;
+}
+
+QRect ImageCanvas::ellipseArea(const QRect &box, const QPen &pen)
+{
+    const QPainterPath outline = ellipseOutline(box);
+    QPainterPathStroker stroker(pen);
+    stroker.setWidth(std::max(1, pen.width())); // a cosmetic pen covers one pixel
+    const QRectF touched =
+        stroker.createStroke(outline).boundingRect().united(outline.boundingRect());
+    // Pixels whose centres the rasteriser rounds outwards, on both sides.
+    constexpr int rasterMargin = 2;
+    return touched.toAlignedRect().adjusted(-rasterMargin, -rasterMargin, rasterMargin,
+                                            rasterMargin);
 }
 
 void ImageCanvas::erase(const QPoint &centre)

@@ -20,6 +20,8 @@
 #include <vector>
 
 class OSDProcessor;
+class QPainterPath;
+class QPen;
 class QTextEdit;
 
 // The widget that shows the picture of one mode and composes every frame it is given.
@@ -214,8 +216,15 @@ private:
     QImage compose(const QImage &raw, QImage &spare);
     QImage fitView(const QImage &view, QImage &spare) const;
     void snapshotStep(const QImage &picture);
-    void shoot(const QImage &picture, const QString &path);
+    // Writes one snapshot named by `stem`; replace keeps one picture per name (an every-frame
+    // series) instead of numbering the later ones. Shows the snapshot mark for a written file,
+    // the failure notice otherwise.
+    void shoot(const QImage &picture, const QString &stem, bool replace);
     void resetLayer(int width, int height);
+    // The ellipse of a shape box (drawn as a path, so that what is painted is the outline the
+    // area below is computed from), and the layer pixels it can touch when drawn with pen.
+    static QPainterPath ellipseOutline(const QRect &box);
+    static QRect ellipseArea(const QRect &box, const QPen &pen);
     // Records what the layer now holds inside `area` (layer pixels).
     void noteDrawn(const QRect &area);
     int rotatedWidth() const;

@@ -122,6 +122,22 @@ void OSDProcessor::showSnapshot()
     m_snapshotIcon = icon(QStringLiteral("OSD_SNAPSHOT"));
 }
 
+void OSDProcessor::showNotice(const QString &text)
+{
+    QMutexLocker locker(&m_noticeLock);
+    m_noticeText = text;
+    m_noticeStart = now();
+}
+
+QString OSDProcessor::noticeText() const
+{
+    QMutexLocker locker(&m_noticeLock);
+    if (!m_noticeStart)
+        return {};
+    const qint64 elapsed = now() - *m_noticeStart;
+    return elapsed >= 0 && elapsed < noticeMs ? m_noticeText : QString();
+}
+
 void OSDProcessor::paint(QPainter &painter)
 {
     if (m_canvas == nullptr)
@@ -149,6 +165,7 @@ void OSDProcessor::paint(QPainter &painter)
     if (isShowing(m_snapshotStart))
         painter.drawImage(QPoint(10, 10), m_snapshotIcon);
     drawClipOutline(painter);
+    drawTextNotice(painter, w);
 
     painter.restore();
 }
@@ -291,4 +308,25 @@ void OSDProcessor::drawClipOutline(QPainter &painter)
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(m_clipOutline);
+}
+
+void OSDProcessor::drawTextNotice(QPainter &painter, int w) const
+{
+    const QString text = noticeText();
+    if (text.isEmpty())
+        return;
+    painter.setFont(noticeFont());
+    const QFontMetrics metrics = painter.fontMetrics();
+    constexpr int padding = 8;
+    const int available = std::max(0, w - 4 * padding);
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, available);
+    // One pixel of slack: the advance is rounded, and a box exactly that wide elides the text.
+    const int textWidth = std::min(metrics.horizontalAdvance(shown) + 1, available);
+    const QRect box((w - textWidth) / 2 - padding, 10, textWidth + 2 * padding,
+                    metrics.height() + padding);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 170));
+    painter.drawRoundedRect(box, 4, 4);
+    painter.setPen(Qt::white);
+    painter.drawText(box, Qt::AlignCenter, shown);
 }

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMutex>
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -23,8 +24,12 @@ class QPainter;
 // timed indicator is drawn while less than one second has passed since it was triggered,
 // so it disappears with the first paint at or after 1000 ms.
 //
+// A notice is a line of text shown for a few seconds at the top of the canvas when a capture
+// command did not do what was asked (a snapshot not written, a recording that ended by itself).
+//
 // Threads: showSnapshot() runs on the canvas's pipeline thread with the canvas lock held,
-// paint() on the GUI thread with the same lock held; everything else on the GUI thread.
+// paint() on the GUI thread with the same lock held; showNotice() and noticeText() on any
+// thread (the notice has a lock of its own); everything else on the GUI thread.
 class OSDProcessor : public QObject {
     Q_OBJECT
 
@@ -33,6 +38,7 @@ public:
     using Clock = std::function<qint64()>;
 
     static constexpr qint64 indicatorMs = 1000;
+    static constexpr qint64 noticeMs = 4000;
     static constexpr qint64 clipBlinkMs = 899;
     static constexpr qint64 clipBlinkPhaseMs = 100;
     // The level shown when nothing reports one: the middle of the scale.
@@ -61,6 +67,7 @@ public:
     void startRecordingClock();
     void stopRecordingClock();
     void showSnapshot();
+    void showNotice(const QString &text);
 
     void paint(QPainter &painter);
 
@@ -72,6 +79,10 @@ public:
     QString zoomText() const { return m_zoomText; }
     QString rotateText() const { return m_rotateText; }
     QString effectText() const { return m_effectText; }
+    // Whether the snapshot mark is shown now.
+    bool isSnapshotMarkShowing() const { return isShowing(m_snapshotStart); }
+    // The notice as it is shown now; empty once its time is up.
+    QString noticeText() const;
     bool isRecordingClockRunning() const { return m_clockStart.has_value(); }
     // The recording clock as it reads now; empty while no recording runs.
     QString recordingClockText() const;
@@ -94,6 +105,7 @@ private:
     void drawBrightness(QPainter &painter, int w, int h) const;
     void drawRecordingClock(QPainter &painter, int w, int h) const;
     void drawClipOutline(QPainter &painter);
+    void drawTextNotice(QPainter &painter, int w) const;
 
     ImageCanvas *m_canvas;
     const IBrightnessSource *m_brightnessSource = nullptr;
@@ -127,4 +139,8 @@ private:
     Start m_clockStart;
 
     QRectF m_clipOutline;
+
+    mutable QMutex m_noticeLock;
+    QString m_noticeText;
+    Start m_noticeStart;
 };

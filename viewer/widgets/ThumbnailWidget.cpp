@@ -63,6 +63,8 @@ void ThumbnailWidget::rebuild()
     fitVisible();
     layoutButtons();
     scrollBar_->setRange(0, n - visible_);
+    // The strip starts again from its first picture; so does its scroll bar.
+    scrollBar_->setValueSilently(0);
     loader_->startRun(paths_, generation_);
 }
 

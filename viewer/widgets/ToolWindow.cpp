@@ -6,6 +6,9 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QLabel>
+#include <QScreen>
+
+#include <algorithm>
 
 ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost *host,
                        const QString &title)
@@ -25,8 +28,19 @@ ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost
 
 void ToolWindow::followOwnerButton()
 {
-    if (ownerButton_ != nullptr)
-        move(ownerButton_->mapToGlobal(QPoint(ownerButton_->width() + 3, 0)));
+    if (ownerButton_ == nullptr)
+        return;
+    QPoint position = ownerButton_->mapToGlobal(QPoint(ownerButton_->width() + 3, 0));
+    // Beside a button low in the panel, or with the main window near a screen edge, the window
+    // would reach past the screen (a 1024 x 768 projector): it is pushed back inside the screen
+    // that holds the main window, so that every control on it can be reached.
+    const QWidget *anchor = parentWidget() != nullptr ? parentWidget() : ownerButton_;
+    if (const QScreen *screen = anchor->screen()) {
+        const QRect area = screen->availableGeometry();
+        position.setX(std::max(area.left(), std::min(position.x(), area.right() + 1 - width())));
+        position.setY(std::max(area.top(), std::min(position.y(), area.bottom() + 1 - height())));
+    }
+    move(position);
 }
 
 bool ToolWindow::eventFilter(QObject *watched, QEvent *event)
@@ -41,6 +55,8 @@ void ToolWindow::resizeEvent(QResizeEvent *event)
 {
     FramelessWindow::resizeEvent(event);
     closeButton_->move(width() - 18, 4);
+    // A window that grows (more rows) must still fit on the screen.
+    followOwnerButton();
 }
 
 QList<ImageButton *> ToolWindow::addChoiceRow(const QStringList &iconNames, int x, int y, int step)

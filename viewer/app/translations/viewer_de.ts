@@ -28,6 +28,13 @@
     </message>
 </context>
 <context>
+    <name>ImageCanvas</name>
+    <message>
+        <source>Snapshot not saved</source>
+        <translation>Schnappschuss nicht gespeichert</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Picture</source>
@@ -196,6 +203,18 @@
     <message>
         <source>AVI Files (*.avi);;WMV Files (*.wmv)</source>
         <translation>AVI-Dateien (*.avi);;WMV-Dateien (*.wmv)</translation>
+    </message>
+    <message>
+        <source>Recording failed</source>
+        <translation>Aufnahme fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Recording ended</source>
+        <translation>Aufnahme beendet</translation>
+    </message>
+    <message>
+        <source>Printing failed</source>
+        <translation>Drucken fehlgeschlagen</translation>
     </message>
 </context>
 <context>
