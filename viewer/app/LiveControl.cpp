@@ -19,6 +19,7 @@ public:
     void brightnessUp() override { source_->brightnessUp(); }
     void brightnessDown() override { source_->brightnessDown(); }
     int brightnessLevel() const override { return source_->brightnessLevel(); }
+    void setPresentationEnabled(bool enabled) override { source_->setPresentationEnabled(enabled); }
     void setPreferredCamera(const QString &name) override { source_->setPreferredCamera(name); }
     void setRecordingEndedHandler(std::function<void(bool failed)> handler) override
     {

@@ -11,6 +11,7 @@
 #include "MediaBranch.h"
 #include "MediaDeviceEnumerator.h"
 #include "MediaGraph.h"
+#include "PresentationPublisher.h"
 #include "SourcesLog.h"
 
 #include <QDebug>
@@ -387,6 +388,8 @@ void LiveSource::buildGraph()
     qCDebug(lcLive) << "preview graph built at" << m_frameSize << m_framesPerSecond << "fps";
     m_graph->run(RunWaitMs);
     searchMicrophones();
+    // Published from the event loop, so a switch set right after construction comes first.
+    QMetaObject::invokeMethod(this, &LiveSource::publishPresentation, Qt::QueuedConnection);
 }
 
 void LiveSource::searchMicrophones()
@@ -400,6 +403,25 @@ void LiveSource::searchMicrophones()
                         return std::shared_ptr<const MediaDeviceEnumerator>(
                             std::make_shared<MediaDeviceEnumerator>("Audio/Source"));
                     }).share();
+}
+
+void LiveSource::setPresentationEnabled(bool enabled)
+{
+    m_presentationEnabled = enabled;
+    publishPresentation();
+}
+
+void LiveSource::publishPresentation()
+{
+    if (!m_presentationEnabled || !m_graph || !m_tee) {
+        m_presentation.reset();
+        return;
+    }
+    if (m_presentation && m_presentation->isAttached())
+        return;
+    if (!m_presentation)
+        m_presentation = std::make_unique<PresentationPublisher>();
+    m_presentation->attach(m_graph->pipeline(), m_tee);
 }
 
 GstElement *LiveSource::makeRecording()
@@ -472,6 +494,8 @@ QString LiveSource::microphoneName() const
 
 void LiveSource::tearDown()
 {
+    // The presentation branch leaves the graph before the graph stops.
+    m_presentation.reset();
     // A recording still attached ends with its file complete.
     endRecording(true, graphEnded() && m_graph->failed());
     if (m_graph) {

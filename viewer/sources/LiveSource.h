@@ -21,6 +21,7 @@ class ICaptureCB;
 class MediaBranch;
 class MediaDeviceEnumerator;
 class MediaGraph;
+class PresentationPublisher;
 
 // The camera behind the live canvas.
 //
@@ -119,6 +120,12 @@ public:
     void setPresenceInterval(int ms);
     // Display name of the camera to use when the Document Camera is absent; empty: the first.
     void setPreferredCamera(const QString &name);
+    // Whether the composed picture of the running graph is offered to other programs as the
+    // PipeWire camera "Document Camera — Presentation" (on by default). Takes effect at once.
+    void setPresentationEnabled(bool enabled);
+    bool presentationEnabled() const { return m_presentationEnabled; }
+    // The presentation branch of the current graph, nullptr when there is none (inspection).
+    const PresentationPublisher *presentation() const { return m_presentation.get(); }
     // Display name of the other camera in use; empty while the Document Camera (or none) is.
     QString cameraName() const;
 
@@ -145,6 +152,7 @@ private:
     // The running graph is done: its stream ended or it failed.
     bool graphEnded() const;
     void tearDown();
+    void publishPresentation();
     void checkOtherCamera();
     void setAutoFocus(bool on);
     void setBrightnessLevel(int index);
@@ -174,4 +182,6 @@ private:
     // The camera of the current graph has delivered a frame (set on its streaming thread).
     std::atomic<bool> m_cameraStreaming{false};
     gulong m_streamProbe = 0;
+    bool m_presentationEnabled = true;
+    std::unique_ptr<PresentationPublisher> m_presentation; // destroyed before the graph
 };
