@@ -454,20 +454,29 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     if (m_microphones.valid() && m_microphones.wait_for(std::chrono::milliseconds(
                                      MicrophoneWaitMs)) == std::future_status::ready)
         found = m_microphones.get();
-    if (!found) {
-        qCDebug(lcLive) << "microphone search not done in time: recording without sound";
+    const auto pick = [this](const MediaDeviceEnumerator &devices) {
+        for (int i = 0; i < devices.count(); ++i) {
+            const QString name = devices.name(i);
+            qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
+            if (name.contains(microphoneName(), Qt::CaseSensitive))
+                return i;
+        }
+        return -1;
+    };
+    int chosen = found ? pick(*found) : -1;
+    if (chosen < 0) {
+        // Not found early (a microphone plugged in after the preview started, or the search
+        // not done in time): ask the sound server again, so the recording does not lose sound.
+        qCDebug(lcLive) << "microphone not in the early search: searching again";
+        found = std::make_shared<const MediaDeviceEnumerator>("Audio/Source");
+        chosen = pick(*found);
+    }
+    if (chosen < 0) {
+        qCDebug(lcLive) << "no microphone named like" << microphoneName()
+                        << ": recording without sound";
         return nullptr;
     }
     const MediaDeviceEnumerator &devices = *found;
-    int chosen = -1;
-    for (int i = 0; i < devices.count() && chosen < 0; ++i) {
-        const QString name = devices.name(i);
-        qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
-        if (name.contains(microphoneName(), Qt::CaseSensitive))
-            chosen = i;
-    }
-    if (chosen < 0)
-        return nullptr;
     GstHandle<GstElement> microphone =
         adoptFloating(devices.createElement(chosen, "Audio Capture Filter"));
     GstHandle<GstElement> queue = adoptFloating(gst_element_factory_make("queue", "Audio Queue"));
