@@ -89,8 +89,7 @@ void LivePresenceTest::pluggingInStartsThePreviewAndUnpluggingSilencesCommands()
 
     // Plugged in again: a new preview replaces the ended graph and frames flow again (the
     // new graph may live at the old one's address, so its state tells them apart).
-    const MediaGraph *oldGraph = source.graph();
-    QVERIFY(oldGraph == nullptr || oldGraph->atEos());
+    QTRY_VERIFY_WITH_TIMEOUT(source.graph() == nullptr || source.graph()->atEos(), WaitMs);
     QVERIFY(SimulatedCamera::setPlugged(true));
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
     const int atReturn = canvas.frames();
