@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -17,21 +16,6 @@
 namespace {
 
 constexpr int WaitSliceMs = 10;
-
-// A release when a branch is made, an acquire in its probes: what the controlling thread wrote
-// into the branch happens before the streaming threads read it, in a way ThreadSanitizer sees
-// (the real hand-over goes through GStreamer's pad locks, which it cannot see).
-std::atomic<unsigned> g_branchPublication{0};
-
-void publishBranches()
-{
-    g_branchPublication.fetch_add(1, std::memory_order_release);
-}
-
-void seePublishedBranches()
-{
-    (void)g_branchPublication.load(std::memory_order_acquire);
-}
 
 // What a pad of unknown kind carries: its fixed caps, or else what it could carry.
 GstCaps *padCaps(GstPad *pad)
@@ -386,7 +370,7 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
     MediaBranch *raw = branch.get();
     // The probes below run on streaming threads and read the branch; GStreamer hands them over
     // through its own (uninstrumented) locks, so the branch is published here explicitly.
-    publishBranches();
+    MediaBranch::publish();
     branch->m_teePad.reset(gst_element_request_pad_simple(tee, "src_%u"));
     if (branch->m_teePad) {
         // The branch takes the stream as it is: the reconfigure its link sends upstream would
@@ -403,7 +387,7 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
             branch->m_teePad.get(),
             GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
             [](GstPad *, GstPadProbeInfo *, gpointer data) {
-                seePublishedBranches();
+                MediaBranch::seePublished();
                 return static_cast<MediaBranch *>(data)->failed() ? GST_PAD_PROBE_DROP
                                                                   : GST_PAD_PROBE_OK;
             },
@@ -412,7 +396,7 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
     branch->m_feedEndProbe = gst_pad_add_probe(
         ghost.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
         [](GstPad *, GstPadProbeInfo *info, gpointer data) {
-            seePublishedBranches();
+            MediaBranch::seePublished();
             if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
                 static_cast<MediaBranch *>(data)->endOwnSources();
             return GST_PAD_PROBE_OK;
