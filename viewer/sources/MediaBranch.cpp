@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 
 namespace {
@@ -41,19 +40,7 @@ struct Unlinking {
     bool unlinked = false;
 };
 
-std::atomic<unsigned> g_publication{0};
-
 } // namespace
-
-void MediaBranch::publish()
-{
-    g_publication.fetch_add(1, std::memory_order_release);
-}
-
-void MediaBranch::seePublished()
-{
-    (void)g_publication.load(std::memory_order_acquire);
-}
 
 MediaBranch::MediaBranch(MediaGraph *graph, GstElement *tee, GstElement *bin)
     : m_graph(graph), m_tee(addReference(tee)), m_bin(addReference(bin)),
@@ -156,11 +143,11 @@ bool MediaBranch::unlinkFromTee(int waitMs)
     // The probe runs at once on this thread when the pad is idle, else on the streaming
     // thread as soon as the frame on its way has passed.
     auto *held = new std::shared_ptr<Unlinking>(unlinking);
-    publish();
+    MediaGraph::publishToStreamingThreads();
     gst_pad_add_probe(
         m_teePad.get(), GST_PAD_PROBE_TYPE_IDLE,
         [](GstPad *pad, GstPadProbeInfo *, gpointer data) {
-            seePublished();
+            MediaGraph::seeFromStreamingThread();
             auto &state = *static_cast<std::shared_ptr<Unlinking> *>(data);
             gst_pad_unlink(pad, state->sinkPad);
             std::lock_guard lock(state->mutex);

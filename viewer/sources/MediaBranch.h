@@ -55,13 +55,6 @@ public:
 private:
     friend class MediaGraph;
 
-    // A release before a probe that reads branch state is added, an acquire in the probe: what
-    // the controlling thread wrote happens before the streaming thread reads it in a way
-    // ThreadSanitizer sees (the real hand-over goes through GStreamer's pad locks, which it
-    // cannot see).
-    static void publish();
-    static void seePublished();
-
     MediaBranch(MediaGraph *graph, GstElement *tee, GstElement *bin);
     // Called by the graph with its branch registry locked (any thread).
     void noteError(GstMessage *error);

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -95,17 +96,21 @@ struct PendingLink {
 
 void onPadAdded(GstElement *, GstPad *pad, gpointer data)
 {
+    MediaGraph::seeFromStreamingThread();
     auto *pending = static_cast<PendingLink *>(data);
     pending->graph->link(pad, pending->sink);
 }
 
 void linkLater(MediaGraph *graph, GstElement *source, GstElement *sink)
 {
+    MediaGraph::publishToStreamingThreads();
     g_signal_connect_data(
         source, "pad-added", G_CALLBACK(onPadAdded), new PendingLink{graph, sink},
         [](gpointer data, GClosure *) { delete static_cast<PendingLink *>(data); },
         GConnectFlags(0));
 }
+
+std::atomic<unsigned> g_publication{0};
 
 constexpr const char *BranchErrorName = "doccam-branch-error";
 constexpr const char *BranchEndName = "doccam-branch-ended";
@@ -127,6 +132,16 @@ template <typename Setter> bool setWith(gpointer object, const char *name, GType
 }
 
 } // namespace
+
+void MediaGraph::publishToStreamingThreads()
+{
+    g_publication.fetch_add(1, std::memory_order_release);
+}
+
+void MediaGraph::seeFromStreamingThread()
+{
+    (void)g_publication.load(std::memory_order_acquire);
+}
 
 bool MediaGraph::initialize()
 {
@@ -370,7 +385,7 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
     MediaBranch *raw = branch.get();
     // The probes below run on streaming threads and read the branch; GStreamer hands them over
     // through its own (uninstrumented) locks, so the branch is published here explicitly.
-    MediaBranch::publish();
+    MediaGraph::publishToStreamingThreads();
     branch->m_teePad.reset(gst_element_request_pad_simple(tee, "src_%u"));
     if (branch->m_teePad) {
         // The branch takes the stream as it is: the reconfigure its link sends upstream would
@@ -387,7 +402,7 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
             branch->m_teePad.get(),
             GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
             [](GstPad *, GstPadProbeInfo *, gpointer data) {
-                MediaBranch::seePublished();
+                MediaGraph::seeFromStreamingThread();
                 return static_cast<MediaBranch *>(data)->failed() ? GST_PAD_PROBE_DROP
                                                                   : GST_PAD_PROBE_OK;
             },
@@ -396,7 +411,7 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
     branch->m_feedEndProbe = gst_pad_add_probe(
         ghost.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
         [](GstPad *, GstPadProbeInfo *info, gpointer data) {
-            MediaBranch::seePublished();
+            MediaGraph::seeFromStreamingThread();
             if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
                 static_cast<MediaBranch *>(data)->endOwnSources();
             return GST_PAD_PROBE_OK;

@@ -32,6 +32,13 @@ public:
     // Bound of the wait for the branches' end when the graph fails.
     static constexpr int BranchFinishWaitMs = 1000;
 
+    // A release before handing data to a streaming thread through GStreamer (a probe, a signal
+    // handler), an acquire in that thread before reading it: the writes happen before the reads
+    // in a way ThreadSanitizer sees (the real hand-over goes through GStreamer's own locks,
+    // which it cannot see).
+    static void publishToStreamingThreads();
+    static void seeFromStreamingThread();
+
     // Initialises GStreamer once per process; false when it cannot be initialised.
     static bool initialize();
 
