@@ -516,8 +516,10 @@ void MediaGraph::deliverToBranch(GstMessage *message)
 gulong MediaGraph::onPadAdded(GstElement *element, std::function<void(GstPad *)> handler)
 {
     using Handler = std::function<void(GstPad *)>;
+    publishToStreamingThreads();
     return g_signal_connect_data(
         element, "pad-added", G_CALLBACK(+[](GstElement *, GstPad *pad, gpointer data) {
+            seeFromStreamingThread();
             (*static_cast<Handler *>(data))(pad);
         }),
         new Handler(std::move(handler)),
@@ -528,12 +530,15 @@ gulong MediaGraph::addProbe(GstPad *pad, GstPadProbeType type, Probe probe)
 {
     if (!pad)
         return 0;
+    auto *held = new Probe(std::move(probe));
+    publishToStreamingThreads();
     return gst_pad_add_probe(
         pad, type,
         [](GstPad *probed, GstPadProbeInfo *info, gpointer data) {
+            seeFromStreamingThread();
             return (*static_cast<Probe *>(data))(probed, info);
         },
-        new Probe(std::move(probe)), [](gpointer data) { delete static_cast<Probe *>(data); });
+        held, [](gpointer data) { delete static_cast<Probe *>(data); });
 }
 
 gulong MediaGraph::addProbe(GstElement *element, const char *padName, GstPadProbeType type,
