@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything from nothing and runs every test.
+# Installs what is missing, checks the formatting, builds everything from nothing and runs every test.
 #   scripts/test.sh            release build in build/, every test
 #   scripts/test.sh --all      all of the suites below, one after the other, each from nothing
 #   scripts/test.sh --asan     AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/check-format.sh
 
 jobs=$(nproc)
 

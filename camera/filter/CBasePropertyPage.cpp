@@ -9,8 +9,9 @@ CBasePropertyPage::~CBasePropertyPage() = default;
 
 HRESULT CBasePropertyPage::QueryInterface(REFIID iid, void **out)
 {
-    if (out == nullptr)
+    if (out == nullptr) {
         return E_POINTER;
+    }
     if (iid == IID_IUnknown || iid == IID_IPropertyPage) {
         *out = static_cast<CBasePropertyPage *>(this);
         return S_OK;
@@ -28,13 +29,15 @@ HRESULT CBasePropertyPage::SetPageSite(IPropertyPageSite *site)
 HRESULT CBasePropertyPage::SetObjects(std::size_t count, IUnknown *const *objects)
 {
     if (count == 0) {
-        if (!m_connected)
+        if (!m_connected) {
             return S_OK;
+        }
         m_connected = false;
         return OnDisconnect();
     }
-    if (objects == nullptr)
+    if (objects == nullptr) {
         return E_POINTER;
+    }
     if (m_connected) {
         m_connected = false;
         OnDisconnect();
@@ -47,25 +50,29 @@ HRESULT CBasePropertyPage::SetObjects(std::size_t count, IUnknown *const *object
 HRESULT CBasePropertyPage::Activate()
 {
     const DialogTemplate *t = FindDialogTemplate(m_dialogId);
-    if (t == nullptr)
+    if (t == nullptr) {
         return E_UNEXPECTED;
-    if (m_dialog)
+    }
+    if (m_dialog) {
         return S_OK;
+    }
     m_dialog = std::make_unique<CDialog>(*t);
     m_dialog->SetMessageHandler(
         [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
             return OnReceiveMessage(message, wParam, lParam);
         });
     const HRESULT hr = OnActivate();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         m_dialog.reset();
+    }
     return hr;
 }
 
 HRESULT CBasePropertyPage::Deactivate()
 {
-    if (!m_dialog)
+    if (!m_dialog) {
         return S_OK;
+    }
     const HRESULT hr = OnDeactivate();
     m_dialog.reset();
     return hr;
@@ -73,13 +80,16 @@ HRESULT CBasePropertyPage::Deactivate()
 
 HRESULT CBasePropertyPage::Apply()
 {
-    if (!m_connected)
+    if (!m_connected) {
         return E_UNEXPECTED;
-    if (!m_dirty)
+    }
+    if (!m_dirty) {
         return S_OK;
+    }
     const HRESULT hr = OnApplyChanges();
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         m_dirty = false;
+    }
     return hr;
 }
 

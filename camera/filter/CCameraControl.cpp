@@ -21,26 +21,30 @@ constexpr HeldButton kHeldButtons[] = {
 CCameraControl::CCameraControl(IUnknown *outer, HRESULT *hr)
     : CBasePropertyPage("Camera Control", outer, IDD_CAMERA_PAGE, IDS_CAMERA_TITLE)
 {
-    if (hr != nullptr)
+    if (hr != nullptr) {
         *hr = S_OK;
+    }
 }
 
 IUnknown *CCameraControl::CreateInstance(IUnknown *outer, HRESULT *hr)
 {
     CCameraControl *page = new (std::nothrow) CCameraControl(outer, hr);
-    if (page == nullptr && hr != nullptr)
+    if (page == nullptr && hr != nullptr) {
         *hr = E_OUTOFMEMORY;
+    }
     return page;
 }
 
 HRESULT CCameraControl::OnConnect(IUnknown *object)
 {
-    if (object == nullptr)
+    if (object == nullptr) {
         return E_POINTER;
+    }
     void *control = nullptr;
     HRESULT hr = object->QueryInterface(IID_IAMCameraControl, &control);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     m_control = static_cast<IAMCameraControl *>(control);
     const std::pair<std::int32_t, std::int32_t *> reads[] = {
         {teval::kParamCameraStatus, &m_status},
@@ -61,15 +65,19 @@ HRESULT CCameraControl::OnConnect(IUnknown *object)
 
 HRESULT CCameraControl::OnDisconnect()
 {
-    if (m_control == nullptr)
+    if (m_control == nullptr) {
         return S_OK;
+    }
     // Changes shown live but never applied are taken back.
-    if (m_committed.brightness != m_working.brightness)
+    if (m_committed.brightness != m_working.brightness) {
         m_control->Set(teval::kParamBrightness, m_committed.brightness, 0);
-    if (m_committed.effect != m_working.effect)
+    }
+    if (m_committed.effect != m_working.effect) {
         m_control->Set(teval::kParamEffect, m_committed.effect, 0);
-    if (m_committed.flip != m_working.flip)
+    }
+    if (m_committed.flip != m_working.flip) {
         m_control->Set(teval::kParamFlip, m_committed.flip, 0);
+    }
     m_control = nullptr;
     return S_OK;
 }
@@ -80,15 +88,18 @@ HRESULT CCameraControl::OnActivate()
     dialog.TrackbarSetRange(IDC_BRIGHTNESS, 0, kBrightnessMax);
     dialog.TrackbarSetPos(IDC_BRIGHTNESS, m_working.brightness);
     dialog.ComboReset(IDC_EFFECT);
-    for (const char *name : EffectNames())
+    for (const char *name : EffectNames()) {
         dialog.ComboAdd(IDC_EFFECT, name);
+    }
     dialog.ComboSetSel(IDC_EFFECT, m_working.effect);
     dialog.ComboReset(IDC_FLIP);
-    for (const char *name : FlipNames())
+    for (const char *name : FlipNames()) {
         dialog.ComboAdd(IDC_FLIP, name);
+    }
     dialog.ComboSetSel(IDC_FLIP, m_working.flip);
-    if (m_timer == 0)
+    if (m_timer == 0) {
         m_timer = dialog.SetTimer(kTimerId, kTimerPeriodMs);
+    }
     return S_OK;
 }
 
@@ -100,8 +111,9 @@ HRESULT CCameraControl::OnDeactivate()
     }
     // A button still held when the page goes away would leave zoom or focus running.
     for (std::size_t i = 0; i < std::size(kHeldButtons); ++i) {
-        if ((m_held & (1u << i)) != 0 && m_control != nullptr)
+        if ((m_held & (1u << i)) != 0 && m_control != nullptr) {
             m_control->Set(kHeldButtons[i].property, 0, 0);
+        }
     }
     m_held = 0;
     return S_OK;
@@ -117,8 +129,9 @@ void CCameraControl::Change(std::int32_t &working, std::int32_t chosen, std::int
 {
     if (chosen != working) {
         working = chosen;
-        if (m_control != nullptr)
+        if (m_control != nullptr) {
             m_control->Set(property, chosen, 0);
+        }
     }
     MarkDirty(!(m_working == m_committed));
 }
@@ -129,8 +142,9 @@ void CCameraControl::PollButtons()
         const bool pushed = Dialog()->IsButtonPushed(kHeldButtons[i].id);
         const unsigned bit = 1u << i;
         if (pushed != ((m_held & bit) != 0)) {
-            if (m_control != nullptr)
+            if (m_control != nullptr) {
                 m_control->Set(kHeldButtons[i].property, pushed ? 1 : 0, 0);
+            }
             m_held ^= bit;
         }
     }
@@ -140,8 +154,9 @@ std::intptr_t CCameraControl::OnReceiveMessage(unsigned message, std::uintptr_t 
                                                std::intptr_t lParam)
 {
     CDialog *dialog = Dialog();
-    if (dialog == nullptr)
+    if (dialog == nullptr) {
         return 0;
+    }
     if (message == WM_COMMAND && HighWord(wParam) == CBN_SELENDOK) {
         const int id = static_cast<int>(LowWord(wParam));
         const int selection = dialog->ComboGetSel(id);

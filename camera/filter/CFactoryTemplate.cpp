@@ -19,8 +19,9 @@ constexpr AMOVIESETUP_FILTER kFilterSetup = {&CLSID_TevalCap, "Document Camera",
 
 void FilterLoadRoutine(bool loading, const CLSID *)
 {
-    if (!loading)
+    if (!loading) {
         ReleaseDevice();
+    }
 }
 
 const std::array<CFactoryTemplate, 3> kTemplates{{
@@ -39,16 +40,19 @@ std::span<const CFactoryTemplate> CFactoryTemplate::Table()
 
 HRESULT CFactoryTemplate::CreateClassInstance(REFCLSID clsid, IUnknown *outer, IUnknown **object)
 {
-    if (object == nullptr)
+    if (object == nullptr) {
         return E_POINTER;
+    }
     *object = nullptr;
     for (const CFactoryTemplate &entry : kTemplates) {
-        if (!entry.IsClassID(clsid))
+        if (!entry.IsClassID(clsid)) {
             continue;
+        }
         HRESULT hr = S_OK;
         IUnknown *created = entry.CreateInstance(outer, &hr);
-        if (created == nullptr)
+        if (created == nullptr) {
             return FAILED(hr) ? hr : E_OUTOFMEMORY;
+        }
         if (FAILED(hr)) {
             delete created;
             return hr;
@@ -62,8 +66,9 @@ HRESULT CFactoryTemplate::CreateClassInstance(REFCLSID clsid, IUnknown *outer, I
 void CFactoryTemplate::CallLoadRoutines(bool loading)
 {
     for (const CFactoryTemplate &entry : kTemplates) {
-        if (entry.m_lpfnInit != nullptr)
+        if (entry.m_lpfnInit != nullptr) {
             entry.m_lpfnInit(loading, entry.m_ClsID);
+        }
     }
 }
 

@@ -8,15 +8,17 @@
 CFormatPage::CFormatPage(IUnknown *outer, HRESULT *hr)
     : CBasePropertyPage("Video Format", outer, IDD_FORMAT_PAGE, IDS_FORMAT_TITLE)
 {
-    if (hr != nullptr)
+    if (hr != nullptr) {
         *hr = S_OK;
+    }
 }
 
 IUnknown *CFormatPage::CreateInstance(IUnknown *outer, HRESULT *hr)
 {
     CFormatPage *page = new (std::nothrow) CFormatPage(outer, hr);
-    if (page == nullptr && hr != nullptr)
+    if (page == nullptr && hr != nullptr) {
         *hr = E_OUTOFMEMORY;
+    }
     return page;
 }
 
@@ -27,12 +29,14 @@ std::string CFormatPage::SizeText(std::int32_t width, std::int32_t height)
 
 HRESULT CFormatPage::OnConnect(IUnknown *object)
 {
-    if (object == nullptr)
+    if (object == nullptr) {
         return E_POINTER;
+    }
     void *config = nullptr;
     HRESULT hr = object->QueryInterface(IID_IAMStreamConfig, &config);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     m_config = static_cast<IAMStreamConfig *>(config);
     hr = m_config->GetFormat(&m_mt);
     if (FAILED(hr)) {
@@ -68,15 +72,17 @@ HRESULT CFormatPage::OnDisconnect()
 HRESULT CFormatPage::OnActivate()
 {
     CDialog &dialog = *Dialog();
-    for (const Resolution &row : kResolutions)
+    for (const Resolution &row : kResolutions) {
         dialog.ComboAdd(IDC_FORMAT_LIST, SizeText(row.width, row.height));
+    }
     dialog.UpDownSetRange(IDC_RATE_SPIN, 1, 30);
     dialog.ComboSetSel(
         IDC_FORMAT_LIST,
         dialog.ComboFindExact(IDC_FORMAT_LIST, SizeText(m_working.width, m_working.height)));
-    if (m_working.avgTimePerFrame != 0)
+    if (m_working.avgTimePerFrame != 0) {
         dialog.UpDownSetPos(IDC_RATE_SPIN,
                             static_cast<int>(kUnitsPerSecond / m_working.avgTimePerFrame));
+    }
     return S_OK;
 }
 
@@ -110,8 +116,9 @@ std::intptr_t CFormatPage::OnReceiveMessage(unsigned message, std::uintptr_t wPa
             unsigned number = 0;
             const auto [end, error] =
                 std::from_chars(text.data(), text.data() + text.size(), number);
-            if (error == std::errc{} && end != text.data() && number != 0)
+            if (error == std::errc{} && end != text.data() && number != 0) {
                 m_working.avgTimePerFrame = kUnitsPerSecond / number;
+            }
             MarkDirty(!(m_working == m_committed));
             return 1;
         }

@@ -24,8 +24,9 @@ void CFrameRate::FromPeriod(REFERENCE_TIME period, int *numerator, int *denomina
 
 REFERENCE_TIME CFrameRate::ToPeriod(int numerator, int denominator)
 {
-    if (numerator <= 0 || denominator <= 0)
+    if (numerator <= 0 || denominator <= 0) {
         return 0;
+    }
     const REFERENCE_TIME units = kUnitsPerSecond * denominator;
     return (units + numerator / 2) / numerator;
 }

@@ -26,8 +26,9 @@ CTevalFilter::CTevalFilter(IUnknown *outer, HRESULT *hr, std::unique_ptr<CStream
     : m_outer(outer)
 {
     m_stream = std::make_unique<CTevalStream>(*this, std::move(waiter));
-    if (hr != nullptr)
+    if (hr != nullptr) {
         *hr = S_OK;
+    }
 }
 
 CTevalFilter::~CTevalFilter()
@@ -40,8 +41,9 @@ IUnknown *CTevalFilter::CreateInstance(IUnknown *outer, HRESULT *hr)
 {
     CTevalFilter *filter = new (std::nothrow) CTevalFilter(outer, hr);
     if (filter == nullptr) {
-        if (hr != nullptr)
+        if (hr != nullptr) {
             *hr = E_OUTOFMEMORY;
+        }
         return nullptr;
     }
     return static_cast<IAMCameraControl *>(filter);
@@ -49,19 +51,20 @@ IUnknown *CTevalFilter::CreateInstance(IUnknown *outer, HRESULT *hr)
 
 HRESULT CTevalFilter::QueryInterface(REFIID iid, void **out)
 {
-    if (out == nullptr)
+    if (out == nullptr) {
         return E_POINTER;
-    if (iid == IID_IUnknown)
+    }
+    if (iid == IID_IUnknown) {
         *out = static_cast<IUnknown *>(this);
-    else if (iid == IID_IAMCameraControl)
+    } else if (iid == IID_IAMCameraControl) {
         *out = static_cast<IAMCameraControl *>(this);
-    else if (iid == IID_IAMVideoProcAmp)
+    } else if (iid == IID_IAMVideoProcAmp) {
         *out = static_cast<IAMVideoProcAmp *>(this);
-    else if (iid == IID_ISpecifyPropertyPages)
+    } else if (iid == IID_ISpecifyPropertyPages) {
         *out = static_cast<ISpecifyPropertyPages *>(this);
-    else if (iid == IID_IAMFilterMiscFlags)
+    } else if (iid == IID_IAMFilterMiscFlags) {
         *out = static_cast<IAMFilterMiscFlags *>(this);
-    else {
+    } else {
         *out = nullptr;
         return E_NOINTERFACE;
     }
@@ -70,8 +73,9 @@ HRESULT CTevalFilter::QueryInterface(REFIID iid, void **out)
 
 HRESULT CTevalFilter::GetState(std::uint32_t, FILTER_STATE *state)
 {
-    if (state == nullptr)
+    if (state == nullptr) {
         return E_POINTER;
+    }
     std::lock_guard lock(m_stateLock);
     *state = m_state;
     return m_state == State_Paused ? VFW_S_CANT_CUE : S_OK;
@@ -113,35 +117,43 @@ HRESULT CTevalFilter::GetRange(std::int32_t, std::int32_t *, std::int32_t *, std
 
 HRESULT CTevalFilter::Set(std::int32_t property, std::int32_t value, std::int32_t)
 {
-    if (!IsSettable(property))
+    if (!IsSettable(property)) {
         return E_INVALIDARG;
+    }
     DeviceLockGuard device(DeviceLock());
-    if (AcquireDevice() == nullptr)
+    if (AcquireDevice() == nullptr) {
         return E_INVALIDARG;
+    }
     return Teval_SetParamLong(static_cast<std::uint16_t>(property), value) ? S_OK : E_INVALIDARG;
 }
 
 HRESULT CTevalFilter::Get(std::int32_t property, std::int32_t *value, std::int32_t *flags)
 {
-    if (!IsGettable(property))
+    if (!IsGettable(property)) {
         return E_INVALIDARG;
-    if (flags != nullptr)
+    }
+    if (flags != nullptr) {
         *flags = 0;
+    }
     DeviceLockGuard device(DeviceLock());
-    if (AcquireDevice() == nullptr)
+    if (AcquireDevice() == nullptr) {
         return E_INVALIDARG;
+    }
     std::int32_t result = 0;
-    if (!Teval_GetParamLong(static_cast<std::uint32_t>(property), &result))
+    if (!Teval_GetParamLong(static_cast<std::uint32_t>(property), &result)) {
         return E_INVALIDARG;
-    if (value != nullptr)
+    }
+    if (value != nullptr) {
         *value = result;
+    }
     return S_OK;
 }
 
 HRESULT CTevalFilter::GetPages(std::vector<CLSID> *pages)
 {
-    if (pages == nullptr)
+    if (pages == nullptr) {
         return E_POINTER;
+    }
     pages->assign(1, CLSID_CameraControlPage);
     return S_OK;
 }

@@ -67,17 +67,18 @@ CMediaType CTevalStream::DefaultMediaType() const
 
 HRESULT CTevalStream::QueryInterface(REFIID iid, void **out)
 {
-    if (out == nullptr)
+    if (out == nullptr) {
         return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IAMStreamConfig)
+    }
+    if (iid == IID_IUnknown || iid == IID_IAMStreamConfig) {
         *out = static_cast<IAMStreamConfig *>(this);
-    else if (iid == IID_IKsPropertySet)
+    } else if (iid == IID_IKsPropertySet) {
         *out = static_cast<IKsPropertySet *>(this);
-    else if (iid == IID_ISpecifyPropertyPages)
+    } else if (iid == IID_ISpecifyPropertyPages) {
         *out = static_cast<ISpecifyPropertyPages *>(this);
-    else if (iid == IID_IAMPushSource)
+    } else if (iid == IID_IAMPushSource) {
         *out = static_cast<IAMPushSource *>(this);
-    else {
+    } else {
         *out = nullptr;
         return E_NOINTERFACE;
     }
@@ -88,11 +89,13 @@ HRESULT CTevalStream::QueryInterface(REFIID iid, void **out)
 
 HRESULT CTevalStream::FillBuffer(IMediaSample *sample)
 {
-    if (sample == nullptr)
+    if (sample == nullptr) {
         return E_POINTER;
+    }
     std::uint8_t *buffer = nullptr;
-    if (FAILED(sample->GetPointer(&buffer)) || buffer == nullptr)
+    if (FAILED(sample->GetPointer(&buffer)) || buffer == nullptr) {
         return S_FALSE;
+    }
     const std::int32_t size = sample->GetSize();
 
     std::unique_lock lock(m_streamLock);
@@ -107,8 +110,9 @@ HRESULT CTevalStream::FillBuffer(IMediaSample *sample)
     std::size_t length = 0;
     if (size <= 0 ||
         !ReadFrame(buffer, static_cast<std::size_t>(size), static_cast<std::uint16_t>(width),
-                   static_cast<std::uint16_t>(height), &length))
+                   static_cast<std::uint16_t>(height), &length)) {
         return S_FALSE;
+    }
     sample->SetActualDataLength(static_cast<std::int32_t>(length));
     const REFERENCE_TIME start = m_filter.StreamTime();
     const REFERENCE_TIME stop = start + m_framePeriod.load();
@@ -120,43 +124,53 @@ HRESULT CTevalStream::FillBuffer(IMediaSample *sample)
 
 HRESULT CTevalStream::DecideBufferSize(IMemAllocator *allocator, ALLOCATOR_PROPERTIES *request)
 {
-    if (allocator == nullptr || request == nullptr)
+    if (allocator == nullptr || request == nullptr) {
         return E_POINTER;
+    }
     std::lock_guard state(m_filter.StateLock());
     request->cBuffers = kBufferCount;
     request->cbBuffer = kSampleSize;
     ALLOCATOR_PROPERTIES actual{};
     const HRESULT hr = allocator->SetProperties(request, &actual);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
-    if (actual.cbBuffer < kSampleSize)
+    }
+    if (actual.cbBuffer < kSampleSize) {
         return E_FAIL;
+    }
     return S_OK;
 }
 
 HRESULT CTevalStream::CheckMediaType(const CMediaType *type)
 {
-    if (type == nullptr)
+    if (type == nullptr) {
         return E_POINTER;
-    if (!(type->majortype == MEDIATYPE_Video) || !(type->subtype == MEDIASUBTYPE_MJPG))
+    }
+    if (!(type->majortype == MEDIATYPE_Video) || !(type->subtype == MEDIASUBTYPE_MJPG)) {
         return E_INVALIDARG;
+    }
     const VIDEOINFOHEADER *vih = type->VideoInfo();
-    if (vih == nullptr)
+    if (vih == nullptr) {
         return E_INVALIDARG;
-    if (vih->bmiHeader.biWidth % 16 != 0 || vih->bmiHeader.biHeight % 16 != 0)
+    }
+    if (vih->bmiHeader.biWidth % 16 != 0 || vih->bmiHeader.biHeight % 16 != 0) {
         return E_INVALIDARG;
+    }
     return S_OK;
 }
 
 HRESULT CTevalStream::GetMediaType(int position, CMediaType *type)
 {
-    if (type == nullptr)
+    if (type == nullptr) {
         return E_POINTER;
+    }
     std::lock_guard state(m_filter.StateLock());
-    if (position < 0)
+    if (position < 0) {
         return E_INVALIDARG;
-    if (position > 1)
+    }
+    if (position > 1) {
         return VFW_S_NO_MORE_ITEMS;
+    }
     *type = m_mt;
     return S_OK;
 }
@@ -200,8 +214,9 @@ HRESULT CTevalStream::Notify(IUnknown *, const Quality &quality)
 
 std::uint16_t CTevalStream::FrameRateFor(REFERENCE_TIME avgTimePerFrame)
 {
-    if (avgTimePerFrame <= 0)
+    if (avgTimePerFrame <= 0) {
         return 30;
+    }
     const REFERENCE_TIME rate = kUnitsPerSecond / avgTimePerFrame + 1;
     return static_cast<std::uint16_t>(std::clamp<REFERENCE_TIME>(rate, 1, 30));
 }
@@ -226,10 +241,12 @@ HRESULT CTevalStream::SetNegotiatedFormat(const CMediaType *type)
 HRESULT CTevalStream::StoreFormat(const CMediaType *type, bool offerDownstream)
 {
     // A type without a video format block would leave the stream without a frame size.
-    if (type == nullptr)
+    if (type == nullptr) {
         return E_POINTER;
-    if (type->VideoInfo() == nullptr)
+    }
+    if (type->VideoInfo() == nullptr) {
         return E_INVALIDARG;
+    }
     CMediaType stored = *type;
     VIDEOINFOHEADER *vih = stored.VideoInfo();
     vih->AvgTimePerFrame =
@@ -240,18 +257,21 @@ HRESULT CTevalStream::StoreFormat(const CMediaType *type, bool offerDownstream)
     {
         std::lock_guard state(m_filter.StateLock());
         m_mt = stored;
-        if (offerDownstream)
+        if (offerDownstream) {
             reconnect = m_reconnect;
+        }
     }
-    if (reconnect)
+    if (reconnect) {
         reconnect(stored);
+    }
     return S_OK;
 }
 
 HRESULT CTevalStream::GetFormat(CMediaType *type)
 {
-    if (type == nullptr)
+    if (type == nullptr) {
         return E_POINTER;
+    }
     std::lock_guard state(m_filter.StateLock());
     *type = m_mt;
     return S_OK;
@@ -259,8 +279,9 @@ HRESULT CTevalStream::GetFormat(CMediaType *type)
 
 HRESULT CTevalStream::GetNumberOfCapabilities(int *count, int *size)
 {
-    if (count == nullptr || size == nullptr)
+    if (count == nullptr || size == nullptr) {
         return E_POINTER;
+    }
     *count = static_cast<int>(kResolutions.size());
     *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
     return S_OK;
@@ -268,17 +289,20 @@ HRESULT CTevalStream::GetNumberOfCapabilities(int *count, int *size)
 
 HRESULT CTevalStream::GetStreamCaps(int index, CMediaType *type, VIDEO_STREAM_CONFIG_CAPS *caps)
 {
-    if (type == nullptr)
+    if (type == nullptr) {
         return E_POINTER;
-    if (static_cast<unsigned>(index) >= kResolutions.size())
+    }
+    if (static_cast<unsigned>(index) >= kResolutions.size()) {
         return E_INVALIDARG;
+    }
     const Resolution &row = kResolutions[static_cast<std::size_t>(index)];
 
     VIDEOINFOHEADER vih{};
     {
         std::lock_guard state(m_filter.StateLock());
-        if (const VIDEOINFOHEADER *current = m_mt.VideoInfo())
+        if (const VIDEOINFOHEADER *current = m_mt.VideoInfo()) {
             vih = *current;
+        }
     }
     FillVideoInfo(vih, row.width, row.height);
     *type = MjpgType(vih, false);
@@ -311,45 +335,56 @@ HRESULT CTevalStream::Set(REFGUID, std::uint32_t, void *, std::uint32_t, void *,
 HRESULT CTevalStream::Get(REFGUID set, std::uint32_t id, void *, std::uint32_t, void *data,
                           std::uint32_t dataLength, std::uint32_t *returned)
 {
-    if (!(set == AMPROPSETID_Pin))
+    if (!(set == AMPROPSETID_Pin)) {
         return E_PROP_SET_UNSUPPORTED;
-    if (id != AMPROPERTY_PIN_CATEGORY)
+    }
+    if (id != AMPROPERTY_PIN_CATEGORY) {
         return E_PROP_ID_UNSUPPORTED;
-    if (data == nullptr && returned == nullptr)
+    }
+    if (data == nullptr && returned == nullptr) {
         return E_POINTER;
-    if (returned != nullptr)
+    }
+    if (returned != nullptr) {
         *returned = kPinCategorySize;
-    if (data == nullptr)
+    }
+    if (data == nullptr) {
         return S_OK;
-    if (dataLength < kPinCategorySize)
+    }
+    if (dataLength < kPinCategorySize) {
         return E_UNEXPECTED;
+    }
     std::memcpy(data, &PIN_CATEGORY_CAPTURE, sizeof(GUID));
     return S_OK;
 }
 
 HRESULT CTevalStream::QuerySupported(REFGUID set, std::uint32_t id, std::uint32_t *support)
 {
-    if (!(set == AMPROPSETID_Pin))
+    if (!(set == AMPROPSETID_Pin)) {
         return E_PROP_SET_UNSUPPORTED;
-    if (id != AMPROPERTY_PIN_CATEGORY)
+    }
+    if (id != AMPROPERTY_PIN_CATEGORY) {
         return E_PROP_ID_UNSUPPORTED;
-    if (support != nullptr)
+    }
+    if (support != nullptr) {
         *support = KSPROPERTY_SUPPORT_GET;
+    }
     return S_OK;
 }
 
 HRESULT CTevalStream::GetPages(std::vector<CLSID> *pages)
 {
-    if (pages == nullptr)
+    if (pages == nullptr) {
         return E_POINTER;
+    }
     pages->assign(1, CLSID_FormatPage);
     return S_OK;
 }
 
 HRESULT CTevalStream::GetPushSourceFlags(std::uint32_t *flags)
 {
-    if (flags == nullptr)
+    if (flags == nullptr) {
         return E_POINTER;
+    }
     *flags = 0;
     return S_OK;
 }
@@ -386,23 +421,26 @@ bool CTevalStream::StartStreaming(std::uint16_t width, std::uint16_t height, std
             return false;
         }
     }
-    if (!m_waiter->Wait(kStatusPollStep))
+    if (!m_waiter->Wait(kStatusPollStep)) {
         return false;
+    }
     const std::chrono::milliseconds begin = m_waiter->Now();
     for (;;) {
         if (!ReadStreamStatus(&status)) {
             TEVAL_WARNING("stream start: reading the stream status failed");
             return false;
         }
-        if (status == teval::kStreamStatusStreaming)
+        if (status == teval::kStreamStatusStreaming) {
             return true;
+        }
         if (m_waiter->Now() - begin >= kStatusPollLimit) {
             TEVAL_WARNING("stream start: status 0x%x, not streaming after %lld ms", status,
                           static_cast<long long>(kStatusPollLimit.count()));
             return false;
         }
-        if (!m_waiter->Wait(kStatusPollStep))
+        if (!m_waiter->Wait(kStatusPollStep)) {
             return false;
+        }
     }
 }
 
@@ -418,8 +456,9 @@ bool CTevalStream::StopStreaming()
         TEVAL_WARNING("stream stop: reading the stream status failed");
         return false;
     }
-    if (status != teval::kStreamStatusStreaming)
+    if (status != teval::kStreamStatusStreaming) {
         return true;
+    }
     const std::chrono::milliseconds begin = m_waiter->Now();
     for (;;) {
         if (m_waiter->Now() - begin >= kStatusPollLimit) {
@@ -427,14 +466,16 @@ bool CTevalStream::StopStreaming()
                           static_cast<long long>(kStatusPollLimit.count()));
             return false;
         }
-        if (!m_waiter->Wait(kStatusPollStep))
+        if (!m_waiter->Wait(kStatusPollStep)) {
             return false;
+        }
         if (!ReadStreamStatus(&status)) {
             TEVAL_WARNING("stream stop: reading the stream status failed");
             return false;
         }
-        if (status != teval::kStreamStatusStreaming)
+        if (status != teval::kStreamStatusStreaming) {
             return true;
+        }
     }
 }
 
@@ -447,23 +488,27 @@ bool CTevalStream::ReadFrame(std::uint8_t *buffer, std::size_t size, std::uint16
         return false;
     }
     const std::size_t readLength = CJpegFrame::ReadLength(size);
-    if (readLength == 0)
+    if (readLength == 0) {
         return false;
+    }
     unsigned received = 0;
     for (;;) {
         received = 0;
         if (!device->BulkReadCancellable(buffer + CJpegFrame::kReadOffset,
                                          static_cast<int>(readLength), &received, &m_cancel)) {
             // A read given up half way leaves the rest of that message with the camera.
-            if (m_cancel.IsCancelled() && received > 0)
+            if (m_cancel.IsCancelled() && received > 0) {
                 m_partialMessage = true;
-            if (!m_cancel.IsCancelled())
+            }
+            if (!m_cancel.IsCancelled()) {
                 TEVAL_WARNING("frame read: bulk read failed after %u of %zu bytes", received,
                               readLength);
+            }
             return false;
         }
-        if (!m_partialMessage)
+        if (!m_partialMessage) {
             break;
+        }
         m_partialMessage = false; // that was the rest of the abandoned message
     }
     const std::size_t frame = CJpegFrame::Complete(buffer, size, received, width, height);

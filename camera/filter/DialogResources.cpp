@@ -51,10 +51,12 @@ const DialogTemplate &FormatPageTemplate()
 
 const DialogTemplate *FindDialogTemplate(int id)
 {
-    if (id == IDD_CAMERA_PAGE)
+    if (id == IDD_CAMERA_PAGE) {
         return &kCameraPage;
-    if (id == IDD_FORMAT_PAGE)
+    }
+    if (id == IDD_FORMAT_PAGE) {
         return &kFormatPage;
+    }
     return nullptr;
 }
 

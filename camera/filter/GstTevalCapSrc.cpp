@@ -39,8 +39,9 @@ public:
     }
     ~BufferSample() override
     {
-        if (m_mapped)
+        if (m_mapped) {
             gst_buffer_unmap(m_buffer, &m_map);
+        }
     }
     BufferSample(const BufferSample &) = delete;
     BufferSample &operator=(const BufferSample &) = delete;
@@ -79,10 +80,11 @@ public:
         GST_BUFFER_PTS(m_buffer) = static_cast<GstClockTime>(m_start) * 100;
         GST_BUFFER_DTS(m_buffer) = GST_CLOCK_TIME_NONE;
         GST_BUFFER_DURATION(m_buffer) = static_cast<GstClockTime>(m_stop - m_start) * 100;
-        if (m_sync)
+        if (m_sync) {
             GST_BUFFER_FLAG_UNSET(m_buffer, GST_BUFFER_FLAG_DELTA_UNIT);
-        else
+        } else {
             GST_BUFFER_FLAG_SET(m_buffer, GST_BUFFER_FLAG_DELTA_UNIT);
+        }
     }
 
 private:
@@ -107,8 +109,9 @@ public:
         // At least the buffers asked for; more if downstream holds on to some.
         gst_buffer_pool_config_set_params(config, m_caps, static_cast<guint>(request->cbBuffer),
                                           static_cast<guint>(request->cBuffers), 0);
-        if (!gst_buffer_pool_set_config(m_pool, config))
+        if (!gst_buffer_pool_set_config(m_pool, config)) {
             return E_FAIL;
+        }
         const GstStructureRef granted(gst_buffer_pool_get_config(m_pool));
         guint size = 0;
         guint min = 0;
@@ -160,8 +163,9 @@ GstCaps *TevalCapTemplateCaps()
 
 CTevalFilter *TevalCapSrcFilter(GstElement *element)
 {
-    if (element == nullptr || !GST_IS_TEVALCAP_SRC(element))
+    if (element == nullptr || !GST_IS_TEVALCAP_SRC(element)) {
         return nullptr;
+    }
     return GST_TEVALCAP_SRC(element)->filter;
 }
 
@@ -174,8 +178,9 @@ gint gst_tevalcap_src_get_control(GstTevalCapSrc *self, gint property, gpointer 
     std::int32_t result = 0;
     std::int32_t flags = 0;
     const HRESULT hr = self->filter->Get(property, &result, &flags);
-    if (SUCCEEDED(hr) && value != nullptr)
+    if (SUCCEEDED(hr) && value != nullptr) {
         *static_cast<gint *>(value) = result;
+    }
     return hr;
 }
 
@@ -193,11 +198,13 @@ void gst_tevalcap_src_set_value(GstColorBalance *balance, GstColorBalanceChannel
                                 gint value)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(balance);
-    if (channel != self->brightness)
+    if (channel != self->brightness) {
         return;
+    }
     value = CLAMP(value, 0, kBrightnessMax);
-    if (SUCCEEDED(self->filter->Set(teval::kParamBrightness, value, 0)))
+    if (SUCCEEDED(self->filter->Set(teval::kParamBrightness, value, 0))) {
         gst_color_balance_value_changed(balance, channel, value);
+    }
 }
 
 gint gst_tevalcap_src_get_value(GstColorBalance *balance, GstColorBalanceChannel *channel)
@@ -205,8 +212,9 @@ gint gst_tevalcap_src_get_value(GstColorBalance *balance, GstColorBalanceChannel
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(balance);
     std::int32_t value = 0;
     if (channel != self->brightness ||
-        FAILED(self->filter->Get(teval::kParamBrightness, &value, nullptr)))
+        FAILED(self->filter->Get(teval::kParamBrightness, &value, nullptr))) {
         return 0;
+    }
     return value;
 }
 
@@ -238,8 +246,9 @@ void gst_tevalcap_src_reconnect(GstTevalCapSrc *self, const CMediaType &type)
     GstPad *pad = GST_BASE_SRC_PAD(self);
     const GstCapsRef current(gst_pad_get_current_caps(pad));
     const bool changed = !current || !gst_caps_is_equal(current.get(), caps.get());
-    if (changed && gst_pad_peer_query_accept_caps(pad, caps.get()))
+    if (changed && gst_pad_peer_query_accept_caps(pad, caps.get())) {
         gst_pad_mark_reconfigure(pad);
+    }
 }
 
 GstCaps *gst_tevalcap_src_get_caps(GstBaseSrc *, GstCaps *filter)
@@ -301,22 +310,26 @@ gboolean gst_tevalcap_src_set_caps(GstBaseSrc *src, GstCaps *caps)
     int d = 1;
     if (!gst_structure_get_int(s, "width", &width) ||
         !gst_structure_get_int(s, "height", &height) ||
-        !gst_structure_get_fraction(s, "framerate", &n, &d))
+        !gst_structure_get_fraction(s, "framerate", &n, &d)) {
         return FALSE;
+    }
     CMediaType type;
     Stream(self)->GetFormat(&type);
     VIDEOINFOHEADER *vih = type.VideoInfo();
     vih->bmiHeader.biWidth = width;
     vih->bmiHeader.biHeight = height;
     const REFERENCE_TIME period = CFrameRate::ToPeriod(n, d);
-    if (period > 0)
+    if (period > 0) {
         vih->AvgTimePerFrame = period;
-    if (Stream(self)->CheckMediaType(&type) != S_OK)
+    }
+    if (Stream(self)->CheckMediaType(&type) != S_OK) {
         return FALSE;
+    }
     // Agreed with downstream already: stored without being offered again.
     Stream(self)->SetNegotiatedFormat(&type);
-    if (self->cameraStarted)
+    if (self->cameraStarted) {
         g_atomic_int_set(&self->restartCamera, 1);
+    }
     GST_DEBUG_OBJECT(self, "format %dx%d at %d/%d", width, height, n, d);
     return TRUE;
 }
@@ -336,10 +349,11 @@ gboolean gst_tevalcap_src_decide_allocation(GstBaseSrc *src, GstQuery *query)
     }
     const guint size = static_cast<guint>(request.cbBuffer);
     const guint min = static_cast<guint>(request.cBuffers);
-    if (gst_query_get_n_allocation_pools(query) > 0)
+    if (gst_query_get_n_allocation_pools(query) > 0) {
         gst_query_set_nth_allocation_pool(query, 0, pool.get(), size, min, 0);
-    else
+    } else {
         gst_query_add_allocation_pool(query, pool.get(), size, min, 0);
+    }
     return TRUE;
 }
 
@@ -361,8 +375,9 @@ gboolean gst_tevalcap_src_stop(GstBaseSrc *src)
     // The stop sequence waits for the camera (bounded): it must not be cut short by the
     // unblocking of the streaming thread that came before it.
     Stream(self)->ClearUnblock();
-    if (self->cameraStarted)
+    if (self->cameraStarted) {
         Stream(self)->OnThreadDestroy();
+    }
     self->cameraStarted = FALSE;
     return TRUE;
 }
@@ -386,11 +401,13 @@ gboolean gst_tevalcap_src_unlock_stop(GstBaseSrc *src)
 GstFlowReturn gst_tevalcap_src_fill(GstPushSrc *src, GstBuffer *buffer)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
-    if (g_atomic_int_get(&self->flushing))
+    if (g_atomic_int_get(&self->flushing)) {
         return GST_FLOW_FLUSHING;
+    }
     if (!self->cameraStarted || g_atomic_int_compare_and_exchange(&self->restartCamera, 1, 0)) {
-        if (self->cameraStarted)
+        if (self->cameraStarted) {
             Stream(self)->OnThreadDestroy();
+        }
         Stream(self)->OnThreadCreate();
         self->cameraStarted = TRUE;
     }
@@ -400,8 +417,9 @@ GstFlowReturn gst_tevalcap_src_fill(GstPushSrc *src, GstBuffer *buffer)
         sample.Commit();
         return GST_FLOW_OK;
     }
-    if (g_atomic_int_get(&self->flushing))
+    if (g_atomic_int_get(&self->flushing)) {
         return GST_FLOW_FLUSHING;
+    }
     GST_DEBUG_OBJECT(self, "no frame from the camera: end of stream");
     return GST_FLOW_EOS;
 }
@@ -471,8 +489,9 @@ GstStateChangeReturn gst_tevalcap_src_change_state(GstElement *element, GstState
 REFERENCE_TIME gst_tevalcap_src_running_time(GstElement *element)
 {
     const GstObjectRef<GstClock> clock(gst_element_get_clock(element));
-    if (!clock)
+    if (!clock) {
         return 0;
+    }
     const GstClockTime now = gst_clock_get_time(clock.get());
     const GstClockTime base = gst_element_get_base_time(element);
     return now > base ? static_cast<REFERENCE_TIME>((now - base) / 100) : 0;

@@ -11,11 +11,13 @@ struct GUID {
 
     friend constexpr bool operator==(const GUID &a, const GUID &b)
     {
-        if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
             return false;
+        }
         for (int i = 0; i < 8; ++i) {
-            if (a.Data4[i] != b.Data4[i])
+            if (a.Data4[i] != b.Data4[i]) {
                 return false;
+            }
         }
         return true;
     }

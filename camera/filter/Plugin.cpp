@@ -13,8 +13,9 @@ gboolean PluginInit(GstPlugin *plugin)
     TevalCapDebugInit();
     CFactoryTemplate::CallLoadRoutines(true);
     // Never picked automatically (the filter's merit is "do not use"); hosts ask for it by name.
-    if (!gst_element_register(plugin, "tevalcapsrc", GST_RANK_NONE, GST_TYPE_TEVALCAP_SRC))
+    if (!gst_element_register(plugin, "tevalcapsrc", GST_RANK_NONE, GST_TYPE_TEVALCAP_SRC)) {
         return FALSE;
+    }
     return gst_device_provider_register(plugin, "tevalcapdeviceprovider", GST_RANK_MARGINAL,
                                         GST_TYPE_TEVALCAP_PROVIDER);
 }

@@ -17,13 +17,15 @@ public:
 
     void Bytes(std::initializer_list<std::uint8_t> bytes)
     {
-        for (std::uint8_t b : bytes)
+        for (std::uint8_t b : bytes) {
             m_out[m_pos++] = b;
+        }
     }
     void Bytes(const std::uint8_t *data, std::size_t length)
     {
-        for (std::size_t i = 0; i < length; ++i)
+        for (std::size_t i = 0; i < length; ++i) {
             m_out[m_pos++] = data[i];
+        }
     }
     void Huffman(std::uint8_t classAndId, const std::uint8_t (&counts)[16],
                  const std::uint8_t *values, std::size_t valueCount)
@@ -93,30 +95,35 @@ const std::array<std::uint8_t, CJpegFrame::kHeaderSize> &CJpegFrame::Template()
 
 std::size_t CJpegFrame::ReadLength(std::size_t bufferSize)
 {
-    if (bufferSize < kHeaderSize)
+    if (bufferSize < kHeaderSize) {
         return 0;
+    }
     return (bufferSize - kHeaderSize) / 512 * 512;
 }
 
 std::size_t CJpegFrame::Complete(std::uint8_t *buffer, std::size_t bufferSize, std::size_t received,
                                  std::uint16_t width, std::uint16_t height)
 {
-    if (buffer == nullptr || bufferSize < kReadOffset || received > bufferSize - kReadOffset)
+    if (buffer == nullptr || bufferSize < kReadOffset || received > bufferSize - kReadOffset) {
         return 0;
-    if (received < 512 || received % 64 != 16)
+    }
+    if (received < 512 || received % 64 != 16) {
         return 0;
+    }
 
     const std::uint8_t *message = buffer + kReadOffset;
     std::size_t first = received - kWindowStartFromEnd;
-    if (received < kWindowStartFromEnd || first < kTablesSize)
+    if (received < kWindowStartFromEnd || first < kTablesSize) {
         first = kTablesSize;
+    }
     const std::size_t last = received - kWindowEndFromEnd; // where a marker may begin, at most
     std::size_t eoi = 0;
     bool found = false;
     for (std::size_t i = first; i <= last;) {
         const void *ff = std::memchr(message + i, 0xFF, last + 1 - i);
-        if (ff == nullptr)
+        if (ff == nullptr) {
             break;
+        }
         i = static_cast<std::size_t>(static_cast<const std::uint8_t *>(ff) - message);
         if (message[i + 1] == 0xD9) {
             eoi = i;
@@ -125,14 +132,16 @@ std::size_t CJpegFrame::Complete(std::uint8_t *buffer, std::size_t bufferSize, s
         }
         ++i;
     }
-    if (!found)
+    if (!found) {
         return 0;
+    }
 
     // The tables go to their places in the header before the rest of it covers them.
     std::memcpy(buffer + kTable0Offset, message, 64);
     std::memcpy(buffer + kTable1Offset, message + 64, 64);
-    for (const Span &span : kFixedSpans)
+    for (const Span &span : kFixedSpans) {
         std::memcpy(buffer + span.offset, kTemplate.data() + span.offset, span.length);
+    }
     buffer[kHeightOffset] = static_cast<std::uint8_t>(height >> 8);
     buffer[kHeightOffset + 1] = static_cast<std::uint8_t>(height & 0xFF);
     buffer[kWidthOffset] = static_cast<std::uint8_t>(width >> 8);

@@ -5,11 +5,13 @@
 
 int TevalSim_SetPlugged(int plugged)
 {
-    if (!CCallSim::Requested())
+    if (!CCallSim::Requested()) {
         return 0;
-    if (plugged != 0)
+    }
+    if (plugged != 0) {
         CSimCamera::Shared().Replug();
-    else
+    } else {
         CSimCamera::Shared().Unplug();
+    }
     return 1;
 }

@@ -59,11 +59,13 @@ void srcClassInit(gpointer klass, gpointer)
 {
     auto *objectClass = G_OBJECT_CLASS(klass);
     objectClass->set_property = [](GObject *object, guint id, const GValue *value, GParamSpec *) {
-        if (id != PropExtraControls)
+        if (id != PropExtraControls) {
             return;
+        }
         TestWebcamSrc *self = asSrc(object);
-        if (self->extraControls)
+        if (self->extraControls) {
             gst_structure_free(self->extraControls);
+        }
         const GstStructure *given = gst_value_get_structure(value);
         self->extraControls = given ? gst_structure_copy(given) : nullptr;
         int focus = 0;
@@ -73,13 +75,15 @@ void srcClassInit(gpointer klass, gpointer)
         }
     };
     objectClass->get_property = [](GObject *object, guint id, GValue *value, GParamSpec *) {
-        if (id == PropExtraControls)
+        if (id == PropExtraControls) {
             gst_value_set_structure(value, asSrc(object)->extraControls);
+        }
     };
     objectClass->finalize = [](GObject *object) {
         TestWebcamSrc *self = asSrc(object);
-        if (self->extraControls)
+        if (self->extraControls) {
             gst_structure_free(self->extraControls);
+        }
         g_list_free(self->channels);
         g_object_unref(self->channel);
         G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
@@ -161,10 +165,11 @@ GType webcamDeviceType()
         info.instance_size = sizeof(TestWebcamDevice);
         info.class_init = [](gpointer klass, gpointer) {
             GST_DEVICE_CLASS(klass)->create_element = [](GstDevice *device, const gchar *name) {
-                if (g_object_get_qdata(G_OBJECT(device), toneQuark))
+                if (g_object_get_qdata(G_OBJECT(device), toneQuark)) {
                     return makeMicrophone(
                         GPOINTER_TO_INT(g_object_get_qdata(G_OBJECT(device), toneQuark)) == 2,
                         name);
+                }
                 const auto colour =
                     QRgb(GPOINTER_TO_UINT(g_object_get_qdata(G_OBJECT(device), colourQuark)));
                 return makeSource(colour, name);
@@ -187,8 +192,9 @@ GList *probeDevices(GstDeviceProvider *)
 {
     const std::lock_guard<std::mutex> guard(lock);
     GList *devices = nullptr;
-    for (GstDevice *device : plugged)
+    for (GstDevice *device : plugged) {
         devices = g_list_append(devices, gst_object_ref(device));
+    }
     return devices;
 }
 
@@ -234,8 +240,9 @@ GstDevice *newDevice(const QString &name, const char *deviceClass, const char *c
                                            name.toUtf8().constData(), "device-class", deviceClass,
                                            "caps", formats, "properties", properties, nullptr));
     gst_caps_unref(formats);
-    if (properties)
+    if (properties) {
         gst_structure_free(properties);
+    }
     gst_object_ref_sink(device);
     return device;
 }
@@ -291,8 +298,9 @@ void TestWebcams::unplug(const QString &name)
             g_free(text);
             return same;
         });
-        if (found == plugged.end())
+        if (found == plugged.end()) {
             return;
+        }
         gone = *found;
         plugged.erase(found);
         provider = startedProvider ? GST_DEVICE_PROVIDER(gst_object_ref(startedProvider)) : nullptr;
@@ -315,8 +323,9 @@ void TestWebcams::unplugAll()
             g_free(text);
         }
     }
-    for (const QString &name : names)
+    for (const QString &name : names) {
         unplug(name);
+    }
 }
 
 int TestWebcams::brightness()

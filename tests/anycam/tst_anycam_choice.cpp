@@ -19,18 +19,21 @@ QString chosenFor(const char *offered)
     const QString result = QString::fromUtf8(text);
     g_free(text);
     gst_caps_unref(chosen);
-    if (caps)
+    if (caps) {
         gst_caps_unref(caps);
+    }
     return result;
 }
 
 GstStructure *nodeProperties(const char *nodeName, const char *origin)
 {
     GstStructure *properties = gst_structure_new_empty("pipewire-proplist");
-    if (nodeName)
+    if (nodeName) {
         gst_structure_set(properties, "node.name", G_TYPE_STRING, nodeName, nullptr);
-    if (origin)
+    }
+    if (origin) {
         gst_structure_set(properties, "doccam.origin", G_TYPE_STRING, origin, nullptr);
+    }
     return properties;
 }
 
@@ -134,8 +137,9 @@ void AnycamChoiceTest::ownNodesAndTheDocumentCameraAreNotOtherCameras()
     // The camera library's own entry (when its plug-in is loaded) is the Document Camera, which
     // the live source drives itself, never as another camera.
     if (MediaDeviceEnumerator(CameraMonitor::DeviceClass).find(QStringLiteral("Document Camera")) >=
-        0)
+        0) {
         QVERIFY(!monitor.names().contains(QStringLiteral("Document Camera")));
+    }
 }
 
 void AnycamChoiceTest::preferredCameraWhenPresentElseTheFirst()

@@ -124,8 +124,9 @@ void AnycamLiveTest::webcamPictureControlsAndPresence()
     source.brightnessDown();
     QCOMPARE(TestWebcams::brightness(), -20);
     QCOMPARE(source.brightnessLevel(), 4);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         source.brightnessDown();
+    }
     QCOMPARE(TestWebcams::brightness(), TestWebcams::BrightnessMin);
     QCOMPARE(source.brightnessLevel(), 0);
 

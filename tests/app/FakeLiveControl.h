@@ -29,14 +29,16 @@ public:
         *log_ << QStringLiteral("startRecord ") + path;
         if (recording_ && recording_->failNextStart) {
             recording_->failNextStart = false;
-            if (recording_->ended)
+            if (recording_->ended) {
                 recording_->ended(true);
+            }
         }
     }
     void setRecordingEndedHandler(std::function<void(bool failed)> handler) override
     {
-        if (recording_)
+        if (recording_) {
             recording_->ended = std::move(handler);
+        }
     }
     void stopRecord() override { *log_ << QStringLiteral("stopRecord"); }
     void autoFocus() override { *log_ << QStringLiteral("autoFocus"); }

@@ -42,8 +42,9 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+        }
         return QObject::eventFilter(watched, event);
     }
 };
@@ -78,8 +79,9 @@ int main(int argc, char **argv)
 
     MainWindow window;
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;
+    }
     ImageCanvas *canvas = window.canvas(MainWindow::LiveMode);
     const Phase windowed = measure(canvas, seconds);
     const QSize windowCanvas = canvas->size();

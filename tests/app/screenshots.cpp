@@ -23,8 +23,9 @@ QImage samplePicture()
     painter.setPen(QPen(QColor(40, 40, 40), 3));
     painter.setFont(QFont(QStringLiteral("Arial"), 40));
     painter.drawText(QRect(0, 80, 1024, 120), Qt::AlignCenter, QStringLiteral("Document Camera"));
-    for (int y = 260; y < 700; y += 40)
+    for (int y = 260; y < 700; y += 40) {
         painter.drawLine(120, y, 900, y);
+    }
     return picture;
 }
 
@@ -42,14 +43,16 @@ QImage shoot(MainWindow &window)
 
 void click(MainWindow &window, const char *name)
 {
-    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name)))
+    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name))) {
         QTest::mouseClick(button, Qt::LeftButton);
+    }
 }
 
 void hold(MainWindow &window, const char *name)
 {
-    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name)))
+    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name))) {
         emit button->hold();
+    }
 }
 } // namespace
 
@@ -66,10 +69,12 @@ int main(int argc, char **argv)
     MainWindow window(LiveControlFactory{});
     window.move(150, 50);
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;
-    for (int mode = 0; mode < 3; ++mode)
+    }
+    for (int mode = 0; mode < 3; ++mode) {
         window.canvas(mode)->setImage(samplePicture());
+    }
 
     const auto save = [&](const QString &name) {
         shoot(window).save(out + QLatin1Char('/') + name);

@@ -74,8 +74,9 @@ void CaptureTest::cleanup()
 ImageButton *CaptureTest::button(const char *name) const
 {
     auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
-    if (found == nullptr)
+    if (found == nullptr) {
         qFatal("no button %s", name);
+    }
     return found;
 }
 
@@ -216,8 +217,9 @@ void CaptureTest::snapshotsInOneSecondAreNumberedNeverReplaced()
     QCOMPARE(pictures(), expected);
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("earlier"));
-    for (const QString &name : expected.mid(1))
+    for (const QString &name : expected.mid(1)) {
         QCOMPARE(QImage(folder_.filePath(name)).size(), QSize(160, 120));
+    }
     OSDProcessor *osd = window_->osdProcessor(canvas);
     QVERIFY(osd->isSnapshotMarkShowing());
     QVERIFY(osd->noticeText().isEmpty());
@@ -227,8 +229,9 @@ void CaptureTest::unwritableSnapshotFolderShowsTheNoticeNotTheMark()
 {
     // A folder that exists but takes no files, not even from root.
     const QString unwritable = QStringLiteral("/proc/sys");
-    if (!QDir(unwritable).exists())
+    if (!QDir(unwritable).exists()) {
         QSKIP("no /proc/sys here");
+    }
     Config::setSnapshotPath(unwritable);
     ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
     OSDProcessor *osd = window_->osdProcessor(canvas);
@@ -375,8 +378,9 @@ static QByteArray pageContents(const QByteArray &pdf)
     while ((at = pdf.indexOf("stream\n", at)) >= 0) {
         const qsizetype begin = at + 7;
         const qsizetype end = pdf.indexOf("endstream", begin);
-        if (end < 0)
+        if (end < 0) {
             break;
+        }
         // qUncompress wants the zlib data behind a big-endian size hint.
         const QByteArray inflated =
             qUncompress(QByteArray("\x00\x01\x00\x00", 4) + pdf.mid(begin, end - begin));
@@ -433,8 +437,9 @@ void CaptureTest::printPutsOnePicturePixelPerPrinterUnitOnOnePage()
 void CaptureTest::printShrinksALargePictureOntoThePage()
 {
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
-    if (pdftoppm.isEmpty())
+    if (pdftoppm.isEmpty()) {
         QSKIP("pdftoppm (poppler-utils) is not installed");
+    }
     const QString pdf = folder_.filePath(QStringLiteral("large.pdf"));
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
@@ -465,10 +470,13 @@ void CaptureTest::printShrinksALargePictureOntoThePage()
 
     // The bounding box of what was printed, and the colour just inside each of its edges.
     QRect printed;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (page.pixelColor(x, y).lightness() < 240)
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (page.pixelColor(x, y).lightness() < 240) {
                 printed |= QRect(x, y, 1, 1);
+            }
+        }
+    }
     QVERIFY(!printed.isEmpty());
     QVERIFY(qAbs(double(printed.width()) / printed.height() - 4.0 / 3.0) < 0.03);
     const QPoint centre = printed.center();

@@ -154,8 +154,10 @@ static int runChildRole(const QByteArray &role)
         Config::setPublishPresentation(false);
         // The cache answers at once.
         if (Config::snapshotMode() != 1 || Config::snapshotPath() != folder ||
-            Config::camera() != QStringLiteral("Gooseneck Camera") || Config::publishPresentation())
+            Config::camera() != QStringLiteral("Gooseneck Camera") ||
+            Config::publishPresentation()) {
             return 1;
+        }
     } else if (role == "writeLargeInterval") {
         Config::setSnapshotInterval(quint64(1) << 40);
     } else if (role == "writeZeroInterval") {
@@ -168,8 +170,9 @@ static int runChildRole(const QByteArray &role)
 int main(int argc, char **argv)
 {
     const QByteArray role = qgetenv("DOCCAM_CONFIG_CHILD");
-    if (!role.isEmpty())
+    if (!role.isEmpty()) {
         return runChildRole(role);
+    }
 
     QTemporaryDir home;
     useTestHome(home.path());

@@ -14,9 +14,11 @@
 // Whether a caption or tool tip reads text, a tool tip perhaps followed by its key ("Zoom in (+)").
 static bool hasText(const QStringList &texts, const QString &text)
 {
-    for (const QString &shown : texts)
-        if (shown == text || shown.startsWith(text + QStringLiteral(" (")))
+    for (const QString &shown : texts) {
+        if (shown == text || shown.startsWith(text + QStringLiteral(" ("))) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -65,8 +67,9 @@ void InstallTest::installsEverythingInItsPlace()
     // No language is switched on for everybody: the program's own translation slot stays empty.
     QVERIFY(!QFile::exists(root + QStringLiteral(DOCCAM_BINDIR "/RZ8NE.qm")));
     for (const char *page : {"viewer", "tevalctl", "tevalreg", "pagehost"}) {
-        if (!DOCCAM_HAS_PLUGIN && QLatin1String(page) != QLatin1String("viewer"))
+        if (!DOCCAM_HAS_PLUGIN && QLatin1String(page) != QLatin1String("viewer")) {
             continue;
+        }
         QVERIFY2(QFile::exists(root + QStringLiteral(DOCCAM_MANDIR "/man1/") + QLatin1String(page) +
                                QStringLiteral(".1")),
                  page);
@@ -90,8 +93,9 @@ QString InstallTest::tool(const char *name, QStringList arguments, int *exitCode
 {
     *exitCode = -1;
     const QString path = QStandardPaths::findExecutable(QLatin1String(name));
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         return QStringLiteral("%1 is not installed").arg(QLatin1String(name));
+    }
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(path, arguments);
@@ -109,8 +113,9 @@ QString InstallTest::tool(const char *name, QStringList arguments, int *exitCode
 // which GStreamer then loads as its system folder with nothing else to find it by.
 void InstallTest::pluginGoesWhereGStreamerLooks()
 {
-    if (!DOCCAM_HAS_PLUGIN)
+    if (!DOCCAM_HAS_PLUGIN) {
         QSKIP("built without the camera plug-in");
+    }
     int code = 0;
     const QString gstPrefix =
         tool("pkg-config", {QStringLiteral("--variable=prefix"), QStringLiteral("gstreamer-1.0")},
@@ -125,8 +130,9 @@ void InstallTest::pluginGoesWhereGStreamerLooks()
     const QString installed = prefix_.filePath(QStringLiteral(DOCCAM_PLUGIN_DIR));
     QProcess inspect;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"GST_PLUGIN_PATH", "GST_PLUGIN_PATH_1_0", "TEVALCAP_SIMULATE"})
+    for (const char *name : {"GST_PLUGIN_PATH", "GST_PLUGIN_PATH_1_0", "TEVALCAP_SIMULATE"}) {
         environment.remove(QLatin1String(name));
+    }
     environment.insert(QStringLiteral("GST_PLUGIN_SYSTEM_PATH_1_0"), installed);
     environment.insert(QStringLiteral("GST_REGISTRY_1_0"),
                        work_.filePath(QStringLiteral("registry.bin")));
@@ -146,16 +152,18 @@ void InstallTest::desktopEntryAndMetainfoValidate()
     int code = 0;
     const QString entry = data + QStringLiteral("/applications/doccam-viewer.desktop");
     QString output = tool("desktop-file-validate", {entry}, &code);
-    if (code < 0)
+    if (code < 0) {
         QSKIP(qPrintable(output));
+    }
     QVERIFY2(code == 0 && output.isEmpty(), qPrintable(output));
 
     const QString metainfo =
         data + QStringLiteral("/metainfo/org.morvale.DocumentCamera.metainfo.xml");
     output = tool("appstreamcli",
                   {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo}, &code);
-    if (code < 0)
+    if (code < 0) {
         QSKIP(qPrintable(output));
+    }
     QVERIFY2(code == 0, qPrintable(output));
 
     // The window names itself as the desktop entry says, so a dock pairs it with its launcher.
@@ -175,8 +183,9 @@ QString InstallTest::run(const QString &program, QStringList *texts, const QStri
     environment.insert(QStringLiteral("DOCCAM_EXIT_AFTER_MS"), QStringLiteral("200"));
     environment.insert(QStringLiteral("DOCCAM_DUMP_TEXTS"), dump);
     environment.remove(QStringLiteral("TEVALCAP_SIMULATE"));
-    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
         environment.remove(QLatin1String(name));
+    }
     environment.insert(QStringLiteral("LANG"), language.isEmpty() ? QStringLiteral("C") : language);
     viewer.setProcessEnvironment(environment);
     viewer.setProcessChannelMode(QProcess::MergedChannels);
@@ -186,13 +195,15 @@ QString InstallTest::run(const QString &program, QStringList *texts, const QStri
         viewer.waitForFinished(1000);
         return QStringLiteral("the program did not quit by itself");
     }
-    if (viewer.exitStatus() != QProcess::NormalExit || viewer.exitCode() != 0)
+    if (viewer.exitStatus() != QProcess::NormalExit || viewer.exitCode() != 0) {
         return QStringLiteral("exit %1: %2")
             .arg(viewer.exitCode())
             .arg(QString::fromLocal8Bit(viewer.readAll()));
+    }
     QFile file(dump);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return QStringLiteral("no texts written");
+    }
     *texts = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return {};
 }
@@ -202,8 +213,9 @@ void InstallTest::installedProgramStartsInEnglish()
     QStringList texts;
     const QString error = run(prefix_.path() + QStringLiteral("/" DOCCAM_BINDIR "/viewer"), &texts);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    for (const char *english : {"Live", "Film", "Photograph", "Zoom in", "Take snapshot"})
+    for (const char *english : {"Live", "Film", "Photograph", "Zoom in", "Take snapshot"}) {
         QVERIFY2(hasText(texts, QLatin1String(english)), english);
+    }
 }
 
 void InstallTest::translationBesideTheProgramChangesTheTexts()
@@ -249,8 +261,9 @@ void InstallTest::windowCarriesTheClassOfItsDesktopEntry()
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     const QString xwininfo = QStandardPaths::findExecutable(QStringLiteral("xwininfo"));
-    if (xvfb.isEmpty() || xwininfo.isEmpty())
+    if (xvfb.isEmpty() || xwininfo.isEmpty()) {
         QSKIP("Xvfb or xwininfo (x11-utils) is not installed");
+    }
     const QString display =
         QStringLiteral(":%1").arg(200 + QCoreApplication::applicationPid() % 500);
     // Ended by its destructor, or by the kernel should this test die first.
@@ -271,8 +284,9 @@ void InstallTest::windowCarriesTheClassOfItsDesktopEntry()
     QByteArray tree;
     QDeadlineTimer deadline(40000);
     while (!deadline.hasExpired() && !tree.contains("\"viewer\" \"Document Camera\"")) {
-        if (viewer.state() == QProcess::NotRunning)
+        if (viewer.state() == QProcess::NotRunning) {
             viewer.start(prefix_.path() + QStringLiteral("/" DOCCAM_BINDIR "/viewer"), {});
+        }
         QTest::qWait(500);
         QProcess query;
         query.setProcessEnvironment(environment);
@@ -281,8 +295,9 @@ void InstallTest::windowCarriesTheClassOfItsDesktopEntry()
         tree = query.readAllStandardOutput();
     }
     viewer.terminate();
-    if (!viewer.waitForFinished(10000))
+    if (!viewer.waitForFinished(10000)) {
         viewer.kill();
+    }
     viewer.waitForFinished(1000);
     QVERIFY2(tree.contains("\"viewer\" \"Document Camera\""), tree.constData());
 }

@@ -56,8 +56,9 @@ void MainWindowTest::cleanup()
 ImageButton *MainWindowTest::button(const char *name) const
 {
     auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
-    if (found == nullptr)
+    if (found == nullptr) {
         qFatal("no button %s", name);
+    }
     return found;
 }
 
@@ -151,8 +152,9 @@ void MainWindowTest::liveOnlyButtonsShowOnlyInLiveMode()
         QVERIFY(!indicator->isVisible());
     }
     QTest::mouseClick(button("liveButton"), Qt::LeftButton);
-    for (const char *name : liveOnly)
+    for (const char *name : liveOnly) {
         QVERIFY2(button(name)->isEnabled() && button(name)->isVisible(), name);
+    }
     QVERIFY(indicator->isVisible());
 }
 

@@ -70,8 +70,9 @@ void RoomTest::init()
     window_->show();
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
-    for (int mode = 0; mode < 3; ++mode)
+    for (int mode = 0; mode < 3; ++mode) {
         window_->canvas(mode)->setImage(picture(640, 480, QColor(200, 200, 200)));
+    }
 }
 
 void RoomTest::cleanup()
@@ -83,18 +84,21 @@ void RoomTest::cleanup()
 ImageButton *RoomTest::button(const char *name) const
 {
     auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
-    if (found == nullptr)
+    if (found == nullptr) {
         qFatal("no button %s", name);
+    }
     return found;
 }
 
 void RoomTest::keys(const QKeySequence &sequence)
 {
     QWidget *target = QApplication::focusWidget();
-    if (target == nullptr)
+    if (target == nullptr) {
         target = QApplication::activeWindow();
-    if (target == nullptr)
+    }
+    if (target == nullptr) {
         target = window_;
+    }
     QTest::keySequence(target, sequence);
 }
 
@@ -194,15 +198,17 @@ void RoomTest::keysShowInTipsAndButtonsHaveNames()
     QCOMPARE(button("ICON_FREEZE")->toolTip(), QStringLiteral("Freeze (F)"));
     QVERIFY(button("ICON_ZOOM_IN")->toolTip().startsWith(QStringLiteral("Zoom in (Ctrl+")));
     for (ImageButton *b : window_->findChildren<ImageButton *>()) {
-        if (b->toolTip().isEmpty())
+        if (b->toolTip().isEmpty()) {
             continue;
+        }
         QCOMPARE(b->accessibleName(), b->toolTip());
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(b);
         QVERIFY(face != nullptr);
         QCOMPARE(face->text(QAccessible::Name), b->toolTip());
     }
-    for (int mode = 0; mode < 3; ++mode)
+    for (int mode = 0; mode < 3; ++mode) {
         QVERIFY(!window_->canvas(mode)->accessibleDescription().isEmpty());
+    }
     QVERIFY(window_->canvas(0)->accessibleDescription() !=
             window_->canvas(1)->accessibleDescription());
 }
@@ -270,9 +276,10 @@ void RoomTest::clickerKeysPerMode()
 
     // Photograph: previous, next and the slideshow.
     QTemporaryDir photos;
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         QVERIFY(picture(64, 48, QColor(k * 80, 0, 0))
                     .save(QDir(photos.path()).filePath(QStringLiteral("p%1.png").arg(k))));
+    }
     QTest::mouseClick(button("photographButton"), Qt::LeftButton);
     PhotographSource *source = window_->photographSource();
     QVERIFY(source->openDirectory(QDir(photos.path())));

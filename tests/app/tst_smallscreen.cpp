@@ -57,8 +57,9 @@ int main(int argc, char **argv)
     // The offscreen platform with one 1024 x 768 screen.
     const QString config = home.filePath(QStringLiteral("screen.json"));
     QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
         return 1;
+    }
     file.write(R"({"screens": [{"name": "projector", "x": 0, "y": 0, "width": 1024,
                  "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     file.close();

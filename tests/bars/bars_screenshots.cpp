@@ -20,8 +20,9 @@
 namespace {
 void click(MainWindow &window, const char *name)
 {
-    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name)))
+    if (auto *button = window.findChild<ImageButton *>(QLatin1String(name))) {
         QTest::mouseClick(button, Qt::LeftButton);
+    }
 }
 
 // Pages of a document: a title, ruled lines and a coloured box numbered like the page.
@@ -35,12 +36,14 @@ bool makePhotographs(const QString &folder, int count)
         painter.setPen(QPen(QColor(40, 40, 40), 3));
         painter.setFont(QFont(QStringLiteral("Arial"), 90));
         painter.drawText(QRect(80, 80, 300, 220), Qt::AlignCenter, QString::number(i + 1));
-        for (int y = 380; y < 700; y += 40)
+        for (int y = 380; y < 700; y += 40) {
             painter.drawLine(120, y, 900, y);
+        }
         painter.end();
         if (!page.save(
-                QDir(folder).filePath(QStringLiteral("page%1.jpg").arg(i, 2, 10, QChar('0')))))
+                QDir(folder).filePath(QStringLiteral("page%1.jpg").arg(i, 2, 10, QChar('0'))))) {
             return false;
+        }
     }
     return true;
 }
@@ -59,8 +62,9 @@ int main(int argc, char **argv)
     const QString photos = home.filePath(QStringLiteral("photos"));
     const QString film = home.filePath(QStringLiteral("film.avi"));
     QDir().mkpath(photos);
-    if (!makePhotographs(photos, 18) || !TestFilms::makeAvi(film, 60, 10, true, 640, 480))
+    if (!makePhotographs(photos, 18) || !TestFilms::makeAvi(film, 60, 10, true, 640, 480)) {
         return 1;
+    }
 
     auto log = std::make_shared<QStringList>();
     MainWindow window(FakeLiveControl::factory(log));
@@ -68,8 +72,9 @@ int main(int argc, char **argv)
     window.setPhotographFolderChooser([&](QWidget *, const QString &) { return photos; });
     window.setFilmFileChooser([&](QWidget *, const QString &, const QString &) { return film; });
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;
+    }
 
     click(window, "photographButton");
     click(window, "ICON_PHOTO_OPEN");
@@ -79,22 +84,26 @@ int main(int argc, char **argv)
     click(window, "ICON_PHOTO_FORWARD");
     const bool filled = QTest::qWaitFor(
         [&] {
-            for (ThumbnailButton *button : window.thumbnailStrip()->buttons())
-                if (!button->hasPicture())
+            for (ThumbnailButton *button : window.thumbnailStrip()->buttons()) {
+                if (!button->hasPicture()) {
                     return false;
+                }
+            }
             return true;
         },
         10000);
-    if (!filled)
+    if (!filled) {
         qWarning("the strip is not filled yet");
+    }
     QTest::qWait(200);
     window.grab().save(out.filePath(QStringLiteral("photograph_strip.png")));
 
     click(window, "filmButton");
     click(window, "ICON_FILM_OPEN");
     click(window, "ICON_FILM_VOLUME");
-    if (!QTest::qWaitFor([&] { return window.filmSource()->position() >= 40; }, 10000))
+    if (!QTest::qWaitFor([&] { return window.filmSource()->position() >= 40; }, 10000)) {
         qWarning("the film is not playing");
+    }
     window.grab().save(out.filePath(QStringLiteral("film_playing.png")));
     return 0;
 }

@@ -47,8 +47,9 @@ private:
     template <typename T = ImageButton> T *child(const char *name) const
     {
         auto *found = window_->findChild<T *>(QLatin1String(name));
-        if (found == nullptr)
+        if (found == nullptr) {
             qFatal("no child %s", name);
+        }
         return found;
     }
     void switchTo(const char *modeButton) { QTest::mouseClick(child(modeButton), Qt::LeftButton); }
@@ -167,10 +168,12 @@ void BarsTest::modesShowAndResetTheirBars()
     const char *photographControls[] = {"photographBar", "photographCounter", "intervalSlider",
                                         "intervalScaleLabel", "photographScrollBar"};
     const char *filmControls[] = {"filmBar", "volumeSlider", "filmPositionSlider"};
-    for (const char *name : photographControls)
+    for (const char *name : photographControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
-    for (const char *name : filmControls)
+    }
+    for (const char *name : filmControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    }
     QVERIFY(window_->thumbnailStrip()->isHidden());
 
     switchTo("photographButton");
@@ -189,8 +192,9 @@ void BarsTest::modesShowAndResetTheirBars()
     click("ICON_PHOTO_TIME");
 
     switchTo("filmButton");
-    for (const char *name : photographControls)
+    for (const char *name : photographControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    }
     QVERIFY(window_->thumbnailStrip()->isHidden());
     QVERIFY(!child("ICON_PHOTO_THUMBNIL")->isChecked());
     QVERIFY(!child("ICON_PHOTO_TIME")->isChecked());
@@ -201,8 +205,9 @@ void BarsTest::modesShowAndResetTheirBars()
     QVERIFY(child<QWidget>("volumeSlider")->isVisible());
 
     switchTo("photographButton"); // back: bar and counter, but neither popup nor strip
-    for (const char *name : filmControls)
+    for (const char *name : filmControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    }
     QVERIFY(!child("ICON_FILM_VOLUME")->isChecked());
     QVERIFY(child<QWidget>("photographBar")->isVisible());
     QVERIFY(child<QWidget>("photographCounter")->isVisible());
@@ -210,10 +215,12 @@ void BarsTest::modesShowAndResetTheirBars()
     QVERIFY(child<QWidget>("intervalSlider")->isHidden());
 
     switchTo("liveButton");
-    for (const char *name : photographControls)
+    for (const char *name : photographControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
-    for (const char *name : filmControls)
+    }
+    for (const char *name : filmControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    }
 }
 
 void BarsTest::openingAFolderFillsTheStripAndCounter()
@@ -228,8 +235,9 @@ void BarsTest::openingAFolderFillsTheStripAndCounter()
     ThumbnailWidget *strip = window_->thumbnailStrip();
     QCOMPARE(strip->buttons().size(), Photographs);
 
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         click("ICON_PHOTO_FORWARD");
+    }
     QCOMPARE(counter(), QStringLiteral("5/12"));
     QVERIFY(strip->buttons().at(4)->isChecked());
     click("ICON_PHOTO_BACKWARD");
@@ -241,8 +249,9 @@ void BarsTest::openingAFolderFillsTheStripAndCounter()
     QCOMPARE(counter(), QStringLiteral("8/12"));
     QVERIFY(strip->buttons().at(7)->isChecked());
     // The loader fills every button in the background.
-    for (ThumbnailButton *button : strip->buttons())
+    for (ThumbnailButton *button : strip->buttons()) {
         QTRY_VERIFY(button->hasPicture());
+    }
 
     // Cancelled, missing and picture-less folders change nothing.
     const QStringList answers{QString(), dir_.filePath(QStringLiteral("missing")),
@@ -341,8 +350,9 @@ void BarsTest::intervalPositionsChooseThePeriod()
     QCOMPARE(slider->value(), 0);
     QCOMPARE(slider->pageStep(), 1);
     const int seconds[] = {1, 2, 5, 10, 15, 30};
-    for (int position = 0; position < 6; ++position)
+    for (int position = 0; position < 6; ++position) {
         QCOMPARE(MainWindow::slideshowInterval(position), 1000 * seconds[position]);
+    }
     // Positions outside the scale stay at its ends.
     QCOMPARE(MainWindow::slideshowInterval(-1), 1000);
     QCOMPARE(MainWindow::slideshowInterval(6), 30000);
@@ -393,8 +403,9 @@ void BarsTest::positionSliderFollowsTicksAndSeeksWhenDragged()
 
     // Pressing on the slider seeks the film to the point under the pointer.
     int x = 0;
-    while (slider->valueAt(x) < 25)
+    while (slider->valueAt(x) < 25) {
         ++x;
+    }
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(x, 5));
     QVERIFY(moved.count() > 0);
     QCOMPARE(moved.last().at(0).toInt(), 25);

@@ -18,8 +18,9 @@ namespace {
 
 void Check(bool condition)
 {
-    if (!condition)
+    if (!condition) {
         std::abort();
+    }
 }
 
 // The fuzzer's bytes, consumed by the transport one answer at a time; zeros once used up.
@@ -35,16 +36,18 @@ public:
     std::uint32_t Word32()
     {
         std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             value = value << 8 | Byte();
+        }
         return value;
     }
     // Copies up to length bytes of input into out; returns how many.
     std::size_t Take(std::uint8_t *out, std::size_t length)
     {
         const std::size_t n = std::min(length, m_size - m_at);
-        if (n > 0)
+        if (n > 0) {
             std::memcpy(out, m_data + m_at, n);
+        }
         m_at += n;
         return n;
     }
@@ -79,15 +82,17 @@ public:
         const unsigned claim = ClaimedCount(length);
         g_input.Take(static_cast<std::uint8_t *>(buffer),
                      std::min(static_cast<std::size_t>(claim), static_cast<std::size_t>(length)));
-        if (received != nullptr)
+        if (received != nullptr) {
             *received = static_cast<int>(claim);
+        }
         return ok;
     }
     int BulkWrite(const void *, int length, unsigned *transferred) override
     {
         const int ok = g_input.Byte() & 1;
-        if (transferred != nullptr)
+        if (transferred != nullptr) {
             *transferred = ClaimedCount(length);
+        }
         return ok;
     }
     int BulkRead(void *buffer, int length, unsigned *transferred) override
@@ -96,8 +101,9 @@ public:
         const unsigned claim = ClaimedCount(length);
         g_input.Take(static_cast<std::uint8_t *>(buffer),
                      std::min(static_cast<std::size_t>(claim), static_cast<std::size_t>(length)));
-        if (transferred != nullptr)
+        if (transferred != nullptr) {
             *transferred = claim;
+        }
         return ok;
     }
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,
@@ -112,8 +118,9 @@ public:
 unsigned Sum(const std::uint8_t *data, std::uint32_t count)
 {
     unsigned sum = 0;
-    for (std::uint32_t i = 0; i < count; ++i)
+    for (std::uint32_t i = 0; i < count; ++i) {
         sum += data[i];
+    }
     return sum;
 }
 
@@ -136,24 +143,29 @@ void Transmit(bool thumbnail)
 void ReadCommands()
 {
     std::int32_t value = 0x5A5A5A5A;
-    if (Teval_GetParamLong(0x2000u | g_input.Byte(), &value) == 0)
+    if (Teval_GetParamLong(0x2000u | g_input.Byte(), &value) == 0) {
         Check(value == 0x5A5A5A5A);
+    }
 
     std::uint16_t words[4] = {0xA5A5, 0xA5A5, 0xA5A5, 0xA5A5};
-    if (Teval_GetCurrentImage(&words[0]) == 0)
+    if (Teval_GetCurrentImage(&words[0]) == 0) {
         Check(words[0] == 0xA5A5);
+    }
     words[0] = words[1] = 0xA5A5;
-    if (Teval_QueryStatus(&words[0], &words[1]) == 0)
+    if (Teval_QueryStatus(&words[0], &words[1]) == 0) {
         Check(words[0] == 0xA5A5 && words[1] == 0xA5A5);
+    }
     std::uint16_t dcf[4] = {1, 2, 3, 4};
-    if (Teval_GetDCFInfo(g_input.Byte(), &dcf[0], &dcf[1], &dcf[2], &dcf[3]) == 0)
+    if (Teval_GetDCFInfo(g_input.Byte(), &dcf[0], &dcf[1], &dcf[2], &dcf[3]) == 0) {
         Check(dcf[0] == 1 && dcf[1] == 2 && dcf[2] == 3 && dcf[3] == 4);
+    }
 
     auto record = std::make_unique<std::uint8_t[]>(24);
     std::memset(record.get(), 0xC3, 24);
     if (Teval_GetFileAttributes(g_input.Byte(), record.get()) == 0) {
-        for (int i = 0; i < 24; ++i)
+        for (int i = 0; i < 24; ++i) {
             Check(record[static_cast<std::size_t>(i)] == 0xC3);
+        }
     }
 
     const std::uint16_t count = g_input.Byte();

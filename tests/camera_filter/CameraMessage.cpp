@@ -32,12 +32,14 @@ std::vector<std::uint8_t> Encode(const Picture &picture, int quality)
     const int rc = tjCompress2(handle, picture.rgb.data(), picture.width, 0, picture.height,
                                TJPF_RGB, &out, &size, TJSAMP_422, quality, 0);
     std::vector<std::uint8_t> jpeg;
-    if (rc == 0)
+    if (rc == 0) {
         jpeg.assign(out, out + size);
+    }
     tjFree(out);
     tjDestroy(handle);
-    if (rc != 0)
+    if (rc != 0) {
         throw std::runtime_error("encoding failed");
+    }
     return jpeg;
 }
 
@@ -48,18 +50,21 @@ std::vector<std::uint8_t> MessageFromJpeg(const std::vector<std::uint8_t> &jpeg,
     std::size_t pos = 2; // after SOI
     std::size_t scanStart = 0;
     while (pos + 4 <= jpeg.size() && scanStart == 0) {
-        if (jpeg[pos] != 0xFF)
+        if (jpeg[pos] != 0xFF) {
             throw std::runtime_error("marker expected");
+        }
         const std::uint8_t marker = jpeg[pos + 1];
         const std::size_t length = (static_cast<std::size_t>(jpeg[pos + 2]) << 8) | jpeg[pos + 3];
         if (marker == 0xDB) { // DQT: one or more 8-bit tables
             std::size_t t = pos + 4;
             while (t < pos + 2 + length) {
                 const int id = jpeg[t] & 0x0F;
-                if ((jpeg[t] >> 4) != 0 || id > 1)
+                if ((jpeg[t] >> 4) != 0 || id > 1) {
                     throw std::runtime_error("unexpected quantization table");
-                for (std::size_t k = 0; k < 64; ++k)
+                }
+                for (std::size_t k = 0; k < 64; ++k) {
                     tables.at(static_cast<std::size_t>(id) * 64 + k) = jpeg.at(t + 1 + k);
+                }
                 t += 65;
             }
         } else if (marker == 0xDA) {
@@ -68,8 +73,9 @@ std::vector<std::uint8_t> MessageFromJpeg(const std::vector<std::uint8_t> &jpeg,
         pos += 2 + length;
     }
     if (scanStart == 0 || jpeg.size() < scanStart + 2 || jpeg[jpeg.size() - 2] != 0xFF ||
-        jpeg.back() != 0xD9)
+        jpeg.back() != 0xD9) {
         throw std::runtime_error("no scan");
+    }
 
     const std::size_t scanLength = jpeg.size() - scanStart;
     std::vector<std::uint8_t> message(128 + scanLength);
@@ -77,8 +83,9 @@ std::vector<std::uint8_t> MessageFromJpeg(const std::vector<std::uint8_t> &jpeg,
     std::memcpy(message.data() + 128, jpeg.data() + scanStart, scanLength);
     const std::size_t eoi = message.size() - 2;
     std::size_t length = std::max(minimumLength, eoi + 17);
-    while (length % 64 != 16)
+    while (length % 64 != 16) {
         ++length;
+    }
     message.resize(length, 0x00);
     return message;
 }

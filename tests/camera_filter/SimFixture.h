@@ -39,12 +39,14 @@ public:
     std::chrono::milliseconds Now() override { return m_now; }
     bool Wait(std::chrono::milliseconds duration) override
     {
-        if (IsCancelled())
+        if (IsCancelled()) {
             return false;
+        }
         m_now += duration;
         ++m_waits;
-        if (m_advance)
+        if (m_advance) {
             CSimCamera::Shared().AdvanceClock(duration);
+        }
         return true;
     }
     int Waits() const { return m_waits; }

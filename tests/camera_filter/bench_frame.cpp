@@ -29,18 +29,21 @@ std::vector<std::uint8_t> SimulatedFrame()
     const std::uint8_t height[6] = {0x0D, 0x20, 0xC0, 0x03, 0, 0}; // 0x200D = 960
     const std::uint8_t quality[6] = {0x02, 0x20, 20, 0, 0, 0};
     const std::uint8_t streaming[6] = {0x03, 0x20, 1, 0, 0, 0};
-    for (const std::uint8_t *write : {width, height, quality, streaming})
+    for (const std::uint8_t *write : {width, height, quality, streaming}) {
         camera.ControlOut(0x1200, write, 6);
+    }
     std::vector<std::uint8_t> message(CJpegFrame::ReadLength(CJpegFrame::kSampleSize));
     std::size_t received = 0;
     for (int tries = 0; tries < 100; ++tries) {
         const int n =
             camera.BulkIn(message.data() + received, static_cast<int>(message.size() - received),
                           std::chrono::milliseconds(100));
-        if (n > 0)
+        if (n > 0) {
             received += static_cast<std::size_t>(n);
-        if (n > 0 && n % 64 != 0)
+        }
+        if (n > 0 && n % 64 != 0) {
             break;
+        }
     }
     message.resize(received);
     return message;
@@ -102,8 +105,9 @@ class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
-        for (const Run &run : runs)
+        for (const Run &run : runs) {
             cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> cpuTimes;
@@ -137,8 +141,9 @@ void MeasurePipelines()
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, CountBuffer, &frames, nullptr);
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (frames.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        while (frames.load() == 0 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         const int first = frames.load();
         const auto start = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
@@ -168,10 +173,11 @@ int main(int argc, char **argv)
     // CPU time: on a busy machine the wall clock also counts other programs' turns.
     const double completion = reporter.cpuTimes["BM_FrameCompletion"];
     const double copy = reporter.cpuTimes["BM_FrameMemcpy"];
-    if (completion > 0 && copy > 0)
+    if (completion > 0 && copy > 0) {
         std::printf("\nframe completion / memcpy of the %zu-byte 1280x960 frame (CPU time): "
                     "%.4f (goal <= 0.05)\n",
                     TheFrame().length, completion / copy);
+    }
     MeasurePipelines();
     benchmark::Shutdown();
     return 0;

@@ -12,16 +12,18 @@ namespace {
 
 void Check(bool condition)
 {
-    if (!condition)
+    if (!condition) {
         std::abort();
+    }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size < 4)
+    if (size < 4) {
         return 0;
+    }
     const auto width = static_cast<std::uint16_t>(data[0] << 8 | data[1]);
     const auto height = static_cast<std::uint16_t>(data[2] << 8 | data[3]);
     const std::uint8_t *message = data + 4;
@@ -49,12 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Header: the template with this frame's tables and size.
     const auto &t = CJpegFrame::Template();
     for (std::size_t i = 0; i < CJpegFrame::kHeaderSize; ++i) {
-        if (i >= CJpegFrame::kTable0Offset && i < CJpegFrame::kTable0Offset + 64)
+        if (i >= CJpegFrame::kTable0Offset && i < CJpegFrame::kTable0Offset + 64) {
             Check(jpeg[i] == message[i - CJpegFrame::kTable0Offset]);
-        else if (i >= CJpegFrame::kTable1Offset && i < CJpegFrame::kTable1Offset + 64)
+        } else if (i >= CJpegFrame::kTable1Offset && i < CJpegFrame::kTable1Offset + 64) {
             Check(jpeg[i] == message[64 + i - CJpegFrame::kTable1Offset]);
-        else if (i < CJpegFrame::kHeightOffset || i >= CJpegFrame::kWidthOffset + 2)
+        } else if (i < CJpegFrame::kHeightOffset || i >= CJpegFrame::kWidthOffset + 2) {
             Check(jpeg[i] == t[i]);
+        }
     }
     Check((jpeg[CJpegFrame::kHeightOffset] << 8 | jpeg[CJpegFrame::kHeightOffset + 1]) == height);
     Check((jpeg[CJpegFrame::kWidthOffset] << 8 | jpeg[CJpegFrame::kWidthOffset + 1]) == width);

@@ -228,8 +228,9 @@ TEST(Element, StopReturnsWhileAFrameReadWaits)
     gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
     sample = Pull(pipeline.get(), "jpeg");
     EXPECT_NE(sample, nullptr);
-    if (sample != nullptr)
+    if (sample != nullptr) {
         gst_sample_unref(sample);
+    }
 }
 
 TEST(Element, ANewSizeWhileStreamingRestartsTheCameraWithIt)

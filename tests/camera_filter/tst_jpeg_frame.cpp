@@ -67,8 +67,9 @@ TEST(JpegHeader, SegmentsSitAtTheirOffsetsAndChainToTheScan)
 std::size_t EoiOffset(const Bytes &message)
 {
     for (std::size_t i = message.size() - 2; i > 0; --i) {
-        if (message[i] == 0xFF && message[i + 1] == 0xD9)
+        if (message[i] == 0xFF && message[i + 1] == 0xD9) {
             return i;
+        }
     }
     return 0;
 }

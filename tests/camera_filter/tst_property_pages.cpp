@@ -39,10 +39,12 @@ public:
     }
     HRESULT Get(std::int32_t property, std::int32_t *value, std::int32_t *flags) override
     {
-        if (property == failing)
+        if (property == failing) {
             return E_INVALIDARG;
-        if (flags != nullptr)
+        }
+        if (flags != nullptr) {
             *flags = 0;
+        }
         *value = params[property];
         return S_OK;
     }
@@ -66,8 +68,9 @@ template <class Page> struct Sheet {
     {
         page.SetPageSite(&site);
         connected = page.SetObjects(1, &object);
-        if (SUCCEEDED(connected))
+        if (SUCCEEDED(connected)) {
             page.Activate();
+        }
     }
     void Close()
     {
@@ -87,8 +90,9 @@ TEST(CameraPage, CancelTakesBackWhatDraggingSent)
     ASSERT_EQ(sheet.connected, S_OK);
     EXPECT_EQ(sheet.Dialog().Range(IDC_BRIGHTNESS), (std::pair{0, 14}));
     EXPECT_EQ(sheet.Dialog().TrackbarGetPos(IDC_BRIGHTNESS), 7);
-    for (int pos : {8, 9, 10, 10})
+    for (int pos : {8, 9, 10, 10}) {
         sheet.Dialog().UserSlide(IDC_BRIGHTNESS, pos);
+    }
     EXPECT_EQ(camera.sets,
               (Calls{{kParamBrightness, 8}, {kParamBrightness, 9}, {kParamBrightness, 10}}));
     EXPECT_TRUE(sheet.page.IsPageDirty());
@@ -141,8 +145,9 @@ TEST(CameraPage, HeldButtonsDriveTheirFunctionTickByTick)
     Sheet<CCameraControl> sheet(&camera);
     EXPECT_TRUE(sheet.Dialog().IsTimerRunning(CCameraControl::kTimerId));
     sheet.Dialog().UserPress(IDC_ZOOM_IN, true);
-    for (int tick = 0; tick < 10; ++tick) // one second
+    for (int tick = 0; tick < 10; ++tick) { // one second
         sheet.Dialog().Tick(CCameraControl::kTimerId);
+    }
     sheet.Dialog().UserPress(IDC_ZOOM_IN, false);
     sheet.Dialog().Tick(CCameraControl::kTimerId);
     sheet.Dialog().Tick(CCameraControl::kTimerId);

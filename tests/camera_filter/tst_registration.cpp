@@ -31,11 +31,13 @@ std::string RunCommand(const std::string &command)
 {
     std::string output;
     FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
+    if (pipe == nullptr) {
         return output;
+    }
     char line[512];
-    while (std::fgets(line, sizeof line, pipe) != nullptr)
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
         output += line;
+    }
     pclose(pipe);
     return output;
 }
@@ -73,8 +75,9 @@ TEST(Registration, InstallReplacesAndRemoveForgets)
     ASSERT_EQ(CPluginInstall::Install(source.string(), folder.string()), S_OK);
     EXPECT_EQ(ReadAll(folder / "libgsttevalcap.so"), "second");
     int files = 0;
-    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(folder))
+    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(folder)) {
         ++files;
+    }
     EXPECT_EQ(files, 1) << "no temporary copy is left behind";
 
     EXPECT_EQ(CPluginInstall::Remove(folder.string()), S_OK);
@@ -134,8 +137,9 @@ int ListDevices(int argc, char **argv)
     gst_init(&argc, &argv);
     GstDeviceMonitor *monitor = gst_device_monitor_new();
     gst_device_monitor_add_filter(monitor, "Video/Source", nullptr);
-    if (!gst_device_monitor_start(monitor))
+    if (!gst_device_monitor_start(monitor)) {
         return 0;
+    }
     GList *devices = gst_device_monitor_get_devices(monitor);
     for (GList *l = devices; l != nullptr; l = l->next) {
         GstDevice *device = GST_DEVICE(l->data);
@@ -144,8 +148,9 @@ int ListDevices(int argc, char **argv)
         GstElement *element = gst_device_create_element(device, nullptr);
         std::printf("%s (%s, %s)\n", name, klass,
                     element ? GST_OBJECT_NAME(gst_element_get_factory(element)) : "none");
-        if (element != nullptr)
+        if (element != nullptr) {
             gst_object_unref(element);
+        }
         g_free(name);
         g_free(klass);
     }
@@ -159,8 +164,9 @@ int ListDevices(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (argc > 1 && std::string(argv[1]) == "--list-devices")
+    if (argc > 1 && std::string(argv[1]) == "--list-devices") {
         return ListDevices(argc, argv);
+    }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

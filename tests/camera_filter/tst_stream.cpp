@@ -33,9 +33,10 @@ protected:
         std::vector<std::pair<int, int>> writes;
         for (const auto &r : Camera().TakeLog()) {
             if (r.kind == CSimCamera::Request::ControlOut && r.code == kCmdSetParam &&
-                r.data.size() == 6)
+                r.data.size() == 6) {
                 writes.emplace_back(r.data[0] | r.data[1] << 8,
                                     r.data[2] | r.data[3] << 8 | r.data[4] << 16 | r.data[5] << 24);
+            }
         }
         return writes;
     }
@@ -217,13 +218,15 @@ TEST_F(StreamTest, QualityMessagesStretchTheFramePeriod)
     EXPECT_EQ(Pin().FramePeriod(), 333333);
     Pin().Notify(nullptr, Quality{0, 500, 0, 0});
     EXPECT_EQ(Pin().FramePeriod(), 666666);
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         Pin().Notify(nullptr, Quality{0, 500, 0, 0});
+    }
     EXPECT_EQ(Pin().FramePeriod(), 20000000);
     Pin().Notify(nullptr, Quality{0, 4000, 0, 0});
     EXPECT_EQ(Pin().FramePeriod(), 5000000);
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         Pin().Notify(nullptr, Quality{0, 4000, 0, 0});
+    }
     EXPECT_EQ(Pin().FramePeriod(), 333333);
     Pin().Notify(nullptr, Quality{0, 0, 0, 0});
     EXPECT_EQ(Pin().FramePeriod(), 20000000);
@@ -233,8 +236,9 @@ TEST_F(StreamTest, RateQualityAndFrameRateFractions)
 {
     const std::pair<REFERENCE_TIME, int> rates[] = {{333333, 30}, {400000, 26},  {666667, 15},
                                                     {833333, 13}, {20000000, 1}, {100, 30}};
-    for (const auto &[avg, rate] : rates)
+    for (const auto &[avg, rate] : rates) {
         EXPECT_EQ(CTevalStream::FrameRateFor(avg), rate) << avg;
+    }
     EXPECT_EQ(CTevalStream::QualityFor(640, 480), 16);
     EXPECT_EQ(CTevalStream::QualityFor(641, 480), 20);
     EXPECT_EQ(CTevalStream::QualityFor(320, 481), 20);
@@ -258,8 +262,9 @@ public:
     {
         asked = *request;
         *actual = *request;
-        if (granted > 0)
+        if (granted > 0) {
             actual->cbBuffer = granted;
+        }
         return result;
     }
     ALLOCATOR_PROPERTIES asked{};

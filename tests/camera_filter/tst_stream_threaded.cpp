@@ -42,8 +42,9 @@ protected:
             while (filter->Stream()->FillBuffer(&sample) == S_OK) {
                 testjpeg::Picture picture;
                 if (testjpeg::Decode(sample.buffer.data(), static_cast<std::size_t>(sample.length),
-                                     &picture))
+                                     &picture)) {
                     ++decoded;
+                }
                 ++frames;
             }
             filter->Stream()->ClearUnblock();
@@ -53,8 +54,9 @@ protected:
     }
     void WaitForFrames(int count)
     {
-        for (int i = 0; i < 2000 && frames.load() < count && !finished.load(); ++i)
+        for (int i = 0; i < 2000 && frames.load() < count && !finished.load(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
 
     std::unique_ptr<CTevalFilter> filter;

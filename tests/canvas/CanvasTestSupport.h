@@ -73,9 +73,11 @@ inline QImage turnedClockwise(const QImage &image, int quarterTurns)
     QImage result = image;
     for (int t = 0; t < quarterTurns % 4; ++t) {
         QImage next(result.height(), result.width(), result.format());
-        for (int y = 0; y < result.height(); ++y)
-            for (int x = 0; x < result.width(); ++x)
+        for (int y = 0; y < result.height(); ++y) {
+            for (int x = 0; x < result.width(); ++x) {
                 next.setPixel(result.height() - 1 - y, x, result.pixel(x, y));
+            }
+        }
         result = next;
     }
     return result;
@@ -102,8 +104,9 @@ inline void drag(ImageCanvas &canvas, std::initializer_list<QPoint> points)
 {
     const QPoint *p = points.begin();
     sendMouse(canvas, QEvent::MouseButtonPress, *p, Qt::LeftButton);
-    for (++p; p != points.end(); ++p)
+    for (++p; p != points.end(); ++p) {
         sendMouse(canvas, QEvent::MouseMove, *p, Qt::LeftButton);
+    }
     sendMouse(canvas, QEvent::MouseButtonRelease, *(points.end() - 1), Qt::NoButton);
 }
 

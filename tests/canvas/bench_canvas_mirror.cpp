@@ -25,8 +25,9 @@ constexpr int frameH = 960;
 std::vector<uchar> frameBuffer()
 {
     std::vector<uchar> buffer(size_t(frameW) * size_t(frameH) * 3);
-    for (size_t i = 0; i < buffer.size(); ++i)
+    for (size_t i = 0; i < buffer.size(); ++i) {
         buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
+    }
     return buffer;
 }
 
@@ -59,11 +60,13 @@ void BM_Compose(benchmark::State &state)
     canvas.setTool(ImageCanvas::ToolFreehand);
     canvas.setLineWidth(4);
     sendMouse(canvas, QEvent::MouseButtonPress, {5, 5});
-    for (int i = 1; i <= 20; ++i)
+    for (int i = 1; i <= 20; ++i) {
         sendMouse(canvas, QEvent::MouseMove, {i * (frameW - 10) / 20, (i % 2) * (frameH - 10)});
+    }
     sendMouse(canvas, QEvent::MouseButtonRelease, {frameW - 5, 5});
-    for (int k = 0; k < state.range(0); ++k)
+    for (int k = 0; k < state.range(0); ++k) {
         canvas.rotate();
+    }
     canvas.setZoomStep(int(state.range(1)));
     if (state.range(2) != 0) {
         canvas.mirrorLeftRight();
@@ -73,8 +76,9 @@ void BM_Compose(benchmark::State &state)
     for (auto _ : state) {
         std::memcpy(buffer.data(), source.data(), source.size());
         canvas.frameArrived(buffer.data(), frameW, frameH, false);
-        if (++n % 32 == 0)
+        if (++n % 32 == 0) {
             QCoreApplication::processEvents();
+        }
         benchmark::ClobberMemory();
     }
 }
@@ -88,8 +92,9 @@ public:
             const std::string median = "_median";
             if (run.run_type == Run::RT_Aggregate) {
                 if (name.size() <= median.size() ||
-                    name.compare(name.size() - median.size(), median.size(), median) != 0)
+                    name.compare(name.size() - median.size(), median.size(), median) != 0) {
                     continue;
+                }
                 name.resize(name.size() - median.size());
             } else if (run.repetitions > 1) {
                 continue;
@@ -110,8 +115,9 @@ public:
             for (const int zoom : {1, 2}) {
                 const std::string base =
                     "BM_Compose/" + std::to_string(turns) + "/" + std::to_string(zoom) + "/";
-                if (times.count(base + "0") == 0 || times.count(base + "1") == 0)
+                if (times.count(base + "0") == 0 || times.count(base + "1") == 0) {
                     continue;
+                }
                 // The loop's refill of the buffer is one frame copy; it is not the pipeline's.
                 const double off = times[base + "0"] - copy;
                 const double on = times[base + "1"] - copy;

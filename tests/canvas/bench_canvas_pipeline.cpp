@@ -27,8 +27,9 @@ constexpr Size sizes[] = {{640, 480}, {1024, 768}, {1280, 960}};
 std::vector<uchar> frameBuffer(int width, int height)
 {
     std::vector<uchar> buffer(size_t(width) * size_t(height) * 3);
-    for (size_t i = 0; i < buffer.size(); ++i)
+    for (size_t i = 0; i < buffer.size(); ++i) {
         buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
+    }
     return buffer;
 }
 
@@ -47,8 +48,9 @@ void drawOn(ImageCanvas &canvas, int width, int height)
     canvas.setLineWidth(4);
     canvas.setTool(ImageCanvas::ToolFreehand);
     sendMouse(canvas, QEvent::MouseButtonPress, {5, 5});
-    for (int i = 1; i <= 40; ++i)
+    for (int i = 1; i <= 40; ++i) {
         sendMouse(canvas, QEvent::MouseMove, {i * (width - 10) / 40, (i % 2) * (height - 10) + 5});
+    }
     sendMouse(canvas, QEvent::MouseButtonRelease, {width - 5, 5});
     canvas.setTool(ImageCanvas::ToolRectangle);
     canvas.setFillEnabled(true);
@@ -87,8 +89,9 @@ void BM_Pipeline(benchmark::State &state)
         // The caller's buffer holds a fresh frame each time, as a graph's sample does.
         std::memcpy(buffer.data(), source.data(), source.size());
         canvas.frameArrived(buffer.data(), size.width, size.height, false);
-        if (++n % 32 == 0)
+        if (++n % 32 == 0) {
             QCoreApplication::processEvents();
+        }
         benchmark::ClobberMemory();
     }
 }
@@ -111,8 +114,9 @@ public:
             const std::string median = "_median";
             if (run.run_type == Run::RT_Aggregate) {
                 if (name.size() <= median.size() ||
-                    name.compare(name.size() - median.size(), median.size(), median) != 0)
+                    name.compare(name.size() - median.size(), median.size(), median) != 0) {
                     continue;
+                }
                 name.resize(name.size() - median.size());
             } else if (run.repetitions > 1) {
                 continue;
@@ -132,8 +136,9 @@ public:
             for (int heavy = 0; heavy < 2; ++heavy) {
                 const std::string key =
                     "BM_Pipeline/" + std::to_string(i) + "/" + std::to_string(heavy);
-                if (times.count(key) == 0 || copy <= 0)
+                if (times.count(key) == 0 || copy <= 0) {
                     continue;
+                }
                 const double own = times[key] - copy;
                 std::printf("%-12s %-8s %12.0f %12.0f %8.2f %6s\n", sizeName(i).c_str(),
                             heavy ? "heavy" : "default", own, copy, own / copy,

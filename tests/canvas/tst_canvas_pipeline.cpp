@@ -38,12 +38,15 @@ QImage describedSteps(const QImage &raw, const QImage &layer, int rotation, doub
     QImage c = raw;
     if (mirrorH || mirrorV) {
         // Mirrored pixel by pixel, before the turn.
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
                 c.setPixel(x, y, raw.pixel(mirrorH ? w - 1 - x : x, mirrorV ? h - 1 - y : y));
+            }
+        }
     }
-    if (rotation != 0)
+    if (rotation != 0) {
         c = c.transformed(QTransform().rotate(90.0 * rotation), Qt::FastTransformation);
+    }
     {
         QPainter painter(&c);
         painter.drawImage(0, 0, layer);
@@ -52,13 +55,15 @@ QImage describedSteps(const QImage &raw, const QImage &layer, int rotation, doub
     QImage v = c.copy(int(pan.x() / zoom), int(pan.y() / zoom), std::min(c.width(), int(w / zoom)),
                       std::min(c.height(), int(h / zoom)));
     ColorEffects::applyMask(v, mask);
-    if (v.size() == QSize(w, h))
+    if (v.size() == QSize(w, h)) {
         return v;
+    }
     const double s = std::min(double(w) / v.width(), double(h) / v.height());
     const QImage u = v.scaled(int(v.width() * s), int(v.height() * s), Qt::IgnoreAspectRatio,
                               Qt::FastTransformation);
-    if (u.width() >= w && u.height() >= h)
+    if (u.width() >= w && u.height() >= h) {
         return u;
+    }
     QImage framed(w, h, QImage::Format_RGB888);
     framed.fill(QColor(0, 0, 0));
     QPainter painter(&framed);
@@ -166,8 +171,9 @@ void TestCanvasPipeline::composesAsTheDescribedSteps()
         canvas.zoomOut();
         for (int step = 0; step < 4; ++step) {
             if (step == 3) {
-                for (int i = 0; i < 3; ++i)
+                for (int i = 0; i < 3; ++i) {
                     canvas.zoomIn();
+                }
                 canvas.setPan(size.width() / 3 + 1, size.height() / 5 + 1);
             }
             for (const auto &combo : combos) {
@@ -201,8 +207,9 @@ void TestCanvasPipeline::zoomStepsAndBestFit()
 
     canvas.zoomOut();
     QCOMPARE(canvas.zoom(), 1.0); // upright: nothing below 1
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         canvas.zoomIn();
+    }
     QCOMPARE(canvas.zoom(), 6.0);
     canvas.zoomIn();
     QCOMPARE(canvas.zoom(), 6.0);
@@ -324,8 +331,9 @@ void TestCanvasPipeline::mirrorFlipsTheShownPicture()
     canvas.setTool(ImageCanvas::ToolRectangle);
     canvas.setLineColor(Qt::red);
     drag(canvas, {QPoint(30, 40), QPoint(200, 120)});
-    for (int k = 0; k < turns; ++k)
+    for (int k = 0; k < turns; ++k) {
         canvas.rotate();
+    }
     feed(canvas, raw);
     const QImage before = canvas.currentImage();
     leftRight ? canvas.mirrorLeftRight() : canvas.mirrorTopBottom();
@@ -357,14 +365,16 @@ void TestCanvasPipeline::mirrorComposesWithTurnsZoomAndPan()
     for (int turn = 0; turn < 4; ++turn) {
         // No mirror, left-right, both, top-bottom; then back to none.
         for (int mirror = 0; mirror < 4; ++mirror) {
-            if (mirror == 1 || mirror == 3)
+            if (mirror == 1 || mirror == 3) {
                 canvas.mirrorLeftRight();
-            else if (mirror == 2)
+            } else if (mirror == 2) {
                 canvas.mirrorTopBottom();
+            }
             for (const int zoomIns : {0, 2}) {
                 canvas.zoomReset();
-                for (int i = 0; i < zoomIns; ++i)
+                for (int i = 0; i < zoomIns; ++i) {
                     canvas.zoomIn();
+                }
                 canvas.setPan(size.width() / 3 + 1, size.height() / 5 + 1);
                 for (const int effect : {0, 3}) {
                     canvas.setEffect(effect);
@@ -518,8 +528,9 @@ void TestCanvasPipeline::emptyPictureShowsOnlyBackgroundAndBorder()
     const QImage painted = canvas.grab().toImage();
     QCOMPARE(painted.pixel(1, 1), qRgb(0x48, 0x48, 0x48));
     QCOMPARE(painted.pixel(198, 148), qRgb(0x48, 0x48, 0x48));
-    for (QPoint p : {QPoint(2, 2), QPoint(100, 75), QPoint(197, 147)})
+    for (QPoint p : {QPoint(2, 2), QPoint(100, 75), QPoint(197, 147)}) {
         QCOMPARE(painted.pixel(p), qRgb(0, 0, 0));
+    }
 
     // The next real picture is shown normally.
     canvas.zoomReset();
@@ -581,8 +592,9 @@ void TestCanvasPipeline::continuousSnapshotsFollowTheClock()
         clock.ms = ms;
         feed(canvas, picture);
     }
-    for (int s : {5, 10, 15, 600})
+    for (int s : {5, 10, 15, 600}) {
         expected << clock.base.addSecs(s).toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss.jpg"));
+    }
     QCOMPARE(jpegFiles(folder.path()), expected);
     QVERIFY(canvas.isSnapshotArmed());
     canvas.stopSnapshot();
@@ -606,8 +618,9 @@ void TestCanvasPipeline::continuousSnapshotsFollowTheClock()
     QVERIFY(!canvas.isSnapshotArmed());
     clock.ms = 15000;
     feed(canvas, picture);
-    for (int s : {5, 10})
+    for (int s : {5, 10}) {
         expected << clock.base.addSecs(s).toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss.jpg"));
+    }
     QCOMPARE(jpegFiles(second.path()), expected);
 
     // Interval 0 shoots every frame; two shots within one second replace each other.

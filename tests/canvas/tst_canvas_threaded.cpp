@@ -43,9 +43,11 @@ void TestCanvasThreaded::framesWhileTheUserWorks()
             const size_t size = buffer.size();
             buffer.resize(size + guard, 0xa5);
             canvas.frameArrived(buffer.data(), width, height, bottomUp);
-            for (size_t b = size; b < buffer.size(); ++b)
-                if (buffer[b] != 0xa5)
+            for (size_t b = size; b < buffer.size(); ++b) {
+                if (buffer[b] != 0xa5) {
                     intact = false;
+                }
+            }
             delivered.fetch_add(1);
         }
     });
@@ -87,8 +89,9 @@ void TestCanvasThreaded::framesWhileTheUserWorks()
     QCoreApplication::processEvents();
     canvas.setEffect(0);
     canvas.setMask(0);
-    while (canvas.rotation() != 0)
+    while (canvas.rotation() != 0) {
         canvas.rotate();
+    }
     canvas.zoomReset();
     canvas.eraseAll();
     feed(canvas, pictures[0]);

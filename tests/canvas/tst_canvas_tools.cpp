@@ -38,18 +38,22 @@ struct Setup {
 
 bool allTransparent(const QImage &layer)
 {
-    for (int y = 0; y < layer.height(); ++y)
-        for (int x = 0; x < layer.width(); ++x)
-            if (qAlpha(layer.pixel(x, y)) != 0)
+    for (int y = 0; y < layer.height(); ++y) {
+        for (int x = 0; x < layer.width(); ++x) {
+            if (qAlpha(layer.pixel(x, y)) != 0) {
                 return false;
+            }
+        }
+    }
     return true;
 }
 
 int redInRow(const QImage &picture, int y)
 {
     int count = 0;
-    for (int x = 0; x < picture.width(); ++x)
+    for (int x = 0; x < picture.width(); ++x) {
         count += picture.pixel(x, y) == qRgb(255, 0, 0) ? 1 : 0;
+    }
     return count;
 }
 
@@ -109,25 +113,29 @@ void TestCanvasTools::closedShapesHaveTheirCorners()
     drag(s.canvas, {QPoint(100, 100), QPoint(200, 100)});
     QImage layer = s.canvas.layerImage();
     for (QPoint p : {QPoint(200, 100), QPoint(180, 90), QPoint(180, 110), QPoint(100, 95),
-                     QPoint(100, 105), QPoint(150, 95), QPoint(150, 105), QPoint(190, 100)})
+                     QPoint(100, 105), QPoint(150, 95), QPoint(150, 105), QPoint(190, 100)}) {
         QVERIFY2(opaque(layer, p.x(), p.y()),
                  qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+    }
     for (QPoint p : {QPoint(201, 100), QPoint(180, 89), QPoint(180, 111), QPoint(99, 100),
-                     QPoint(150, 94), QPoint(150, 106), QPoint(190, 106)})
+                     QPoint(150, 94), QPoint(150, 106), QPoint(190, 106)}) {
         QVERIFY2(!opaque(layer, p.x(), p.y()),
                  qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+    }
 
     // Triangle (300, 200) -> (300, 300): equilateral, base corners (242, 300), (358, 300).
     s.canvas.setTool(ImageCanvas::ToolTriangle);
     drag(s.canvas, {QPoint(300, 200), QPoint(300, 300)});
     layer = s.canvas.layerImage();
     // The outline leaves out the right-hand end pixel of the base, as the toolkit rasterises.
-    for (QPoint p : {QPoint(300, 200), QPoint(242, 300), QPoint(357, 300), QPoint(300, 280)})
+    for (QPoint p : {QPoint(300, 200), QPoint(242, 300), QPoint(357, 300), QPoint(300, 280)}) {
         QVERIFY2(opaque(layer, p.x(), p.y()),
                  qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
-    for (QPoint p : {QPoint(241, 300), QPoint(358, 300), QPoint(300, 301), QPoint(300, 199)})
+    }
+    for (QPoint p : {QPoint(241, 300), QPoint(358, 300), QPoint(300, 301), QPoint(300, 199)}) {
         QVERIFY2(!opaque(layer, p.x(), p.y()),
                  qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+    }
     QVERIFY(opaque(layer, 150, 100)); // the arrow is still there
 
     // A rectangle starts at the press point.
@@ -172,13 +180,15 @@ void TestCanvasTools::everyDrawnEllipsePixelReachesThePicture()
             const auto *drawn = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
             const auto *picture = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
             for (int x = 0; x < layer.width(); ++x) {
-                if (qAlpha(drawn[x]) == 0 || picture[x] != grey.rgb())
+                if (qAlpha(drawn[x]) == 0 || picture[x] != grey.rgb()) {
                     continue;
-                if (lost++ == 0)
+                }
+                if (lost++ == 0) {
                     where = QPoint(x, y);
+                }
             }
         }
-        if (lost > 0 && missed++ == 0)
+        if (lost > 0 && missed++ == 0) {
             first = QStringLiteral("width %1 from (%2, %3) to (%4, %5): %6 pixels, at (%7, %8)")
                         .arg(width)
                         .arg(a.x())
@@ -188,6 +198,7 @@ void TestCanvasTools::everyDrawnEllipsePixelReachesThePicture()
                         .arg(lost)
                         .arg(where.x())
                         .arg(where.y());
+        }
     }
     QVERIFY2(
         missed == 0,
@@ -335,11 +346,12 @@ void TestCanvasTools::textIsCommittedOnce()
     QVERIFY(editor->isHidden());
     QImage layer = s.canvas.layerImage();
     int reddish = 0;
-    for (int y = 60; y < 100; ++y)
+    for (int y = 60; y < 100; ++y) {
         for (int x = 50; x < 200; ++x) {
             const QRgb p = layer.pixel(x, y);
             reddish += qAlpha(p) > 128 && qRed(p) > 200 && qGreen(p) < 60 ? 1 : 0;
         }
+    }
     QVERIFY(reddish > 20);
     QVERIFY(allTransparent(layer.copy(0, 0, 50, frameH)));
 

@@ -22,8 +22,9 @@ QImage frame()
     QImage image(frameWidth, frameHeight, QImage::Format_RGB888);
     for (int y = 0; y < frameHeight; ++y) {
         uchar *row = image.scanLine(y);
-        for (int x = 0; x < frameWidth * 3; ++x)
+        for (int x = 0; x < frameWidth * 3; ++x) {
             row[x] = static_cast<uchar>((x * 7 + y * 13) & 0xff);
+        }
     }
     return image;
 }
@@ -52,10 +53,11 @@ template <bool isMask> void BM_Apply(benchmark::State &state)
     image.bits(); // detach once, outside the loop
     const int code = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        if constexpr (isMask)
+        if constexpr (isMask) {
             ColorEffects::applyMask(image, code);
-        else
+        } else {
             ColorEffects::applyEffect(image, code);
+        }
         benchmark::ClobberMemory();
     }
 }
@@ -68,10 +70,11 @@ public:
         for (const Run &run : runs) {
             const double ns = run.GetAdjustedCPUTime();
             const std::string name = run.benchmark_name();
-            if (name.find("Memcpy") != std::string::npos)
+            if (name.find("Memcpy") != std::string::npos) {
                 memcpyNanoseconds() = ns;
-            else
+            } else {
                 ratios[name] = ns;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -79,12 +82,14 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        if (memcpyNanoseconds() <= 0)
+        if (memcpyNanoseconds() <= 0) {
             return;
+        }
         std::printf("\nratio to one memcpy of a %dx%d RGB888 frame (%.0f ns CPU):\n", frameWidth,
                     frameHeight, memcpyNanoseconds());
-        for (const auto &[name, ns] : ratios)
+        for (const auto &[name, ns] : ratios) {
             std::printf("  %-28s %6.2fx\n", name.c_str(), ns / memcpyNanoseconds());
+        }
     }
 
 private:

@@ -21,8 +21,9 @@ QImage noise(int w, int h, quint32 seed)
     QRandomGenerator random(seed);
     for (int y = 0; y < h; ++y) {
         uchar *row = image.scanLine(y);
-        for (int x = 0; x < w * 3; ++x)
+        for (int x = 0; x < w * 3; ++x) {
             row[x] = static_cast<uchar>(random.bounded(256));
+        }
     }
     return image;
 }
@@ -40,12 +41,13 @@ void checkMask(const QImage &before, const QImage &after,
     for (int y = 0; y < before.height(); ++y) {
         for (int x = 0; x < before.width(); ++x) {
             const QRgb expected = hidden(x, y) ? qRgb(0, 0, 0) : before.pixel(x, y);
-            if (after.pixel(x, y) != expected)
+            if (after.pixel(x, y) != expected) {
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) of %3 x %4")
                                      .arg(x)
                                      .arg(y)
                                      .arg(before.width())
                                      .arg(before.height())));
+            }
         }
     }
 }
@@ -126,8 +128,9 @@ void TestColorEffects::blackAndWhiteMatchesDoubleFormula()
             const int g = (colour >> 8) & 0xff;
             const int b = colour & 0xff;
             const auto grey = static_cast<uchar>(0.2989 * r + 0.587 * g + 0.114 * b);
-            if (p[0] != grey || p[1] != grey || p[2] != grey)
+            if (p[0] != grey || p[1] != grey || p[2] != grey) {
                 QFAIL(qPrintable(QStringLiteral("grey of (%1, %2, %3)").arg(r).arg(g).arg(b)));
+            }
         }
     }
     // A colour whose exact sum is 45 but whose double sum falls just short of it.
@@ -140,11 +143,12 @@ void TestColorEffects::negative()
     const QImage original = noise(13, 7, 1);
     QImage image = original;
     ColorEffects::applyEffect(image, ColorEffects::EffectNegative);
-    for (int y = 0; y < 7; ++y)
+    for (int y = 0; y < 7; ++y) {
         for (int x = 0; x < 13; ++x) {
             const QRgb a = original.pixel(x, y);
             QCOMPARE(image.pixel(x, y), qRgb(255 - qRed(a), 255 - qGreen(a), 255 - qBlue(a)));
         }
+    }
     ColorEffects::applyEffect(image, ColorEffects::EffectNegative);
     QCOMPARE(image, original);
 }
@@ -162,18 +166,21 @@ void TestColorEffects::mosaicBlocksCutAtEdges()
             for (int bx = 0; bx < size.width(); bx += 8) {
                 const QRect block = QRect(bx, by, 8, 8).intersected(original.rect());
                 int sum[3] = {0, 0, 0};
-                for (int y = block.top(); y <= block.bottom(); ++y)
+                for (int y = block.top(); y <= block.bottom(); ++y) {
                     for (int x = block.left(); x <= block.right(); ++x) {
                         const QRgb c = original.pixel(x, y);
                         sum[0] += qRed(c);
                         sum[1] += qGreen(c);
                         sum[2] += qBlue(c);
                     }
+                }
                 const int count = block.width() * block.height();
                 const QRgb mean = qRgb(sum[0] / count, sum[1] / count, sum[2] / count);
-                for (int y = block.top(); y <= block.bottom(); ++y)
-                    for (int x = block.left(); x <= block.right(); ++x)
+                for (int y = block.top(); y <= block.bottom(); ++y) {
+                    for (int x = block.left(); x <= block.right(); ++x) {
                         QCOMPARE(image.pixel(x, y), mean);
+                    }
+                }
             }
         }
     }
@@ -182,9 +189,11 @@ void TestColorEffects::mosaicBlocksCutAtEdges()
 void TestColorEffects::mosaicOfUniformBlocksChangesNothing()
 {
     QImage image(21, 11, QImage::Format_RGB888);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
             image.setPixel(x, y, qRgb(x / 8 * 40, y / 8 * 90, (x / 8 + y / 8) * 30 + 7));
+        }
+    }
     const QImage original = image;
     ColorEffects::applyEffect(image, ColorEffects::EffectMosaic);
     QCOMPARE(image, original);
@@ -282,16 +291,21 @@ void TestColorEffects::paddedRowsAndOtherFormats()
     for (int code = 1; code < 8; ++code) {
         QImage image = noise(3, 9, 3);
         QCOMPARE(image.bytesPerLine(), 12);
-        for (int y = 0; y < image.height(); ++y)
-            for (int i = 9; i < 12; ++i)
+        for (int y = 0; y < image.height(); ++y) {
+            for (int i = 9; i < 12; ++i) {
                 image.scanLine(y)[i] = 0xa5;
-        if (code < ColorEffects::effectCount)
+            }
+        }
+        if (code < ColorEffects::effectCount) {
             ColorEffects::applyEffect(image, code);
-        else
+        } else {
             ColorEffects::applyMask(image, code - ColorEffects::effectCount + 1);
-        for (int y = 0; y < image.height(); ++y)
-            for (int i = 9; i < 12; ++i)
+        }
+        for (int y = 0; y < image.height(); ++y) {
+            for (int i = 9; i < 12; ++i) {
                 QCOMPARE(image.constScanLine(y)[i], uchar(0xa5));
+            }
+        }
     }
 
     // Another format is turned into 24-bit RGB first.

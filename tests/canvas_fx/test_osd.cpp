@@ -53,10 +53,13 @@ struct Station {
 // True when every pixel of rect shows the picture.
 bool clean(const QImage &shot, const QRect &rect)
 {
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if ((shot.pixel(x, y) & 0xffffff) != (pictureColour & 0xffffff))
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if ((shot.pixel(x, y) & 0xffffff) != (pictureColour & 0xffffff)) {
                 return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -66,24 +69,30 @@ bool drawnAt(const QImage &shot, const QImage &icon, QPoint at)
 {
     int opaque = 0;
     int matching = 0;
-    for (int y = 0; y < icon.height(); ++y)
+    for (int y = 0; y < icon.height(); ++y) {
         for (int x = 0; x < icon.width(); ++x) {
             const QRgb p = icon.pixel(x, y);
-            if (qAlpha(p) != 255)
+            if (qAlpha(p) != 255) {
                 continue;
+            }
             ++opaque;
-            if ((shot.pixel(at + QPoint(x, y)) & 0xffffff) == (p & 0xffffff))
+            if ((shot.pixel(at + QPoint(x, y)) & 0xffffff) == (p & 0xffffff)) {
                 ++matching;
+            }
         }
+    }
     return opaque > 0 && matching * 10 >= opaque * 9;
 }
 
 bool hasColour(const QImage &shot, const QRect &rect, auto predicate)
 {
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (predicate(QColor(shot.pixel(x, y))))
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (predicate(QColor(shot.pixel(x, y)))) {
                 return true;
+            }
+        }
+    }
     return false;
 }
 
@@ -129,8 +138,9 @@ void TestOSD::initTestCase()
     for (const char *name :
          {"OSD_ZOOM_IN", "OSD_ROTATE", "OSD_COLOR_BW", "OSD_MASK_CIRCLE", "OSD_AUTOFOCUS",
           "OSD_FREEZE", "OSD_TIME", "OSD_SNAPSHOT", "OSD_BRIGHTNESS_BK", "OSD_BRIGHTNESS_BAR",
-          "OSD_BRIGHTNESS_BAR_CENTER"})
+          "OSD_BRIGHTNESS_BAR_CENTER"}) {
         QVERIFY2(!osdIcon(QString::fromLatin1(name)).isNull(), name);
+    }
     QVERIFY(osdIcon(QStringLiteral("OSD_COLOR_COLOR")).isNull());
     QVERIFY(osdIcon(QStringLiteral("OSD_MASK_")).isNull());
 }
@@ -169,15 +179,17 @@ void TestOSD::zoomLabelFollowsTheCanvas()
     station.canvas.zoomIn();
     station.osd->showZoomIn();
     QCOMPARE(station.osd->zoomText(), QStringLiteral("2x"));
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         station.canvas.zoomIn();
+    }
     station.osd->showZoomIn();
     QCOMPARE(station.osd->zoomText(), QStringLiteral("32x"));
 
     // A quarter turn of a 640 x 480 picture: zooming out ends in the best fit.
     station.canvas.rotate();
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         station.canvas.zoomOut();
+    }
     station.osd->showZoomOut();
     QCOMPARE(station.osd->zoomText(), QStringLiteral("Best fit"));
 
@@ -220,8 +232,9 @@ void TestOSD::timedIndicatorsPaintedForOneSecond()
         {"snapshot", {10, 10}, osdIcon(QStringLiteral("OSD_SNAPSHOT"))},
     };
     QImage shot = station.shot();
-    for (const Indicator &i : indicators)
+    for (const Indicator &i : indicators) {
         QVERIFY2(clean(shot, QRect(i.at, i.icon.size())), i.name);
+    }
 
     station.nowMs = 10'000;
     station.canvas.setEffect(1);
@@ -239,8 +252,9 @@ void TestOSD::timedIndicatorsPaintedForOneSecond()
 
     station.nowMs += 999;
     shot = station.shot();
-    for (const Indicator &i : indicators)
+    for (const Indicator &i : indicators) {
         QVERIFY2(drawnAt(shot, i.icon, i.at), i.name);
+    }
     // The notices carry their white text inside their bitmaps.
     QVERIFY(hasColour(shot, QRect(w - 100, h - 50, 92, 40), isWhite));
     // Painted over the picture only: the composed picture holds none of it.
@@ -250,8 +264,9 @@ void TestOSD::timedIndicatorsPaintedForOneSecond()
 
     station.nowMs += 1;
     shot = station.shot();
-    for (const Indicator &i : indicators)
+    for (const Indicator &i : indicators) {
         QVERIFY2(clean(shot, QRect(i.at, i.icon.size())), i.name);
+    }
 
     // Triggering again restarts the second.
     station.osd->showZoomOut();

@@ -19,22 +19,25 @@ bool cutOff(const QString &path, int cutBytes)
     QByteArray bytes = contents(path);
     const qsizetype movi = bytes.indexOf("movi");
     const qsizetype index = bytes.lastIndexOf("idx1");
-    if (movi < 8 || index < movi)
+    if (movi < 8 || index < movi) {
         return false;
+    }
     bytes.truncate(index);
     // The header's frame counts and stream lengths stay as the writer first wrote them: 0.
     auto zero = [&bytes, movi](const char *chunk, int offset) {
         for (qsizetype at = bytes.indexOf(chunk); at >= 0 && at < movi;
-             at = bytes.indexOf(chunk, at + 4))
+             at = bytes.indexOf(chunk, at + 4)) {
             qToLittleEndian<quint32>(0, bytes.data() + at + 8 + offset);
+        }
     };
     zero("avih", 16); // dwTotalFrames
     zero("strh", 32); // dwLength
     zero("dmlh", 0);  // dwTotalFrames of the extended header
     qToLittleEndian<quint32>(4, bytes.data() + movi - 4);
     qToLittleEndian<quint32>(quint32(movi + 4 - 8), bytes.data() + 4);
-    if (cutBytes > 0)
+    if (cutBytes > 0) {
         bytes.chop(cutBytes);
+    }
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
@@ -50,11 +53,13 @@ Probe probe(const QString &path)
     const QString output = QString::fromStdString(printed);
     Probe result;
     const auto duration = QRegularExpression("duration=([0-9.]+)").match(output);
-    if (duration.hasMatch())
+    if (duration.hasMatch()) {
         result.duration = duration.captured(1).toDouble();
+    }
     const auto frames = QRegularExpression("nb_read_frames=([0-9]+)").match(output);
-    if (frames.hasMatch())
+    if (frames.hasMatch()) {
         result.frames = frames.captured(1).toInt();
+    }
     return result;
 }
 

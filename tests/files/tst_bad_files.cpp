@@ -39,8 +39,9 @@ void writeFile(const QString &path, const QByteArray &bytes)
 QByteArray noise(int size, int seed)
 {
     QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
+    for (int i = 0; i < size; ++i) {
         bytes[i] = char((i * 7919 + seed * 104729 + 13) % 251);
+    }
     return bytes;
 }
 
@@ -71,8 +72,9 @@ QByteArray pngStating(quint32 width, quint32 height)
     quint32 crc = 0xffffffffu;
     for (int i = 12; i < 29; ++i) {
         crc ^= uchar(png[i]);
-        for (int bit = 0; bit < 8; ++bit)
+        for (int bit = 0; bit < 8; ++bit) {
             crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
     }
     qToBigEndian(~crc, png.data() + 29);
     return png;
@@ -177,8 +179,9 @@ void BadFilesTest::initTestCase()
                            .arg(path("audio.avi"))));
     writeFile(path("locked.avi"), noise(5000, 3));
     QFile::setPermissions(path("locked.avi"), QFileDevice::Permissions());
-    for (const char *name : {"fifo.avi", "fifo.jpg"})
+    for (const char *name : {"fifo.avi", "fifo.jpg"}) {
         QVERIFY(::mkfifo(QFile::encodeName(path(name)).constData(), 0600) == 0);
+    }
     QVERIFY(QDir(m_dir.path()).mkdir("folder.avi") && QDir(m_dir.path()).mkdir("folder.jpg"));
 
     writeFile(path("random.jpg"), noise(30000, 4));
@@ -256,8 +259,9 @@ void BadFilesTest::photographsLeaveTheProgramResponsive()
     QVERIFY(photographs.openDirectory(QDir(m_dir.path())));
     QVERIFY(!photographs.fileList().contains(path("fifo.jpg")));
     QVERIFY(!photographs.fileList().contains(path("folder.jpg")));
-    for (int i = 0; i < photographs.count(); ++i)
+    for (int i = 0; i < photographs.count(); ++i) {
         photographs.selectPhotograph(i);
+    }
     QCOMPARE(canvas.images().size(), photographs.count() + 1);
 }
 

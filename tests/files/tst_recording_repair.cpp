@@ -133,15 +133,17 @@ void RecordingRepairTest::leavesEverythingElseAlone()
     QVERIFY(TestFilms::makeAvi(path("held.avi"), Frames, Fps, false));
     QVERIFY(Recordings::cutOff(path("held.avi")));
     QByteArray noise(50000, '\0');
-    for (int i = 0; i < noise.size(); ++i)
+    for (int i = 0; i < noise.size(); ++i) {
         noise[i] = char((i * 7919 + 13) % 251);
+    }
     writeFile(path("noise.avi"), "RIFF\x10\0\0\0AVI LIST" + noise);
     QVERIFY(::mkfifo(QFile::encodeName(path("fifo.avi")).constData(), 0600) == 0);
     QVERIFY(QDir(m_dir->path()).mkdir("folder.avi"));
     writeFile(path("finished.avi.repair"), "the rest of a copy cut off");
     QMap<QString, QByteArray> before;
-    for (const char *name : {"finished.avi", "held.avi", "noise.avi"})
+    for (const char *name : {"finished.avi", "held.avi", "noise.avi"}) {
         before[name] = Recordings::contents(path(name));
+    }
 
     {
         // A recording still being written (here: open in this process) is not touched.
@@ -152,8 +154,9 @@ void RecordingRepairTest::leavesEverythingElseAlone()
         repair.start();
         QVERIFY(repair.wait(RepairWaitMs)); // the FIFO and the folder did not hold it up
         QVERIFY(repair.repaired().isEmpty());
-        for (auto it = before.cbegin(); it != before.cend(); ++it)
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
             QVERIFY2(Recordings::contents(path(it.key())) == it.value(), qPrintable(it.key()));
+        }
         QVERIFY(!QFileInfo::exists(path("finished.avi.repair")));
     }
     QVERIFY(!RecordingRepair::isOpenElsewhere(path("held.avi")));

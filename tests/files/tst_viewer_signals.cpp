@@ -77,8 +77,9 @@ std::unique_ptr<ChildProcess> ViewerSignalsTest::startViewer(const ChildProcess:
     auto viewer = std::make_unique<ChildProcess>();
     const QString log = m_home->filePath(QStringLiteral("viewer-%1.log").arg(++m_runs));
     if (!viewer->start({VIEWER_PROGRAM}, ChildProcess::environment(environment),
-                       QFile::encodeName(log).toStdString()))
+                       QFile::encodeName(log).toStdString())) {
         return nullptr;
+    }
     return viewer;
 }
 
@@ -90,8 +91,9 @@ QString ViewerSignalsTest::awaitRecording()
         const QStringList files = QDir(recordings()).entryList({"*.avi"}, QDir::Files);
         if (!files.isEmpty()) {
             const QString path = QDir(recordings()).filePath(files.first());
-            if (layoutOf(path).videoFrames() >= FramesBeforeTheEnd)
+            if (layoutOf(path).videoFrames() >= FramesBeforeTheEnd) {
                 return path;
+            }
         }
         QTest::qWait(100);
     }
@@ -141,8 +143,9 @@ void ViewerSignalsTest::killedRecordingIsRepairedAtNextStart()
     QVERIFY(next);
     QElapsedTimer clock;
     clock.start();
-    while (!layoutOf(recording).isFinished() && clock.elapsed() < RecordingWaitMs)
+    while (!layoutOf(recording).isFinished() && clock.elapsed() < RecordingWaitMs) {
         QTest::qWait(100);
+    }
     const AviLayout repaired = layoutOf(recording);
     QVERIFY(repaired.isFinished());
     QCOMPARE(repaired.indexedVideoFrames(), cut.videoFrames());

@@ -8,17 +8,20 @@ ControlLog::ControlLog()
 {
     // Creating an element loads the plug-in and with it the element's type and signals.
     const CameraElement camera;
-    if (!camera.isValid())
+    if (!camera.isValid()) {
         return;
+    }
     m_signal = g_signal_lookup("set-control", G_OBJECT_TYPE(camera.element()));
-    if (m_signal != 0)
+    if (m_signal != 0) {
         m_hook = g_signal_add_emission_hook(m_signal, 0, &ControlLog::onEmission, this, nullptr);
+    }
 }
 
 ControlLog::~ControlLog()
 {
-    if (m_hook != 0)
+    if (m_hook != 0) {
         g_signal_remove_emission_hook(m_signal, m_hook);
+    }
 }
 
 gboolean ControlLog::onEmission(GSignalInvocationHint *, guint count, const GValue *params,
@@ -42,8 +45,9 @@ QList<int> ControlLog::values(int parameter) const
 {
     QList<int> result;
     for (const Entry &entry : entries()) {
-        if (entry.first == parameter)
+        if (entry.first == parameter) {
             result.append(entry.second);
+        }
     }
     return result;
 }

@@ -2,14 +2,16 @@
 
 void FrameCounter::frameArrived(uchar *data, int width, int height, bool bottomUp)
 {
-    if (!data)
+    if (!data) {
         return;
+    }
     {
         std::lock_guard lock(m_mutex);
         m_lastSize = QSize(width, height);
     }
-    if (bottomUp)
+    if (bottomUp) {
         m_bottomUp.store(true);
+    }
     m_frames.fetch_add(1);
 }
 

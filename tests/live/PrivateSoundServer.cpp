@@ -13,8 +13,9 @@ constexpr int CommandWaitMs = 10000;
 std::vector<std::string> toArgv(const QString &program, const QStringList &arguments)
 {
     std::vector<std::string> argv{program.toStdString()};
-    for (const QString &argument : arguments)
+    for (const QString &argument : arguments) {
         argv.push_back(argument.toStdString());
+    }
     return argv;
 }
 
@@ -42,8 +43,9 @@ bool PrivateSoundServer::start()
     }
     const ChildProcess::Environment env = environment();
     // This process's sound clients (the device monitor, the microphone element) follow.
-    for (const char *name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "PULSE_SERVER"})
+    for (const char *name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "PULSE_SERVER"}) {
         qputenv(name, QByteArray::fromStdString(env.at(name)));
+    }
 
     const QString log = m_home.filePath("pulseaudio.log");
     const QStringList arguments{

@@ -32,8 +32,9 @@ bool RecordingProbe::read(const QString &path)
     m_audioSamples = 0;
     m_audioSquares = 0;
     m_error.clear();
-    if (!gst_is_initialized())
+    if (!gst_is_initialized()) {
         gst_init(nullptr, nullptr);
+    }
     if (!QFile::exists(path)) {
         m_error = "no file";
         return false;
@@ -63,11 +64,13 @@ bool RecordingProbe::read(const QString &path)
     } else {
         ok = true;
         gint64 duration = -1;
-        if (gst_element_query_duration(pipeline, GST_FORMAT_TIME, &duration))
+        if (gst_element_query_duration(pipeline, GST_FORMAT_TIME, &duration)) {
             m_duration = duration;
+        }
     }
-    if (message)
+    if (message) {
         gst_message_unref(message);
+    }
     gst_object_unref(bus);
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
@@ -102,14 +105,16 @@ void RecordingProbe::linkStream(GstPad *pad)
     const bool video = std::strncmp(name, "video", 5) == 0;
     const bool audio = std::strncmp(name, "audio", 5) == 0;
     g_free(name);
-    if (!video && !audio)
+    if (!video && !audio) {
         return;
+    }
     GstElement *branch = addBranch(
         m_pipeline,
         video ? "queue ! jpegdec ! videoconvert ! video/x-raw,format=RGB ! appsink name=out"
               : "queue ! audioconvert ! audio/x-raw,format=S16LE ! appsink name=out");
-    if (!branch)
+    if (!branch) {
         return;
+    }
     GstElement *sink = gst_bin_get_by_name(GST_BIN(branch), "out");
     g_object_set(sink, "sync", FALSE, nullptr);
     GstAppSinkCallbacks callbacks{};
@@ -131,35 +136,40 @@ void RecordingProbe::takeVideo(GstSample *sample)
     gst_structure_get_int(s, "width", &width);
     gst_structure_get_int(s, "height", &height);
     GstMapInfo map;
-    if (!buffer || width <= 0 || height <= 0 || !gst_buffer_map(buffer, &map, GST_MAP_READ))
+    if (!buffer || width <= 0 || height <= 0 || !gst_buffer_map(buffer, &map, GST_MAP_READ)) {
         return;
+    }
     // GStreamer pads RGB rows to 4 bytes.
     const int stride = (width * 3 + 3) & ~3;
     QImage frame(width, height, QImage::Format_RGB888);
     if (map.size >= size_t(stride) * size_t(height)) {
-        for (int y = 0; y < height; ++y)
+        for (int y = 0; y < height; ++y) {
             std::memcpy(frame.scanLine(y), map.data + size_t(y) * size_t(stride),
                         size_t(width) * 3);
+        }
     }
     gst_buffer_unmap(buffer, &map);
     std::lock_guard lock(m_mutex);
     ++m_videoFrames;
     m_lastFrame = frame;
-    if (GST_BUFFER_PTS_IS_VALID(buffer))
+    if (GST_BUFFER_PTS_IS_VALID(buffer)) {
         m_lastVideoTime = qint64(GST_BUFFER_PTS(buffer));
+    }
 }
 
 void RecordingProbe::takeAudio(GstSample *sample)
 {
     GstBuffer *buffer = gst_sample_get_buffer(sample);
     GstMapInfo map;
-    if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ))
+    if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ)) {
         return;
+    }
     const auto *samples = reinterpret_cast<const qint16 *>(map.data);
     const size_t count = map.size / sizeof(qint16);
     double squares = 0;
-    for (size_t i = 0; i < count; ++i)
+    for (size_t i = 0; i < count; ++i) {
         squares += double(samples[i]) * double(samples[i]);
+    }
     gst_buffer_unmap(buffer, &map);
     std::lock_guard lock(m_mutex);
     m_audioSamples += qint64(count);

@@ -10,20 +10,24 @@ using SetPlugged = int (*)(int);
 
 SetPlugged findSwitch()
 {
-    if (!gst_is_initialized())
+    if (!gst_is_initialized()) {
         gst_init(nullptr, nullptr);
+    }
     GstPlugin *plugin = gst_registry_find_plugin(gst_registry_get(), "tevalcap");
-    if (!plugin)
+    if (!plugin) {
         return nullptr;
+    }
     GstPlugin *loaded = gst_plugin_load(plugin);
     gst_object_unref(plugin);
-    if (!loaded)
+    if (!loaded) {
         return nullptr;
+    }
     // The same file is already mapped: this finds the plug-in's own copy of the camera.
     void *handle = dlopen(gst_plugin_get_filename(loaded), RTLD_NOW | RTLD_NOLOAD);
     gst_object_unref(loaded);
-    if (!handle)
+    if (!handle) {
         return nullptr;
+    }
     auto found = reinterpret_cast<SetPlugged>(dlsym(handle, "TevalSim_SetPlugged"));
     dlclose(handle); // GStreamer keeps the plug-in loaded
     return found;

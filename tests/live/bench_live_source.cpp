@@ -47,12 +47,14 @@ double cpuSeconds()
 long statusKb(const char *field)
 {
     QFile file("/proc/self/status");
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return -1;
+    }
     const QByteArray prefix = QByteArray(field) + ':';
     for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith(prefix))
+        if (line.startsWith(prefix)) {
             return line.mid(prefix.size()).trimmed().split(' ').front().toLong();
+        }
     }
     return -1;
 }
@@ -69,8 +71,9 @@ bool spinUntil(const std::function<bool()> &done, int ms = WaitMs)
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > ms)
+        if (clock.elapsed() > ms) {
             return false;
+        }
         spin(10);
     }
     return true;
@@ -124,8 +127,9 @@ public:
         std::lock_guard lock(m_mutex);
         qint64 longest = 0;
         for (size_t i = 1; i < m_times.size(); ++i) {
-            if (m_times[i - 1] >= from && m_times[i] <= to)
+            if (m_times[i - 1] >= from && m_times[i] <= to) {
                 longest = std::max(longest, m_times[i] - m_times[i - 1]);
+            }
         }
         return longest;
     }
@@ -164,8 +168,9 @@ public:
         std::lock_guard lock(m_mutex);
         qint64 found = -1;
         for (const auto &[message, at] : m_messages) {
-            if (message.startsWith(QLatin1String(text)))
+            if (message.startsWith(QLatin1String(text))) {
                 found = at;
+            }
         }
         return found;
     }
@@ -173,8 +178,9 @@ public:
 private:
     static void handle(QtMsgType, const QMessageLogContext &context, const QString &message)
     {
-        if (!s_clock || qstrcmp(context.category, "doccam.live") != 0)
+        if (!s_clock || qstrcmp(context.category, "doccam.live") != 0) {
             return;
+        }
         std::lock_guard lock(s_clock->m_mutex);
         s_clock->m_messages.emplace_back(message, TimedCallback::now());
     }
@@ -229,8 +235,9 @@ Load barePipeline(int seconds)
     gst_object_unref(sink);
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     Load load;
-    if (spinUntil([&] { return frames.load() > 0; }))
+    if (spinUntil([&] { return frames.load() > 0; })) {
         load = measure(seconds, [&] { return frames.load(); });
+    }
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
     return load;
@@ -287,8 +294,9 @@ int cpuAndRecording(int seconds)
                 [&] {
                     const MediaGraph *graph = source->graph();
                     GstElement *camera = graph ? graph->element("Video Capture Filter") : nullptr;
-                    if (!source->isPresent() || !camera)
+                    if (!source->isPresent() || !camera) {
                         return false;
+                    }
                     MediaGraph::addProbe(camera, "src", GST_PAD_PROBE_TYPE_BUFFER,
                                          [&firstBuffer](GstPad *, GstPadProbeInfo *) {
                                              qint64 none = -1;
@@ -309,8 +317,9 @@ int cpuAndRecording(int seconds)
     auto report = [](const char *what, std::vector<qint64> values) {
         std::sort(values.begin(), values.end());
         qint64 sum = 0;
-        for (qint64 v : values)
+        for (qint64 v : values) {
             sum += v;
+        }
         std::printf("  %-34s mean %4lld ms, median %4lld ms, slowest %4lld ms\n", what,
                     sum / qint64(values.size()) / 1'000'000, values[values.size() / 2] / 1'000'000,
                     values.back() / 1'000'000);
@@ -411,20 +420,23 @@ int memory(int seconds)
     while (clock.elapsed() < seconds * 1000LL) {
         spin(1000);
         const long rss = statusKb("VmRSS");
-        if (atMinute < 0 && clock.elapsed() >= 60000)
+        if (atMinute < 0 && clock.elapsed() >= 60000) {
             atMinute = rss;
-        if (atMinute >= 0)
+        }
+        if (atMinute >= 0) {
             highestAfterMinute = std::max(highestAfterMinute, rss);
+        }
     }
     const long final = statusKb("VmRSS");
     std::printf("preview 1280x960 for %d s at %.1f frames/s\n", seconds,
                 double(callback.frames()) / seconds);
     std::printf("peak resident size: %.1f MB (goal <= 150)\n", statusKb("VmHWM") / 1024.0);
-    if (atMinute >= 0)
+    if (atMinute >= 0) {
         std::printf("resident size after 1 min %.1f MB, at the end %.1f MB, highest %.1f MB: "
                     "growth %.1f MB (goal <= 5)\n",
                     atMinute / 1024.0, final / 1024.0, highestAfterMinute / 1024.0,
                     (final - atMinute) / 1024.0);
+    }
     return 0;
 }
 
@@ -433,10 +445,12 @@ int memory(int seconds)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (!MediaGraph::initialize())
+    if (!MediaGraph::initialize()) {
         return 1;
+    }
     const QStringList args = app.arguments().mid(1);
-    if (!args.isEmpty() && args.front() == "memory")
+    if (!args.isEmpty() && args.front() == "memory") {
         return memory(args.size() > 1 ? args[1].toInt() : 600);
+    }
     return cpuAndRecording(!args.isEmpty() ? std::max(args.front().toInt(), 1) : 10);
 }

@@ -45,8 +45,9 @@ void LiveHotplugTest::initTestCase()
 
 void LiveHotplugTest::cleanupTestCase()
 {
-    if (m_testbed)
+    if (m_testbed) {
         g_object_unref(m_testbed);
+    }
 }
 
 gchar *LiveHotplugTest::addDevice(const char *name, bool camera)

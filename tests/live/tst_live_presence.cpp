@@ -137,10 +137,11 @@ void LivePresenceTest::brightnessStepsStayOnTheScale()
         QVERIFY(camera.set(LiveSource::Brightness, step.start));
         QCOMPARE(source.brightnessLevel(), step.level);
         m_log->clear();
-        if (step.up)
+        if (step.up) {
             source.brightnessUp();
-        else
+        } else {
             source.brightnessDown();
+        }
         QCOMPARE(m_log->values(LiveSource::Brightness), QList<int>{step.sent});
         qint32 now = -1;
         QVERIFY(camera.get(LiveSource::Brightness, &now));
@@ -165,8 +166,9 @@ void LivePresenceTest::autoFocusStopsEachStartAfterThreeSeconds()
     source.autoFocus();
     QCOMPARE(m_log->values(LiveSource::AutoFocus), (QList<int>{1, 1}));
     QCOMPARE(delays, (QList<int>{3000, 3000}));
-    for (const auto &action : due)
+    for (const auto &action : due) {
         action();
+    }
     QCOMPARE(m_log->values(LiveSource::AutoFocus), (QList<int>{1, 1, 0, 0}));
 
     // A stop that comes due after the camera went away is not sent.

@@ -22,8 +22,9 @@ inline bool showsFace(ImageButton *button, const QString &iconName, const QColor
     ImageButton reference(iconName, nullptr, 0, 0);
     reference.setText(button->text());
     reference.setFont(button->font());
-    if (captionColor.isValid())
+    if (captionColor.isValid()) {
         reference.setTextColor(captionColor);
+    }
     reference.setCheckable(button->isCheckable());
     reference.setChecked(button->isChecked());
     return reference.size() == button->size() && paintedFace(&reference) == paintedFace(button);
@@ -33,6 +34,7 @@ inline bool showsFace(ImageButton *button, const QString &iconName, const QColor
 inline void saveScreenshot(QWidget *widget, const QString &name)
 {
     const QString dir = qEnvironmentVariable("PANEL_SCREENSHOTS");
-    if (!dir.isEmpty() && QDir().mkpath(dir))
+    if (!dir.isEmpty() && QDir().mkpath(dir)) {
         widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
 }

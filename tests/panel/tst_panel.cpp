@@ -138,8 +138,9 @@ private slots:
     void groupWithoutEnabledButtonsShowsTheClosedFaceAndKeepsItsButtons()
     {
         Fixture f;
-        for (ImageButton *b : f.b)
+        for (ImageButton *b : f.b) {
             b->setEnabled(false);
+        }
         f.toggle(1);
         QVERIFY(Fixture::visible(f.b[0]) && Fixture::visible(f.b[1]));
         QVERIFY(showsFace(f.title(1), closedFace, Qt::white));
@@ -173,8 +174,9 @@ private slots:
         const QImage bottom(QStringLiteral(":/icons/Background_Sub/ICON_BK_BOT.png"));
         QVERIFY(!top.isNull() && !bottom.isNull());
         f.panel->resize(f.panel->width(), 300);
-        for (ImageButton *b : f.a + f.b)
+        for (ImageButton *b : f.a + f.b) {
             b->hide();
+        }
         f.title(0)->hide();
         f.title(1)->hide();
         const QImage shot = f.panel->grab().toImage().convertToFormat(QImage::Format_ARGB32);

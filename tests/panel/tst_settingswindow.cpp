@@ -13,8 +13,9 @@ namespace {
 ImageButton *captioned(QWidget *window, const QString &caption, int y = -1)
 {
     for (ImageButton *b : window->findChildren<ImageButton *>()) {
-        if (b->text() == caption && (y < 0 || b->y() == y))
+        if (b->text() == caption && (y < 0 || b->y() == y)) {
             return b;
+        }
     }
     return nullptr;
 }
@@ -22,8 +23,9 @@ ImageButton *captioned(QWidget *window, const QString &caption, int y = -1)
 QLineEdit *fieldAt(QWidget *window, int y)
 {
     for (QLineEdit *field : window->findChildren<QLineEdit *>()) {
-        if (field->pos() == QPoint(85, y))
+        if (field->pos() == QPoint(85, y)) {
             return field;
+        }
     }
     return nullptr;
 }
@@ -31,8 +33,9 @@ QLineEdit *fieldAt(QWidget *window, int y)
 QComboBox *boxAt(QWidget *window, int y)
 {
     for (QComboBox *box : window->findChildren<QComboBox *>()) {
-        if (box->pos() == QPoint(85, y))
+        if (box->pos() == QPoint(85, y)) {
             return box;
+        }
     }
     return nullptr;
 }
@@ -82,8 +85,9 @@ private slots:
         QCOMPARE(fieldAt(window.get(), 48)->text(), QStringLiteral("XVGA 1024 x 768"));
         QCOMPARE(fieldAt(window.get(), 124)->text(), QStringLiteral("/data/images"));
         QCOMPARE(fieldAt(window.get(), 172)->text(), QStringLiteral("/data/videos"));
-        for (QLineEdit *field : window->findChildren<QLineEdit *>())
+        for (QLineEdit *field : window->findChildren<QLineEdit *>()) {
             QVERIFY(field->isReadOnly());
+        }
         QVERIFY(host->store.calls.isEmpty());
 
         saveScreenshot(window.get(), QStringLiteral("settings"));

@@ -119,9 +119,10 @@ private slots:
     {
         auto one = colorWindow({}, {});
         QCOMPARE(one->size(), QSize(248, 45));
-        for (int k = 1; k <= 4; ++k)
+        for (int k = 1; k <= 4; ++k) {
             QCOMPARE(button(one.get(), QStringLiteral("ICON_LINE_WIDTH_%1").arg(k))->pos(),
                      QPoint(110 + 33 * (k - 1), 20));
+        }
         QVERIFY(one->findChildren<ImageButton *>(QRegularExpression("COLOR")).isEmpty());
 
         auto two = colorWindow(QStringLiteral("Line Color"), {});
@@ -222,8 +223,9 @@ private slots:
         const QList<int> sizes = QFontDatabase::standardSizes();
         QVERIFY(sizes.size() > 2);
         canvas->setFontSize(sizes[1]);
-        if (!families.isEmpty())
+        if (!families.isEmpty()) {
             canvas->setFontFamily(families.last());
+        }
 
         TextToolWindow window(host->ownerButton, host.get());
         QCOMPARE(window.size(), QSize(248, 69));
@@ -237,8 +239,9 @@ private slots:
         QCOMPARE(sizeBox->count(), sizes.size());
         QCOMPARE(sizeBox->itemText(0), QString::number(sizes[0]));
         QCOMPARE(sizeBox->currentIndex(), 1);
-        if (!families.isEmpty())
+        if (!families.isEmpty()) {
             QCOMPARE(faceBox->currentText(), families.last());
+        }
         QVERIFY(checked(&window, QStringLiteral("ICON_LINE_COLOR_RED")));
 
         QTest::mouseClick(button(&window, QStringLiteral("ICON_LINE_COLOR_SKY")), Qt::LeftButton);
@@ -263,8 +266,9 @@ private slots:
         canvas->setFontFamily(QStringLiteral("No Such Family 12345"));
         canvas->setFontSize(1001);
         TextToolWindow window(host->ownerButton, host.get());
-        for (const char *name : {"BLACK", "RED", "YELLOW", "SKY"})
+        for (const char *name : {"BLACK", "RED", "YELLOW", "SKY"}) {
             QVERIFY(!checked(&window, QStringLiteral("ICON_LINE_COLOR_") + QLatin1String(name)));
+        }
         const QList<QComboBox *> boxes = window.findChildren<QComboBox *>();
         QComboBox *faceBox = boxes[0]->x() < boxes[1]->x() ? boxes[0] : boxes[1];
         QComboBox *sizeBox = faceBox == boxes[0] ? boxes[1] : boxes[0];
@@ -314,8 +318,9 @@ private slots:
         MaskToolWindow window(&owner, host.get());
         QCOMPARE(window.size(), QSize(248, 67));
         // No mask: no button checked.
-        for (const char *key : {"CIRCLE", "RECTANGLE", "LEFT", "TOP"})
+        for (const char *key : {"CIRCLE", "RECTANGLE", "LEFT", "TOP"}) {
             QVERIFY(!checked(&window, QStringLiteral("ICON_MASK_SUB_") + QLatin1String(key)));
+        }
 
         QSignalSpy clicks(&owner, &ImageButton::clicked);
         QTest::mouseClick(button(&window, QStringLiteral("ICON_MASK_SUB_TOP")), Qt::LeftButton);

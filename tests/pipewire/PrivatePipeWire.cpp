@@ -47,8 +47,9 @@ std::vector<pid_t> &liveGroups()
 void killLiveGroups()
 {
     // No lock: this also runs from std::terminate, possibly with the lock held.
-    for (pid_t group : liveGroups())
+    for (pid_t group : liveGroups()) {
         ::kill(-group, SIGKILL);
+    }
 }
 
 std::terminate_handler previousTerminate = nullptr;
@@ -56,8 +57,9 @@ std::terminate_handler previousTerminate = nullptr;
 void onTerminate()
 {
     killLiveGroups();
-    if (previousTerminate)
+    if (previousTerminate) {
         previousTerminate();
+    }
     std::abort();
 }
 
@@ -82,8 +84,9 @@ void unregisterGroup(pid_t group)
 std::vector<std::string> currentEnvironment()
 {
     std::vector<std::string> env;
-    for (char **entry = environ; entry && *entry; ++entry)
+    for (char **entry = environ; entry && *entry; ++entry) {
         env.emplace_back(*entry);
+    }
     return env;
 }
 
@@ -110,12 +113,15 @@ std::string tail(const std::string &text, std::size_t length = 600)
 
 std::string jsonText(const QJsonValue &value)
 {
-    if (value.isString())
+    if (value.isString()) {
         return value.toString().toStdString();
-    if (value.isBool())
+    }
+    if (value.isBool()) {
         return value.toBool() ? "true" : "false";
-    if (value.isDouble())
+    }
+    if (value.isDouble()) {
         return std::to_string(value.toInteger());
+    }
     return {};
 }
 
@@ -174,8 +180,9 @@ pid_t PrivatePipeWire::spawnInGroup(const std::vector<std::string> &argv,
     sigemptyset(&none);
     sigset_t defaults;
     sigemptyset(&defaults);
-    for (int signal : {SIGTERM, SIGINT, SIGPIPE, SIGCHLD, SIGHUP})
+    for (int signal : {SIGTERM, SIGINT, SIGPIPE, SIGCHLD, SIGHUP}) {
         sigaddset(&defaults, signal);
+    }
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setpgroup(&attributes, m_group);
@@ -183,12 +190,14 @@ pid_t PrivatePipeWire::spawnInGroup(const std::vector<std::string> &argv,
                                               POSIX_SPAWN_SETSIGDEF);
 
     std::vector<char *> args;
-    for (const std::string &a : argv)
+    for (const std::string &a : argv) {
         args.push_back(const_cast<char *>(a.c_str()));
+    }
     args.push_back(nullptr);
     std::vector<char *> envp;
-    for (const std::string &e : env)
+    for (const std::string &e : env) {
         envp.push_back(const_cast<char *>(e.c_str()));
+    }
     envp.push_back(nullptr);
 
     pid_t pid = -1;
@@ -209,8 +218,9 @@ pid_t PrivatePipeWire::spawnInGroup(const std::vector<std::string> &argv,
 
 bool PrivatePipeWire::start()
 {
-    if (m_group != 0)
+    if (m_group != 0) {
         return true;
+    }
     char base[] = "/tmp/doccam-pw-XXXXXX";
     if (!mkdtemp(base)) {
         m_error = "no temporary folder";
@@ -235,8 +245,9 @@ bool PrivatePipeWire::start()
     const std::string watchdog = "while kill -0 " + std::to_string(::getpid()) +
                                  " 2>/dev/null; do sleep 1; done; rm -rf '" + m_base +
                                  "'; kill -KILL 0";
-    if (spawnInGroup({"/bin/sh", "-c", watchdog}, daemonEnvironment(), {}) < 0)
+    if (spawnInGroup({"/bin/sh", "-c", watchdog}, daemonEnvironment(), {}) < 0) {
         return false;
+    }
 
     const std::vector<std::string> env = daemonEnvironment();
     const std::string logs = m_base + "/logs/";
@@ -262,19 +273,22 @@ bool PrivatePipeWire::start()
 
 void PrivatePipeWire::stop()
 {
-    if (m_group == 0)
+    if (m_group == 0) {
         return;
+    }
     ::kill(-m_group, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (std::chrono::steady_clock::now() < deadline) {
         std::erase_if(m_children, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
-        if (m_children.empty())
+        if (m_children.empty()) {
             break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
     }
     ::kill(-m_group, SIGKILL);
-    for (pid_t pid : m_children)
+    for (pid_t pid : m_children) {
         ::waitpid(pid, nullptr, 0);
+    }
     m_children.clear();
     unregisterGroup(m_group);
     m_group = 0;
@@ -291,32 +305,37 @@ pid_t PrivatePipeWire::spawn(const std::vector<std::string> &argv,
         return -1;
     }
     std::vector<std::string> env = currentEnvironment();
-    for (const std::string &entry : extraEnvironment)
+    for (const std::string &entry : extraEnvironment) {
         setEntry(env, entry);
+    }
     return spawnInGroup(argv, env, logFile);
 }
 
 bool PrivatePipeWire::isRunning(pid_t pid)
 {
-    if (std::find(m_children.begin(), m_children.end(), pid) == m_children.end())
+    if (std::find(m_children.begin(), m_children.end(), pid) == m_children.end()) {
         return false;
-    if (::waitpid(pid, nullptr, WNOHANG) == 0)
+    }
+    if (::waitpid(pid, nullptr, WNOHANG) == 0) {
         return true;
+    }
     std::erase(m_children, pid);
     return false;
 }
 
 int PrivatePipeWire::terminate(pid_t pid, int signal, int timeoutMs)
 {
-    if (std::find(m_children.begin(), m_children.end(), pid) == m_children.end())
+    if (std::find(m_children.begin(), m_children.end(), pid) == m_children.end()) {
         return -1;
+    }
     ::kill(pid, signal);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
     pid_t done = 0;
     while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < deadline)
+           std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs / 5));
+    }
     if (done == 0) {
         ::kill(pid, SIGKILL);
         done = ::waitpid(pid, &status, 0);
@@ -330,8 +349,9 @@ bool PrivatePipeWire::waitForPath(const std::string &path, pid_t owner, int time
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     struct stat info {};
     while (::stat(path.c_str(), &info) != 0) {
-        if (!isRunning(owner) || std::chrono::steady_clock::now() > deadline)
+        if (!isRunning(owner) || std::chrono::steady_clock::now() > deadline) {
             return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
     }
     return true;
@@ -344,8 +364,9 @@ bool PrivatePipeWire::waitForClient(const std::string &applicationName, pid_t ow
         if (const auto d = dump()) {
             for (const auto &client : d->clients) {
                 const auto it = client.find("application.name");
-                if (it != client.end() && it->second == applicationName)
+                if (it != client.end() && it->second == applicationName) {
                     return true;
+                }
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs * 2));
@@ -355,23 +376,27 @@ bool PrivatePipeWire::waitForClient(const std::string &applicationName, pid_t ow
 
 std::optional<PrivatePipeWire::Dump> PrivatePipeWire::dump()
 {
-    if (m_group == 0)
+    if (m_group == 0) {
         return std::nullopt;
+    }
     const std::string file = m_base + "/dump.json";
     std::filesystem::remove(file);
     const pid_t pid = spawnInGroup({"pw-dump"}, daemonEnvironment(), file);
-    if (pid < 0)
+    if (pid < 0) {
         return std::nullopt;
+    }
     // Signal 0: only waits for pw-dump to finish (killing it when it hangs).
     const int status = terminate(pid, 0, DumpWaitMs);
-    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return std::nullopt;
+    }
 
     const std::string text = readFile(file);
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray(text.data(), qsizetype(text.size())));
-    if (!document.isArray())
+    if (!document.isArray()) {
         return std::nullopt;
+    }
     Dump result;
     for (const QJsonValue &value : document.array()) {
         const QJsonObject object = value.toObject();
@@ -379,8 +404,9 @@ std::optional<PrivatePipeWire::Dump> PrivatePipeWire::dump()
         const QJsonObject info = object.value("info").toObject();
         const QJsonObject props = info.value("props").toObject();
         std::map<std::string, std::string> properties;
-        for (auto it = props.begin(); it != props.end(); ++it)
+        for (auto it = props.begin(); it != props.end(); ++it) {
             properties[it.key().toStdString()] = jsonText(it.value());
+        }
         if (type == "PipeWire:Interface:Node") {
             Node node;
             node.id = std::uint32_t(object.value("id").toInteger());
@@ -407,16 +433,18 @@ std::vector<PrivatePipeWire::Node> PrivatePipeWire::nodes()
 std::optional<PrivatePipeWire::Node> PrivatePipeWire::node(const std::string &name)
 {
     for (Node &n : nodes()) {
-        if (n.property("node.name") == name)
+        if (n.property("node.name") == name) {
             return std::move(n);
+        }
     }
     return std::nullopt;
 }
 
 std::optional<std::uint32_t> PrivatePipeWire::nodeSerial(const std::string &name)
 {
-    if (const auto n = node(name))
+    if (const auto n = node(name)) {
         return n->serial;
+    }
     return std::nullopt;
 }
 
@@ -425,8 +453,9 @@ PrivatePipeWire::waitForNode(const std::string &name, int timeoutMs, const std::
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
-        if (auto n = node(name); n && (state.empty() || n->state == state))
+        if (auto n = node(name); n && (state.empty() || n->state == state)) {
             return n;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs * 2));
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
@@ -438,8 +467,9 @@ bool PrivatePipeWire::waitForNodeGone(const std::string &name, int timeoutMs)
     do {
         if (const auto d = dump();
             d && std::none_of(d->nodes.begin(), d->nodes.end(),
-                              [&](const Node &n) { return n.property("node.name") == name; }))
+                              [&](const Node &n) { return n.property("node.name") == name; })) {
             return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs * 2));
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
@@ -448,8 +478,9 @@ bool PrivatePipeWire::waitForNodeGone(const std::string &name, int timeoutMs)
 int PrivatePipeWire::linksFrom(std::uint32_t nodeId)
 {
     const auto d = dump();
-    if (!d)
+    if (!d) {
         return 0;
+    }
     return int(std::count_if(d->links.begin(), d->links.end(),
                              [&](const auto &link) { return link.first == nodeId; }));
 }

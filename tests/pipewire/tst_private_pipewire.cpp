@@ -28,8 +28,9 @@ bool waitGroupGone(pid_t group, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (groupAlive(group)) {
-        if (std::chrono::steady_clock::now() > deadline)
+        if (std::chrono::steady_clock::now() > deadline) {
             return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
@@ -129,16 +130,18 @@ TEST(PrivatePipeWire, SessionEndsWhenItsProcessIsKilled)
     std::ifstream(groupFile) >> group >> runtime;
     EXPECT_FALSE(runtime.empty() || std::filesystem::exists(runtime));
     std::filesystem::remove(groupFile);
-    if (groupAlive(group))
+    if (groupAlive(group)) {
         ::kill(-group, SIGKILL);
+    }
 }
 
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::string(argv[1]) == ChildFlag) {
         PrivatePipeWire session;
-        if (!session.start())
+        if (!session.start()) {
             return 1;
+        }
         const pid_t sleeper = session.spawn({"sleep", "60"});
         std::ofstream(argv[2]) << ::getpgid(sleeper) << ' ' << session.runtimeDir() << std::endl;
         ::raise(SIGKILL);

@@ -13,8 +13,9 @@ PresentationConsumer::PresentationConsumer(const QString &target)
     m_pipeline = gst_parse_launch(description.constData(), &error);
     if (error) {
         g_error_free(error);
-        if (m_pipeline)
+        if (m_pipeline) {
             gst_object_unref(m_pipeline);
+        }
         m_pipeline = nullptr;
         return;
     }
@@ -25,8 +26,9 @@ PresentationConsumer::PresentationConsumer(const QString &target)
     gst_bus_set_sync_handler(
         bus,
         [](GstBus *, GstMessage *message, gpointer self) {
-            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
                 static_cast<PresentationConsumer *>(self)->m_failed.store(true);
+            }
             gst_message_unref(message);
             return GST_BUS_DROP;
         },
@@ -37,8 +39,9 @@ PresentationConsumer::PresentationConsumer(const QString &target)
 PresentationConsumer::~PresentationConsumer()
 {
     stop();
-    if (m_pipeline)
+    if (m_pipeline) {
         gst_object_unref(m_pipeline);
+    }
 }
 
 bool PresentationConsumer::start()
@@ -49,8 +52,9 @@ bool PresentationConsumer::start()
 
 void PresentationConsumer::stop()
 {
-    if (m_pipeline)
+    if (m_pipeline) {
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    }
 }
 
 QImage PresentationConsumer::lastFrame() const
@@ -63,8 +67,9 @@ GstFlowReturn PresentationConsumer::onSample(GstElement *sink, gpointer self)
 {
     auto *consumer = static_cast<PresentationConsumer *>(self);
     GstSample *sample = gst_app_sink_pull_sample(GST_APP_SINK(sink));
-    if (!sample)
+    if (!sample) {
         return GST_FLOW_OK;
+    }
     GstVideoInfo info;
     GstVideoFrame frame;
     if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&

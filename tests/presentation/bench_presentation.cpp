@@ -56,8 +56,9 @@ bool waitFor(const std::function<bool()> &condition, int ms)
     QElapsedTimer timer;
     timer.start();
     while (!condition()) {
-        if (timer.elapsed() > ms)
+        if (timer.elapsed() > ms) {
             return false;
+        }
         QTest::qWait(50);
     }
     return true;

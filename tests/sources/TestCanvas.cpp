@@ -15,8 +15,9 @@ void TestCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp)
     m_bottomUp = m_bottomUp || bottomUp;
     m_last = QImage(data, width, height, width * 3, QImage::Format_RGB888).copy();
     m_ids << TestFilms::frameId(data, width, height);
-    if (m_composer)
+    if (m_composer) {
         m_composer(data, width, height);
+    }
 }
 
 void TestCanvas::setImage(const QImage &image)

@@ -31,17 +31,21 @@ QByteArray frame(int id, int width, int height)
 
 int frameId(const uchar *rgb, int width, int height)
 {
-    if (!rgb || width < Bits * 4 || height < 4)
+    if (!rgb || width < Bits * 4 || height < 4) {
         return -1;
+    }
     // Each stripe's middle, averaged, against mid grey: robust against block artefacts.
     const int stripe = width / Bits;
     int id = 0;
     for (int bit = 0; bit < Bits; ++bit) {
         long sum = 0;
         long count = 0;
-        for (int y = height / 4; y < height * 3 / 4; ++y)
-            for (int x = bit * stripe + stripe / 4; x < bit * stripe + stripe * 3 / 4; ++x, ++count)
+        for (int y = height / 4; y < height * 3 / 4; ++y) {
+            for (int x = bit * stripe + stripe / 4; x < bit * stripe + stripe * 3 / 4;
+                 ++x, ++count) {
                 sum += rgb[(y * width + x) * 3 + 1];
+            }
+        }
         id = (id << 1) | (sum / count >= 128 ? 1 : 0);
     }
     return id;
@@ -49,25 +53,29 @@ int frameId(const uchar *rgb, int width, int height)
 
 bool run(const QString &description, const std::function<void(GstElement *)> &feed)
 {
-    if (!MediaGraph::initialize())
+    if (!MediaGraph::initialize()) {
         return false;
+    }
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
     if (!pipeline || error) {
         g_clear_error(&error);
-        if (pipeline)
+        if (pipeline) {
             gst_object_unref(pipeline);
+        }
         return false;
     }
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    if (feed)
+    if (feed) {
         feed(pipeline);
+    }
     GstBus *bus = gst_element_get_bus(pipeline);
     GstMessage *message = gst_bus_timed_pop_filtered(
         bus, 120 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-    if (message)
+    if (message) {
         gst_message_unref(message);
+    }
     gst_object_unref(bus);
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
@@ -88,10 +96,11 @@ bool encode(const QString &muxer, const QString &path, int frames, int fps, bool
             .arg(height)
             .arg(fps)
             .arg(muxer, path);
-    if (sound)
+    if (sound) {
         description += QString(" audiotestsrc num-buffers=%1 samplesperbuffer=800 ! "
                                "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.")
                            .arg(frames * 10 / fps); // 0.1 s a buffer
+    }
     return run(description, [&](GstElement *pipeline) {
         GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "frames");
         for (int i = 0; i < frames; ++i) {
@@ -149,10 +158,12 @@ bool makeWmv(const QString &path, int frames, int fps)
                             "-f",
                             "asf",
                             path});
-    if (!ffmpeg.waitForStarted(10000))
+    if (!ffmpeg.waitForStarted(10000)) {
         return false;
-    for (int i = 0; i < frames; ++i)
+    }
+    for (int i = 0; i < frames; ++i) {
         ffmpeg.write(frame(i));
+    }
     ffmpeg.closeWriteChannel();
     return ffmpeg.waitForFinished(30000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
            ffmpeg.exitCode() == 0;

@@ -50,8 +50,9 @@ public:
             painter.drawImage(0, 0, m_layer);
         }
         m_composed = raw;
-        for (int y = 0; y < height; ++y)
+        for (int y = 0; y < height; ++y) {
             std::memcpy(data + y * width * 3, raw.constScanLine(y), size_t(width) * 3);
+        }
         ++m_frames;
         m_busyNs += clock.nsecsElapsed();
     }
@@ -142,11 +143,13 @@ void measure(const char *title, const QString &path, ICaptureCB *receiver,
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
-    if (!MediaGraph::initialize())
+    if (!MediaGraph::initialize()) {
         return 1;
+    }
     QTemporaryDir folder;
     const QString path = folder.filePath("film.avi");
     std::printf("making a %dx%d %d fps film of %d s ...\n", Width, Height, Fps, FilmSeconds);

@@ -74,11 +74,13 @@ int main(int argc, char **argv)
         QImage photo(6000, 4000, QImage::Format_RGB888); // 24 megapixels
         for (int y = 0; y < photo.height(); ++y) {
             uchar *row = photo.scanLine(y);
-            for (int x = 0; x < photo.width() * 3; ++x)
+            for (int x = 0; x < photo.width() * 3; ++x) {
                 row[x] = uchar((x * 7 + y * 3) & 0xff);
+            }
         }
-        if (!photo.save(path, "JPEG", 85))
+        if (!photo.save(path, "JPEG", 85)) {
             return 1;
+        }
     }
     ImageCanvas canvas;
     canvas.resize(760, 570);
@@ -88,10 +90,11 @@ int main(int argc, char **argv)
     const Cost display = measure(
         canvas, [&] { return PhotographSource::load(path); }, seconds);
     std::printf("24 MP photograph (6000x4000 JPEG), %d s shown in an ImageCanvas each\n", seconds);
-    for (const auto &[name, cost] : {std::pair{"full size   ", full}, {"display size", display}})
+    for (const auto &[name, cost] : {std::pair{"full size   ", full}, {"display size", display}}) {
         std::printf("  %s %4dx%-4d decode %7.1f ms  CPU %5.1f %%  longest GUI gap %4lld ms\n", name,
                     cost.size.width(), cost.size.height(), cost.decodeMs, cost.load,
                     static_cast<long long>(cost.worstGap));
+    }
     std::printf("ratios full/display: CPU %.1fx, GUI gap %.1fx, decode %.1fx\n",
                 full.load / std::max(display.load, 0.1),
                 double(full.worstGap) / double(std::max<qint64>(display.worstGap, 1)),

@@ -28,9 +28,11 @@ double volumeOf(const FilmSource &film)
 QList<int> distinct(const QList<int> &ids)
 {
     QList<int> result;
-    for (int id : ids)
-        if (result.isEmpty() || result.last() != id)
+    for (int id : ids) {
+        if (result.isEmpty() || result.last() != id) {
             result << id;
+        }
+    }
     return result;
 }
 
@@ -87,8 +89,9 @@ void FilmSourceTest::initTestCase()
     write("header.avi", bytes.left(300));
     write("half.avi", bytes.left(bytes.size() / 2));
     QByteArray garbage(20000, '\0');
-    for (int i = 0; i < garbage.size(); ++i)
+    for (int i = 0; i < garbage.size(); ++i) {
         garbage[i] = char((i * 7919 + 13) % 251);
+    }
     write("garbage.wmv", garbage);
     write("empty.avi", {});
 }
@@ -98,8 +101,9 @@ std::unique_ptr<FilmSource> FilmSourceTest::openFilm(TestCanvas &canvas, const Q
     auto film = std::make_unique<FilmSource>(&canvas);
     film->setAudioSinkFactory("fakesink");
     film->setClock([this] { return m_nowMs; });
-    if (!film->open(path(name)))
+    if (!film->open(path(name))) {
         return nullptr;
+    }
     return film;
 }
 
@@ -134,8 +138,9 @@ void FilmSourceTest::playsEveryFrameAtItsRate()
     QVERIFY(ticks.count() >= 2);
 
     QList<int> expected;
-    for (int i = 0; i < ShortFrames; ++i)
+    for (int i = 0; i < ShortFrames; ++i) {
         expected << i;
+    }
     QList<int> played = distinct(canvas.frameIds());
     QCOMPARE(played.last(), 0); // back on the first frame
     played.removeLast();
@@ -194,8 +199,9 @@ void FilmSourceTest::hundredfoldTickMovesTenSeconds()
     QVERIFY(film);
     film->pause();
     film->setPosition(0);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         film->forward();
+    }
     QCOMPARE(film->speed(), 100);
     QSignalSpy ticks(film.get(), &FilmSource::tick);
 
@@ -326,8 +332,9 @@ void FilmSourceTest::truncatedFilmPlaysWhatItHolds()
     QList<int> played = distinct(canvas.frameIds());
     QCOMPARE(played.takeLast(), 0); // back at the start
     QVERIFY(played.size() >= 2 && played.size() < ShortFrames);
-    for (int i = 0; i < played.size(); ++i)
+    for (int i = 0; i < played.size(); ++i) {
         QCOMPARE(played.at(i), i);
+    }
 }
 
 void FilmSourceTest::filmWithoutDurationPlaysToItsEnd()

@@ -17,8 +17,9 @@ namespace {
 // Inverts every byte, so that what leaves the tap shows the canvas wrote it back.
 void invert(uchar *data, int width, int height)
 {
-    for (int i = 0; i < width * height * 3; ++i)
+    for (int i = 0; i < width * height * 3; ++i) {
         data[i] = uchar(255 - data[i]);
+    }
 }
 
 // A picture whose every byte tells its place: (x + 7 * y + channel) mod 251.
@@ -33,10 +34,13 @@ GstBuffer *patternBuffer(int width, int height, int stride)
     GstMapInfo map;
     gst_buffer_map(buffer, &map, GST_MAP_WRITE);
     std::memset(map.data, 0xEE, map.size); // padding stays 0xEE
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 3; ++c)
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) {
                 map.data[y * stride + x * 3 + c] = patternByte(x, y, c);
+            }
+        }
+    }
     gst_buffer_unmap(buffer, &map);
     GST_BUFFER_PTS(buffer) = 0;
     return buffer;
@@ -171,9 +175,11 @@ void FrameTapTest::transformCopiesRowAndHonoursStride()
         tap.setMediaType(width, height);
         QByteArray buffer(stride * height, char(0xEE));
         auto *data = reinterpret_cast<uchar *>(buffer.data());
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width * 3; ++x)
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width * 3; ++x) {
                 data[y * stride + x] = uchar(10 * y + x);
+            }
+        }
         tap.transform(data, stride);
 
         QCOMPARE(received.size(), QSize(width, height));
@@ -183,8 +189,9 @@ void FrameTapTest::transformCopiesRowAndHonoursStride()
                 QCOMPARE(received.constScanLine(y)[x], uchar(10 * sourceRow + x));
                 QCOMPARE(data[y * stride + x], uchar(255 - (10 * sourceRow + x)));
             }
-            for (int x = width * 3; x < stride; ++x)
+            for (int x = width * 3; x < stride; ++x) {
                 QCOMPARE(data[y * stride + x], uchar(0xEE));
+            }
         }
     }
     QVERIFY(!canvas.sawBottomUp());
@@ -229,10 +236,12 @@ void FrameTapTest::composedPictureLeavesTheTapInPaddedRows()
                 gst_buffer_map(buffer, &map, GST_MAP_READ) && int(map.size) == stride * height;
             for (int y = 0; y < height && same; ++y) {
                 const int sourceRow = y == height - 1 ? height - 2 : y; // bottom = row above
-                for (int x = 0; x < width && same; ++x)
-                    for (int c = 0; c < 3; ++c)
+                for (int x = 0; x < width && same; ++x) {
+                    for (int c = 0; c < 3; ++c) {
                         same = same && map.data[y * stride + x * 3 + c] ==
                                            uchar(255 - patternByte(x, sourceRow, c));
+                    }
+                }
             }
             gst_buffer_unmap(buffer, &map);
             std::lock_guard lock(result->mutex);

@@ -104,8 +104,9 @@ int aviFrames(const QString &path)
             gst_pad_link(pad, sinkPad.get());
         }
     });
-    if (!reader.run() || !QTest::qWaitFor([&] { return reader.atEos() || reader.failed(); }))
+    if (!reader.run() || !QTest::qWaitFor([&] { return reader.atEos() || reader.failed(); })) {
         return -1;
+    }
     return reader.failed() ? -1 : frames.buffers.load();
 }
 

@@ -29,8 +29,9 @@ void writeImage(const QString &path, int width, const char *format)
 QList<int> ids(const QSignalSpy &spy)
 {
     QList<int> result;
-    for (const QList<QVariant> &arguments : spy)
+    for (const QList<QVariant> &arguments : spy) {
         result << arguments.at(0).toInt();
+    }
     return result;
 }
 
@@ -136,8 +137,9 @@ void PhotographSourceTest::folderWithoutImagesKeepsFolderAndList()
 void PhotographSourceTest::slideshowWrapsAround()
 {
     QTemporaryDir three;
-    for (const char *name : {"1.png", "2.png", "3.png"})
+    for (const char *name : {"1.png", "2.png", "3.png"}) {
         writeImage(three.filePath(name), 5, "PNG");
+    }
     TestCanvas canvas;
     PhotographSource source(&canvas);
     QVERIFY(source.openDirectory(QDir(three.path())));
@@ -236,10 +238,12 @@ void PhotographSourceTest::photographsShowAtDisplaySize()
     }
     const QImage image = PhotographSource::load(path);
     QCOMPARE(image.isNull(), shown.isEmpty());
-    if (!shown.isEmpty())
+    if (!shown.isEmpty()) {
         QCOMPARE(image.size(), shown);
-    if (!shown.isEmpty())
+    }
+    if (!shown.isEmpty()) {
         QVERIFY(qAbs(image.pixelColor(shown.width() / 2, shown.height() / 2).red() - 128) <= 3);
+    }
 }
 
 QTEST_GUILESS_MAIN(PhotographSourceTest)

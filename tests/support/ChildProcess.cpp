@@ -23,8 +23,9 @@ std::vector<char *> pointers(std::vector<std::string> &strings)
 {
     std::vector<char *> result;
     result.reserve(strings.size() + 1);
-    for (std::string &s : strings)
+    for (std::string &s : strings) {
         result.push_back(s.data());
+    }
     result.push_back(nullptr);
     return result;
 }
@@ -42,25 +43,29 @@ ChildProcess::Environment ChildProcess::environment(const Environment &overrides
     for (char **entry = environ; *entry; ++entry) {
         const std::string text(*entry);
         const auto equals = text.find('=');
-        if (equals != std::string::npos)
+        if (equals != std::string::npos) {
             env[text.substr(0, equals)] = text.substr(equals + 1);
+        }
     }
-    for (const auto &[name, value] : overrides)
+    for (const auto &[name, value] : overrides) {
         env[name] = value;
+    }
     return env;
 }
 
 bool ChildProcess::start(const std::vector<std::string> &argv, const Environment &env,
                          const std::string &outputFile)
 {
-    if (m_pid > 0 || argv.empty())
+    if (m_pid > 0 || argv.empty()) {
         return false;
+    }
     // setpriv gives the child the parent-death signal and then executes the program itself.
     std::vector<std::string> args{"setpriv", "--pdeathsig", "KILL", "--"};
     args.insert(args.end(), argv.begin(), argv.end());
     std::vector<std::string> envStrings;
-    for (const auto &[name, value] : env)
+    for (const auto &[name, value] : env) {
         envStrings.push_back(name + "=" + value);
+    }
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -87,8 +92,9 @@ bool ChildProcess::start(const std::vector<std::string> &argv, const Environment
                                     envPointers.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (result != 0)
+    if (result != 0) {
         return false;
+    }
     m_pid = pid;
     m_exited = false;
     m_status = 0;
@@ -97,8 +103,9 @@ bool ChildProcess::start(const std::vector<std::string> &argv, const Environment
 
 bool ChildProcess::isRunning()
 {
-    if (m_pid <= 0 || m_exited)
+    if (m_pid <= 0 || m_exited) {
         return false;
+    }
     int status = 0;
     const pid_t done = waitpid(m_pid, &status, WNOHANG);
     if (done == m_pid || done < 0) {
@@ -113,19 +120,22 @@ int ChildProcess::waitForExit(int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (isRunning()) {
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (std::chrono::steady_clock::now() >= deadline) {
             return -1;
+        }
         std::this_thread::sleep_for(PollStep);
     }
-    if (m_pid <= 0 || !WIFEXITED(m_status))
+    if (m_pid <= 0 || !WIFEXITED(m_status)) {
         return -1;
+    }
     return WEXITSTATUS(m_status);
 }
 
 void ChildProcess::stop(int graceMs)
 {
-    if (!isRunning())
+    if (!isRunning()) {
         return;
+    }
     kill(m_pid, SIGTERM);
     if (waitForExit(graceMs) == -1 && isRunning()) {
         kill(m_pid, SIGKILL);
@@ -138,8 +148,9 @@ int ChildProcess::run(const std::vector<std::string> &argv, const Environment &e
 {
     char name[] = "/tmp/doccam-child-XXXXXX";
     const int fd = mkstemp(name);
-    if (fd < 0)
+    if (fd < 0) {
         return -1;
+    }
     close(fd);
     int code = -1;
     {

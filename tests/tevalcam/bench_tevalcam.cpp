@@ -24,12 +24,14 @@ double cpuSeconds(pid_t pid)
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto close = text.rfind(')');
-    if (close == std::string::npos)
+    if (close == std::string::npos) {
         return 0;
+    }
     std::istringstream fields(text.substr(close + 2));
     std::string skip;
-    for (int i = 0; i < 11; ++i) // state .. cmajflt
+    for (int i = 0; i < 11; ++i) { // state .. cmajflt
         fields >> skip;
+    }
     double user = 0, system = 0;
     fields >> user >> system;
     return (user + system) / double(sysconf(_SC_CLK_TCK));

@@ -65,6 +65,7 @@ TEST(PublishFormat, OnlyTheCamerasSizes)
     EXPECT_EQ(PublishFormat::fromText("1280x960")->framesPerSecond, 12);
     EXPECT_EQ(PublishFormat::standard().text(), "1280x720");
     for (const char *wrong :
-         {"", "1024", "1024x", "1024x768x", "1000x750", "x768", "-1x-1", "1024*768", "1024x768 "})
+         {"", "1024", "1024x", "1024x768x", "1000x750", "x768", "-1x-1", "1024*768", "1024x768 "}) {
         EXPECT_FALSE(PublishFormat::fromText(wrong)) << wrong;
+    }
 }

@@ -65,11 +65,13 @@ Comparison compareWithDocument(GstSample *sample)
 {
     Comparison result;
     GstVideoInfo info;
-    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample)))
+    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) {
         return result;
+    }
     GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
+    if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
         return result;
+    }
     const int width = GST_VIDEO_INFO_WIDTH(&info);
     const int height = GST_VIDEO_INFO_HEIGHT(&info);
     CSimScene scene;
@@ -87,8 +89,9 @@ Comparison compareWithDocument(GstSample *sample)
         for (int column = 0; column < width; ++column) {
             const double fx = double(column) / width;
             const double fy = double(row) / height;
-            if (!inside(Page, fx, fy) || inside(Note, fx, fy))
+            if (!inside(Page, fx, fy) || inside(Note, fx, fy)) {
                 continue;
+            }
             const double expected = y[std::size_t(row) * width + column];
             sum += std::fabs(double(luma[row * stride + column]) - expected);
             sumExpected += expected;
@@ -97,8 +100,9 @@ Comparison compareWithDocument(GstSample *sample)
         }
     }
     gst_video_frame_unmap(&frame);
-    if (count == 0)
+    if (count == 0) {
         return result;
+    }
     const double mean = sumExpected / count;
     result.difference = sum / count;
     result.spread = std::sqrt(std::max(0.0, sumSquares / count - mean * mean));
@@ -121,13 +125,15 @@ public:
             ADD_FAILURE() << error->message;
             g_clear_error(&error);
         }
-        if (m_pipeline)
+        if (m_pipeline) {
             gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+        }
     }
     ~Consumer()
     {
-        if (!m_pipeline)
+        if (!m_pipeline) {
             return;
+        }
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
         gst_object_unref(m_pipeline);
     }
@@ -137,19 +143,22 @@ public:
     // Collects frames until `wanted` arrived or the wait ran out; keeps the last one.
     int receive(int wanted, int timeoutMs)
     {
-        if (!m_pipeline)
+        if (!m_pipeline) {
             return 0;
+        }
         GstElement *sink = gst_bin_get_by_name(GST_BIN(m_pipeline), "sink");
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         int received = 0;
         while (received < wanted && std::chrono::steady_clock::now() < deadline) {
             GstSample *sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), GST_SECOND / 2);
-            if (!sample)
+            if (!sample) {
                 continue;
+            }
             ++received;
-            if (m_last)
+            if (m_last) {
                 gst_sample_unref(m_last);
+            }
             m_last = sample;
         }
         gst_object_unref(sink);
@@ -158,8 +167,9 @@ public:
     GstSample *last() const { return m_last; }
     void release()
     {
-        if (m_last)
+        if (m_last) {
             gst_sample_unref(m_last);
+        }
         m_last = nullptr;
     }
 
@@ -194,8 +204,9 @@ protected:
     void SetUp() override { ASSERT_TRUE(s_started) << s_session->error(); }
     void TearDown() override
     {
-        if (!HasFailure() || !s_session)
+        if (!HasFailure() || !s_session) {
             return;
+        }
         const std::string log = readFile(logPath("tevalcam"));
         std::cerr << "tevalcam's log, last part:\n"
                   << log.substr(log.size() > 4000 ? log.size() - 4000 : 0) << "\n";
@@ -213,8 +224,9 @@ protected:
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (readFile(log).find(text, after) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > deadline)
+            if (std::chrono::steady_clock::now() > deadline) {
                 return false;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         return true;
@@ -273,8 +285,9 @@ TEST_F(TevalCamPublish, ServesTheDocumentOnlyWhileConsumed)
     for (int i = 0; i < 50 && running; ++i) {
         const auto node = s_session->node("doccam");
         running = !node || node->state == "running";
-        if (running)
+        if (running) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
     }
     EXPECT_FALSE(running) << "the node still runs without a consumer";
 }
@@ -349,8 +362,9 @@ TEST_F(TevalCamPublish, OnePublisherAtATime)
     ASSERT_GT(second, 0);
     std::this_thread::sleep_for(std::chrono::seconds(4));
     int published = 0;
-    for (const auto &node : s_session->nodes())
+    for (const auto &node : s_session->nodes()) {
         published += node.property("node.name") == "doccam" ? 1 : 0;
+    }
     EXPECT_EQ(published, 1) << "two nodes of the one camera";
     s_session->terminate(second);
 }

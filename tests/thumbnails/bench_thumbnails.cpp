@@ -59,8 +59,9 @@ int main(int argc, char **argv)
     ThumbnailWidget thumbnails(&source, scroll, &window);
     const qint64 shownAfter = strip.nsecsElapsed();
     const auto &buttons = thumbnails.buttons();
-    while (!buttons.isEmpty() && !buttons.last()->hasPicture())
+    while (!buttons.isEmpty() && !buttons.last()->hasPicture()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
     const double stripSeconds = strip.nsecsElapsed() / 1e9;
 
     QElapsedTimer full;
@@ -68,8 +69,9 @@ int main(int argc, char **argv)
     for (const QString &path : source.fileList()) {
         const QImage image = QImageReader(path).read();
         const QImage small = image.scaled(56, 50, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        if (small.isNull())
+        if (small.isNull()) {
             std::printf("cannot decode %s\n", qPrintable(path));
+        }
     }
     const double fullSeconds = full.nsecsElapsed() / 1e9;
 

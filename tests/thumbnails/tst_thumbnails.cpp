@@ -26,8 +26,9 @@ void fillFolder(const QString &folder, int count, QColor colour, QSize size = {6
 {
     QImage image(size, QImage::Format_RGB888);
     image.fill(colour);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         QVERIFY(image.save(QStringLiteral("%1/p%2.jpg").arg(folder).arg(i, 3, 10, QChar('0'))));
+    }
 }
 
 // The strip with its source and scroll bar, the strip 800 pixels wide.
@@ -40,8 +41,9 @@ struct Strip {
 
     explicit Strip(const QString &folder, int width = 800)
     {
-        if (!folder.isEmpty())
+        if (!folder.isEmpty()) {
             source.openDirectory(QDir(folder));
+        }
         strip = std::make_unique<ThumbnailWidget>(&source, scroll, &parent);
         strip->resize(width, 60);
         parent.resize(width, 100);
@@ -50,17 +52,20 @@ struct Strip {
     }
     bool allLoaded() const
     {
-        for (ThumbnailButton *b : strip->buttons())
-            if (!b->hasPicture())
+        for (ThumbnailButton *b : strip->buttons()) {
+            if (!b->hasPicture()) {
                 return false;
+            }
+        }
         return true;
     }
 };
 
 bool isColour(const QImage &image, QColor colour)
 {
-    if (image.isNull())
+    if (image.isNull()) {
         return false;
+    }
     const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
     return qAbs(c.red() - colour.red()) < 24 && qAbs(c.green() - colour.green()) < 24 &&
            qAbs(c.blue() - colour.blue()) < 24;
@@ -97,8 +102,9 @@ private slots:
         // Narrower than 90 pixels: nothing fits.
         s25.strip->resize(80, 60);
         QCOMPARE(s25.strip->visibleCount(), 0);
-        for (ThumbnailButton *b : s25.strip->buttons())
+        for (ThumbnailButton *b : s25.strip->buttons()) {
             QVERIFY(!b->isVisibleTo(s25.strip.get()));
+        }
 
         Strip empty(QString{});
         QVERIFY(empty.strip->buttons().isEmpty());
@@ -224,8 +230,9 @@ private slots:
         QCOMPARE(s.strip->buttons().size(), 4);
         QTRY_VERIFY(s.allLoaded());
         QTest::qWait(20); // pictures of the old run still queued must not land
-        for (ThumbnailButton *button : s.strip->buttons())
+        for (ThumbnailButton *button : s.strip->buttons()) {
             QVERIFY(isColour(button->picture(), Qt::blue));
+        }
     }
 
     void destroyedWhileLoading()

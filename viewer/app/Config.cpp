@@ -39,8 +39,9 @@ Config::~Config() = default;
 Config *Config::instance()
 {
     Config *current = instancePointer.load(std::memory_order_acquire);
-    if (current != nullptr || instanceGone.load(std::memory_order_acquire))
+    if (current != nullptr || instanceGone.load(std::memory_order_acquire)) {
         return current;
+    }
     auto *created = new Config;
     Config *expected = nullptr;
     if (instancePointer.compare_exchange_strong(expected, created, std::memory_order_acq_rel)) {

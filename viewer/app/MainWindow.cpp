@@ -98,10 +98,12 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     createPanel();
 
     liveCanvas_ = createCanvas();
-    if (liveFactory)
+    if (liveFactory) {
         live_ = liveFactory(liveCanvas_, this);
-    if (live_)
+    }
+    if (live_) {
         live_->setRecordingEndedHandler([this](bool failed) { recordingEnded(failed); });
+    }
     applyLiveSettings();
     createRecordingIndicator();
 
@@ -118,8 +120,9 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     createPhotographControls();
 
     // The on-screen displays show the camera's brightness level.
-    for (OSDProcessor *osd : std::as_const(osdMap_))
+    for (OSDProcessor *osd : std::as_const(osdMap_)) {
         osd->setBrightnessSource(live_.get());
+    }
 
     stack_->setCurrentWidget(liveCanvas_);
     currentCanvas_ = liveCanvas_;
@@ -137,12 +140,15 @@ MainWindow::~MainWindow()
     leaveFullScreen();
     // The tool window watches this window and its owner button; it goes before either.
     delete toolWindow_.data();
-    if (live_)
+    if (live_) {
         live_->setRecordingEndedHandler({});
-    if (recording_ && live_)
+    }
+    if (recording_ && live_) {
         live_->stopRecord();
-    for (OSDProcessor *osd : std::as_const(osdMap_))
+    }
+    for (OSDProcessor *osd : std::as_const(osdMap_)) {
         osd->setBrightnessSource(nullptr);
+    }
     live_.reset();
 #ifdef DOCCAM_HAVE_FILM_SOURCE
     delete filmSource_;
@@ -183,10 +189,12 @@ ImageButton *MainWindow::addToolButton(const QString &icon, const QString &toolT
 {
     auto *button = new ImageButton(icon, toolTip, 0, 0);
     button->setObjectName(icon);
-    if (clicked != nullptr)
+    if (clicked != nullptr) {
         connect(button, &ImageButton::clicked, this, clicked);
-    if (hold != nullptr)
+    }
+    if (hold != nullptr) {
         connect(button, &ImageButton::hold, this, hold);
+    }
     if (group != nullptr) {
         button->setCheckable(true);
         group->addButton(button);
@@ -319,8 +327,9 @@ void MainWindow::setPrintDialogRunner(PrintDialogRunner runner)
 
 void MainWindow::updateLayout()
 {
-    if (stack_ == nullptr || recordingIndicator_ == nullptr)
+    if (stack_ == nullptr || recordingIndicator_ == nullptr) {
         return; // still under construction
+    }
     const int w = width();
     const int h = height();
     const int side = panelExpanded_ ? panelSpace : 0;
@@ -340,8 +349,9 @@ void MainWindow::updateLayout()
 
 void MainWindow::layoutFilmControls(int, int height, int side, int content)
 {
-    if (filmBar_ == nullptr)
+    if (filmBar_ == nullptr) {
         return; // still under construction
+    }
     filmBar_->move(side + (content - filmBar_->width()) / 2, height - 60);
     volumeSlider_->move(filmBar_->x() + filmBar_->width(),
                         filmBar_->y() + filmBar_->height() - volumeSlider_->height());
@@ -351,8 +361,9 @@ void MainWindow::layoutFilmControls(int, int height, int side, int content)
 
 void MainWindow::layoutPhotographControls(int width, int height, int side, int content)
 {
-    if (thumbnailStrip_ == nullptr)
+    if (thumbnailStrip_ == nullptr) {
         return; // still under construction
+    }
     photographBar_->move(side + (content - photographBar_->width()) / 2, height - 60);
     const int barEnd = photographBar_->x() + photographBar_->width();
     intervalSlider_->move(barEnd + 10, height - 50);
@@ -370,15 +381,17 @@ void MainWindow::expand()
     setExpanded(panelExpanded_);
     if (panelExpanded_) {
         resize(width() + panelSpace, height());
-        if (isVisible())
+        if (isVisible()) {
             move(x() - panelSpace, y());
+        }
         expandButton_->setIconName(QStringLiteral("BUTTON_SIDE_CLOSE"));
         panel_->move(panelPosition);
         panel_->show();
     } else {
         resize(width() - panelSpace, height());
-        if (isVisible())
+        if (isVisible()) {
             move(x() + panelSpace, y());
+        }
         expandButton_->setIconName(QStringLiteral("BUTTON_SIDE_OPEN"));
         panel_->hide();
         closeToolWindow();
@@ -388,16 +401,18 @@ void MainWindow::expand()
 void MainWindow::switchMode()
 {
     int newMode = PhotographMode;
-    if (liveButton_->isChecked())
+    if (liveButton_->isChecked()) {
         newMode = LiveMode;
-    else if (filmButton_->isChecked())
+    } else if (filmButton_->isChecked()) {
         newMode = FilmMode;
+    }
     // The canvas shown over the screen goes home before another one becomes current.
     leaveFullScreen();
     currentCanvas_ = canvas(newMode);
     stack_->setCurrentWidget(currentCanvas_);
-    if (newMode == mode_)
+    if (newMode == mode_) {
         return;
+    }
 
     leaveMode(mode_);
     enterMode(newMode);
@@ -405,8 +420,9 @@ void MainWindow::switchMode()
 
     const bool live = mode_ == LiveMode;
     for (ImageButton *button : {autoFocusButton_, brightnessDownButton_, brightnessUpButton_,
-                                freezeButton_, recordButton_, snapshotButton_, settingsButton_})
+                                freezeButton_, recordButton_, snapshotButton_, settingsButton_}) {
         button->setEnabled(live);
+    }
     panel_->updateButtons();
     emit modeChanged();
 }
@@ -439,8 +455,9 @@ void MainWindow::enterMode(int mode)
 {
     switch (mode) {
     case LiveMode:
-        if (live_)
+        if (live_) {
             live_->activate();
+        }
         recordingIndicator_->show();
         recordingIndicator_->raise();
         break;
@@ -461,8 +478,9 @@ void MainWindow::enterMode(int mode)
             const QString snapshots = Config::snapshotPath();
             photographFolderOpen_ =
                 folderExists(snapshots) && photographSource_->openDirectory(QDir(snapshots));
-            if (!photographFolderOpen_)
+            if (!photographFolderOpen_) {
                 qCDebug(lcApp) << "no photographs in the snapshot folder" << snapshots;
+            }
             photographCanvas_->startRefresh();
         }
         // The rescan ends a slideshow; the button says so.
@@ -491,14 +509,16 @@ void MainWindow::closeToolWindow()
 
 void MainWindow::showEffectIndicator()
 {
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showEffectIndicator();
+    }
 }
 
 void MainWindow::showMaskIndicator()
 {
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showMaskIndicator();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -510,19 +530,22 @@ void MainWindow::addShortcut(const QList<QKeySequence> &keys, const std::functio
     QKeySequence shown;
     for (const QKeySequence &key : keys) {
         // A key given twice would make both shortcuts ambiguous, and neither would fire.
-        if (key.isEmpty() || shortcutKeys_.contains(key))
+        if (key.isEmpty() || shortcutKeys_.contains(key)) {
             continue;
+        }
         shortcutKeys_.append(key);
-        if (shown.isEmpty())
+        if (shown.isEmpty()) {
             shown = key;
+        }
         auto *shortcut = new QShortcut(key, this);
         // Also while the canvas is shown over the screen in its own window.
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, action);
     }
-    if (shownOn != nullptr && !shown.isEmpty())
+    if (shownOn != nullptr && !shown.isEmpty()) {
         shownOn->setToolTip(QStringLiteral("%1 (%2)").arg(
             shownOn->toolTip(), shown.toString(QKeySequence::NativeText)));
+    }
 }
 
 void MainWindow::addButtonShortcut(const QList<QKeySequence> &keys, ImageButton *button)
@@ -531,8 +554,9 @@ void MainWindow::addButtonShortcut(const QList<QKeySequence> &keys, ImageButton 
         keys,
         [button] {
             // A disabled button (outside Live mode) ignores the click as it ignores the pointer.
-            if (button->isEnabled())
+            if (button->isEnabled()) {
                 button->click();
+            }
         },
         button);
 }
@@ -558,8 +582,9 @@ void MainWindow::createShortcuts()
     addButtonShortcut({K(K::ZoomOut), K(Qt::Key_Minus)}, zoomOutButton_);
     addButtonShortcut({K(K::ZoomIn), K(Qt::Key_Plus), K(Qt::Key_Equal)}, zoomInButton_);
     addButtonShortcut({K(Qt::Key_0)}, zoomResetButton_);
-    for (int step = 1; step <= ImageCanvas::maxZoom; ++step)
+    for (int step = 1; step <= ImageCanvas::maxZoom; ++step) {
         addShortcut({K(Qt::Key_0 + step)}, [this, step] { zoomToStep(step); });
+    }
     addButtonShortcut({K(Qt::Key_O)}, autoFocusButton_);
     addButtonShortcut({K(Qt::Key_BracketLeft)}, brightnessDownButton_);
     addButtonShortcut({K(Qt::Key_BracketRight)}, brightnessUpButton_);
@@ -622,30 +647,34 @@ ToolWindow *MainWindow::rotateToolWindow() const
 void MainWindow::rotateLeft()
 {
     currentCanvas_->rotateLeft();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
+    }
 }
 
 void MainWindow::mirrorLeftRight()
 {
     currentCanvas_->mirrorLeftRight();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
+    }
 }
 
 void MainWindow::mirrorTopBottom()
 {
     currentCanvas_->mirrorTopBottom();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
+    }
 }
 
 void MainWindow::zoomToStep(int step)
 {
     const double before = currentCanvas_->zoom();
     currentCanvas_->setZoomStep(step);
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         currentCanvas_->zoom() < before ? osd->showZoomOut() : osd->showZoomIn();
+    }
 }
 
 void MainWindow::cycleEffect()
@@ -676,16 +705,18 @@ QWidget *MainWindow::fullScreenWindow() const
 
 void MainWindow::toggleFullScreen()
 {
-    if (fullScreen_ != nullptr)
+    if (fullScreen_ != nullptr) {
         leaveFullScreen();
-    else
+    } else {
         enterFullScreen();
+    }
 }
 
 void MainWindow::enterFullScreen()
 {
-    if (fullScreen_ != nullptr || currentCanvas_ == nullptr)
+    if (fullScreen_ != nullptr || currentCanvas_ == nullptr) {
         return;
+    }
     // The canvas leaves the stack for a window of its own over the screen that holds this
     // window; this window keeps its size, position and panel as they are.
     fullScreenIndex_ = stack_->indexOf(currentCanvas_);
@@ -698,8 +729,9 @@ void MainWindow::enterFullScreen()
 
 void MainWindow::leaveFullScreen()
 {
-    if (fullScreen_ == nullptr)
+    if (fullScreen_ == nullptr) {
         return;
+    }
     FullScreenView *view = fullScreen_;
     fullScreen_ = nullptr;
     if (QWidget *canvas = view->takeContent()) {
@@ -774,8 +806,9 @@ void MainWindow::clickerStart()
 void MainWindow::selectTool(int code, QWidget *button)
 {
     currentCanvas_->setTool(code);
-    if (toolWindow_ && toolWindow_->ownerButton() != button)
+    if (toolWindow_ && toolWindow_->ownerButton() != button) {
         closeToolWindow();
+    }
 }
 
 void MainWindow::openColorWindow(int code, ImageButton *button, const QString &title,
@@ -895,8 +928,9 @@ void MainWindow::mask()
     }
     // Remember the shape being turned off; a canvas without a mask (another mode's canvas that
     // was never masked) leaves the remembered shape as it is.
-    if (currentCanvas_->mask() != 0)
+    if (currentCanvas_->mask() != 0) {
         savedMask_ = currentCanvas_->mask();
+    }
     currentCanvas_->setMask(0);
 }
 
@@ -918,46 +952,55 @@ void MainWindow::effectHold()
 void MainWindow::zoomIn()
 {
     currentCanvas_->zoomIn();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showZoomIn();
+    }
 }
 
 void MainWindow::zoomOut()
 {
     currentCanvas_->zoomOut();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showZoomOut();
+    }
 }
 
 void MainWindow::zoomReset()
 {
     currentCanvas_->zoomReset();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showZoomIn();
+    }
 }
 
 void MainWindow::autoFocus()
 {
-    if (live_)
+    if (live_) {
         live_->autoFocus();
-    if (OSDProcessor *osd = currentOsd())
+    }
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showAutoFocus();
+    }
 }
 
 void MainWindow::brightnessDown()
 {
-    if (live_)
+    if (live_) {
         live_->brightnessDown();
-    if (OSDProcessor *osd = currentOsd())
+    }
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showBrightness();
+    }
 }
 
 void MainWindow::brightnessUp()
 {
-    if (live_)
+    if (live_) {
         live_->brightnessUp();
-    if (OSDProcessor *osd = currentOsd())
+    }
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showBrightness();
+    }
 }
 
 void MainWindow::rotate()
@@ -968,23 +1011,26 @@ void MainWindow::rotate()
         return;
     }
     currentCanvas_->rotate();
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
+    }
 }
 
 void MainWindow::freeze()
 {
     currentCanvas_->setFrozen(freezeButton_->isChecked());
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showFreeze();
+    }
 }
 
 // The stored camera choice and presentation switch go to the live source at start and after
 // the settings window's "OK".
 void MainWindow::applyLiveSettings()
 {
-    if (!live_)
+    if (!live_) {
         return;
+    }
     live_->setPreferredCamera(Config::camera());
     live_->setPresentationEnabled(Config::publishPresentation());
 }
@@ -1047,16 +1093,18 @@ void MainWindow::snapshot()
     // The folder went between the check and the arming: no picture will come.
     if (!currentCanvas_->isSnapshotArmed()) {
         qCDebug(lcApp) << "snapshot folder" << path << "vanished before the snapshot";
-        if (OSDProcessor *osd = currentOsd())
+        if (OSDProcessor *osd = currentOsd()) {
             osd->showNotice(ImageCanvas::tr("Snapshot not saved"));
+        }
     }
 }
 
 void MainWindow::record()
 {
     auto *button = qobject_cast<QAbstractButton *>(sender());
-    if (button == nullptr)
+    if (button == nullptr) {
         button = recordButton_;
+    }
     const bool on = button->isChecked();
     if (on) {
         const QString folder = Config::recordPath();
@@ -1076,22 +1124,27 @@ void MainWindow::record()
             qCDebug(lcApp) << "no recording: folder" << folder
                            << (path.isEmpty() ? "has no free file name" : "is not writable");
             button->setChecked(false);
-            if (OSDProcessor *osd = currentOsd())
+            if (OSDProcessor *osd = currentOsd()) {
                 osd->showNotice(tr("Recording failed"));
+            }
         } else {
             recording_ = true;
-            if (OSDProcessor *osd = currentOsd())
+            if (OSDProcessor *osd = currentOsd()) {
                 osd->startRecordingClock();
+            }
             // Last: a source that fails at once reports it through recordingEnded().
-            if (live_)
+            if (live_) {
                 live_->startRecord(path);
+            }
         }
     } else {
-        if (live_)
+        if (live_) {
             live_->stopRecord();
+        }
         recording_ = false;
-        if (OSDProcessor *osd = currentOsd())
+        if (OSDProcessor *osd = currentOsd()) {
             osd->stopRecordingClock();
+        }
     }
     recordButton_->setChecked(recording_);
     indicatorRecordButton_->setChecked(recording_);
@@ -1099,8 +1152,9 @@ void MainWindow::record()
 
 void MainWindow::recordingEnded(bool failed)
 {
-    if (!recording_)
+    if (!recording_) {
         return;
+    }
     qCDebug(lcApp) << "recording ended without a stop command, failed:" << failed;
     recording_ = false;
     recordButton_->setChecked(false);
@@ -1108,19 +1162,23 @@ void MainWindow::recordingEnded(bool failed)
     // The clock runs on the live canvas, where the recording was started; the notice goes
     // where the presenter looks.
     OSDProcessor *liveOsd = osdMap_.value(liveCanvas_);
-    if (liveOsd != nullptr)
+    if (liveOsd != nullptr) {
         liveOsd->stopRecordingClock();
+    }
     const QString notice = failed ? tr("Recording failed") : tr("Recording ended");
-    if (OSDProcessor *osd = currentOsd())
+    if (OSDProcessor *osd = currentOsd()) {
         osd->showNotice(notice);
-    if (liveOsd != nullptr && liveOsd != currentOsd())
+    }
+    if (liveOsd != nullptr && liveOsd != currentOsd()) {
         liveOsd->showNotice(notice);
+    }
 }
 
 void MainWindow::choosePageOrientation(QPrinter &printer, const QSize &picture)
 {
-    if (picture.isEmpty())
+    if (picture.isEmpty()) {
         return;
+    }
     // The picture is printed at one pixel per printer unit when it fits and shrunk to the
     // printable area when it does not; the orientation is the one that shrinks it least.
     const auto scaleOn = [&](QPageLayout::Orientation orientation) {
@@ -1132,10 +1190,11 @@ void MainWindow::choosePageOrientation(QPrinter &printer, const QSize &picture)
     };
     const double portrait = scaleOn(QPageLayout::Portrait);
     const double landscape = scaleOn(QPageLayout::Landscape);
-    if (landscape > portrait)
+    if (landscape > portrait) {
         printer.setPageOrientation(QPageLayout::Landscape);
-    else if (portrait > landscape)
+    } else if (portrait > landscape) {
         printer.setPageOrientation(QPageLayout::Portrait);
+    }
 }
 
 void MainWindow::print()
@@ -1143,14 +1202,16 @@ void MainWindow::print()
     const QImage image = currentCanvas_->currentImage();
     QPrinter printer(QPrinter::ScreenResolution);
     choosePageOrientation(printer, image.size());
-    if (!printDialog_ || !printDialog_(printer, this))
+    if (!printDialog_ || !printDialog_(printer, this)) {
         return;
+    }
     QPainter painter;
     if (!painter.begin(&printer)) {
         qCDebug(lcApp) << "printing failed: the printer" << printer.printerName()
                        << "could not start a page";
-        if (OSDProcessor *osd = currentOsd())
+        if (OSDProcessor *osd = currentOsd()) {
             osd->showNotice(tr("Printing failed"));
+        }
         return;
     }
     if (!image.isNull()) {
@@ -1346,12 +1407,14 @@ void MainWindow::enterPhotograph()
 
 void MainWindow::filmOpenFile()
 {
-    if (!filmFileChooser_)
+    if (!filmFileChooser_) {
         return;
+    }
     const QString path =
         filmFileChooser_(this, Config::recordPath(), tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
-    if (!path.isEmpty() && QFileInfo(path).isFile())
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
         filmSource_->open(path);
+    }
 }
 
 void MainWindow::filmPlay()
@@ -1393,11 +1456,13 @@ void MainWindow::filmTick()
 
 void MainWindow::photographOpenDirectory()
 {
-    if (!photographFolderChooser_)
+    if (!photographFolderChooser_) {
         return;
+    }
     const QString folder = photographFolderChooser_(this, Config::snapshotPath());
-    if (!folderExists(folder))
+    if (!folderExists(folder)) {
         return;
+    }
     if (photographSource_->openDirectory(QDir(folder))) {
         photographFolderOpen_ = true;
         photographSlideshowButton_->setChecked(false);
@@ -1408,23 +1473,26 @@ void MainWindow::photographPrevious()
 {
     photographSource_->previous();
     // Paging by hand ends a slideshow; the button says so.
-    if (!photographSource_->isPlaying())
+    if (!photographSource_->isPlaying()) {
         photographSlideshowButton_->setChecked(false);
+    }
 }
 
 void MainWindow::photographNext()
 {
     photographSource_->next();
-    if (!photographSource_->isPlaying())
+    if (!photographSource_->isPlaying()) {
         photographSlideshowButton_->setChecked(false);
+    }
 }
 
 void MainWindow::photographPlay()
 {
-    if (photographSlideshowButton_->isChecked())
+    if (photographSlideshowButton_->isChecked()) {
         photographSource_->play();
-    else
+    } else {
         photographSource_->stop();
+    }
 }
 
 void MainWindow::photographPlayDone()

@@ -41,17 +41,21 @@ Q_LOGGING_CATEGORY(lcStartup, "doccam.app", QtInfoMsg)
 // Ends a running recording the way its button does, so buttons and clock follow.
 void endRecording(MainWindow *window)
 {
-    if (!window || !window->isRecording())
+    if (!window || !window->isRecording()) {
         return;
-    if (auto *button = window->findChild<QAbstractButton *>(QStringLiteral("ICON_RECORDING")))
+    }
+    if (auto *button = window->findChild<QAbstractButton *>(QStringLiteral("ICON_RECORDING"))) {
         button->click();
+    }
 }
 
 void clickRecordButton(MainWindow *window)
 {
-    if (auto *button = window->findChild<QAbstractButton *>(QStringLiteral("ICON_RECORDING")))
-        if (!button->isChecked())
+    if (auto *button = window->findChild<QAbstractButton *>(QStringLiteral("ICON_RECORDING"))) {
+        if (!button->isChecked()) {
             button->click();
+        }
+    }
 }
 
 // Runs on the GUI thread from GLib's main loop, never in the signal handler itself.
@@ -68,14 +72,17 @@ gboolean onQuitSignal(gpointer data)
 void writeTexts(MainWindow *window, const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         return;
+    }
     QTextStream out(&file);
     for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
-        if (!button->text().isEmpty())
+        if (!button->text().isEmpty()) {
             out << button->text() << '\n';
-        if (!button->toolTip().isEmpty())
+        }
+        if (!button->toolTip().isEmpty()) {
             out << button->toolTip() << '\n';
+        }
     }
 }
 } // namespace
@@ -84,12 +91,14 @@ void StartupHooks::addOwnPluginFolder()
 {
     const QString folder = QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                            QStringLiteral("/" DOCCAM_PLUGIN_RELATIVE_DIR));
-    if (!QFileInfo::exists(folder + QStringLiteral("/libgsttevalcap.so")))
+    if (!QFileInfo::exists(folder + QStringLiteral("/libgsttevalcap.so"))) {
         return;
+    }
     QByteArray path = qgetenv("GST_PLUGIN_PATH");
     const QByteArray own = QFile::encodeName(folder);
-    if (path.split(':').contains(own))
+    if (path.split(':').contains(own)) {
         return;
+    }
     path = path.isEmpty() ? own : path + ':' + own;
     qputenv("GST_PLUGIN_PATH", path);
 }
@@ -99,31 +108,38 @@ void StartupHooks::install(MainWindow *window)
     const int mode = qEnvironmentVariableIntValue("DOCCAM_MODE");
     if (mode == MainWindow::FilmMode || mode == MainWindow::PhotographMode) {
         const char *name = mode == MainWindow::FilmMode ? "filmButton" : "photographButton";
-        if (auto *button = window->findChild<QAbstractButton *>(QLatin1String(name)))
+        if (auto *button = window->findChild<QAbstractButton *>(QLatin1String(name))) {
             button->click();
+        }
     }
-    if (qgetenv("DOCCAM_PANEL") == "collapsed" && window->isPanelExpanded())
+    if (qgetenv("DOCCAM_PANEL") == "collapsed" && window->isPanelExpanded()) {
         QMetaObject::invokeMethod(window, "expand");
+    }
 
     const int snapshotAfter = milliseconds("DOCCAM_SNAPSHOT_AFTER_MS");
-    if (snapshotAfter >= 0)
+    if (snapshotAfter >= 0) {
         QTimer::singleShot(snapshotAfter, window,
                            [window] { QMetaObject::invokeMethod(window, "snapshot"); });
+    }
 
     const int recordAfter = milliseconds("DOCCAM_RECORD_AFTER_MS");
-    if (recordAfter >= 0)
+    if (recordAfter >= 0) {
         QTimer::singleShot(recordAfter, window, [window] { clickRecordButton(window); });
+    }
 
     const int exitAfter = milliseconds("DOCCAM_EXIT_AFTER_MS");
-    if (exitAfter < 0)
+    if (exitAfter < 0) {
         return;
+    }
     QTimer::singleShot(exitAfter, window, [window] {
         const QString screenshot = qEnvironmentVariable("DOCCAM_SCREENSHOT");
-        if (!screenshot.isEmpty())
+        if (!screenshot.isEmpty()) {
             window->grab().save(screenshot);
+        }
         const QString texts = qEnvironmentVariable("DOCCAM_DUMP_TEXTS");
-        if (!texts.isEmpty())
+        if (!texts.isEmpty()) {
             writeTexts(window, texts);
+        }
         QCoreApplication::quit();
     });
 }
@@ -137,8 +153,9 @@ void StartupHooks::protectRecordings(MainWindow *window)
 {
     auto *watched = new QPointer<MainWindow>(window);
     std::vector<guint> sources;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         sources.push_back(g_unix_signal_add(signal, onQuitSignal, watched));
+    }
     // The session's end: the session manager asks for data to be saved, then the program is
     // quit (or killed).
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, window,
@@ -149,8 +166,9 @@ void StartupHooks::protectRecordings(MainWindow *window)
     auto *repair = new RecordingRepair(Config::recordPath());
     repair->start();
     QObject::connect(window, &QObject::destroyed, [watched, sources, repair] {
-        for (guint source : sources)
+        for (guint source : sources) {
             g_source_remove(source);
+        }
         delete watched;
         delete repair; // a copy still running is cancelled and removed
     });

@@ -19,11 +19,13 @@ QString TranslationLoader::load(QTranslator &translator, const QString &programF
                                 const QString &installedFolder, const QLocale &locale)
 {
     const QString site = programFolder + QStringLiteral("/RZ8NE.qm");
-    if (translator.load(site))
+    if (translator.load(site)) {
         return site;
+    }
     // Tries each of the user's languages in order, most specific first (de_DE, then de).
-    if (translator.load(locale, QStringLiteral("viewer"), QStringLiteral("_"), installedFolder))
+    if (translator.load(locale, QStringLiteral("viewer"), QStringLiteral("_"), installedFolder)) {
         return translator.filePath();
+    }
     qCDebug(lcApp) << "no translation for" << locale.uiLanguages() << "in" << installedFolder
                    << "or" << site;
     return {};

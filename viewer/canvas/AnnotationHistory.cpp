@@ -11,8 +11,9 @@ bool tileDiffers(const QImage &before, const QImage &after, const QRect &tile)
     const auto offset = size_t(tile.x()) * sizeof(QRgb);
     for (int y = tile.top(); y <= tile.bottom(); ++y) {
         if (std::memcmp(before.constScanLine(y) + offset, after.constScanLine(y) + offset, bytes) !=
-            0)
+            0) {
             return true;
+        }
     }
     return false;
 }
@@ -28,11 +29,13 @@ bool AnnotationHistory::record(const QImage &before, const QImage &after, const 
                                const ViewTransform &transform)
 {
     if (before.isNull() || before.size() != after.size() || before.format() != after.format() ||
-        before.depth() != 32)
+        before.depth() != 32) {
         return false;
+    }
     const QRect inside = area.intersected(before.rect());
-    if (inside.isEmpty())
+    if (inside.isEmpty()) {
         return false;
+    }
     // The picture's own size: the view's size turned back.
     const QSize pictureSize = transform.viewSize(before.size());
     Step step;
@@ -42,17 +45,20 @@ bool AnnotationHistory::record(const QImage &before, const QImage &after, const 
     for (int y = y0; y <= inside.bottom(); y += tileSize) {
         for (int x = x0; x <= inside.right(); x += tileSize) {
             const QRect tile = QRect(x, y, tileSize, tileSize).intersected(before.rect());
-            if (!tileDiffers(before, after, tile))
+            if (!tileDiffers(before, after, tile)) {
                 continue;
+            }
             Tile t{transform.fromView(tile, pictureSize), transform.fromView(before.copy(tile))};
             step.bytes += tileBytes(t.pixels);
             step.tiles.push_back(std::move(t));
         }
     }
-    if (step.tiles.empty())
+    if (step.tiles.empty()) {
         return false;
-    for (const Step &s : m_redo)
+    }
+    for (const Step &s : m_redo) {
         m_bytes -= s.bytes;
+    }
     m_redo.clear();
     push(m_undo, std::move(step));
     return true;
@@ -95,8 +101,9 @@ QRect AnnotationHistory::exchange(QImage &layer, Patches &patches)
     for (Patch &patch : patches) {
         const QRect r = patch.area;
         if (!layer.rect().contains(r) || patch.pixels.size() != r.size() ||
-            patch.pixels.format() != layer.format())
+            patch.pixels.format() != layer.format()) {
             continue;
+        }
         const auto bytes = size_t(r.width()) * sizeof(QRgb);
         const auto offset = size_t(r.x()) * sizeof(QRgb);
         std::vector<uchar> row(bytes);
@@ -117,9 +124,10 @@ AnnotationHistory::Patches AnnotationHistory::toView(const Step &step,
 {
     Patches patches;
     patches.reserve(step.tiles.size());
-    for (const Tile &tile : step.tiles)
+    for (const Tile &tile : step.tiles) {
         patches.push_back(
             {transform.toView(tile.area, step.picture), transform.toView(tile.pixels)});
+    }
     return patches;
 }
 
@@ -142,20 +150,23 @@ AnnotationHistory::Patches AnnotationHistory::take(std::deque<Step> &steps,
                                                    const ViewTransform &transform,
                                                    const QSize &picture)
 {
-    if (steps.empty())
+    if (steps.empty()) {
         return {};
+    }
     Step step = std::move(steps.back());
     steps.pop_back();
     m_bytes -= step.bytes;
-    if (step.picture != picture)
+    if (step.picture != picture) {
         return {};
+    }
     return toView(step, transform);
 }
 
 void AnnotationHistory::push(std::deque<Step> &steps, Step step)
 {
-    if (step.tiles.empty())
+    if (step.tiles.empty()) {
         return;
+    }
     m_bytes += step.bytes;
     steps.push_back(std::move(step));
     trim();

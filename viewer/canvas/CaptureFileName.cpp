@@ -17,8 +17,9 @@ QString CaptureFileName::firstFree(const QDir &folder, const QString &stem, cons
         const QString path = numbered(folder, stem, suffix, n);
         // A dangling symbolic link takes the name too: writing through it would create its
         // target somewhere else.
-        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) {
             return path;
+        }
     }
     return {};
 }
@@ -29,10 +30,12 @@ bool CaptureFileName::createNew(QFile &file, const QDir &folder, const QString &
     for (int n = 1; n <= maxAttempts; ++n) {
         file.setFileName(numbered(folder, stem, suffix, n));
         // NewOnly creates the file with O_EXCL: it fails on an existing name, links included.
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             return true;
-        if (!QFileInfo(file.fileName()).exists() && !QFileInfo(file.fileName()).isSymLink())
+        }
+        if (!QFileInfo(file.fileName()).exists() && !QFileInfo(file.fileName()).isSymLink()) {
             return false; // not taken, so the folder refused it
+        }
     }
     return false;
 }

@@ -54,10 +54,12 @@ const GreyTables &greyTables()
 qint64 integerSqrt(qint64 n)
 {
     auto s = static_cast<qint64>(std::sqrt(static_cast<double>(n)));
-    while (s > 0 && s * s > n)
+    while (s > 0 && s * s > n) {
         --s;
-    while ((s + 1) * (s + 1) <= n)
+    }
+    while ((s + 1) * (s + 1) <= n) {
         ++s;
+    }
     return s;
 }
 
@@ -76,9 +78,10 @@ __attribute__((target("avx2"))) qsizetype sumBandAvx2(quint16 *sums, const uchar
     for (; i + 16 <= bytes; i += 16) {
         __m256i sum = _mm256_setzero_si256();
         const uchar *p = first + i;
-        for (int y = 0; y < rows; ++y, p += stride)
+        for (int y = 0; y < rows; ++y, p += stride) {
             sum = _mm256_add_epi16(
                 sum, _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
+        }
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(sums + i), sum);
     }
     return i;
@@ -92,8 +95,9 @@ void sumBand(quint16 *sums, const uchar *first, qsizetype stride, int rows, qsiz
 {
     qsizetype i = 0;
 #ifdef COLOR_EFFECTS_X86
-    if (hasAvx2())
+    if (hasAvx2()) {
         i = sumBandAvx2(sums, first, stride, rows, bytes);
+    }
     const __m128i zero = _mm_setzero_si128();
     for (; i + 16 <= bytes; i += 16) {
         __m128i lo = zero;
@@ -110,8 +114,9 @@ void sumBand(quint16 *sums, const uchar *first, qsizetype stride, int rows, qsiz
 #endif
     for (; i < bytes; ++i) {
         int sum = 0;
-        for (int y = 0; y < rows; ++y)
+        for (int y = 0; y < rows; ++y) {
             sum += first[y * stride + i];
+        }
         sums[i] = static_cast<quint16>(sum);
     }
 }
@@ -126,10 +131,12 @@ inline void blockMeans(const quint16 *column, int width, int count, uchar *mean)
         sum[2] += column[3 * i + 2];
     }
     uchar means[3];
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         means[k] = static_cast<uchar>(sum[k] / count);
-    for (int i = 0; i < width; ++i, mean += 3)
+    }
+    for (int i = 0; i < width; ++i, mean += 3) {
         std::memcpy(mean, means, 3);
+    }
 }
 
 #ifdef COLOR_EFFECTS_X86
@@ -137,8 +144,9 @@ inline void blockMeans(const quint16 *column, int width, int count, uchar *mean)
 float nudgedTenThousandth(int direction)
 {
     float value = 1e-4f;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 2; ++i) {
         value = std::nextafter(value, direction < 0 ? 0.0f : 1.0f);
+    }
     return value;
 }
 
@@ -186,8 +194,9 @@ __attribute__((target("avx2"))) int blackWhiteAvx2(uchar *row, int width)
             _mm256_cmpeq_epi32(grey, _mm256_cvttps_epi32(_mm256_mul_ps(sumsF, above)));
         if (!_mm256_testc_si256(agree, ones)) {
             alignas(32) int greys[8];
-            for (int k = 0; k < 8; ++k)
+            for (int k = 0; k < 8; ++k) {
                 greys[k] = ColorEffects::grey(p[3 * k], p[3 * k + 1], p[3 * k + 2]);
+            }
             grey = _mm256_load_si256(reinterpret_cast<const __m256i *>(greys));
         }
         // Exactly the 24 bytes of the eight pixels are written, so the next step's loads
@@ -205,22 +214,25 @@ __attribute__((target("avx2"))) int blackWhiteAvx2(uchar *row, int width)
 
 QString ColorEffects::effectKey(int effect)
 {
-    if (effect < 0 || effect >= effectCount)
+    if (effect < 0 || effect >= effectCount) {
         return {};
+    }
     return QString::fromLatin1(effects[static_cast<size_t>(effect)].key);
 }
 
 const char *ColorEffects::effectLabel(int effect)
 {
-    if (effect < 0 || effect >= effectCount)
+    if (effect < 0 || effect >= effectCount) {
         return nullptr;
+    }
     return effects[static_cast<size_t>(effect)].label;
 }
 
 QString ColorEffects::maskKey(int mask)
 {
-    if (mask < 0 || mask >= maskCount)
+    if (mask < 0 || mask >= maskCount) {
         return {};
+    }
     return QString::fromLatin1(maskKeys[static_cast<size_t>(mask)]);
 }
 
@@ -240,15 +252,17 @@ int ColorEffects::grey(int r, int g, int b)
     const int sum = t.r[r & 0xff] + t.g[g & 0xff] + t.b[b & 0xff];
     // The exact sum only differs from the double-precision result when it is a whole
     // number, which the binary weights may miss by a hair; those few use the double.
-    if (sum % 10000 != 0)
+    if (sum % 10000 != 0) {
         return sum / 10000;
+    }
     return static_cast<int>(0.2989 * (r & 0xff) + 0.587 * (g & 0xff) + 0.114 * (b & 0xff));
 }
 
 void ColorEffects::applyEffect(QImage &rgb888, int effect)
 {
-    if (effect <= EffectColor || effect >= effectCount || !prepare(rgb888))
+    if (effect <= EffectColor || effect >= effectCount || !prepare(rgb888)) {
         return;
+    }
     switch (effect) {
     case EffectBlackWhite:
         blackWhite(rgb888);
@@ -266,8 +280,9 @@ void ColorEffects::applyEffect(QImage &rgb888, int effect)
 
 void ColorEffects::applyMask(QImage &rgb888, int mask)
 {
-    if (mask <= MaskNone || mask >= maskCount || !prepare(rgb888))
+    if (mask <= MaskNone || mask >= maskCount || !prepare(rgb888)) {
         return;
+    }
     const int w = rgb888.width();
     const int h = rgb888.height();
     switch (mask) {
@@ -278,8 +293,9 @@ void ColorEffects::applyMask(QImage &rgb888, int mask)
         rectangle(rgb888);
         break;
     case MaskLeft:
-        for (int y = 0; y < h; ++y)
+        for (int y = 0; y < h; ++y) {
             blackSpan(rgb888.scanLine(y), 0, w / 2);
+        }
         break;
     case MaskTop:
         blackRows(rgb888, 0, h / 2);
@@ -291,10 +307,12 @@ void ColorEffects::applyMask(QImage &rgb888, int mask)
 
 bool ColorEffects::prepare(QImage &image)
 {
-    if (image.isNull())
+    if (image.isNull()) {
         return false;
-    if (image.format() != QImage::Format_RGB888)
+    }
+    if (image.format() != QImage::Format_RGB888) {
         image.convertTo(QImage::Format_RGB888);
+    }
     return !image.isNull() && image.format() == QImage::Format_RGB888;
 }
 
@@ -317,8 +335,9 @@ void ColorEffects::blackWhite(QImage &image)
         for (; x < w; ++x, p += 3) {
             const int sum = t.r[p[0]] + t.g[p[1]] + t.b[p[2]];
             int v = sum / 10000;
-            if (sum - v * 10000 == 0)
+            if (sum - v * 10000 == 0) {
                 v = grey(p[0], p[1], p[2]);
+            }
             const auto g = static_cast<uchar>(v);
             p[0] = g;
             p[1] = g;
@@ -348,8 +367,9 @@ void ColorEffects::negative(QImage &image)
             word = ~word;
             std::memcpy(p + i, &word, sizeof word);
         }
-        for (; i < rowBytes; ++i)
+        for (; i < rowBytes; ++i) {
             p[i] = static_cast<uchar>(255 - p[i]);
+        }
     }
 }
 
@@ -373,13 +393,15 @@ void ColorEffects::mosaic(QImage &image)
             const quint16 *column = &columnSums[static_cast<size_t>(x0) * 3];
             uchar *mean = &meanRow[static_cast<size_t>(x0) * 3];
             // Whole blocks get a loop of fixed length and a division by a shift.
-            if (bw == mosaicBlock && bh == mosaicBlock)
+            if (bw == mosaicBlock && bh == mosaicBlock) {
                 blockMeans(column, mosaicBlock, mosaicBlock * mosaicBlock, mean);
-            else
+            } else {
                 blockMeans(column, bw, bw * bh, mean);
+            }
         }
-        for (int y = y0; y < y0 + bh; ++y)
+        for (int y = y0; y < y0 + bh; ++y) {
             std::memcpy(bits + y * stride, meanRow.data(), static_cast<size_t>(rowBytes));
+        }
     }
 }
 
@@ -431,12 +453,14 @@ void ColorEffects::rectangle(QImage &image)
 
 void ColorEffects::blackRows(QImage &image, int firstRow, int rowCount)
 {
-    for (int y = firstRow; y < firstRow + rowCount; ++y)
+    for (int y = firstRow; y < firstRow + rowCount; ++y) {
         blackSpan(image.scanLine(y), 0, image.width());
+    }
 }
 
 void ColorEffects::blackSpan(uchar *row, int firstColumn, int columnCount)
 {
-    if (columnCount > 0)
+    if (columnCount > 0) {
         std::memset(row + qsizetype(firstColumn) * 3, 0, size_t(columnCount) * 3);
+    }
 }

@@ -52,15 +52,17 @@ void copySwappedRow(uchar *dst, const uchar *src, int width)
 // The rectangle a quarter turn clockwise maps r to, inside a picture of the given height.
 QRect rotatedQuarter(const QRect &r, int pictureHeight)
 {
-    if (r.isEmpty())
+    if (r.isEmpty()) {
         return {};
+    }
     return {pictureHeight - r.y() - r.height(), r.x(), r.height(), r.width()};
 }
 
 QImage turned(const QImage &picture, int quarterTurns)
 {
-    if (quarterTurns % 4 == 0 || picture.isNull())
+    if (quarterTurns % 4 == 0 || picture.isNull()) {
         return picture;
+    }
     return picture.transformed(QTransform().rotate(90.0 * quarterTurns), Qt::FastTransformation);
 }
 
@@ -86,10 +88,11 @@ void copyPixelWide(uchar *dst, const uchar *src)
 void copyPixels(uchar *dst, const uchar *src, qsizetype srcStep, int count, const uchar *sourceEnd)
 {
     for (int i = 0; i < count; ++i, dst += bytesPerPixel, src += srcStep) {
-        if (i + 1 < count && src != sourceEnd)
+        if (i + 1 < count && src != sourceEnd) {
             copyPixelWide(dst, src);
-        else
+        } else {
             copyPixel(dst, src);
+        }
     }
 }
 
@@ -119,8 +122,9 @@ void copyRowReversed(uchar *dst, const uchar *src, int count)
         std::memcpy(dst, &outLow, sizeof outLow);
         std::memcpy(dst + sizeof outLow, &outHigh, sizeof outHigh);
     }
-    for (; i < count; ++i, dst += bytesPerPixel, src -= bytesPerPixel)
+    for (; i < count; ++i, dst += bytesPerPixel, src -= bytesPerPixel) {
         copyPixel(dst, src);
+    }
 }
 
 // The pixels of `region` of the view of a 24-bit picture: the picture mirrored as `view` says,
@@ -128,11 +132,13 @@ void copyRowReversed(uchar *dst, const uchar *src, int count)
 // rotation give, in one copy and without turning the rest of the picture.
 QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect &region)
 {
-    if (view.isIdentity())
+    if (view.isIdentity()) {
         return region == picture.rect() ? picture : picture.copy(region);
+    }
     QImage out(region.size(), QImage::Format_RGB888);
-    if (out.isNull())
+    if (out.isNull()) {
         return out;
+    }
     const int w = picture.width();
     const int h = picture.height();
     const uchar *src = picture.constBits();
@@ -163,10 +169,12 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
     default:
         break;
     }
-    if (view.mirrorH)
+    if (view.mirrorH) {
         column = {w - 1 - column.base, -column.perX, -column.perY};
-    if (view.mirrorV)
+    }
+    if (view.mirrorV) {
         row = {h - 1 - row.base, -row.perX, -row.perY};
+    }
     const qsizetype stepX = row.perX * bpl + column.perX * bytesPerPixel;
     const qsizetype stepY = row.perY * bpl + column.perY * bytesPerPixel;
     const uchar *origin =
@@ -179,10 +187,11 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
         const auto rowBytes = size_t(region.width()) * bytesPerPixel;
         for (int y = 0; y < region.height(); ++y) {
             const uchar *s = origin + y * stepY;
-            if (stepX > 0)
+            if (stepX > 0) {
                 std::memcpy(out.scanLine(y), s, rowBytes);
-            else
+            } else {
                 copyRowReversed(out.scanLine(y), s, region.width());
+            }
         }
         return out;
     }
@@ -195,9 +204,10 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
         const int yEnd = std::min(region.height(), ty + tile);
         for (int tx = 0; tx < region.width(); tx += tile) {
             const int count = std::min(region.width(), tx + tile) - tx;
-            for (int y = ty; y < yEnd; ++y)
+            for (int y = ty; y < yEnd; ++y) {
                 copyPixels(dst + y * dbpl + qsizetype(tx) * bytesPerPixel,
                            origin + tx * stepX + y * stepY, stepX, count, lastPixel);
+            }
         }
     }
     return out;
@@ -219,11 +229,13 @@ uint byteMul(uint x, uint a)
 void blendPixel(uchar *p, QRgb s)
 {
     const uint a = qAlpha(s);
-    if (a == 0)
+    if (a == 0) {
         return;
+    }
     QRgb result = s;
-    if (a != 255)
+    if (a != 255) {
         result = qPremultiply(s) + byteMul(qRgb(p[0], p[1], p[2]), 255 - a);
+    }
     p[0] = static_cast<uchar>(qRed(result));
     p[1] = static_cast<uchar>(qGreen(result));
     p[2] = static_cast<uchar>(qBlue(result));
@@ -250,16 +262,18 @@ int chunksPerRow(int width)
 void scanChunks(const QImage &layer, std::vector<quint8> &chunks, const QRect &area)
 {
     const QRect r = area.intersected(layer.rect());
-    if (r.isEmpty())
+    if (r.isEmpty()) {
         return;
+    }
     const int stride = chunksPerRow(layer.width());
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
         for (int k = r.left() / chunkPixels; k <= r.right() / chunkPixels; ++k) {
             const int end = std::min(layer.width(), (k + 1) * chunkPixels);
             QRgb any = 0;
-            for (int x = k * chunkPixels; x < end; ++x)
+            for (int x = k * chunkPixels; x < end; ++x) {
                 any |= row[x];
+            }
             chunks[size_t(y) * size_t(stride) + size_t(k)] = any != 0 ? 1 : 0;
         }
     }
@@ -271,8 +285,9 @@ void overlayRun(uchar *p, const QRgb *s, int n)
 {
     constexpr int run = 4;
     if (n == run) {
-        if ((s[0] | s[1] | s[2] | s[3]) == 0)
+        if ((s[0] | s[1] | s[2] | s[3]) == 0) {
             return;
+        }
         if (qAlpha(s[0] & s[1] & s[2] & s[3]) == 255) {
             // The fourth pixel is written narrowly: the byte after it is not ours.
             for (int i = 0; i < run - 1; ++i) {
@@ -283,8 +298,9 @@ void overlayRun(uchar *p, const QRgb *s, int n)
             return;
         }
     }
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
         blendPixel(p + i * bytesPerPixel, s[i]);
+    }
 }
 
 // Lays the part `area` of the ARGB32 layer over the 24-bit picture whose top-left corner is
@@ -302,12 +318,14 @@ void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &ch
         const quint8 *flags = chunks.data() + size_t(y) * size_t(stride);
         uchar *row = dst + (y - origin.y()) * bpl;
         for (int k = area.left() / chunkPixels; k <= area.right() / chunkPixels; ++k) {
-            if (flags[k] == 0)
+            if (flags[k] == 0) {
                 continue;
+            }
             const int end = std::min(area.right() + 1, (k + 1) * chunkPixels);
-            for (int x = std::max(area.left(), k * chunkPixels); x < end; x += run)
+            for (int x = std::max(area.left(), k * chunkPixels); x < end; x += run) {
                 overlayRun(row + qsizetype(x - origin.x()) * bytesPerPixel, src + x,
                            std::min(run, end - x));
+            }
         }
     }
 }
@@ -328,8 +346,9 @@ std::vector<int> nearestIndices(int source, int target, bool spans)
     for (int start = 0; start < target; start += spans ? spanLength : 1) {
         int fixed = static_cast<int>((inverse * (start + 0.5) + nudge) * fixedScale);
         const int end = spans ? std::min(target, start + spanLength) : start + 1;
-        for (int i = start; i < end; ++i, fixed += step)
+        for (int i = start; i < end; ++i, fixed += step) {
             indices[size_t(i)] = std::clamp(fixed >> 16, 0, source - 1);
+        }
     }
     return indices;
 }
@@ -341,8 +360,9 @@ void scaleInto(const QImage &view, QImage &target, int x, int y, int width, int 
     const std::vector<int> columns = nearestIndices(view.width(), width, true);
     const std::vector<int> rows = nearestIndices(view.height(), height, false);
     std::vector<qsizetype> offsets(columns.size());
-    for (size_t i = 0; i < columns.size(); ++i)
+    for (size_t i = 0; i < columns.size(); ++i) {
         offsets[i] = qsizetype(columns[i]) * bytesPerPixel;
+    }
     // Target pixels that come from the source row's last pixel are copied narrowly: on the
     // last row nothing follows it.
     const auto wide =
@@ -358,10 +378,12 @@ void scaleInto(const QImage &view, QImage &target, int x, int y, int width, int 
         }
         const uchar *s = view.constScanLine(rows[size_t(row)]);
         size_t i = 0;
-        for (; i < wide; ++i, d += bytesPerPixel)
+        for (; i < wide; ++i, d += bytesPerPixel) {
             copyPixelWide(d, s + offsets[i]);
-        for (; i < offsets.size(); ++i, d += bytesPerPixel)
+        }
+        for (; i < offsets.size(); ++i, d += bytesPerPixel) {
             copyPixel(d, s + offsets[i]);
+        }
     }
 }
 
@@ -395,9 +417,8 @@ int roundHalfUp(double value)
 } // namespace
 
 ImageCanvas::ImageCanvas(QWidget *parent)
-    : QWidget(parent),
-      m_textEdit(new QTextEdit(this)), m_clock{steadyMilliseconds,
-                                               [] { return QDateTime::currentDateTime(); }}
+    : QWidget(parent), m_textEdit(new QTextEdit(this)),
+      m_clock{steadyMilliseconds, [] { return QDateTime::currentDateTime(); }}
 {
     m_textEdit->hide();
     m_textEdit->setStyleSheet(QStringLiteral("border: none;"));
@@ -421,8 +442,9 @@ ImageCanvas::~ImageCanvas()
 
 void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp)
 {
-    if (width <= 0 || height <= 0 || data == nullptr)
+    if (width <= 0 || height <= 0 || data == nullptr) {
         width = height = 0;
+    }
     {
         QMutexLocker locker(&m_lock);
         // The last frame's pictures lend their buffers to this one unless someone (a
@@ -430,19 +452,22 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
         QImage spare = std::move(m_composed);
         m_display = QImage();
         // While frozen the incoming picture is dropped, so it need not be read at all.
-        if (!isFrozen())
+        if (!isFrozen()) {
             importFrame(m_raw, data, width, height, bottomUp);
+        }
         QImage picture = compose(m_raw, spare);
-        if (!picture.isNull())
+        if (!picture.isNull()) {
             snapshotStep(picture);
+        }
         m_composed = picture;
         m_display = picture;
         m_displayWidth.store(picture.width(), std::memory_order_relaxed);
         m_displayHeight.store(picture.height(), std::memory_order_relaxed);
         // A frozen picture of another size than the buffer cannot be written back; the
         // buffer then keeps the incoming picture.
-        if (!picture.isNull() && picture.width() == width && picture.height() == height)
+        if (!picture.isNull() && picture.width() == width && picture.height() == height) {
             exportFrame(picture, data, bottomUp);
+        }
     }
     requestRepaint();
 }
@@ -459,9 +484,10 @@ void ImageCanvas::setImage(const QImage &image)
         height = rgb.height();
         const auto rowBytes = static_cast<size_t>(width) * bytesPerPixel;
         buffer.resize(rowBytes * static_cast<size_t>(height));
-        for (int y = 0; y < height; ++y)
+        for (int y = 0; y < height; ++y) {
             std::memcpy(buffer.data() + rowBytes * static_cast<size_t>(y), rgb.constScanLine(y),
                         rowBytes);
+        }
     }
     frameArrived(buffer.data(), width, height, false);
 }
@@ -504,20 +530,23 @@ void ImageCanvas::importFrame(QImage &picture, const uchar *data, int width, int
         return;
     }
     if (!picture.isDetached() || picture.width() != width || picture.height() != height ||
-        picture.format() != QImage::Format_RGB888)
+        picture.format() != QImage::Format_RGB888) {
         picture = QImage(width, height, QImage::Format_RGB888);
-    if (picture.isNull())
+    }
+    if (picture.isNull()) {
         return;
+    }
     const qsizetype rowBytes = qsizetype(width) * bytesPerPixel;
     if (!bottomUp && picture.bytesPerLine() == rowBytes) {
         std::memcpy(picture.bits(), data, size_t(rowBytes * height));
         return;
     }
     for (int y = 0; y < height; ++y) {
-        if (bottomUp)
+        if (bottomUp) {
             copySwappedRow(picture.scanLine(y), data + rowBytes * (height - 1 - y), width);
-        else
+        } else {
             std::memcpy(picture.scanLine(y), data + rowBytes * y, size_t(rowBytes));
+        }
     }
 }
 
@@ -531,10 +560,11 @@ void ImageCanvas::exportFrame(const QImage &picture, uchar *data, bool bottomUp)
         return;
     }
     for (int y = 0; y < height; ++y) {
-        if (bottomUp)
+        if (bottomUp) {
             copySwappedRow(data + rowBytes * (height - 1 - y), picture.constScanLine(y), width);
-        else
+        } else {
             std::memcpy(data + rowBytes * y, picture.constScanLine(y), size_t(rowBytes));
+        }
     }
 }
 
@@ -548,8 +578,9 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
         resetLayer(width, height);
         setZoomCentred(centre(), static_cast<int>(zoom()));
     }
-    if (raw.isNull())
+    if (raw.isNull()) {
         return {};
+    }
 
     // Only the part of the turned picture that the view shows is composed: the window of
     // the view, widened to whole blocks for the mosaic, whose blocks start at (0, 0).
@@ -561,8 +592,9 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
                          std::max(1, std::min(rotW, static_cast<int>(width / z))),
                          std::max(1, std::min(rotH, static_cast<int>(height / z))))
                        .intersected(bounds);
-    if (window.isEmpty())
+    if (window.isEmpty()) {
         window = bounds;
+    }
     QRect region = window;
     if (effect() == ColorEffects::EffectMosaic) {
         const int block = ColorEffects::mosaicBlock;
@@ -573,14 +605,17 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
 
     QImage c = viewRegion(raw, viewTransform(), region);
     const QRect drawn = m_layerUsed.intersected(region).intersected(m_layer.rect());
-    if (!drawn.isEmpty())
+    if (!drawn.isEmpty()) {
         overlay(c, m_layer, m_layerChunks, drawn, region.topLeft());
-    if (effect() != ColorEffects::EffectColor)
+    }
+    if (effect() != ColorEffects::EffectColor) {
         ColorEffects::applyEffect(c, effect());
+    }
 
     QImage view = window == region ? c : c.copy(window.translated(-region.topLeft()));
-    if (mask() != ColorEffects::MaskNone)
+    if (mask() != ColorEffects::MaskNone) {
         ColorEffects::applyMask(view, mask());
+    }
     return fitView(view, spare);
 }
 
@@ -588,8 +623,9 @@ QImage ImageCanvas::fitView(const QImage &view, QImage &spare) const
 {
     const int width = m_frameWidth.load();
     const int height = m_frameHeight.load();
-    if (view.width() == width && view.height() == height)
+    if (view.width() == width && view.height() == height) {
         return view;
+    }
     const double s = std::min(double(width) / view.width(), double(height) / view.height());
     const int scaledWidth = static_cast<int>(view.width() * s);
     const int scaledHeight = static_cast<int>(view.height() * s);
@@ -597,14 +633,17 @@ QImage ImageCanvas::fitView(const QImage &view, QImage &spare) const
     const bool fills = scaledWidth >= width && scaledHeight >= height;
     const QSize size = fills ? QSize(scaledWidth, scaledHeight) : QSize(width, height);
     QImage out = std::move(spare);
-    if (!out.isDetached() || out.size() != size || out.format() != QImage::Format_RGB888)
+    if (!out.isDetached() || out.size() != size || out.format() != QImage::Format_RGB888) {
         out = QImage(size, QImage::Format_RGB888);
-    if (out.isNull())
+    }
+    if (out.isNull()) {
         return out;
+    }
     const int x = fills ? 0 : (width - scaledWidth) / 2;
     const int y = fills ? 0 : (height - scaledHeight) / 2;
-    if (!fills)
+    if (!fills) {
         fillAround(out, QRect(x, y, scaledWidth, scaledHeight));
+    }
     scaleInto(view, out, x, y, scaledWidth, scaledHeight);
     return out;
 }
@@ -642,13 +681,15 @@ void ImageCanvas::requestRepaint()
 
 void ImageCanvas::snapshotStep(const QImage &picture)
 {
-    if (!m_armed || m_snapshotFolder.isEmpty())
+    if (!m_armed || m_snapshotFolder.isEmpty()) {
         return;
+    }
     // A folder that went away (a drive pulled out) keeps the canvas armed until it is back;
     // meanwhile the notice says that nothing is saved.
     if (!QDir(m_snapshotFolder).exists()) {
-        if (m_osd != nullptr)
+        if (m_osd != nullptr) {
             m_osd->showNotice(tr("Snapshot not saved"));
+        }
         return;
     }
     const QString stem = m_clock.localNow().toString(QString::fromLatin1(snapshotNameFormat));
@@ -665,8 +706,9 @@ void ImageCanvas::snapshotStep(const QImage &picture)
         shoot(picture, stem, m_intervalSeconds == 0);
         m_lastShotSecond = second;
     }
-    if (second >= m_stopAfterSeconds)
+    if (second >= m_stopAfterSeconds) {
         m_armed = false;
+    }
 }
 
 void ImageCanvas::shoot(const QImage &picture, const QString &stem, bool replace)
@@ -684,23 +726,27 @@ void ImageCanvas::shoot(const QImage &picture, const QString &stem, bool replace
     if (written) {
         QImageWriter writer(&file, "jpeg");
         written = writer.write(picture) && file.flush();
-        if (!written)
+        if (!written) {
             qCDebug(lcCanvas) << "snapshot" << file.fileName()
                               << "not written:" << writer.errorString() << file.errorString();
+        }
         file.close();
         written = written && file.error() == QFileDevice::NoError;
-        if (!written)
+        if (!written) {
             file.remove();
+        }
     } else {
         qCDebug(lcCanvas) << "snapshot" << stem << "in" << m_snapshotFolder
                           << "not created:" << file.errorString();
     }
-    if (m_osd == nullptr)
+    if (m_osd == nullptr) {
         return;
-    if (written)
+    }
+    if (written) {
         m_osd->showSnapshot();
-    else
+    } else {
         m_osd->showNotice(tr("Snapshot not saved"));
+    }
 }
 
 void ImageCanvas::setSnapshotFolder(const QString &folder)
@@ -754,8 +800,9 @@ quint64 ImageCanvas::snapshotStopAfter() const
 void ImageCanvas::startSnapshot()
 {
     QMutexLocker locker(&m_lock);
-    if (m_snapshotFolder.isEmpty() || !QDir(m_snapshotFolder).exists())
+    if (m_snapshotFolder.isEmpty() || !QDir(m_snapshotFolder).exists()) {
         return;
+    }
     m_armed = true;
     m_snapshotStartMs = m_clock.monotonicMs();
     m_lastShotSecond = 0;
@@ -796,8 +843,9 @@ double ImageCanvas::bestFitLocked() const
 {
     const int width = m_frameWidth.load();
     const int height = m_frameHeight.load();
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0) {
         return 1.0;
+    }
     return std::min(double(width) / rotatedWidth(), double(height) / rotatedHeight());
 }
 
@@ -868,8 +916,9 @@ QSize ImageCanvas::displaySize() const
 
 void ImageCanvas::zoomIn()
 {
-    if (zoom() + 1 > maxZoom)
+    if (zoom() + 1 > maxZoom) {
         return;
+    }
     {
         QMutexLocker locker(&m_lock);
         setZoomCentred(centre(), static_cast<int>(zoom() + 1));
@@ -909,8 +958,9 @@ void ImageCanvas::rotateLeft()
 {
     {
         QMutexLocker locker(&m_lock);
-        for (int k = 0; k < 3; ++k)
+        for (int k = 0; k < 3; ++k) {
             turnLocked();
+        }
     }
     update();
 }
@@ -951,18 +1001,20 @@ void ImageCanvas::mirrorViewLocked(bool leftRight)
     const QPointF old = centre();
     // Mirroring the view across one axis mirrors the picture across the same axis after an
     // even number of quarter turns and across the other one after an odd number.
-    if (leftRight == (rotation() % 2 == 0))
+    if (leftRight == (rotation() % 2 == 0)) {
         m_mirrorH.store(!isMirroredHorizontally());
-    else
+    } else {
         m_mirrorV.store(!isMirroredVertically());
+    }
     const QSize size = m_layer.size();
     QRect used;
-    if (!m_layerUsed.isEmpty())
+    if (!m_layerUsed.isEmpty()) {
         used = leftRight
                    ? QRect(size.width() - m_layerUsed.x() - m_layerUsed.width(), m_layerUsed.y(),
                            m_layerUsed.width(), m_layerUsed.height())
                    : QRect(m_layerUsed.x(), size.height() - m_layerUsed.y() - m_layerUsed.height(),
                            m_layerUsed.width(), m_layerUsed.height());
+    }
     replaceLayerLocked(m_layer.isNull() ? m_layer : m_layer.mirrored(leftRight, !leftRight), used);
     const QPointF mirroredCentre = leftRight ? QPointF(rotatedWidth() - old.x(), old.y())
                                              : QPointF(old.x(), rotatedHeight() - old.y());
@@ -1036,8 +1088,9 @@ ImageCanvas::Placement ImageCanvas::placement() const
     Placement p;
     const int w = m_display.width();
     const int h = m_display.height();
-    if (w <= 0 || h <= 0)
+    if (w <= 0 || h <= 0) {
         return p;
+    }
     p.scale = std::min(double(height()) / h, double(width()) / w);
     p.width = static_cast<int>(w * p.scale);
     p.height = static_cast<int>(h * p.scale);
@@ -1058,8 +1111,9 @@ void ImageCanvas::paintEvent(QPaintEvent * /*event*/)
     const Placement p = placement();
     if (p.scale > 0) {
         painter.drawImage(QRect(p.x, p.y, p.width, p.height), m_display);
-        if (m_osd != nullptr)
+        if (m_osd != nullptr) {
             m_osd->paint(painter);
+        }
     }
     painter.setPen(QPen(QColor(0x48, 0x48, 0x48), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
@@ -1069,8 +1123,9 @@ void ImageCanvas::paintEvent(QPaintEvent * /*event*/)
 QPoint ImageCanvas::widgetToFrameLocked(const QPoint &widgetPoint) const
 {
     const Placement p = placement();
-    if (p.scale <= 0)
+    if (p.scale <= 0) {
         return {};
+    }
     return {static_cast<int>((widgetPoint.x() - p.x) / p.scale),
             static_cast<int>((widgetPoint.y() - p.y) / p.scale)};
 }
@@ -1106,8 +1161,9 @@ QPoint ImageCanvas::frameToLayer(const QPoint &framePoint) const
 void ImageCanvas::setTool(int code)
 {
     m_tool.store(code);
-    if (code != ToolText)
+    if (code != ToolText) {
         commitText();
+    }
 }
 
 void ImageCanvas::eraseAll()
@@ -1127,10 +1183,11 @@ void ImageCanvas::eraseAll()
         QMutexLocker locker(&m_lock);
         before = m_layer;
         area = m_layerUsed;
-        if (cleared.size() == m_layer.size())
+        if (cleared.size() == m_layer.size()) {
             m_layer = cleared;
-        else
+        } else {
             m_layer.fill(Qt::transparent);
+        }
         m_layerUsed = QRect();
         std::fill(m_layerChunks.begin(), m_layerChunks.end(), quint8(0));
         after = m_layer;
@@ -1166,8 +1223,9 @@ bool ImageCanvas::canRedo()
 void ImageCanvas::syncHistory()
 {
     const quint64 epoch = m_layerEpoch.load();
-    if (epoch == m_historyEpoch)
+    if (epoch == m_historyEpoch) {
         return;
+    }
     m_history.clear();
     m_historyEpoch = epoch;
 }
@@ -1176,8 +1234,9 @@ void ImageCanvas::recordStep(const QImage &before, const QImage &after, const QR
                              quint64 epoch, const ViewTransform &transform)
 {
     syncHistory();
-    if (epoch != m_historyEpoch || area.isEmpty())
+    if (epoch != m_historyEpoch || area.isEmpty()) {
         return;
+    }
     m_history.record(before, after, area, transform);
 }
 
@@ -1189,8 +1248,9 @@ void ImageCanvas::applyHistory(bool undo)
     const QSize picture = frameSize();
     AnnotationHistory::Patches patches =
         undo ? m_history.takeUndo(transform, picture) : m_history.takeRedo(transform, picture);
-    if (patches.empty())
+    if (patches.empty()) {
         return;
+    }
     bool stale = false;
     {
         QMutexLocker locker(&m_lock);
@@ -1198,18 +1258,20 @@ void ImageCanvas::applyHistory(bool undo)
             stale = true;
         } else {
             AnnotationHistory::exchange(m_layer, patches);
-            for (const AnnotationHistory::Patch &patch : patches)
+            for (const AnnotationHistory::Patch &patch : patches) {
                 noteDrawn(patch.area);
+            }
         }
     }
     if (stale) {
         syncHistory();
         return;
     }
-    if (undo)
+    if (undo) {
         m_history.putRedo(patches, transform, picture);
-    else
+    } else {
         m_history.putUndo(patches, transform, picture);
+    }
     update();
 }
 
@@ -1316,10 +1378,11 @@ void ImageCanvas::mouseReleaseEvent(QMouseEvent *event)
     if (tool() == ToolClip) {
         copyClip();
     } else if (tool() == ToolText) {
-        if (!m_textEdit->isHidden())
+        if (!m_textEdit->isHidden()) {
             commitText();
-        else
+        } else {
             openTextEditor(event->position().toPoint());
+        }
     } else {
         // A finished stroke (drawing tools and the eraser) is one undo step.
         QImage before;
@@ -1334,16 +1397,18 @@ void ImageCanvas::mouseReleaseEvent(QMouseEvent *event)
             m_strokeArea = QRect();
             epoch = m_layerEpoch.load();
         }
-        if (epoch == m_strokeEpoch && viewTransform() == m_strokeTransform)
+        if (epoch == m_strokeEpoch && viewTransform() == m_strokeTransform) {
             recordStep(before, after, area, epoch, m_strokeTransform);
+        }
     }
     update();
 }
 
 void ImageCanvas::drawShape(const QPoint &framePoint)
 {
-    if (m_layer.isNull())
+    if (m_layer.isNull()) {
         return;
+    }
     const QPoint a = frameToLayerLocked(m_lastPoint);
     const QPoint b = frameToLayerLocked(framePoint);
     const int dx = b.x() - a.x();
@@ -1358,8 +1423,9 @@ void ImageCanvas::drawShape(const QPoint &framePoint)
     QPainter painter(&m_layer);
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(m_lineColor);
-    if (m_lineWidth > 0)
+    if (m_lineWidth > 0) {
         pen.setWidth(m_lineWidth);
+    }
     painter.setPen(pen);
     painter.setBrush(m_fillEnabled ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
 
@@ -1444,8 +1510,9 @@ void ImageCanvas::erase(const QPoint &centre)
     const QRect square =
         QRect(QPoint(centre.x() - e, centre.y() - e), QPoint(centre.x() + e, centre.y() + e))
             .intersected(m_layer.rect());
-    if (square.isEmpty())
+    if (square.isEmpty()) {
         return;
+    }
     m_strokeArea = m_strokeArea.united(square);
     for (int y = square.top(); y <= square.bottom(); ++y) {
         auto *row = reinterpret_cast<QRgb *>(m_layer.scanLine(y));
@@ -1459,12 +1526,14 @@ void ImageCanvas::copyClip()
     QImage part;
     {
         QMutexLocker locker(&m_lock);
-        if (!m_clipRect.isEmpty())
+        if (!m_clipRect.isEmpty()) {
             part = m_display.copy(m_clipRect);
+        }
         m_clipRect = QRect();
     }
-    if (part.isNull())
+    if (part.isNull()) {
         return;
+    }
     QApplication::clipboard()->setImage(part, QClipboard::Clipboard);
     emit clipDone();
 }
@@ -1489,8 +1558,9 @@ void ImageCanvas::commitText()
 {
     // Only text being edited is committed, once: the editor is emptied afterwards, so that
     // a later tool change cannot paint the same text again (over an erased area, say).
-    if (m_textEdit->isHidden())
+    if (m_textEdit->isHidden()) {
         return;
+    }
     m_textEdit->hide();
     // A copy lays itself out at the editor's width, also when the editor never got the
     // layout a shown widget gets; the text keeps the wrapping it had in the editor.

@@ -132,38 +132,49 @@ void OSDProcessor::showNotice(const QString &text)
 QString OSDProcessor::noticeText() const
 {
     QMutexLocker locker(&m_noticeLock);
-    if (!m_noticeStart)
+    if (!m_noticeStart) {
         return {};
+    }
     const qint64 elapsed = now() - *m_noticeStart;
     return elapsed >= 0 && elapsed < noticeMs ? m_noticeText : QString();
 }
 
 void OSDProcessor::paint(QPainter &painter)
 {
-    if (m_canvas == nullptr)
+    if (m_canvas == nullptr) {
         return;
+    }
     const int w = m_canvas->width();
     const int h = m_canvas->height();
     painter.save();
 
-    if (isShowing(m_maskStart))
+    if (isShowing(m_maskStart)) {
         painter.drawImage(QPoint(30, h - 50), m_maskIcon);
-    if (isShowing(m_effectStart))
+    }
+    if (isShowing(m_effectStart)) {
         drawNotice(painter, 75, h - 50, m_effectIcon, m_effectText);
-    if (isShowing(m_brightnessStart))
+    }
+    if (isShowing(m_brightnessStart)) {
         drawBrightness(painter, w, h);
-    if (isShowing(m_zoomStart))
+    }
+    if (isShowing(m_zoomStart)) {
         drawNotice(painter, w - 100, h - 50, m_zoomIcon, m_zoomText);
-    if (isShowing(m_rotateStart))
+    }
+    if (isShowing(m_rotateStart)) {
         drawNotice(painter, w - 100, h - 100, m_rotateIcon, m_rotateText);
-    if (isShowing(m_autoFocusStart))
+    }
+    if (isShowing(m_autoFocusStart)) {
         painter.drawImage(QPoint(w - 145, h - 50), m_autoFocusIcon);
-    if (m_canvas->isFrozen())
+    }
+    if (m_canvas->isFrozen()) {
         painter.drawImage(QPoint(w - 190, h - 50), m_freezeIcon);
-    if (m_clockStart)
+    }
+    if (m_clockStart) {
         drawRecordingClock(painter, w, h);
-    if (isShowing(m_snapshotStart))
+    }
+    if (isShowing(m_snapshotStart)) {
         painter.drawImage(QPoint(10, 10), m_snapshotIcon);
+    }
     drawClipOutline(painter);
     drawTextNotice(painter, w);
 
@@ -173,8 +184,9 @@ void OSDProcessor::paint(QPainter &painter)
 QString OSDProcessor::zoomLabel(double zoom)
 {
     const int step = static_cast<int>(zoom);
-    if (step <= 0)
+    if (step <= 0) {
         return tr("Best fit");
+    }
     // Steps beyond the canvas's largest would overflow the shift; they never occur.
     const int power = std::min(step - 1, 30);
     return tr("%1x").arg(1 << power);
@@ -198,8 +210,9 @@ QString OSDProcessor::recordingClockText() const
 int OSDProcessor::brightnessLevel() const
 {
     const IBrightnessSource *source = findBrightnessSource();
-    if (source == nullptr)
+    if (source == nullptr) {
         return centreBrightness;
+    }
     return std::clamp(source->brightnessLevel(), 0, maxBrightness);
 }
 
@@ -217,32 +230,39 @@ qint64 OSDProcessor::now() const
 
 bool OSDProcessor::isShowing(Start start) const
 {
-    if (!start)
+    if (!start) {
         return false;
+    }
     const qint64 elapsed = now() - *start;
     return elapsed >= 0 && elapsed < indicatorMs;
 }
 
 const IBrightnessSource *OSDProcessor::findBrightnessSource() const
 {
-    if (m_brightnessSource != nullptr)
+    if (m_brightnessSource != nullptr) {
         return m_brightnessSource;
+    }
     QObject *owner = parent();
-    if (owner == nullptr)
+    if (owner == nullptr) {
         return nullptr;
-    if (const auto *source = dynamic_cast<const IBrightnessSource *>(owner))
+    }
+    if (const auto *source = dynamic_cast<const IBrightnessSource *>(owner)) {
         return source;
-    for (const QObject *child : owner->children())
-        if (const auto *source = dynamic_cast<const IBrightnessSource *>(child))
+    }
+    for (const QObject *child : owner->children()) {
+        if (const auto *source = dynamic_cast<const IBrightnessSource *>(child)) {
             return source;
+        }
+    }
     return nullptr;
 }
 
 QRectF OSDProcessor::clipInWidget(const QRect &clip) const
 {
     const QSize display = m_canvas->displaySize();
-    if (display.width() <= 0 || display.height() <= 0)
+    if (display.width() <= 0 || display.height() <= 0) {
         return {};
+    }
     const int w = m_canvas->width();
     const int h = m_canvas->height();
     const double s = std::min(double(h) / display.height(), double(w) / display.width());
@@ -270,12 +290,13 @@ void OSDProcessor::drawBrightness(QPainter &painter, int w, int h) const
     const int x0 = (w - m_brightnessBackground.width()) / 2;
     painter.drawImage(QPoint(x0, h - 50), m_brightnessBackground);
     const int level = brightnessLevel();
-    if (level < centreBrightness)
+    if (level < centreBrightness) {
         painter.drawImage(QPoint(x0 + 15 * level + 48, h - 37), m_brightnessMarker);
-    else if (level == centreBrightness)
+    } else if (level == centreBrightness) {
         painter.drawImage(QPoint(x0 + 123, h - 40), m_brightnessCentreMarker);
-    else
+    } else {
         painter.drawImage(QPoint(x0 + 15 * level + 49, h - 37), m_brightnessMarker);
+    }
 }
 
 void OSDProcessor::drawRecordingClock(QPainter &painter, int w, int h) const
@@ -300,11 +321,13 @@ void OSDProcessor::drawClipOutline(QPainter &painter)
         m_clipOutline = clipInWidget(clip);
         m_clipStart = now();
     }
-    if (!m_clipStart)
+    if (!m_clipStart) {
         return;
+    }
     const qint64 elapsed = now() - *m_clipStart;
-    if (elapsed < 0 || elapsed > clipBlinkMs || (elapsed / clipBlinkPhaseMs) % 2 != 0)
+    if (elapsed < 0 || elapsed > clipBlinkMs || (elapsed / clipBlinkPhaseMs) % 2 != 0) {
         return;
+    }
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(m_clipOutline);
@@ -313,8 +336,9 @@ void OSDProcessor::drawClipOutline(QPainter &painter)
 void OSDProcessor::drawTextNotice(QPainter &painter, int w) const
 {
     const QString text = noticeText();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return;
+    }
     painter.setFont(noticeFont());
     const QFontMetrics metrics = painter.fontMetrics();
     constexpr int padding = 8;

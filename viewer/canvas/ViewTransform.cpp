@@ -18,8 +18,9 @@ QRect mirroredRect(const QRect &r, const QSize &picture, bool horizontal, bool v
 
 QImage turnedImage(const QImage &image, int turns)
 {
-    if ((turns & 3) == 0)
+    if ((turns & 3) == 0) {
         return image;
+    }
     return image.transformed(QTransform().rotate(90.0 * (turns & 3)), Qt::FastTransformation);
 }
 

@@ -23,10 +23,12 @@ bool readAt(int fd, qint64 offset, void *data, qint64 count)
     qint64 done = 0;
     while (done < count) {
         const ssize_t got = ::pread(fd, bytes + done, size_t(count - done), off_t(offset + done));
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && errno == EINTR) {
             continue;
-        if (got <= 0)
+        }
+        if (got <= 0) {
             return false;
+        }
         done += got;
     }
     return true;
@@ -61,8 +63,9 @@ AviLayout AviLayout::read(int fd)
     struct stat info {};
     std::array<unsigned char, ListHeader> header{};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !readAt(fd, 0, header.data(), ListHeader) ||
-        !isFourCc(header.data(), "RIFF") || !isFourCc(header.data() + 8, "AVI "))
+        !isFourCc(header.data(), "RIFF") || !isFourCc(header.data() + 8, "AVI ")) {
         return layout;
+    }
     layout.m_avi = true;
     const qint64 fileSize = qint64(info.st_size);
     // The top level is walked to the file's end, not to the size the header states: a file
@@ -70,8 +73,9 @@ AviLayout AviLayout::read(int fd)
     qint64 pos = ListHeader;
     while (pos + ChunkHeader <= fileSize) {
         std::array<unsigned char, ListHeader> chunk{};
-        if (!readAt(fd, pos, chunk.data(), std::min(ListHeader, fileSize - pos)))
+        if (!readAt(fd, pos, chunk.data(), std::min(ListHeader, fileSize - pos))) {
             break;
+        }
         const quint32 size = le32(chunk.data() + 4);
         if (isFourCc(chunk.data(), "LIST") && isFourCc(chunk.data() + 8, "movi")) {
             if (size <= PlaceholderMoviSize) {
@@ -99,16 +103,19 @@ void AviLayout::walkFrames(int fd, qint64 begin, qint64 end, int depth)
     qint64 pos = begin;
     while (pos + ChunkHeader <= end) {
         std::array<unsigned char, ListHeader> chunk{};
-        if (!readAt(fd, pos, chunk.data(), std::min(ListHeader, end - pos)))
+        if (!readAt(fd, pos, chunk.data(), std::min(ListHeader, end - pos))) {
             return;
+        }
         const quint32 size = le32(chunk.data() + 4);
         const qint64 next = pos + ChunkHeader + padded(size);
-        if (pos + ChunkHeader + qint64(size) > end)
+        if (pos + ChunkHeader + qint64(size) > end) {
             return; // cut off in the middle of this chunk
-        if (isFourCc(chunk.data(), "LIST") && depth < MaxListDepth)
+        }
+        if (isFourCc(chunk.data(), "LIST") && depth < MaxListDepth) {
             walkFrames(fd, pos + ListHeader, pos + ChunkHeader + qint64(size), depth + 1);
-        else if (isVideoChunk(chunk.data()))
+        } else if (isVideoChunk(chunk.data())) {
             ++m_videoFrames;
+        }
         pos = next;
     }
 }
@@ -118,11 +125,14 @@ void AviLayout::countIndex(int fd, qint64 begin, qint64 end)
     std::array<unsigned char, IndexSlice> slice{};
     for (qint64 pos = begin; pos + IndexEntry <= end;) {
         const qint64 count = std::min<qint64>(IndexSlice, (end - pos) / IndexEntry * IndexEntry);
-        if (!readAt(fd, pos, slice.data(), count))
+        if (!readAt(fd, pos, slice.data(), count)) {
             return;
-        for (qint64 i = 0; i < count; i += IndexEntry)
-            if (isVideoChunk(slice.data() + i))
+        }
+        for (qint64 i = 0; i < count; i += IndexEntry) {
+            if (isVideoChunk(slice.data() + i)) {
                 ++m_indexedVideoFrames;
+            }
+        }
         pos += count;
     }
 }

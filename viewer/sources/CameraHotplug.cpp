@@ -57,6 +57,7 @@ void CameraHotplug::readEvents()
         }
         udev_device_unref(device);
     }
-    if (announced)
+    if (announced) {
         emit cameraAdded();
+    }
 }

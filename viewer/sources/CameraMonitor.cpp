@@ -25,28 +25,33 @@ bool hasStringField(const GstStructure *properties, const char *field, const cha
 
 CameraMonitor::CameraMonitor()
 {
-    if (!MediaGraph::initialize())
+    if (!MediaGraph::initialize()) {
         return;
+    }
     m_monitor = adoptFloating(gst_device_monitor_new());
     gst_device_monitor_add_filter(m_monitor.get(), DeviceClass, nullptr);
     m_started = gst_device_monitor_start(m_monitor.get());
-    if (!m_started)
+    if (!m_started) {
         qCDebug(lcSources) << "device monitor did not start; probing at each look";
+    }
 }
 
 CameraMonitor::~CameraMonitor()
 {
-    if (m_monitor && m_started)
+    if (m_monitor && m_started) {
         gst_device_monitor_stop(m_monitor.get());
+    }
 }
 
 bool CameraMonitor::isOtherCamera(GstDevice *device)
 {
-    if (!device)
+    if (!device) {
         return false;
+    }
     GstStructure *properties = gst_device_get_properties(device);
-    if (!properties)
+    if (!properties) {
         return true;
+    }
     bool own = hasStringField(properties, "device.api", DocumentCameraApi) ||
                gst_structure_has_field(properties, OriginProperty);
     const gchar *node = gst_structure_get_string(properties, "node.name");
@@ -64,8 +69,9 @@ QString CameraMonitor::displayName(GstDevice *device)
 std::vector<GstHandle<GstDevice>> CameraMonitor::cameras() const
 {
     std::vector<GstHandle<GstDevice>> found;
-    if (!m_monitor)
+    if (!m_monitor) {
         return found;
+    }
     // Nobody watches the monitor's bus: the list is read when needed, so its notices are
     // dropped here rather than kept.
     if (const GstHandle<GstBus> bus{gst_device_monitor_get_bus(m_monitor.get())}) {
@@ -75,8 +81,9 @@ std::vector<GstHandle<GstDevice>> CameraMonitor::cameras() const
     GList *devices = gst_device_monitor_get_devices(m_monitor.get());
     for (GList *item = devices; item; item = item->next) {
         GstHandle<GstDevice> device(GST_DEVICE(item->data)); // the list's reference
-        if (isOtherCamera(device.get()))
+        if (isOtherCamera(device.get())) {
             found.push_back(std::move(device));
+        }
     }
     g_list_free(devices);
     return found;
@@ -85,21 +92,24 @@ std::vector<GstHandle<GstDevice>> CameraMonitor::cameras() const
 QStringList CameraMonitor::names() const
 {
     QStringList result;
-    for (const GstHandle<GstDevice> &device : cameras())
+    for (const GstHandle<GstDevice> &device : cameras()) {
         result.append(displayName(device.get()));
+    }
     return result;
 }
 
 GstHandle<GstDevice> CameraMonitor::choose(const QString &preferred) const
 {
     std::vector<GstHandle<GstDevice>> listed = cameras();
-    if (listed.empty())
+    if (listed.empty()) {
         return {};
+    }
     auto chosen = std::find_if(listed.begin(), listed.end(), [&](const auto &device) {
         return !preferred.isEmpty() && displayName(device.get()) == preferred;
     });
-    if (chosen == listed.end())
+    if (chosen == listed.end()) {
         chosen = listed.begin();
+    }
     qCDebug(lcSources) << "camera" << displayName(chosen->get()) << "for preference" << preferred;
     return std::move(*chosen);
 }

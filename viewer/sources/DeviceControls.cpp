@@ -20,15 +20,17 @@ bool holdsExtraControls(GstElement *element)
 // The element itself or the first element inside it (depth first) that satisfies test.
 template <class Test> GstElement *findElement(GstElement *element, Test test)
 {
-    if (test(element) || !GST_IS_BIN(element))
+    if (test(element) || !GST_IS_BIN(element)) {
         return test(element) ? element : nullptr;
+    }
     GstElement *found = nullptr;
     const IteratorHandle children(gst_bin_iterate_recurse(GST_BIN(element)));
     GValue item = G_VALUE_INIT;
     while (!found && gst_iterator_next(children.get(), &item) == GST_ITERATOR_OK) {
         auto *child = GST_ELEMENT(g_value_get_object(&item));
-        if (test(child))
+        if (test(child)) {
             found = child; // the bin keeps it
+        }
         g_value_reset(&item);
     }
     g_value_unset(&item);
@@ -39,8 +41,9 @@ template <class Test> GstElement *findElement(GstElement *element, Test test)
 
 DeviceControls::DeviceControls(GstElement *element)
 {
-    if (!element)
+    if (!element) {
         return;
+    }
     if (GstElement *balance =
             findElement(element, [](GstElement *e) { return GST_IS_COLOR_BALANCE(e); })) {
         m_balance = GST_COLOR_BALANCE(balance);
@@ -55,20 +58,24 @@ DeviceControls::DeviceControls(GstElement *element)
         }
     }
     m_focusHolder = findElement(element, holdsExtraControls);
-    if (!hasBrightness())
+    if (!hasBrightness()) {
         qCDebug(lcSources) << "camera" << GST_OBJECT_NAME(element) << "has no brightness channel";
-    if (!hasFocus())
+    }
+    if (!hasFocus()) {
         qCDebug(lcSources) << "camera" << GST_OBJECT_NAME(element)
                            << "has no extra controls for its focus";
+    }
 }
 
 int DeviceControls::brightnessStep(int steps) const
 {
-    if (!hasBrightness() || steps <= 0)
+    if (!hasBrightness() || steps <= 0) {
         return -1;
+    }
     const int range = m_channel->max_value - m_channel->min_value;
-    if (range <= 0)
+    if (range <= 0) {
         return 0;
+    }
     const int value = gst_color_balance_get_value(m_balance, m_channel);
     const double position = double(value - m_channel->min_value) * steps / range;
     return std::clamp(int(std::lround(position)), 0, steps);
@@ -76,8 +83,9 @@ int DeviceControls::brightnessStep(int steps) const
 
 bool DeviceControls::setBrightnessStep(int step, int steps) const
 {
-    if (!hasBrightness() || steps <= 0)
+    if (!hasBrightness() || steps <= 0) {
         return false;
+    }
     const int range = m_channel->max_value - m_channel->min_value;
     const double fraction = double(std::clamp(step, 0, steps)) / steps;
     const int value = m_channel->min_value + int(std::lround(fraction * range));
@@ -87,14 +95,17 @@ bool DeviceControls::setBrightnessStep(int step, int steps) const
 
 bool DeviceControls::setAutoFocus(bool on) const
 {
-    if (!hasFocus())
+    if (!hasFocus()) {
         return false;
+    }
     GstStructure *controls = nullptr;
     g_object_get(m_focusHolder, ExtraControls, &controls, nullptr);
-    if (!controls)
+    if (!controls) {
         controls = gst_structure_new_empty("c");
-    for (const char *name : FocusControls)
+    }
+    for (const char *name : FocusControls) {
         gst_structure_set(controls, name, G_TYPE_INT, on ? 1 : 0, nullptr);
+    }
     g_object_set(m_focusHolder, ExtraControls, controls, nullptr);
     gst_structure_free(controls);
     return true;

@@ -11,28 +11,33 @@
 DirectShowTransformFilter::DirectShowTransformFilter(ICaptureCB *callback) : m_callback(callback)
 {
     m_element = FrameTapElement::create(this);
-    if (m_element)
+    if (m_element) {
         gst_object_ref_sink(m_element);
+    }
 }
 
 DirectShowTransformFilter::~DirectShowTransformFilter()
 {
-    if (!m_element)
+    if (!m_element) {
         return;
+    }
     FrameTapElement::setOwner(m_element, nullptr);
     gst_object_unref(m_element);
 }
 
 bool DirectShowTransformFilter::checkInputType(const GstCaps *caps)
 {
-    if (!caps || gst_caps_get_size(caps) != 1 || !gst_caps_is_fixed(caps))
+    if (!caps || gst_caps_get_size(caps) != 1 || !gst_caps_is_fixed(caps)) {
         return false;
+    }
     const GstCapsFeatures *features = gst_caps_get_features(caps, 0);
-    if (features && !gst_caps_features_is_equal(features, GST_CAPS_FEATURES_MEMORY_SYSTEM_MEMORY))
+    if (features && !gst_caps_features_is_equal(features, GST_CAPS_FEATURES_MEMORY_SYSTEM_MEMORY)) {
         return false;
+    }
     GstVideoInfo info;
-    if (!gst_video_info_from_caps(&info, caps))
+    if (!gst_video_info_from_caps(&info, caps)) {
         return false;
+    }
     return GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_RGB &&
            FrameBounds::fits(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)) &&
            !GST_VIDEO_INFO_IS_INTERLACED(&info);
@@ -49,23 +54,28 @@ void DirectShowTransformFilter::transform(uchar *data, int stride)
     const int w = width();
     const int h = height();
     const size_t rowBytes = size_t(w) * 3;
-    if (!data || w <= 0 || h <= 0 || size_t(stride) < rowBytes)
+    if (!data || w <= 0 || h <= 0 || size_t(stride) < rowBytes) {
         return;
-    if (h >= 2)
+    }
+    if (h >= 2) {
         std::memcpy(data + size_t(h - 1) * size_t(stride), data + size_t(h - 2) * size_t(stride),
                     rowBytes);
-    if (!m_callback)
+    }
+    if (!m_callback) {
         return;
+    }
     if (size_t(stride) == rowBytes) {
         m_callback->frameArrived(data, w, h, false);
         return;
     }
     m_packed.resize(rowBytes * size_t(h));
-    for (int y = 0; y < h; ++y)
+    for (int y = 0; y < h; ++y) {
         std::memcpy(m_packed.data() + size_t(y) * rowBytes, data + size_t(y) * size_t(stride),
                     rowBytes);
+    }
     m_callback->frameArrived(m_packed.data(), w, h, false);
-    for (int y = 0; y < h; ++y)
+    for (int y = 0; y < h; ++y) {
         std::memcpy(data + size_t(y) * size_t(stride), m_packed.data() + size_t(y) * rowBytes,
                     rowBytes);
+    }
 }

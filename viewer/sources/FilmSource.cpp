@@ -29,14 +29,16 @@ constexpr int OpenWaitMs = 10000;
 QByteArray containerType(const RegularFile &file)
 {
     const QByteArray head = file.head(SniffBytes);
-    if (head.isEmpty())
+    if (head.isEmpty()) {
         return {};
+    }
     GstTypeFindProbability probability = GST_TYPE_FIND_NONE;
     GstCaps *caps =
         gst_type_find_helper_for_data(nullptr, reinterpret_cast<const guint8 *>(head.constData()),
                                       gsize(head.size()), &probability);
-    if (!caps)
+    if (!caps) {
         return {};
+    }
     QByteArray type = gst_structure_get_name(gst_caps_get_structure(caps, 0));
     gst_caps_unref(caps);
     return type;
@@ -46,25 +48,29 @@ QByteArray containerType(const RegularFile &file)
 // no size pass (the frame tap refuses oversized pictures when they are negotiated).
 bool sizeWithinBounds(const GstCaps *caps)
 {
-    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps))
+    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps)) {
         return true;
+    }
     const GstStructure *structure = gst_caps_get_structure(caps, 0);
     int width = 0;
     int height = 0;
     if (!gst_structure_get_int(structure, "width", &width) ||
-        !gst_structure_get_int(structure, "height", &height))
+        !gst_structure_get_int(structure, "height", &height)) {
         return true;
+    }
     return FrameBounds::fits(width, height);
 }
 
 bool padWithinBounds(GstPad *pad)
 {
     GstCaps *caps = gst_pad_get_current_caps(pad);
-    if (!caps)
+    if (!caps) {
         caps = gst_pad_query_caps(pad, nullptr);
+    }
     const bool fits = sizeWithinBounds(caps);
-    if (caps)
+    if (caps) {
         gst_caps_unref(caps);
+    }
     return fits;
 }
 
@@ -87,17 +93,21 @@ public:
     }
     ~TypeFinderLoader()
     {
-        if (m_thread.joinable())
+        if (m_thread.joinable()) {
             m_thread.join();
+        }
     }
 
 private:
     static void load()
     {
         GList *finders = gst_type_find_factory_get_list();
-        for (GList *item = finders; item; item = item->next)
-            if (GstPluginFeature *loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(item->data)))
+        for (GList *item = finders; item; item = item->next) {
+            if (GstPluginFeature *loaded =
+                    gst_plugin_feature_load(GST_PLUGIN_FEATURE(item->data))) {
                 gst_object_unref(loaded);
+            }
+        }
         gst_plugin_feature_list_free(finders);
     }
 
@@ -121,8 +131,9 @@ FilmSource::FilmSource(ICaptureCB *callback, QObject *parent)
     clock->start();
     m_now = [clock] { return clock->elapsed(); };
     restartStepClock();
-    if (MediaGraph::initialize())
+    if (MediaGraph::initialize()) {
         TypeFinderLoader::start();
+    }
 }
 
 FilmSource::~FilmSource()
@@ -186,8 +197,9 @@ bool FilmSource::load(const QString &path)
     }
     g_object_set(source, "location", QFile::encodeName(m_file->procPath()).constData(), nullptr);
     g_object_set(renderer, "sync", TRUE, nullptr);
-    if (!avi && !asf)
+    if (!avi && !asf) {
         g_signal_connect(streams, "autoplug-continue", G_CALLBACK(continueDecoding), nullptr);
+    }
     MediaGraph::onPadAdded(streams, [this](GstPad *pad) { onStreamPad(pad); });
     g_signal_connect_swapped(streams, "no-more-pads",
                              G_CALLBACK(+[](FilmSource *self) { self->m_streamsKnown = true; }),
@@ -218,8 +230,9 @@ bool FilmSource::load(const QString &path)
             },
             Qt::QueuedConnection);
     });
-    if (m_hasAudio)
+    if (m_hasAudio) {
         MediaGraph::setVolume(m_graph->element("Audio Volume"), 0);
+    }
     m_duration = std::max<qint64>(m_graph->duration(), 0);
     m_lastTime = 0;
     m_graph->run();
@@ -237,15 +250,17 @@ void FilmSource::onStreamPad(GstPad *pad)
     // appears must not keep the opening waiting.
     MediaGraph::addProbe(
         pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, [this](GstPad *, GstPadProbeInfo *info) {
-            if (GST_EVENT_TYPE(gst_pad_probe_info_get_event(info)) == GST_EVENT_EOS)
+            if (GST_EVENT_TYPE(gst_pad_probe_info_get_event(info)) == GST_EVENT_EOS) {
                 m_streamsKnown = true;
+            }
             return GST_PAD_PROBE_OK;
         });
     const QByteArray media = MediaGraph::padMedia(pad);
     const bool video = media.startsWith("video/") || media.startsWith("image/");
     const bool audio = media.startsWith("audio/");
-    if ((video && m_videoLinked) || (audio && m_hasAudio) || (!video && !audio))
+    if ((video && m_videoLinked) || (audio && m_hasAudio) || (!video && !audio)) {
         return;
+    }
     if (video && !padWithinBounds(pad)) {
         m_oversized = true; // refused before any decoder or buffer of that size exists
         return;
@@ -254,28 +269,33 @@ void FilmSource::onStreamPad(GstPad *pad)
     if (audio) {
         GstElement *volume = m_graph->add("volume", "Audio Volume");
         GstElement *output = m_graph->add(m_audioSinkFactory.constData(), "Audio Renderer");
-        if (!volume || !output || !MediaGraph::linkDirect(volume, output))
+        if (!volume || !output || !MediaGraph::linkDirect(volume, output)) {
             return;
+        }
         // Sound plays in time (a stand-in sink such as fakesink would otherwise race ahead
         // and carry the graph's position with it).
-        if (g_object_class_find_property(G_OBJECT_GET_CLASS(output), "sync"))
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(output), "sync")) {
             g_object_set(output, "sync", TRUE, nullptr);
+        }
         gst_element_sync_state_with_parent(output);
         gst_element_sync_state_with_parent(volume);
         target = volume;
     }
     GstElement *queue = m_graph->add("queue", video ? "Video Queue" : "Audio Queue");
-    if (!queue)
+    if (!queue) {
         return;
+    }
     GstPad *queueSink = gst_element_get_static_pad(queue, "sink");
     const bool linked =
         GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, queueSink)) && m_graph->link(queue, target);
     gst_object_unref(queueSink);
     gst_element_sync_state_with_parent(queue);
-    if (linked && video)
+    if (linked && video) {
         m_videoLinked = true;
-    if (linked && audio)
+    }
+    if (linked && audio) {
         m_hasAudio = true;
+    }
 }
 
 void FilmSource::close()
@@ -296,8 +316,9 @@ void FilmSource::close()
 
 void FilmSource::play()
 {
-    if (!m_open)
+    if (!m_open) {
         return;
+    }
     m_speedIndex = NormalSpeedIndex;
     m_playing = true;
     m_graph->run();
@@ -308,8 +329,9 @@ void FilmSource::play()
 
 void FilmSource::pause()
 {
-    if (!m_open)
+    if (!m_open) {
         return;
+    }
     m_graph->pause();
     m_tickTimer.stop();
     m_callback->startRefresh();
@@ -317,8 +339,9 @@ void FilmSource::pause()
 
 void FilmSource::stop()
 {
-    if (!m_open)
+    if (!m_open) {
         return;
+    }
     m_graph->pause();
     m_graph->seek(0);
     emit tick();
@@ -328,22 +351,25 @@ void FilmSource::stop()
 
 void FilmSource::backward()
 {
-    if (m_open)
+    if (m_open) {
         changeSpeed(std::max(m_speedIndex - 1, 0));
+    }
 }
 
 void FilmSource::forward()
 {
-    if (m_open)
+    if (m_open) {
         changeSpeed(std::min(m_speedIndex + 1, SpeedCount - 1));
+    }
 }
 
 void FilmSource::changeSpeed(int index)
 {
     m_speedIndex = index;
     if (speed() == 1) {
-        if (m_playing)
+        if (m_playing) {
             m_graph->run();
+        }
         return;
     }
     // Other speeds step through the paused film on the tick timer.
@@ -368,36 +394,41 @@ void FilmSource::deactivate()
 qint64 FilmSource::currentTime() const
 {
     const qint64 time = m_graph ? m_graph->position() : -1;
-    if (time >= 0)
+    if (time >= 0) {
         m_lastTime = time; // keep the last known position while a query has no answer
+    }
     return m_lastTime;
 }
 
 int FilmSource::position() const
 {
-    if (!m_open || m_duration <= 0)
+    if (!m_open || m_duration <= 0) {
         return 0;
+    }
     return int(std::clamp<qint64>(currentTime() * 100 / m_duration, 0, 100));
 }
 
 void FilmSource::setPosition(int position)
 {
-    if (!m_open)
+    if (!m_open) {
         return;
+    }
     m_graph->seek(qint64(double(m_duration) * position / 100.0));
 }
 
 void FilmSource::setVolume(int volume)
 {
-    if (!m_open || !m_hasAudio)
+    if (!m_open || !m_hasAudio) {
         return;
+    }
     MediaGraph::setVolume(m_graph->element("Audio Volume"), (volume - 100) * 100);
 }
 
 void FilmSource::tickEvent()
 {
-    if (!m_open)
+    if (!m_open) {
         return;
+    }
     qint64 time = currentTime();
     const int s = speed();
     const qint64 elapsed = m_now() - m_stepStart;

@@ -41,18 +41,21 @@ GstStaticPadTemplate srcTemplate =
 gboolean setInfo(GstVideoFilter *filter, GstCaps *inCaps, GstVideoInfo *inInfo, GstCaps *,
                  GstVideoInfo *)
 {
-    if (!DirectShowTransformFilter::checkInputType(inCaps))
+    if (!DirectShowTransformFilter::checkInputType(inCaps)) {
         return FALSE;
-    if (DirectShowTransformFilter *owner = asFrameTap(filter)->owner.load())
+    }
+    if (DirectShowTransformFilter *owner = asFrameTap(filter)->owner.load()) {
         owner->setMediaType(GST_VIDEO_INFO_WIDTH(inInfo), GST_VIDEO_INFO_HEIGHT(inInfo));
+    }
     return TRUE;
 }
 
 GstFlowReturn transformFrame(GstVideoFilter *filter, GstVideoFrame *frame)
 {
-    if (DirectShowTransformFilter *owner = asFrameTap(filter)->owner.load())
+    if (DirectShowTransformFilter *owner = asFrameTap(filter)->owner.load()) {
         owner->transform(static_cast<uchar *>(GST_VIDEO_FRAME_PLANE_DATA(frame, 0)),
                          GST_VIDEO_FRAME_PLANE_STRIDE(frame, 0));
+    }
     return GST_FLOW_OK;
 }
 
@@ -101,16 +104,19 @@ GType frameTapType()
 
 GstElement *FrameTapElement::create(DirectShowTransformFilter *owner)
 {
-    if (!MediaGraph::initialize() || !frameTapType())
+    if (!MediaGraph::initialize() || !frameTapType()) {
         return nullptr;
+    }
     GstElement *element = gst_element_factory_make(FactoryName, nullptr);
-    if (element)
+    if (element) {
         setOwner(element, owner);
+    }
     return element;
 }
 
 void FrameTapElement::setOwner(GstElement *element, DirectShowTransformFilter *owner)
 {
-    if (element && G_TYPE_CHECK_INSTANCE_TYPE(element, frameTapType()))
+    if (element && G_TYPE_CHECK_INSTANCE_TYPE(element, frameTapType())) {
         asFrameTap(element)->owner.store(owner);
+    }
 }

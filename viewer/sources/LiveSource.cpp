@@ -54,8 +54,9 @@ LiveSource::LiveSource(ICaptureCB *callback, QObject *parent)
     m_hotplug = std::make_unique<CameraHotplug>();
     connect(m_hotplug.get(), &CameraHotplug::cameraAdded, this, [this] {
         // The Document Camera takes over from another camera too.
-        if (!m_present || m_camera->isDevice())
+        if (!m_present || m_camera->isDevice()) {
             checkExistance();
+        }
     });
     checkExistance();
     connect(&m_presenceTimer, &QTimer::timeout, this, &LiveSource::checkExistance);
@@ -89,8 +90,9 @@ void LiveSource::setPreferredCamera(const QString &name)
 {
     m_preferredCamera = name;
     // Another camera in use changes at once when the choice now names a different one.
-    if (m_present && m_camera->isDevice())
+    if (m_present && m_camera->isDevice()) {
         checkOtherCamera();
+    }
 }
 
 QString LiveSource::cameraName() const
@@ -100,8 +102,9 @@ QString LiveSource::cameraName() const
 
 void LiveSource::activate()
 {
-    if (m_callback)
+    if (m_callback) {
         m_callback->stopRefresh();
+    }
 }
 
 void LiveSource::setRecordingEndedHandler(std::function<void(bool failed)> handler)
@@ -116,8 +119,9 @@ void LiveSource::startRecord(const QString &path)
         reportRecordingEnded(true);
         return;
     }
-    if (m_recording)
+    if (m_recording) {
         endRecording(false, false);
+    }
     // A graph that has ended cannot feed a recording: a new one starts first.
     if (!m_graph || graphEnded()) {
         tearDown();
@@ -161,14 +165,16 @@ void LiveSource::stopRecord()
 {
     endRecording(false, false);
     // Without a camera the ended graph goes; the next presence check builds a new one.
-    if (!m_present)
+    if (!m_present) {
         tearDown();
+    }
 }
 
 void LiveSource::endRecording(bool notify, bool failed)
 {
-    if (!m_recording)
+    if (!m_recording) {
         return;
+    }
     // Taken out of the member first: detaching runs the bus no further, but a handler that
     // called this must find no recording any more.
     std::unique_ptr<MediaBranch> recording = std::move(m_recording);
@@ -178,10 +184,12 @@ void LiveSource::endRecording(bool notify, bool failed)
     recording.reset();
     m_audioPresent = false;
     // A microphone plugged in meanwhile is found for the next recording.
-    if (m_graph)
+    if (m_graph) {
         searchMicrophones();
-    if (notify)
+    }
+    if (notify) {
         reportRecordingEnded(failed);
+    }
 }
 
 void LiveSource::reportRecordingEnded(bool failed)
@@ -190,8 +198,9 @@ void LiveSource::reportRecordingEnded(bool failed)
     QMetaObject::invokeMethod(
         this,
         [this, failed] {
-            if (m_recordingEnded)
+            if (m_recordingEnded) {
                 m_recordingEnded(failed);
+            }
         },
         Qt::QueuedConnection);
 }
@@ -203,62 +212,70 @@ bool LiveSource::graphEnded() const
 
 void LiveSource::autoFocus()
 {
-    if (!m_present)
+    if (!m_present) {
         return;
+    }
     setAutoFocus(true);
     m_delay(AutoFocusMs, [this] { autoFocusStop(); });
 }
 
 void LiveSource::autoFocusStop()
 {
-    if (m_present)
+    if (m_present) {
         setAutoFocus(false);
+    }
 }
 
 void LiveSource::setAutoFocus(bool on)
 {
-    if (m_camera->isDevice())
+    if (m_camera->isDevice()) {
         DeviceControls(m_camera->element()).setAutoFocus(on);
-    else
+    } else {
         m_camera->set(AutoFocus, on ? 1 : 0);
+    }
 }
 
 int LiveSource::brightnessLevel() const
 {
-    if (!m_present)
+    if (!m_present) {
         return AbsentLevel;
+    }
     if (m_camera && m_camera->isDevice()) {
         const int step =
             DeviceControls(m_camera->element()).brightnessStep(int(BrightnessLevels.size()) - 1);
         return step < 0 ? UnknownLevel : step;
     }
     qint32 value = 0;
-    if (!m_camera || !m_camera->get(Brightness, &value))
+    if (!m_camera || !m_camera->get(Brightness, &value)) {
         return UnknownLevel;
+    }
     return levelOf(value);
 }
 
 void LiveSource::brightnessDown()
 {
-    if (!m_present)
+    if (!m_present) {
         return;
+    }
     setBrightnessLevel(std::max(brightnessLevel() - 1, 0));
 }
 
 void LiveSource::brightnessUp()
 {
-    if (!m_present)
+    if (!m_present) {
         return;
+    }
     setBrightnessLevel(std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1));
 }
 
 void LiveSource::setBrightnessLevel(int index)
 {
-    if (m_camera->isDevice())
+    if (m_camera->isDevice()) {
         DeviceControls(m_camera->element())
             .setBrightnessStep(index, int(BrightnessLevels.size()) - 1);
-    else
+    } else {
         m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
+    }
 }
 
 void LiveSource::checkExistance()
@@ -267,8 +284,9 @@ void LiveSource::checkExistance()
     if (m_present && !m_camera->isDevice()) {
         // While the camera starts streaming its start sequence holds the device: asking now
         // would hold up the GUI thread until it ends. A start that fails ends the graph.
-        if (m_graph && !m_cameraStreaming.load() && !graphEnded())
+        if (m_graph && !m_cameraStreaming.load() && !graphEnded()) {
             return;
+        }
         // A camera that stops answering is absent; its graph stays until the next build.
         if (!m_camera->get(CameraStatus, &status) || !statusShowsCamera(quint32(status))) {
             qCDebug(lcLive) << "camera gone";
@@ -303,8 +321,9 @@ void LiveSource::checkExistance()
 // again at the next check.
 void LiveSource::checkOtherCamera()
 {
-    if (!m_otherCameras)
+    if (!m_otherCameras) {
         m_otherCameras = std::make_unique<CameraMonitor>();
+    }
     GstHandle<GstDevice> device = m_otherCameras->choose(m_preferredCamera);
     const QString name = CameraMonitor::displayName(device.get());
     bool retryLater = false;
@@ -324,14 +343,17 @@ void LiveSource::checkOtherCamera()
         m_present = false;
         tearDown();
         m_camera.reset();
-        if (m_callback)
+        if (m_callback) {
             m_callback->setImage(QImage());
+        }
     }
-    if (!device)
+    if (!device) {
         return;
+    }
     auto camera = std::make_unique<CameraElement>(device.get());
-    if (retryLater || !camera->isValid())
+    if (retryLater || !camera->isValid()) {
         return;
+    }
     qCDebug(lcLive) << "camera" << camera->displayName() << "present";
     m_present = true;
     tearDown(); // a Document Camera's graph left behind when it went
@@ -345,13 +367,15 @@ void LiveSource::buildGraph()
     auto tap = std::make_unique<DirectShowTransformFilter>(m_callback);
     GstElement *camera = m_camera->element();
     GstElement *tapElement = tap->element();
-    if (!graph->isValid() || !tapElement)
+    if (!graph->isValid() || !tapElement) {
         return;
+    }
     gst_object_set_name(GST_OBJECT(camera), "Video Capture Filter");
     gst_object_set_name(GST_OBJECT(tapElement), "Grabber");
     GstElement *format = graph->add("capsfilter", "Video Format");
-    if (!graph->add(camera) || !format || !graph->add(tapElement))
+    if (!graph->add(camera) || !format || !graph->add(tapElement)) {
         return;
+    }
     CapsHandle caps(m_camera->isDevice() ? nullptr : cameraCaps(m_frameSize, m_framesPerSecond));
     if (m_camera->isDevice()) {
         CapsHandle offered(m_camera->deviceCaps());
@@ -364,8 +388,9 @@ void LiveSource::buildGraph()
     graph->link(format, tapElement);
     GstElement *tee = graph->addTee("Branches");
     GstElement *renderer = graph->add("fakesink", "Renderer");
-    if (!tee || !renderer)
+    if (!tee || !renderer) {
         return;
+    }
     makeLiveSink(renderer);
     MediaGraph::linkDirect(tapElement, tee);
     MediaGraph::linkDirect(tee, renderer);
@@ -397,8 +422,9 @@ void LiveSource::searchMicrophones()
     // Asking the sound server takes a good part of a second on a busy machine: done on a
     // worker thread while the camera starts, it is ready when a recording starts.
     if (m_microphones.valid() &&
-        m_microphones.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        m_microphones.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         return; // one search at a time
+    }
     m_microphones = std::async(std::launch::async, [] {
                         return std::shared_ptr<const MediaDeviceEnumerator>(
                             std::make_shared<MediaDeviceEnumerator>("Audio/Source"));
@@ -417,10 +443,12 @@ void LiveSource::publishPresentation()
         m_presentation.reset();
         return;
     }
-    if (m_presentation && m_presentation->isAttached())
+    if (m_presentation && m_presentation->isAttached()) {
         return;
-    if (!m_presentation)
+    }
+    if (!m_presentation) {
         m_presentation = std::make_unique<PresentationPublisher>();
+    }
     m_presentation->attach(m_graph->pipeline(), m_tee);
 }
 
@@ -435,13 +463,15 @@ GstElement *LiveSource::makeRecording()
     // The compressor works on the branch's own thread, so the canvas never waits for it.
     GstElement *bin = MediaGraph::chainBin(
         "Recording", {gst_element_factory_make("jpegenc", "Video Compressor"), muxer, writer});
-    if (!bin)
+    if (!bin) {
         return nullptr;
+    }
     m_audioPresent = addMicrophone(bin, muxer) != nullptr;
     MediaGraph::addProbe(
         bin, "sink", GST_PAD_PROBE_TYPE_BUFFER, [this](GstPad *, GstPadProbeInfo *info) {
-            if (m_recordedFrames.fetch_add(1) == 0)
+            if (m_recordedFrames.fetch_add(1) == 0) {
                 m_firstFrameNs.store(qint64(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info))));
+            }
             return GST_PAD_PROBE_OK;
         });
     return bin;
@@ -452,14 +482,16 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     // The search started with the preview; it normally ended long ago.
     std::shared_ptr<const MediaDeviceEnumerator> found;
     if (m_microphones.valid() && m_microphones.wait_for(std::chrono::milliseconds(
-                                     MicrophoneWaitMs)) == std::future_status::ready)
+                                     MicrophoneWaitMs)) == std::future_status::ready) {
         found = m_microphones.get();
+    }
     const auto pick = [this](const MediaDeviceEnumerator &devices) {
         for (int i = 0; i < devices.count(); ++i) {
             const QString name = devices.name(i);
             qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
-            if (name.contains(microphoneName(), Qt::CaseSensitive))
+            if (name.contains(microphoneName(), Qt::CaseSensitive)) {
                 return i;
+            }
         }
         return -1;
     };
@@ -482,8 +514,9 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     GstHandle<GstElement> queue = adoptFloating(gst_element_factory_make("queue", "Audio Queue"));
     GstHandle<GstElement> compressor =
         adoptFloating(gst_element_factory_make("audioconvert", "Audio Compressor"));
-    if (!microphone || !queue || !compressor)
+    if (!microphone || !queue || !compressor) {
         return nullptr;
+    }
     gst_bin_add_many(GST_BIN(bin), microphone.get(), queue.get(), compressor.get(), nullptr);
     if (gst_element_link_many(microphone.get(), queue.get(), compressor.get(), muxer, nullptr)) {
         qDebug().nospace() << "Done with index " << chosen;

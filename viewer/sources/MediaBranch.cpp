@@ -90,8 +90,9 @@ void MediaBranch::noteError(GstMessage *error)
     qCDebug(lcSources).noquote() << "branch" << describe(GST_OBJECT(m_bin.get()))
                                  << "failed:" << text;
     std::lock_guard lock(m_mutex);
-    if (m_errorText.isEmpty())
+    if (m_errorText.isEmpty()) {
         m_errorText = text;
+    }
     // From now on the gate on the tee's pad drops what would reach the failed branch.
     m_failed.store(true, std::memory_order_release);
 }
@@ -100,44 +101,52 @@ bool MediaBranch::noteSinkEnded(GstObject *sink)
 {
     std::lock_guard lock(m_mutex);
     const auto found = std::find(m_sinks.begin(), m_sinks.end(), GST_ELEMENT(sink));
-    if (found == m_sinks.end())
+    if (found == m_sinks.end()) {
         return false;
+    }
     m_sinkEnded[size_t(found - m_sinks.begin())] = true;
     return std::all_of(m_sinkEnded.begin(), m_sinkEnded.end(), [](bool e) { return e; });
 }
 
 void MediaBranch::reportError()
 {
-    if (m_errorReported || !m_attached)
+    if (m_errorReported || !m_attached) {
         return;
+    }
     m_errorReported = true;
     // The handler may destroy this branch: it runs from a copy, and nothing follows it.
-    if (auto handler = m_errorHandler)
+    if (auto handler = m_errorHandler) {
         handler();
+    }
 }
 
 void MediaBranch::reportEnd()
 {
-    if (m_endReported || !m_attached || failed())
+    if (m_endReported || !m_attached || failed()) {
         return;
+    }
     m_endReported = true;
     qCDebug(lcSources).noquote() << "branch" << describe(GST_OBJECT(m_bin.get())) << "ended";
-    if (auto handler = m_endHandler)
+    if (auto handler = m_endHandler) {
         handler();
+    }
 }
 
 void MediaBranch::endOwnSources()
 {
-    if (m_ownSourcesEnded.exchange(true))
+    if (m_ownSourcesEnded.exchange(true)) {
         return;
-    for (const auto &source : ownSources(m_bin.get()))
+    }
+    for (const auto &source : ownSources(m_bin.get())) {
         gst_element_send_event(source.get(), gst_event_new_eos());
+    }
 }
 
 bool MediaBranch::unlinkFromTee(int waitMs)
 {
-    if (!m_teePad || !gst_pad_is_linked(m_teePad.get()))
+    if (!m_teePad || !gst_pad_is_linked(m_teePad.get())) {
         return true;
+    }
     auto unlinking = std::make_shared<Unlinking>();
     unlinking->sinkPad = m_sinkPad.get();
     // The probe runs at once on this thread when the pad is idle, else on the streaming
@@ -166,8 +175,9 @@ bool MediaBranch::waitForEnd(int waitMs) const
     QElapsedTimer clock;
     clock.start();
     while (!ended() && !failed()) {
-        if (clock.elapsed() >= waitMs)
+        if (clock.elapsed() >= waitMs) {
             return false;
+        }
         QThread::msleep(WaitSliceMs);
     }
     return ended();
@@ -175,31 +185,37 @@ bool MediaBranch::waitForEnd(int waitMs) const
 
 bool MediaBranch::finish(int eosWaitMs)
 {
-    if (!m_attached)
+    if (!m_attached) {
         return false;
-    if (m_finishing)
+    }
+    if (m_finishing) {
         return ended();
+    }
     m_finishing = true;
     QElapsedTimer clock;
     clock.start();
     const bool unlinked = unlinkFromTee(eosWaitMs);
-    if (failed() || ended())
+    if (failed() || ended()) {
         return ended();
+    }
     GstState state = GST_STATE_NULL;
     gst_element_get_state(m_bin.get(), &state, nullptr, 0);
     // Sinks post their end only while playing; a stopped branch has nothing to finish.
-    if (!unlinked || state != GST_STATE_PLAYING)
+    if (!unlinked || state != GST_STATE_PLAYING) {
         return false;
-    if (!m_ownSourcesEnded.load())
+    }
+    if (!m_ownSourcesEnded.load()) {
         gst_pad_send_event(m_sinkPad.get(), gst_event_new_eos());
+    }
     endOwnSources();
     return waitForEnd(std::max<int>(eosWaitMs - int(clock.elapsed()), 0));
 }
 
 bool MediaBranch::detach(int eosWaitMs)
 {
-    if (!m_attached)
+    if (!m_attached) {
         return false;
+    }
     QElapsedTimer clock;
     clock.start();
     const QString name = describe(GST_OBJECT(m_bin.get()));
@@ -219,15 +235,18 @@ void MediaBranch::takeOut()
     // Stopping the bin unblocks a tee thread that still waits on the branch's queue.
     gst_element_set_state(m_bin.get(), GST_STATE_NULL);
     if (m_teePad) {
-        if (gst_pad_is_linked(m_teePad.get()))
+        if (gst_pad_is_linked(m_teePad.get())) {
             gst_pad_unlink(m_teePad.get(), m_sinkPad.get());
-        if (m_gateProbe != 0)
+        }
+        if (m_gateProbe != 0) {
             gst_pad_remove_probe(m_teePad.get(), m_gateProbe);
+        }
         gst_element_release_request_pad(m_tee.get(), m_teePad.get());
         m_teePad.reset();
     }
-    if (m_feedEndProbe != 0)
+    if (m_feedEndProbe != 0) {
         gst_pad_remove_probe(m_sinkPad.get(), m_feedEndProbe);
+    }
     m_gateProbe = m_feedEndProbe = 0;
     if (GstObject *parent = gst_object_get_parent(GST_OBJECT(m_bin.get()))) {
         gst_bin_remove(GST_BIN(parent), m_bin.get());

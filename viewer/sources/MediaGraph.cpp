@@ -27,8 +27,9 @@ GstCaps *padCaps(GstPad *pad)
 
 QByteArray mediaName(const GstCaps *caps)
 {
-    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps))
+    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps)) {
         return {};
+    }
     return gst_structure_get_name(gst_caps_get_structure(caps, 0));
 }
 
@@ -39,13 +40,15 @@ bool sinkTemplateAccepts(GstElement *sink, const GstCaps *caps)
         gst_element_factory_get_static_pad_templates(gst_element_get_factory(sink));
     for (const GList *item = templates; item; item = item->next) {
         auto *templ = static_cast<GstStaticPadTemplate *>(item->data);
-        if (templ->direction != GST_PAD_SINK)
+        if (templ->direction != GST_PAD_SINK) {
             continue;
+        }
         GstCaps *templCaps = gst_static_pad_template_get_caps(templ);
         const bool accepts = gst_caps_can_intersect(templCaps, caps);
         gst_caps_unref(templCaps);
-        if (accepts)
+        if (accepts) {
             return true;
+        }
     }
     return false;
 }
@@ -53,8 +56,9 @@ bool sinkTemplateAccepts(GstElement *sink, const GstCaps *caps)
 bool linkPadToElement(GstPad *pad, GstElement *sink)
 {
     GstPad *sinkPad = gst_element_get_compatible_pad(sink, pad, nullptr);
-    if (!sinkPad)
+    if (!sinkPad) {
         return false;
+    }
     const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad));
     gst_object_unref(sinkPad);
     return linked;
@@ -66,8 +70,9 @@ bool hasSometimesSourcePads(GstElement *element)
         gst_element_factory_get_static_pad_templates(gst_element_get_factory(element));
     for (const GList *item = templates; item; item = item->next) {
         auto *templ = static_cast<GstStaticPadTemplate *>(item->data);
-        if (templ->direction == GST_PAD_SRC && templ->presence == GST_PAD_SOMETIMES)
+        if (templ->direction == GST_PAD_SRC && templ->presence == GST_PAD_SOMETIMES) {
             return true;
+        }
     }
     return false;
 }
@@ -79,8 +84,9 @@ GstPad *firstUnlinkedSourcePad(GstElement *element)
     GValue value = G_VALUE_INIT;
     while (!found && gst_iterator_next(it, &value) == GST_ITERATOR_OK) {
         auto *pad = GST_PAD(g_value_get_object(&value));
-        if (!gst_pad_is_linked(pad))
+        if (!gst_pad_is_linked(pad)) {
             found = GST_PAD(gst_object_ref(pad));
+        }
         g_value_reset(&value);
     }
     g_value_unset(&value);
@@ -153,11 +159,13 @@ bool MediaGraph::initialize()
 
 MediaGraph::MediaGraph(const char *name)
 {
-    if (!initialize())
+    if (!initialize()) {
         return;
+    }
     m_pipeline = gst_pipeline_new(name);
-    if (!m_pipeline)
+    if (!m_pipeline) {
         return;
+    }
     qCDebug(lcSources) << "graph" << name << "built";
     gst_object_ref_sink(m_pipeline);
     m_bus = gst_element_get_bus(m_pipeline);
@@ -167,8 +175,9 @@ MediaGraph::MediaGraph(const char *name)
 
 MediaGraph::~MediaGraph()
 {
-    if (!m_pipeline)
+    if (!m_pipeline) {
         return;
+    }
     stop();
     qCDebug(lcSources) << "graph" << objectName(GST_OBJECT(m_pipeline)).constData() << "torn down";
     gst_bus_remove_watch(m_bus);
@@ -179,13 +188,16 @@ MediaGraph::~MediaGraph()
 
 GstElement *MediaGraph::add(const char *factory, const char *name)
 {
-    if (!m_pipeline)
+    if (!m_pipeline) {
         return nullptr;
+    }
     GstElement *element = gst_element_factory_make(factory, name);
-    if (!element)
+    if (!element) {
         return nullptr;
-    if (!gst_bin_add(GST_BIN(m_pipeline), element))
+    }
+    if (!gst_bin_add(GST_BIN(m_pipeline), element)) {
         return nullptr; // a floating element is sunk and freed by the failed add
+    }
     return element;
 }
 
@@ -196,19 +208,22 @@ bool MediaGraph::add(GstElement *element)
 
 bool MediaGraph::remove(GstElement *element)
 {
-    if (!m_pipeline || !element || GST_ELEMENT_PARENT(element) != m_pipeline)
+    if (!m_pipeline || !element || GST_ELEMENT_PARENT(element) != m_pipeline) {
         return false;
+    }
     gst_element_set_state(element, GST_STATE_NULL);
     return gst_bin_remove(GST_BIN(m_pipeline), element);
 }
 
 GstElement *MediaGraph::element(const char *name) const
 {
-    if (!m_pipeline)
+    if (!m_pipeline) {
         return nullptr;
+    }
     GstElement *found = gst_bin_get_by_name(GST_BIN(m_pipeline), name);
-    if (found)
+    if (found) {
         gst_object_unref(found); // the pipeline keeps it alive
+    }
     return found;
 }
 
@@ -219,12 +234,14 @@ bool MediaGraph::linkDirect(GstElement *source, GstElement *sink)
 
 bool MediaGraph::link(GstElement *source, GstElement *sink)
 {
-    if (!m_pipeline || !source || !sink)
+    if (!m_pipeline || !source || !sink) {
         return false;
+    }
     GstPad *pad = firstUnlinkedSourcePad(source);
     if (!pad) {
-        if (!hasSometimesSourcePads(source))
+        if (!hasSometimesSourcePads(source)) {
             return false;
+        }
         linkLater(this, source, sink);
         return true;
     }
@@ -240,13 +257,15 @@ GstElement *MediaGraph::addConverter(const char *factory)
 
 bool MediaGraph::link(GstPad *sourcePad, GstElement *sink)
 {
-    if (!m_pipeline || !sourcePad || !sink || gst_pad_is_linked(sourcePad))
+    if (!m_pipeline || !sourcePad || !sink || gst_pad_is_linked(sourcePad)) {
         return false;
+    }
     GstCaps *caps = padCaps(sourcePad);
     const QByteArray media = mediaName(caps);
     const bool acceptedAsIs = caps && sinkTemplateAccepts(sink, caps);
-    if (caps)
+    if (caps) {
         gst_caps_unref(caps);
+    }
 
     std::vector<const char *> chain;
     if (media == "video/x-raw") {
@@ -260,8 +279,9 @@ bool MediaGraph::link(GstPad *sourcePad, GstElement *sink)
     } else {
         // Compressed or unknown: let decodebin find the decoder, link what it yields.
         GstElement *decoder = addConverter("decodebin");
-        if (!decoder)
+        if (!decoder) {
             return false;
+        }
         linkLater(this, decoder, sink);
         GstPad *decoderSink = gst_element_get_static_pad(decoder, "sink");
         const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(sourcePad, decoderSink));
@@ -289,13 +309,16 @@ bool MediaGraph::link(GstPad *sourcePad, GstElement *sink)
         linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(sourcePad, first));
         gst_object_unref(first);
     }
-    for (size_t i = 0; linked && i + 1 < added.size(); ++i)
+    for (size_t i = 0; linked && i + 1 < added.size(); ++i) {
         linked = gst_element_link(added[i], added[i + 1]);
-    if (linked)
+    }
+    if (linked) {
         linked = gst_element_link(added.back(), sink);
+    }
     if (!linked) {
-        for (GstElement *converter : added)
+        for (GstElement *converter : added) {
             gst_bin_remove(GST_BIN(m_pipeline), converter);
+        }
         return false;
     }
     // Downstream first, so that no element pushes into one that is not ready yet.
@@ -313,24 +336,28 @@ QByteArray MediaGraph::padMedia(GstPad *pad)
 GstElement *MediaGraph::addTee(const char *name)
 {
     GstElement *tee = add("tee", name);
-    if (tee)
+    if (tee) {
         g_object_set(tee, "allow-not-linked", TRUE, nullptr);
+    }
     return tee;
 }
 
 GstElement *MediaGraph::chainBin(const char *name, const std::vector<GstElement *> &chain)
 {
     std::vector<GstHandle<GstElement>> held;
-    for (GstElement *element : chain)
+    for (GstElement *element : chain) {
         held.push_back(adoptFloating(element));
-    if (held.empty() || std::any_of(held.begin(), held.end(), [](auto &e) { return !e; }))
+    }
+    if (held.empty() || std::any_of(held.begin(), held.end(), [](auto &e) { return !e; })) {
         return nullptr;
+    }
     GstElement *bin = gst_bin_new(name);
     bool linked = true;
     for (size_t i = 0; linked && i < held.size(); ++i) {
         linked = gst_bin_add(GST_BIN(bin), held[i].get());
-        if (linked && i > 0)
+        if (linked && i > 0) {
             linked = gst_element_link(held[i - 1].get(), held[i].get());
+        }
     }
     GstHandle<GstPad> first(linked ? gst_element_get_static_pad(held.front().get(), "sink")
                                    : nullptr);
@@ -412,8 +439,9 @@ std::unique_ptr<MediaBranch> MediaGraph::attach(GstElement *tee, GstElement *bin
         ghost.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
         [](GstPad *, GstPadProbeInfo *info, gpointer data) {
             MediaGraph::seeFromStreamingThread();
-            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS) {
                 static_cast<MediaBranch *>(data)->endOwnSources();
+            }
             return GST_PAD_PROBE_OK;
         },
         raw, nullptr);
@@ -435,8 +463,9 @@ void MediaGraph::finishBranches()
         branches = m_branches;
     }
     // Only the controlling thread (this one) destroys branches.
-    for (MediaBranch *branch : branches)
+    for (MediaBranch *branch : branches) {
         branch->finish(BranchFinishWaitMs);
+    }
 }
 
 void MediaGraph::unregisterBranch(MediaBranch *branch)
@@ -449,8 +478,9 @@ MediaBranch *MediaGraph::branchHolding(GstObject *object) const
 {
     for (MediaBranch *branch : m_branches) {
         auto *bin = GST_OBJECT(branch->bin());
-        if (object == bin || gst_object_has_as_ancestor(object, bin))
+        if (object == bin || gst_object_has_as_ancestor(object, bin)) {
             return branch;
+        }
     }
     return nullptr;
 }
@@ -464,8 +494,9 @@ bool MediaGraph::routeToBranch(GstMessage *message)
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         std::lock_guard lock(m_branchesMutex);
         MediaBranch *branch = source ? branchHolding(source) : nullptr;
-        if (!branch)
+        if (!branch) {
             return false;
+        }
         branch->noteError(message);
         notice = BranchErrorName;
         bin = addReference(GST_OBJECT(branch->bin()));
@@ -473,8 +504,9 @@ bool MediaGraph::routeToBranch(GstMessage *message)
                gst_structure_has_name(structure, "GstBinForwarded")) {
         std::lock_guard lock(m_branchesMutex);
         MediaBranch *branch = source ? branchHolding(source) : nullptr;
-        if (!branch || GST_OBJECT(branch->bin()) != source)
+        if (!branch || GST_OBJECT(branch->bin()) != source) {
             return false;
+        }
         GstMessage *inner = nullptr;
         gst_structure_get(structure, "message", GST_TYPE_MESSAGE, &inner, nullptr);
         MessageHandle forwarded(inner);
@@ -487,9 +519,10 @@ bool MediaGraph::routeToBranch(GstMessage *message)
         return false;
     }
     // Handlers run on the controlling thread, from the bus watch.
-    if (notice)
+    if (notice) {
         gst_bus_post(m_bus,
                      gst_message_new_application(bin.get(), gst_structure_new_empty(notice)));
+    }
     return true;
 }
 
@@ -500,17 +533,20 @@ void MediaGraph::deliverToBranch(GstMessage *message)
     {
         std::lock_guard lock(m_branchesMutex);
         for (MediaBranch *candidate : m_branches) {
-            if (GST_OBJECT(candidate->bin()) == GST_MESSAGE_SRC(message))
+            if (GST_OBJECT(candidate->bin()) == GST_MESSAGE_SRC(message)) {
                 branch = candidate;
+            }
         }
     }
     // Only this thread destroys branches, so the one found is still there.
-    if (!branch)
+    if (!branch) {
         return;
-    if (gst_structure_has_name(structure, BranchErrorName))
+    }
+    if (gst_structure_has_name(structure, BranchErrorName)) {
         branch->reportError();
-    else if (gst_structure_has_name(structure, BranchEndName))
+    } else if (gst_structure_has_name(structure, BranchEndName)) {
         branch->reportEnd();
+    }
 }
 
 gulong MediaGraph::onPadAdded(GstElement *element, std::function<void(GstPad *)> handler)
@@ -528,8 +564,9 @@ gulong MediaGraph::onPadAdded(GstElement *element, std::function<void(GstPad *)>
 
 gulong MediaGraph::addProbe(GstPad *pad, GstPadProbeType type, Probe probe)
 {
-    if (!pad)
+    if (!pad) {
         return 0;
+    }
     auto *held = new Probe(std::move(probe));
     publishToStreamingThreads();
     return gst_pad_add_probe(
@@ -551,17 +588,20 @@ gulong MediaGraph::addProbe(GstElement *element, const char *padName, GstPadProb
 void MediaGraph::removeProbe(GstElement *element, const char *padName, gulong id)
 {
     GstHandle<GstPad> pad(element ? gst_element_get_static_pad(element, padName) : nullptr);
-    if (pad && id != 0)
+    if (pad && id != 0) {
         gst_pad_remove_probe(pad.get(), id);
+    }
 }
 
 bool MediaGraph::setProperty(gpointer object, const char *name, const GValue &value)
 {
-    if (!object || !G_IS_OBJECT(object))
+    if (!object || !G_IS_OBJECT(object)) {
         return false;
+    }
     GParamSpec *spec = g_object_class_find_property(G_OBJECT_GET_CLASS(object), name);
-    if (!spec || !(spec->flags & G_PARAM_WRITABLE))
+    if (!spec || !(spec->flags & G_PARAM_WRITABLE)) {
         return false;
+    }
     GValue converted = G_VALUE_INIT;
     g_value_init(&converted, spec->value_type);
     const GType type = spec->value_type;
@@ -570,17 +610,19 @@ bool MediaGraph::setProperty(gpointer object, const char *name, const GValue &va
                        (type == G_TYPE_UINT || type == G_TYPE_UINT64 || type == G_TYPE_ULONG ||
                         type == G_TYPE_UCHAR);
     bool fits = false;
-    if (G_VALUE_HOLDS_STRING(&value) && type != G_TYPE_STRING)
+    if (G_VALUE_HOLDS_STRING(&value) && type != G_TYPE_STRING) {
         fits = g_value_get_string(&value) &&
                gst_value_deserialize(&converted, g_value_get_string(&value));
-    else
+    } else {
         fits = !wraps && g_value_transform(&value, &converted);
+    }
     // A value the property would have to clamp is refused rather than changed.
     fits = fits && !g_param_value_validate(spec, &converted);
-    if (fits)
+    if (fits) {
         g_object_set_property(G_OBJECT(object), name, &converted);
-    else
+    } else {
         qCDebug(lcSources) << "property" << name << "refused the value";
+    }
     g_value_unset(&converted);
     return fits;
 }
@@ -624,8 +666,9 @@ bool MediaGraph::pause(int waitMs, const std::function<bool()> &abandon)
 
 bool MediaGraph::changeState(GstState target, int waitMs, const std::function<bool()> &abandon)
 {
-    if (!m_pipeline || failed())
+    if (!m_pipeline || failed()) {
         return false;
+    }
     switch (gst_element_set_state(m_pipeline, target)) {
     case GST_STATE_CHANGE_SUCCESS:
     case GST_STATE_CHANGE_NO_PREROLL:
@@ -657,23 +700,26 @@ bool MediaGraph::waitForPendingState(int waitMs, const std::function<bool()> &ab
         case GST_STATE_CHANGE_ASYNC:
             break;
         }
-        if (clock.elapsed() >= waitMs || (abandon && abandon()))
+        if (clock.elapsed() >= waitMs || (abandon && abandon())) {
             return false;
+        }
     }
 }
 
 void MediaGraph::stop(int eosWaitMs)
 {
-    if (!m_pipeline)
+    if (!m_pipeline) {
         return;
+    }
     GstState current = GST_STATE_NULL;
     gst_element_get_state(m_pipeline, &current, nullptr, 0);
     // A muxer writes its index only at end-of-stream; sinks post it only when playing. A graph
     // whose streams have all ended already (a source that stopped) gets no second one: it
     // would never arrive.
     if (!failed() && !atEos() && current >= GST_STATE_PAUSED && writesFile()) {
-        if (current != GST_STATE_PLAYING)
+        if (current != GST_STATE_PLAYING) {
             changeState(GST_STATE_PLAYING, eosWaitMs);
+        }
         m_eos.store(false, std::memory_order_release);
         gst_element_send_event(m_pipeline, gst_event_new_eos());
         waitForEos(eosWaitMs);
@@ -686,8 +732,9 @@ bool MediaGraph::waitForEos(int waitMs) const
     QElapsedTimer clock;
     clock.start();
     while (!m_eos.load(std::memory_order_acquire) && !m_error.load(std::memory_order_acquire)) {
-        if (clock.elapsed() >= waitMs)
+        if (clock.elapsed() >= waitMs) {
             return false;
+        }
         QThread::msleep(WaitSliceMs);
     }
     return m_eos.load(std::memory_order_acquire);
@@ -714,28 +761,33 @@ bool MediaGraph::writesFile() const
 
 MediaGraph::State MediaGraph::state() const
 {
-    if (!m_pipeline)
+    if (!m_pipeline) {
         return State::Stopped;
+    }
     GstState current = GST_STATE_NULL;
     GstState pending = GST_STATE_VOID_PENDING;
     gst_element_get_state(m_pipeline, &current, &pending, 0);
     const GstState target = pending != GST_STATE_VOID_PENDING ? pending : current;
-    if (target == GST_STATE_PLAYING)
+    if (target == GST_STATE_PLAYING) {
         return State::Running;
-    if (target == GST_STATE_PAUSED)
+    }
+    if (target == GST_STATE_PAUSED) {
         return State::Paused;
+    }
     return State::Stopped;
 }
 
 bool MediaGraph::seek(qint64 position, int waitMs)
 {
-    if (!m_pipeline || failed() || state() == State::Stopped)
+    if (!m_pipeline || failed() || state() == State::Stopped) {
         return false;
+    }
     m_eos.store(false, std::memory_order_release);
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek_simple(m_pipeline, GST_FORMAT_TIME, flags,
-                                 std::max<qint64>(position, 0) * 100))
+                                 std::max<qint64>(position, 0) * 100)) {
         return false;
+    }
     return waitForPendingState(waitMs);
 }
 
@@ -743,8 +795,9 @@ qint64 MediaGraph::position() const
 {
     gint64 nanoseconds = -1;
     if (!m_pipeline || !gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &nanoseconds) ||
-        nanoseconds < 0)
+        nanoseconds < 0) {
         return -1;
+    }
     return nanoseconds / 100;
 }
 
@@ -752,31 +805,35 @@ qint64 MediaGraph::duration() const
 {
     gint64 nanoseconds = -1;
     if (!m_pipeline || !gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &nanoseconds) ||
-        nanoseconds < 0)
+        nanoseconds < 0) {
         return -1;
+    }
     return nanoseconds / 100;
 }
 
 double MediaGraph::volumeFactor(int hundredthsOfDb)
 {
     constexpr int Silent = -10000;
-    if (hundredthsOfDb <= Silent)
+    if (hundredthsOfDb <= Silent) {
         return 0.0;
+    }
     return std::pow(10.0, std::min(hundredthsOfDb, 0) / 2000.0);
 }
 
 bool MediaGraph::setVolume(GstElement *volume, int hundredthsOfDb)
 {
-    if (!volume || !g_object_class_find_property(G_OBJECT_GET_CLASS(volume), "volume"))
+    if (!volume || !g_object_class_find_property(G_OBJECT_GET_CLASS(volume), "volume")) {
         return false;
+    }
     g_object_set(volume, "volume", volumeFactor(hundredthsOfDb), nullptr);
     return true;
 }
 
 void MediaGraph::logError(GstMessage *message)
 {
-    if (!lcSources().isDebugEnabled())
+    if (!lcSources().isDebugEnabled()) {
         return;
+    }
     GError *raw = nullptr;
     gchar *rawDebug = nullptr;
     gst_message_parse_error(message, &raw, &rawDebug);
@@ -791,14 +848,16 @@ void MediaGraph::logError(GstMessage *message)
 GstBusSyncReply MediaGraph::onSyncMessage(GstBus *, GstMessage *message, gpointer self)
 {
     auto *graph = static_cast<MediaGraph *>(self);
-    if (graph->routeToBranch(message))
+    if (graph->routeToBranch(message)) {
         return GST_BUS_DROP;
+    }
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         logError(message);
         graph->m_error.store(true, std::memory_order_release);
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS &&
-               GST_MESSAGE_SRC(message) == GST_OBJECT(graph->m_pipeline))
+               GST_MESSAGE_SRC(message) == GST_OBJECT(graph->m_pipeline)) {
         graph->m_eos.store(true, std::memory_order_release);
+    }
     return GST_BUS_PASS;
 }
 
@@ -811,8 +870,9 @@ gboolean MediaGraph::onWatchMessage(GstBus *, GstMessage *message, gpointer self
         gst_element_set_state(graph->m_pipeline, GST_STATE_NULL);
         const bool first = !graph->m_errorReported;
         graph->m_errorReported = true;
-        if (first && graph->m_errorHandler)
+        if (first && graph->m_errorHandler) {
             graph->m_errorHandler();
+        }
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && graph->atEos() &&
                graph->m_eosHandler) {
         graph->m_eosHandler();

@@ -34,8 +34,9 @@ bool PhotographSource::openDirectory(const QDir &folder)
 {
     m_timer.stop();
     const QStringList names = scan(folder);
-    if (names.isEmpty())
+    if (names.isEmpty()) {
         return false; // the folder and its names stay together
+    }
     m_folder = folder;
     m_fileNames = names;
     emit listChanged();
@@ -47,15 +48,17 @@ QStringList PhotographSource::fileList() const
 {
     QStringList paths;
     paths.reserve(m_fileNames.size());
-    for (const QString &name : m_fileNames)
+    for (const QString &name : m_fileNames) {
         paths << m_folder.filePath(name);
+    }
     return paths;
 }
 
 void PhotographSource::selectPhotograph(int id)
 {
-    if (id < 0 || id >= count())
+    if (id < 0 || id >= count()) {
         return;
+    }
     m_current = id;
     // A file that cannot be decoded still becomes the selection, as a null picture.
     m_callback->setImage(load(m_folder.filePath(m_fileNames.at(id))));
@@ -82,13 +85,15 @@ QImage PhotographSource::load(const QString &path, int longSide)
             qCDebug(lcSources) << "photograph" << path << "is too large:" << size;
             return {};
         }
-        if (std::max(size.width(), size.height()) > longSide)
+        if (std::max(size.width(), size.height()) > longSide) {
             reader.setScaledSize(
                 size.scaled(longSide, longSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+        }
     }
     QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull()) {
         qCDebug(lcSources) << "photograph" << path << "cannot be decoded:" << reader.errorString();
+    }
     return image;
 }
 
@@ -99,8 +104,9 @@ void PhotographSource::pauseCapture()
 
 void PhotographSource::resumeCapture()
 {
-    if (m_folder.exists())
+    if (m_folder.exists()) {
         openDirectory(m_folder);
+    }
     m_callback->startRefresh();
 }
 
@@ -130,8 +136,9 @@ void PhotographSource::next()
 
 void PhotographSource::nextPhotograph()
 {
-    if (count() == 0)
+    if (count() == 0) {
         return;
+    }
     m_current = (m_current + 1) % count();
     selectPhotograph(m_current);
 }

@@ -17,12 +17,14 @@ const char *property(const spa_dict *props, const char *key)
 
 bool toId(const char *text, unsigned *id)
 {
-    if (!text || !*text)
+    if (!text || !*text) {
         return false;
+    }
     char *end = nullptr;
     const unsigned long value = std::strtoul(text, &end, 10);
-    if (*end != '\0')
+    if (*end != '\0') {
         return false;
+    }
     *id = unsigned(value);
     return true;
 }
@@ -84,19 +86,25 @@ PipeWireLinkWatch::PipeWireLinkWatch(const QString &nodeName, ChangeHandler onCh
 PipeWireLinkWatch::~PipeWireLinkWatch()
 {
     // With the loop thread stopped no event can arrive while the objects go.
-    if (m_loop)
+    if (m_loop) {
         pw_thread_loop_stop(m_loop);
-    if (m_listener)
+    }
+    if (m_listener) {
         spa_hook_remove(&m_listener->hook);
+    }
     delete m_listener;
-    if (m_registry)
+    if (m_registry) {
         pw_proxy_destroy(reinterpret_cast<pw_proxy *>(m_registry));
-    if (m_core)
+    }
+    if (m_core) {
         pw_core_disconnect(m_core);
-    if (m_context)
+    }
+    if (m_context) {
         pw_context_destroy(m_context);
-    if (m_loop)
+    }
+    if (m_loop) {
         pw_thread_loop_destroy(m_loop);
+    }
 }
 
 int PipeWireLinkWatch::links() const
@@ -110,15 +118,18 @@ void PipeWireLinkWatch::addGlobal(unsigned id, const char *type, const spa_dict 
     const std::lock_guard lock(m_mutex);
     unsigned value = 0;
     if (std::strcmp(type, PW_TYPE_INTERFACE_Client) == 0) {
-        if (toId(property(props, PW_KEY_SEC_PID), &value) && value == unsigned(getpid()))
+        if (toId(property(props, PW_KEY_SEC_PID), &value) && value == unsigned(getpid())) {
             m_ownClients.insert(id);
+        }
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Node) == 0) {
         const char *name = property(props, PW_KEY_NODE_NAME);
-        if (name && m_nodeName == name && toId(property(props, PW_KEY_CLIENT_ID), &value))
+        if (name && m_nodeName == name && toId(property(props, PW_KEY_CLIENT_ID), &value)) {
             m_nodeClients[id] = value;
+        }
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Link) == 0) {
-        if (toId(property(props, PW_KEY_LINK_OUTPUT_NODE), &value))
+        if (toId(property(props, PW_KEY_LINK_OUTPUT_NODE), &value)) {
             m_linkOutputs[id] = value;
+        }
     } else {
         return;
     }
@@ -140,8 +151,9 @@ int PipeWireLinkWatch::countLinks() const
     int count = 0;
     for (const auto &[link, node] : m_linkOutputs) {
         const auto found = m_nodeClients.find(node);
-        if (found != m_nodeClients.end() && m_ownClients.count(found->second) != 0)
+        if (found != m_nodeClients.end() && m_ownClients.count(found->second) != 0) {
             ++count;
+        }
     }
     return count;
 }
@@ -149,10 +161,12 @@ int PipeWireLinkWatch::countLinks() const
 void PipeWireLinkWatch::notifyIfChanged()
 {
     const int count = countLinks();
-    if (count == m_reported)
+    if (count == m_reported) {
         return;
+    }
     qCDebug(lcSources) << "PipeWire node" << m_nodeName << "has" << count << "link(s)";
     m_reported = count;
-    if (m_onChange)
+    if (m_onChange) {
         m_onChange(count);
+    }
 }

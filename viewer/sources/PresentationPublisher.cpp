@@ -131,8 +131,9 @@ GstElement *PresentationPublisher::buildBranch()
         qCDebug(lcSources) << "Presentation branch: an element is missing"
                            << "(queue, videoconvert, capsfilter, identity, pipewiresink)";
         for (GstElement *element : {queue, converter, format, copier, sink}) {
-            if (element)
+            if (element) {
                 gst_object_unref(gst_object_ref_sink(element));
+            }
         }
         gst_object_unref(gst_object_ref_sink(bin));
         return nullptr;
@@ -172,11 +173,13 @@ GstElement *PresentationPublisher::buildBranch()
 bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
 {
     detach();
-    if (!pipeline || !tee || !MediaGraph::initialize())
+    if (!pipeline || !tee || !MediaGraph::initialize()) {
         return false;
+    }
     GstElement *bin = buildBranch();
-    if (!bin)
+    if (!bin) {
         return false;
+    }
     gst_object_ref_sink(bin);
     // Connecting to PipeWire happens on the way to READY: without a daemon nothing is added.
     if (gst_element_set_state(bin, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE ||
@@ -216,8 +219,9 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
     m_teePad = gst_element_request_pad_simple(tee, "src_%u");
     GstPad *ghost = gst_element_get_static_pad(bin, "sink");
     const bool linked = m_teePad && ghost && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(m_teePad, ghost));
-    if (ghost)
+    if (ghost) {
         gst_object_unref(ghost);
+    }
     if (!linked) {
         qCDebug(lcSources) << "Presentation branch: the tee gives no pad for it";
         detach();
@@ -229,8 +233,9 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
 
 void PresentationPublisher::unlinkFromTee()
 {
-    if (!m_teePad)
+    if (!m_teePad) {
         return;
+    }
     auto state = std::make_shared<Unlink>();
     gst_pad_add_probe(
         m_teePad, GST_PAD_PROBE_TYPE_IDLE,
@@ -249,8 +254,9 @@ void PresentationPublisher::unlinkFromTee()
         [](gpointer data) { delete static_cast<std::shared_ptr<Unlink> *>(data); });
     std::unique_lock lock(state->mutex);
     if (!state->done.wait_for(lock, std::chrono::milliseconds(DetachWaitMs),
-                              [&] { return state->unlinked; }))
+                              [&] { return state->unlinked; })) {
         qCDebug(lcSources) << "Presentation branch: the tee stayed busy, released anyway";
+    }
     lock.unlock();
     gst_element_release_request_pad(m_tee, m_teePad);
     gst_object_unref(m_teePad);
@@ -259,8 +265,9 @@ void PresentationPublisher::unlinkFromTee()
 
 void PresentationPublisher::detach()
 {
-    if (!m_bin)
+    if (!m_bin) {
         return;
+    }
     unlinkFromTee();
     gst_element_set_state(m_bin, GST_STATE_NULL);
     gst_bin_remove(GST_BIN(m_pipeline), m_bin);
@@ -276,16 +283,18 @@ void PresentationPublisher::detach()
 void PresentationPublisher::consumersChanged(int links)
 {
     m_consumers.store(links);
-    if (links > 0)
+    if (links > 0) {
         m_served.store(true);
-    else if (m_served.exchange(false))
+    } else if (m_served.exchange(false)) {
         QMetaObject::invokeMethod(this, &PresentationPublisher::renew, Qt::QueuedConnection);
+    }
 }
 
 void PresentationPublisher::renew()
 {
-    if (!m_bin || m_consumers.load() != 0)
+    if (!m_bin || m_consumers.load() != 0) {
         return;
+    }
     GstElement *pipeline = GST_ELEMENT(gst_object_ref(m_pipeline));
     GstElement *tee = GST_ELEMENT(gst_object_ref(m_tee));
     qCDebug(lcSources) << "Presentation branch renewed after its last consumer left";
@@ -303,16 +312,19 @@ GstPadProbeReturn PresentationPublisher::onBranchBuffer(GstPad *pad, GstPadProbe
     // thread's).
     GstElement *queue = GST_PAD_PARENT(pad);
     GstElement *bin = queue ? GST_ELEMENT_PARENT(queue) : nullptr;
-    if (!bin || asPresentationBin(bin)->failed.load())
+    if (!bin || asPresentationBin(bin)->failed.load()) {
         return GST_PAD_PROBE_DROP;
+    }
     // The sink sets up its buffers for the node with the first frame it is given; a consumer
     // that links before that gets buffers the sink cannot fill. So frames pass until one has
     // reached the sink.
-    if (!publisher->m_primed.load())
+    if (!publisher->m_primed.load()) {
         return GST_PAD_PROBE_OK;
+    }
     // Nobody watches: the frame goes no further than this.
-    if (publisher->m_consumers.load() == 0)
+    if (publisher->m_consumers.load() == 0) {
         return GST_PAD_PROBE_DROP;
+    }
     publisher->m_offered.fetch_add(1);
     return GST_PAD_PROBE_OK;
 }

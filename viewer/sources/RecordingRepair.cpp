@@ -37,8 +37,9 @@ void linkStream(GstElement *pipeline, GstElement *muxer, GstPad *pad)
                            : media.startsWith("audio/")                             ? "audio_%u"
                                                                                     : nullptr;
     GstElement *queue = gst_element_factory_make(muxerPad ? "queue" : "fakesink", nullptr);
-    if (!queue || !gst_bin_add(GST_BIN(pipeline), queue))
+    if (!queue || !gst_bin_add(GST_BIN(pipeline), queue)) {
         return;
+    }
     GstHandle<GstPad> queueSink(gst_element_get_static_pad(queue, "sink"));
     bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, queueSink.get()));
     if (linked && muxerPad) {
@@ -46,8 +47,9 @@ void linkStream(GstElement *pipeline, GstElement *muxer, GstPad *pad)
         GstHandle<GstPad> queueSource(gst_element_get_static_pad(queue, "src"));
         linked = target && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(queueSource.get(), target.get()));
     }
-    if (!linked)
+    if (!linked) {
         qCDebug(lcSources) << "repair: stream" << media << "cannot be copied";
+    }
     gst_element_sync_state_with_parent(queue);
 }
 
@@ -55,25 +57,29 @@ void linkStream(GstElement *pipeline, GstElement *muxer, GstPad *pad)
 bool remux(const QString &source, const QString &target, qint64 bytes,
            const std::atomic<bool> &cancel)
 {
-    if (!MediaGraph::initialize())
+    if (!MediaGraph::initialize()) {
         return false;
+    }
     GstHandle<GstElement> pipeline = adoptFloating(gst_pipeline_new("repair"));
     GstElement *reader = gst_element_factory_make("filesrc", nullptr);
     GstElement *demuxer = gst_element_factory_make("avidemux", nullptr);
     GstElement *muxer = gst_element_factory_make("avimux", nullptr);
     GstElement *writer = gst_element_factory_make("filesink", nullptr);
     if (!pipeline || !reader || !demuxer || !muxer || !writer) {
-        for (GstElement *element : {reader, demuxer, muxer, writer})
-            if (element)
+        for (GstElement *element : {reader, demuxer, muxer, writer}) {
+            if (element) {
                 gst_object_unref(gst_object_ref_sink(element));
+            }
+        }
         qCDebug(lcSources) << "repair: GStreamer lacks an AVI element";
         return false;
     }
     gst_bin_add_many(GST_BIN(pipeline.get()), reader, demuxer, muxer, writer, nullptr);
     g_object_set(reader, "location", QFile::encodeName(source).constData(), nullptr);
     g_object_set(writer, "location", QFile::encodeName(target).constData(), nullptr);
-    if (!gst_element_link(reader, demuxer) || !gst_element_link(muxer, writer))
+    if (!gst_element_link(reader, demuxer) || !gst_element_link(muxer, writer)) {
         return false;
+    }
     GstElement *bin = pipeline.get();
     MediaGraph::onPadAdded(demuxer, [bin, muxer](GstPad *pad) { linkStream(bin, muxer, pad); });
 
@@ -86,8 +92,9 @@ bool remux(const QString &source, const QString &target, qint64 bytes,
                std::chrono::steady_clock::now() < deadline) {
             MessageHandle message(gst_bus_timed_pop_filtered(
                 bus.get(), PollSlice, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
-            if (!message)
+            if (!message) {
                 continue;
+            }
             if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
                 GError *error = nullptr;
                 gst_message_parse_error(message.get(), &error, nullptr);
@@ -111,22 +118,25 @@ RecordingRepair::RecordingRepair(const QString &folder) : m_folder(folder) {}
 RecordingRepair::~RecordingRepair()
 {
     m_cancel.store(true, std::memory_order_release);
-    if (m_thread.joinable())
+    if (m_thread.joinable()) {
         m_thread.join();
+    }
 }
 
 void RecordingRepair::start()
 {
-    if (!m_thread.joinable())
+    if (!m_thread.joinable()) {
         m_thread = std::thread([this] { run(); });
+    }
 }
 
 bool RecordingRepair::wait(int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!isDone()) {
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (std::chrono::steady_clock::now() >= deadline) {
             return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
@@ -147,8 +157,9 @@ QStringList RecordingRepair::candidates(const QDir &folder)
     QStringList found;
     for (const QString &name : listing.entryList()) {
         const RegularFile file(listing.filePath(name));
-        if (file.isOpen() && AviLayout::read(file.descriptor()).needsRepair())
+        if (file.isOpen() && AviLayout::read(file.descriptor()).needsRepair()) {
             found << listing.filePath(name);
+        }
     }
     return found;
 }
@@ -157,8 +168,9 @@ bool RecordingRepair::isOpenElsewhere(const QString &path)
 {
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
         ::fcntl(fd, F_SETLEASE, F_UNLCK);
         ::close(fd);
@@ -168,8 +180,9 @@ bool RecordingRepair::isOpenElsewhere(const QString &path)
     struct stat info {};
     const bool stated = ::fstat(fd, &info) == 0;
     ::close(fd);
-    if (error == EAGAIN || error == EBUSY)
+    if (error == EAGAIN || error == EBUSY) {
         return true;
+    }
     // No lease to be had here: a file written to just now counts as held by its writer.
     const qint64 ageMs = QDateTime::currentMSecsSinceEpoch() -
                          (qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1'000'000);
@@ -184,8 +197,9 @@ bool RecordingRepair::repair(const QString &path, const std::atomic<bool> &cance
     }
     const RegularFile original(path);
     const AviLayout before = AviLayout::read(original.descriptor());
-    if (!before.needsRepair())
+    if (!before.needsRepair()) {
         return false;
+    }
     const QString part = path + QLatin1String(PartSuffix);
     QFile::remove(part);
     bool good = remux(original.procPath(), part, original.size(), cancel);
@@ -194,9 +208,10 @@ bool RecordingRepair::repair(const QString &path, const std::atomic<bool> &cance
         const AviLayout after = AviLayout::read(copy.descriptor());
         good = after.isFinished() && after.indexedVideoFrames() >= before.videoFrames() &&
                after.videoFrames() >= before.videoFrames();
-        if (!good)
+        if (!good) {
             qCDebug(lcSources) << "repair of" << path << "kept" << after.indexedVideoFrames()
                                << "of" << before.videoFrames() << "frames; the original stays";
+        }
         struct stat info {};
         if (good && ::fstat(original.descriptor(), &info) == 0) {
             // The copy keeps the recording's time.
@@ -209,8 +224,9 @@ bool RecordingRepair::repair(const QString &path, const std::atomic<bool> &cance
         qCDebug(lcSources) << "repair: cannot replace" << path << std::strerror(errno);
         good = false;
     }
-    if (!good)
+    if (!good) {
         QFile::remove(part);
+    }
     return good;
 }
 
@@ -223,12 +239,14 @@ void RecordingRepair::run()
     parts.setFilter(QDir::Files);
     for (const QString &name : parts.entryList()) {
         const QString part = folder.filePath(name);
-        if (QFileInfo::exists(part.chopped(int(std::strlen(PartSuffix)))))
+        if (QFileInfo::exists(part.chopped(int(std::strlen(PartSuffix))))) {
             QFile::remove(part);
+        }
     }
     for (const QString &path : candidates(folder)) {
-        if (m_cancel.load(std::memory_order_acquire))
+        if (m_cancel.load(std::memory_order_acquire)) {
             break;
+        }
         if (repair(path, m_cancel)) {
             qCDebug(lcSources) << "repaired the recording" << path;
             const std::lock_guard<std::mutex> lock(m_mutex);

@@ -29,16 +29,18 @@ RegularFile::RegularFile(const QString &path)
     }
     // Reads of a regular file never block anyway; later readers expect blocking semantics.
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
+    if (flags != -1) {
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
     m_fd = fd;
     m_size = qint64(info.st_size);
 }
 
 RegularFile::~RegularFile()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
         ::close(m_fd);
+    }
 }
 
 QString RegularFile::procPath() const
@@ -48,16 +50,19 @@ QString RegularFile::procPath() const
 
 QByteArray RegularFile::head(qint64 count) const
 {
-    if (m_fd < 0 || count <= 0)
+    if (m_fd < 0 || count <= 0) {
         return {};
+    }
     QByteArray bytes(int(std::min(count, m_size)), '\0');
     qint64 done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::pread(m_fd, bytes.data() + done, size_t(bytes.size() - done), done);
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && errno == EINTR) {
             continue;
-        if (got <= 0)
+        }
+        if (got <= 0) {
             break;
+        }
         done += got;
     }
     bytes.truncate(int(done));

@@ -10,8 +10,9 @@ EffectToolWindow::EffectToolWindow(QWidget *ownerButton, IToolHost *host)
                  tr("Color Effect"))
 {
     QStringList icons;
-    for (int k = 0; k < int(effectButtons_.size()); ++k)
+    for (int k = 0; k < int(effectButtons_.size()); ++k) {
         icons.append(QStringLiteral("ICON_EFFECT_SUB_") + ColorEffects::effectKey(k));
+    }
     const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
     for (int k = 0; k < int(effectButtons_.size()); ++k) {
         effectButtons_[k] = row[k];
@@ -23,17 +24,20 @@ EffectToolWindow::EffectToolWindow(QWidget *ownerButton, IToolHost *host)
 
 void EffectToolWindow::modeChanged()
 {
-    if (const ImageCanvas *canvas = host()->currentCanvas())
+    if (const ImageCanvas *canvas = host()->currentCanvas()) {
         checkButton(effectButtons_, canvas->effect());
+    }
 }
 
 void EffectToolWindow::effectChanged()
 {
     const int k = senderIndex(effectButtons_);
-    if (k < 0)
+    if (k < 0) {
         return;
+    }
     host()->currentCanvas()->setEffect(k);
-    if (auto *owner = qobject_cast<ImageButton *>(ownerButton()))
+    if (auto *owner = qobject_cast<ImageButton *>(ownerButton())) {
         owner->setIconName(QStringLiteral("ICON_EFFECT_") + ColorEffects::effectKey(k));
+    }
     host()->showEffectIndicator();
 }

@@ -22,8 +22,9 @@ ImageButton::ImageButton(const QString &iconName, const QString &toolTip, int x,
 
 bool ImageButton::event(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTipChange)
+    if (event->type() == QEvent::ToolTipChange) {
         setAccessibleName(toolTip());
+    }
     return QPushButton::event(event);
 }
 

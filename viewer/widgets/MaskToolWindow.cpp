@@ -12,8 +12,9 @@ MaskToolWindow::MaskToolWindow(QWidget *ownerButton, IToolHost *host)
                  tr("Effect"))
 {
     QStringList icons;
-    for (int k = 0; k < int(maskButtons_.size()); ++k)
+    for (int k = 0; k < int(maskButtons_.size()); ++k) {
         icons.append(QStringLiteral("ICON_MASK_SUB_") + ColorEffects::maskKey(k + 1));
+    }
     const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
     for (int k = 0; k < int(maskButtons_.size()); ++k) {
         maskButtons_[k] = row[k];
@@ -25,15 +26,17 @@ MaskToolWindow::MaskToolWindow(QWidget *ownerButton, IToolHost *host)
 
 void MaskToolWindow::modeChanged()
 {
-    if (const ImageCanvas *canvas = host()->currentCanvas())
+    if (const ImageCanvas *canvas = host()->currentCanvas()) {
         checkButton(maskButtons_, canvas->mask() - 1);
+    }
 }
 
 void MaskToolWindow::maskChanged()
 {
     const int k = senderIndex(maskButtons_);
-    if (k < 0)
+    if (k < 0) {
         return;
+    }
     host()->currentCanvas()->setMask(k + 1);
     if (auto *owner = qobject_cast<ImageButton *>(ownerButton())) {
         owner->setIconName(QStringLiteral("ICON_MASK_") + ColorEffects::maskKey(k + 1));

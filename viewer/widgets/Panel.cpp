@@ -32,8 +32,9 @@ void Panel::addGroup(const QString &title)
 
     titlePositions_.append(int(entries_.size()));
     entries_.append(button);
-    if (column_ == 1)
+    if (column_ == 1) {
         ++row_;
+    }
     grid_->addWidget(button, row_, 0, 1, 2);
     ++row_;
     column_ = 0;
@@ -50,8 +51,9 @@ void Panel::addButton(QWidget *button)
 
 void Panel::addStretch()
 {
-    if (column_ == 1)
+    if (column_ == 1) {
         ++row_;
+    }
     grid_->addItem(new QSpacerItem(0, 10000, QSizePolicy::Maximum, QSizePolicy::Maximum), row_, 0,
                    1, 2);
 }
@@ -59,12 +61,14 @@ void Panel::addStretch()
 void Panel::toggleGroup()
 {
     auto *title = qobject_cast<ImageButton *>(sender());
-    if (title == nullptr)
+    if (title == nullptr) {
         return;
+    }
     const qsizetype titleIndex = entries_.indexOf(title);
     const qsizetype k = titlePositions_.indexOf(int(titleIndex));
-    if (k < 0)
+    if (k < 0) {
         return;
+    }
 
     const qsizetype first = titleIndex + 1;
     const qsizetype last =
@@ -72,8 +76,9 @@ void Panel::toggleGroup()
     bool open = false;
     for (qsizetype i = first; i <= last; ++i) {
         QWidget *entry = entries_[i];
-        if (!entry->isEnabled())
+        if (!entry->isEnabled()) {
             continue;
+        }
         entry->setVisible(entry->isHidden());
         open = !entry->isHidden();
     }
@@ -82,8 +87,9 @@ void Panel::toggleGroup()
 
 void Panel::updateButtons()
 {
-    for (QWidget *entry : std::as_const(entries_))
+    for (QWidget *entry : std::as_const(entries_)) {
         entry->setVisible(entry->isEnabled());
+    }
 }
 
 void Panel::resizeEvent(QResizeEvent *event)

@@ -33,8 +33,9 @@ void RotateToolWindow::buttonClicked()
 {
     ImageCanvas *canvas = host()->currentCanvas();
     const int k = senderIndex(buttons_);
-    if (canvas == nullptr || k < 0)
+    if (canvas == nullptr || k < 0) {
         return;
+    }
     switch (k) {
     case TurnLeft:
         canvas->rotateLeft();
@@ -49,6 +50,7 @@ void RotateToolWindow::buttonClicked()
         canvas->mirrorTopBottom();
         break;
     }
-    if (OSDProcessor *osd = canvas->osdProcessor())
+    if (OSDProcessor *osd = canvas->osdProcessor()) {
         osd->showRotate();
+    }
 }

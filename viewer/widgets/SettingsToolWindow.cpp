@@ -65,15 +65,17 @@ QStringList defaultCameraLister()
 // above atY (plain background between the borders) fills the gap.
 QImage grownBackground(const QImage &background, int atY, int extra)
 {
-    if (background.isNull() || atY <= 0 || atY >= background.height())
+    if (background.isNull() || atY <= 0 || atY >= background.height()) {
         return background;
+    }
     QImage grown(background.width(), background.height() + extra, background.format());
     grown.fill(Qt::transparent);
     QPainter painter(&grown);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(0, 0), background, QRect(0, 0, background.width(), atY));
-    for (int y = atY; y < atY + extra; ++y)
+    for (int y = atY; y < atY + extra; ++y) {
         painter.drawImage(QPoint(0, y), background, QRect(0, atY - 1, background.width(), 1));
+    }
     painter.drawImage(QPoint(0, atY + extra), background,
                       QRect(0, atY, background.width(), background.height() - atY));
     return grown;
@@ -99,8 +101,9 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
     sourceField_->setText(tr("Document Camera"));
     resolutionField_->setText(QStringLiteral("XVGA 1024 x 768"));
     captureBox_->addItems({tr("Single"), tr("Continuous")});
-    for (const Interval &interval : intervals)
+    for (const Interval &interval : intervals) {
         timeBox_->addItem(QString::fromLatin1(interval.label));
+    }
     snapshotFolderField_->setText(store.snapshotPath());
     recordFolderField_->setText(store.recordPath());
 
@@ -124,8 +127,9 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
         rows[i].second->move(controlX, rowY[i]);
     }
     for (QLineEdit *field :
-         {sourceField_, resolutionField_, snapshotFolderField_, recordFolderField_})
+         {sourceField_, resolutionField_, snapshotFolderField_, recordFolderField_}) {
         field->setReadOnly(true);
+    }
 
     for (int i = 0; i < int(captureModes.size()); ++i) {
         if (captureModes[i] == store.snapshotMode()) {
@@ -174,10 +178,12 @@ void SettingsToolWindow::fillCameraBox()
     cameraBox_->clear();
     cameraBox_->addItem(tr("Automatic"), QString());
     QStringList names = listCameras_();
-    if (!stored.isEmpty() && !names.contains(stored))
+    if (!stored.isEmpty() && !names.contains(stored)) {
         names.append(stored);
-    for (const QString &name : names)
+    }
+    for (const QString &name : names) {
         cameraBox_->addItem(name, name);
+    }
     cameraBox_->setCurrentIndex(std::max(0, cameraBox_->findData(stored)));
 }
 
@@ -194,8 +200,9 @@ void SettingsToolWindow::recordFileBrowse()
 void SettingsToolWindow::browseInto(QLineEdit *field)
 {
     const QString folder = chooseFolder_();
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         field->setText(folder);
+    }
 }
 
 void SettingsToolWindow::settingsOk()

@@ -19,8 +19,9 @@ TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
     colorLabel->move(8, 45);
 
     QStringList icons;
-    for (int k = 0; k < ToolStyles::colorCount; ++k)
+    for (int k = 0; k < ToolStyles::colorCount; ++k) {
         icons.append(QStringLiteral("ICON_LINE_COLOR_") + ToolStyles::colorName(k));
+    }
     const QList<ImageButton *> row = addChoiceRow(icons, 110, 43, 33);
     for (int k = 0; k < int(colorButtons_.size()); ++k) {
         colorButtons_[k] = row[k];
@@ -34,8 +35,9 @@ TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
     connect(faceBox_, &QComboBox::activated, this, &TextToolWindow::fontFaceChanged);
 
     sizes_ = QFontDatabase::standardSizes();
-    for (int size : std::as_const(sizes_))
+    for (int size : std::as_const(sizes_)) {
         sizeBox_->addItem(QString::number(size));
+    }
     sizeBox_->move(165, 20);
     sizeBox_->setFixedWidth(70);
     connect(sizeBox_, &QComboBox::activated, this, &TextToolWindow::fontSizeChanged);
@@ -47,22 +49,26 @@ TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
 void TextToolWindow::modeChanged()
 {
     const ImageCanvas *canvas = host()->currentCanvas();
-    if (canvas == nullptr)
+    if (canvas == nullptr) {
         return;
+    }
     checkButton(colorButtons_, ToolStyles::firstColorIndex(canvas->textColor()));
     const qsizetype face = faces_.indexOf(canvas->fontFamily());
-    if (face >= 0)
+    if (face >= 0) {
         faceBox_->setCurrentIndex(int(face));
+    }
     const qsizetype size = sizes_.indexOf(canvas->fontSize());
-    if (size >= 0)
+    if (size >= 0) {
         sizeBox_->setCurrentIndex(int(size));
+    }
 }
 
 void TextToolWindow::colorChanged()
 {
     const int k = senderIndex(colorButtons_);
-    if (k >= 0)
+    if (k >= 0) {
         host()->currentCanvas()->setTextColor(ToolStyles::color(k));
+    }
 }
 
 void TextToolWindow::fontFaceChanged()
@@ -74,6 +80,7 @@ void TextToolWindow::fontSizeChanged()
 {
     bool ok = false;
     const int size = sizeBox_->currentText().toInt(&ok);
-    if (ok)
+    if (ok) {
         host()->currentCanvas()->setFontSize(size);
+    }
 }

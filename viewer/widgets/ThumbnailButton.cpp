@@ -17,8 +17,9 @@ void ThumbnailButton::setImage(const QImage &image)
 
 QColor ThumbnailButton::frameColor() const
 {
-    if (isDown() || isChecked())
+    if (isDown() || isChecked()) {
         return Qt::red;
+    }
     return hovered_ ? Qt::white : Qt::gray;
 }
 
@@ -40,9 +41,10 @@ void ThumbnailButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (hasPicture_ && !picture_.isNull())
+    if (hasPicture_ && !picture_.isNull()) {
         painter.drawImage((width() - picture_.width()) / 2, (height() - picture_.height()) / 2,
                           picture_);
+    }
     painter.setPen(QPen(frameColor(), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.drawRect(1, 1, width() - 2, height() - 2);
 }

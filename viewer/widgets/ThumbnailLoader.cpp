@@ -42,12 +42,14 @@ QImage ThumbnailLoader::loadThumbnail(const QString &path, QSize size)
     // the smooth fit below sharp while skipping most of the full-size decode.
     if (original.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
         const QSize target = original.scaled(size * 2, Qt::KeepAspectRatio);
-        if (target.width() < original.width() && target.height() < original.height())
+        if (target.width() < original.width() && target.height() < original.height()) {
             reader.setScaledSize(target);
+        }
     }
     const QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull()) {
         return QImage();
+    }
     return image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
@@ -61,7 +63,8 @@ void ThumbnailLoader::run()
         generation = generation_;
     }
     const QSize cell(kCellWidth, kCellHeight);
-    for (int i = 0; i < paths.size() && !cancel_; ++i)
+    for (int i = 0; i < paths.size() && !cancel_; ++i) {
         emit thumbnailReady(generation, i, loadThumbnail(paths.at(i), cell));
+    }
     permit_.release();
 }

@@ -71,14 +71,16 @@ void ThumbnailWidget::rebuild()
 void ThumbnailWidget::photographSelected()
 {
     const int index = int(buttons_.indexOf(qobject_cast<ThumbnailButton *>(sender())));
-    if (index >= 0)
+    if (index >= 0) {
         source_->selectPhotograph(index);
+    }
 }
 
 void ThumbnailWidget::photographChanged(int id)
 {
-    if (id < 0 || id >= buttons_.size())
+    if (id < 0 || id >= buttons_.size()) {
         return;
+    }
     if (id < first_) {
         scrollBar_->setValueSilently(id);
         first_ = id;
@@ -99,14 +101,16 @@ void ThumbnailWidget::viewChanged(int first)
 
 void ThumbnailWidget::thumbnailReady(int generation, int index, const QImage &image)
 {
-    if (generation == generation_ && index >= 0 && index < buttons_.size())
+    if (generation == generation_ && index >= 0 && index < buttons_.size()) {
         buttons_.at(index)->setImage(image);
+    }
 }
 
 void ThumbnailWidget::layoutButtons()
 {
-    for (ThumbnailButton *button : std::as_const(buttons_))
+    for (ThumbnailButton *button : std::as_const(buttons_)) {
         button->hide();
+    }
     const int last = std::min(first_ + visible_, int(buttons_.size()));
     for (int j = std::max(first_, 0); j < last; ++j) {
         ThumbnailButton *button = buttons_.at(j);

@@ -27,8 +27,9 @@ int ToolStyles::lineWidth(int index)
 int ToolStyles::widthIndex(int width)
 {
     for (int k = widthCount - 1; k > 0; --k) {
-        if (widths[k] == width)
+        if (widths[k] == width) {
             return k;
+        }
     }
     return 0;
 }
@@ -36,8 +37,9 @@ int ToolStyles::widthIndex(int width)
 int ToolStyles::lastColorIndex(const QColor &color)
 {
     for (int k = colorCount - 1; k >= 0; --k) {
-        if (ToolStyles::color(k) == color)
+        if (ToolStyles::color(k) == color) {
             return k;
+        }
     }
     return -1;
 }
@@ -45,8 +47,9 @@ int ToolStyles::lastColorIndex(const QColor &color)
 int ToolStyles::firstColorIndex(const QColor &color)
 {
     for (int k = 0; k < colorCount; ++k) {
-        if (ToolStyles::color(k) == color)
+        if (ToolStyles::color(k) == color) {
             return k;
+        }
     }
     return -1;
 }

@@ -17,8 +17,9 @@ ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost
 {
     closeButton_->setObjectName(QStringLiteral("POPUP_CLOSE"));
     connect(closeButton_, &ImageButton::clicked, this, &ToolWindow::close);
-    if (parentWidget() != nullptr)
+    if (parentWidget() != nullptr) {
         parentWidget()->installEventFilter(this);
+    }
     followOwnerButton();
 
     auto *titleLabel = new QLabel(title, this);
@@ -28,8 +29,9 @@ ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost
 
 void ToolWindow::followOwnerButton()
 {
-    if (ownerButton_ == nullptr)
+    if (ownerButton_ == nullptr) {
         return;
+    }
     QPoint position = ownerButton_->mapToGlobal(QPoint(ownerButton_->width() + 3, 0));
     // Beside a button low in the panel, or with the main window near a screen edge, the window
     // would reach past the screen (a 1024 x 768 projector): it is pushed back inside the screen
@@ -46,8 +48,9 @@ void ToolWindow::followOwnerButton()
 bool ToolWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         followOwnerButton();
+    }
     return FramelessWindow::eventFilter(watched, event);
 }
 

@@ -39,8 +39,9 @@ protected:
     {
         const QObject *from = sender();
         for (int k = 0; k < int(std::size(buttons)); ++k) {
-            if (buttons[k] == from)
+            if (buttons[k] == from) {
                 return k;
+            }
         }
         return -1;
     }
@@ -48,8 +49,9 @@ protected:
     // Checks button index of the row when it is a valid position; otherwise changes nothing.
     template <class Buttons> static void checkButton(const Buttons &buttons, int index)
     {
-        if (index >= 0 && index < int(std::size(buttons)) && buttons[index] != nullptr)
+        if (index >= 0 && index < int(std::size(buttons)) && buttons[index] != nullptr) {
             buttons[index]->setChecked(true);
+        }
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -48,12 +48,14 @@ DialogWidget::DialogWidget(CDialog &dialog, QWidget *parent) : QWidget(parent), 
             buddy.setWidth(buddy.width() - width);
             previous->setGeometry(buddy);
         }
-        if (control.id != IDC_STATIC)
+        if (control.id != IDC_STATIC) {
             m_widgets[control.id] = widget;
+        }
         previous = widget;
     }
-    for (const auto &entry : m_widgets)
+    for (const auto &entry : m_widgets) {
         ControlChanged(entry.first);
+    }
     m_dialog.SetHost(this);
 }
 
@@ -92,8 +94,9 @@ QWidget *DialogWidget::CreateControl(const ControlTemplate &control)
     case ControlKind::Edit: {
         auto *edit = new QLineEdit(this);
         edit->setReadOnly((control.style & kStyleReadOnly) != 0);
-        if ((control.style & kStyleRightAlign) != 0)
+        if ((control.style & kStyleRightAlign) != 0) {
             edit->setAlignment(Qt::AlignRight);
+        }
         return edit;
     }
     case ControlKind::UpDown: {
@@ -118,16 +121,18 @@ QWidget *DialogWidget::CreateControl(const ControlTemplate &control)
 void DialogWidget::ControlChanged(int id)
 {
     auto it = m_widgets.find(id);
-    if (it == m_widgets.end())
+    if (it == m_widgets.end()) {
         return;
+    }
     QWidget *widget = it->second;
     const QSignalBlocker blocker(widget);
     if (auto *combo = qobject_cast<QComboBox *>(widget)) {
         const std::vector<std::string> items = m_dialog.ComboItems(id);
         if (combo->count() != static_cast<int>(items.size())) {
             combo->clear();
-            for (const std::string &item : items)
+            for (const std::string &item : items) {
                 combo->addItem(QString::fromStdString(item));
+            }
         }
         combo->setCurrentIndex(m_dialog.ComboGetSel(id));
     } else if (auto *slider = qobject_cast<QSlider *>(widget)) {
@@ -154,6 +159,7 @@ void DialogWidget::TimerStarted(int id, int milliseconds)
 void DialogWidget::TimerStopped(int id)
 {
     auto it = m_timers.find(id);
-    if (it != m_timers.end())
+    if (it != m_timers.end()) {
         it->second->stop();
+    }
 }

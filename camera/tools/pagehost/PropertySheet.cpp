@@ -15,8 +15,9 @@ PropertySheet::PropertySheet(const QString &title, std::vector<Entry> pages, QWi
         entry.page->SetPageSite(this);
         IUnknown *object = entry.object;
         // A page that cannot connect (no camera, say) is not shown.
-        if (FAILED(entry.page->SetObjects(1, &object)))
+        if (FAILED(entry.page->SetObjects(1, &object))) {
             continue;
+        }
         m_tabs->addTab(new QWidget, QString::fromStdString(entry.page->Title()));
         m_pages.push_back(std::move(entry));
     }
@@ -35,8 +36,9 @@ PropertySheet::PropertySheet(const QString &title, std::vector<Entry> pages, QWi
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    if (!m_pages.empty())
+    if (!m_pages.empty()) {
         ShowPage(0);
+    }
 }
 
 PropertySheet::~PropertySheet()
@@ -48,16 +50,19 @@ void PropertySheet::ShowPage(int index)
 {
     if (m_active >= 0 && m_active < PageCount()) {
         QWidget *old = m_tabs->widget(m_active);
-        for (QWidget *child : old->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        for (QWidget *child : old->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             delete child;
+        }
         m_pages[static_cast<std::size_t>(m_active)].page->Deactivate();
     }
     m_active = index;
-    if (index < 0 || index >= PageCount())
+    if (index < 0 || index >= PageCount()) {
         return;
+    }
     CBasePropertyPage &page = *m_pages[static_cast<std::size_t>(index)].page;
-    if (FAILED(page.Activate()) || page.Dialog() == nullptr)
+    if (FAILED(page.Activate()) || page.Dialog() == nullptr) {
         return;
+    }
     QWidget *tab = m_tabs->widget(index);
     auto *view = new DialogWidget(*page.Dialog(), tab);
     view->show();
@@ -66,20 +71,23 @@ void PropertySheet::ShowPage(int index)
 
 void PropertySheet::SelectPage(int index)
 {
-    if (index >= 0 && index < PageCount())
+    if (index >= 0 && index < PageCount()) {
         m_tabs->setCurrentIndex(index);
+    }
 }
 
 void PropertySheet::OnStatusChange(std::uint32_t flags)
 {
-    if ((flags & PROPPAGESTATUS_DIRTY) != 0)
+    if ((flags & PROPPAGESTATUS_DIRTY) != 0) {
         m_apply->setEnabled(true);
+    }
 }
 
 void PropertySheet::ApplyAll()
 {
-    for (Entry &entry : m_pages)
+    for (Entry &entry : m_pages) {
         entry.page->Apply();
+    }
     m_apply->setEnabled(false);
 }
 
@@ -91,10 +99,12 @@ void PropertySheet::done(int result)
 
 void PropertySheet::Close()
 {
-    if (m_closed)
+    if (m_closed) {
         return;
+    }
     m_closed = true;
     ShowPage(-1);
-    for (Entry &entry : m_pages)
+    for (Entry &entry : m_pages) {
         entry.page->SetObjects(0, nullptr);
+    }
 }

@@ -19,15 +19,18 @@ namespace {
 void AddPages(IUnknown *object, std::vector<PropertySheet::Entry> &entries)
 {
     void *specify = nullptr;
-    if (FAILED(object->QueryInterface(IID_ISpecifyPropertyPages, &specify)))
+    if (FAILED(object->QueryInterface(IID_ISpecifyPropertyPages, &specify))) {
         return;
+    }
     std::vector<CLSID> pages;
-    if (FAILED(static_cast<ISpecifyPropertyPages *>(specify)->GetPages(&pages)))
+    if (FAILED(static_cast<ISpecifyPropertyPages *>(specify)->GetPages(&pages))) {
         return;
+    }
     for (const CLSID &clsid : pages) {
         IUnknown *created = nullptr;
-        if (FAILED(CFactoryTemplate::CreateClassInstance(clsid, nullptr, &created)))
+        if (FAILED(CFactoryTemplate::CreateClassInstance(clsid, nullptr, &created))) {
             continue;
+        }
         auto *page = dynamic_cast<CBasePropertyPage *>(created);
         if (page == nullptr) {
             delete created;
@@ -57,8 +60,9 @@ int main(int argc, char **argv)
     }
 
     IUnknown *created = nullptr;
-    if (FAILED(CFactoryTemplate::CreateClassInstance(CLSID_TevalCap, nullptr, &created)))
+    if (FAILED(CFactoryTemplate::CreateClassInstance(CLSID_TevalCap, nullptr, &created))) {
         return 1;
+    }
     std::unique_ptr<IUnknown> filter(created);
     auto *camera = dynamic_cast<CTevalFilter *>(created);
     std::vector<PropertySheet::Entry> entries;

@@ -9,10 +9,11 @@ namespace {
 GstElement *make(const char *factory, GstElement *bin)
 {
     GstElement *element = gst_element_factory_make(factory, nullptr);
-    if (element)
+    if (element) {
         gst_bin_add(GST_BIN(bin), element);
-    else
+    } else {
         GST_CAT_DEBUG(tevalcam_debug, "element %s missing", factory);
+    }
     return element;
 }
 
@@ -26,8 +27,9 @@ CameraGraph::CameraGraph(const PublishFormat &format, FrameHandler frames,
 
 CameraGraph::~CameraGraph()
 {
-    if (m_busWatch)
+    if (m_busWatch) {
         g_source_remove(m_busWatch);
+    }
     m_pipeline.reset();
 }
 
@@ -41,8 +43,9 @@ bool CameraGraph::start()
     GstElement *convert = make("videoconvert", bin);
     GstElement *rawCaps = make("capsfilter", bin);
     GstElement *sink = make("appsink", bin);
-    if (!m_camera || !jpegCaps || !decoder || !convert || !rawCaps || !sink)
+    if (!m_camera || !jpegCaps || !decoder || !convert || !rawCaps || !sink) {
         return false;
+    }
 
     GstCaps *caps = gst_caps_from_string(m_format.cameraCaps().c_str());
     g_object_set(jpegCaps, "caps", caps, nullptr);
@@ -78,11 +81,13 @@ GstFlowReturn CameraGraph::onSample(GstElement *sink, gpointer self)
 {
     auto *graph = static_cast<CameraGraph *>(self);
     GstSample *sample = gst_app_sink_pull_sample(GST_APP_SINK(sink));
-    if (!sample)
+    if (!sample) {
         return GST_FLOW_EOS;
+    }
     if (GstBuffer *buffer = gst_sample_get_buffer(sample)) {
-        if (++graph->m_frames == 1)
+        if (++graph->m_frames == 1) {
             GST_CAT_INFO(tevalcam_debug, "first camera frame");
+        }
         graph->m_handler(buffer);
     }
     gst_sample_unref(sample);

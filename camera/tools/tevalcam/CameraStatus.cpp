@@ -6,8 +6,9 @@ namespace CameraStatus {
 
 std::optional<unsigned> read(GstElement *camera)
 {
-    if (!camera || g_signal_lookup("get-control", G_OBJECT_TYPE(camera)) == 0)
+    if (!camera || g_signal_lookup("get-control", G_OBJECT_TYPE(camera)) == 0) {
         return std::nullopt;
+    }
     gint value = 0;
     gint answer = -1;
     g_signal_emit_by_name(camera, "get-control", gint(Parameter), gpointer(&value), &answer);

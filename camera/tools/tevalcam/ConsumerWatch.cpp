@@ -26,20 +26,25 @@ ConsumerWatch::~ConsumerWatch()
 
 void ConsumerWatch::disconnect()
 {
-    if (m_loop)
+    if (m_loop) {
         pw_thread_loop_stop(m_loop);
+    }
     if (m_listeners) {
         spa_hook_remove(&m_listeners->registry);
         spa_hook_remove(&m_listeners->core);
     }
-    if (m_registry)
+    if (m_registry) {
         pw_proxy_destroy(reinterpret_cast<pw_proxy *>(m_registry));
-    if (m_core)
+    }
+    if (m_core) {
         pw_core_disconnect(m_core);
-    if (m_context)
+    }
+    if (m_context) {
         pw_context_destroy(m_context);
-    if (m_loop)
+    }
+    if (m_loop) {
         pw_thread_loop_destroy(m_loop);
+    }
     m_registry = nullptr;
     m_core = nullptr;
     m_context = nullptr;
@@ -55,8 +60,9 @@ bool ConsumerWatch::start()
 {
     disconnect();
     m_loop = pw_thread_loop_new("tevalcam-watch", nullptr);
-    if (!m_loop)
+    if (!m_loop) {
         return false;
+    }
     m_context = pw_context_new(pw_thread_loop_get_loop(m_loop), nullptr, 0);
     if (!m_context) {
         disconnect();
@@ -98,8 +104,9 @@ void ConsumerWatch::onGlobal(void *self, uint32_t id, uint32_t, const char *type
         watch->m_nodes[id] = name && watch->m_nodeName == name;
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Link) == 0) {
         const char *output = props ? spa_dict_lookup(props, PW_KEY_LINK_OUTPUT_NODE) : nullptr;
-        if (!output)
+        if (!output) {
             return;
+        }
         watch->m_links[id] = uint32_t(std::strtoul(output, nullptr, 10));
     } else {
         return;
@@ -110,8 +117,9 @@ void ConsumerWatch::onGlobal(void *self, uint32_t id, uint32_t, const char *type
 void ConsumerWatch::onGlobalRemove(void *self, uint32_t id)
 {
     auto *watch = static_cast<ConsumerWatch *>(self);
-    if (watch->m_nodes.erase(id) + watch->m_links.erase(id) > 0)
+    if (watch->m_nodes.erase(id) + watch->m_links.erase(id) > 0) {
         watch->recount();
+    }
 }
 
 void ConsumerWatch::onCoreError(void *self, uint32_t id, int, int res, const char *message)
@@ -129,10 +137,12 @@ void ConsumerWatch::recount()
     int count = 0;
     for (const auto &[link, output] : m_links) {
         const auto node = m_nodes.find(output);
-        if (node != m_nodes.end() && node->second)
+        if (node != m_nodes.end() && node->second) {
             ++count;
+        }
     }
-    if (count != m_consumers)
+    if (count != m_consumers) {
         GST_CAT_INFO(tevalcam_debug, "%d consumer(s) linked to %s", count, m_nodeName.c_str());
+    }
     m_consumers = count;
 }

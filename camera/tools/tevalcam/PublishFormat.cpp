@@ -29,8 +29,9 @@ std::optional<PublishFormat> PublishFormat::fromText(const std::string &text)
     char separator = 0;
     char rest = 0;
     if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &separator, &height, &rest) != 3 ||
-        (separator != 'x' && separator != 'X'))
+        (separator != 'x' && separator != 'X')) {
         return std::nullopt;
+    }
     return forSize(width, height);
 }
 

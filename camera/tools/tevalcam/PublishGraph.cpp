@@ -24,10 +24,12 @@ bool PublishGraph::start()
     GstElement *sink = gst_element_factory_make("pipewiresink", nullptr);
     if (!m_source || !sink) {
         GST_CAT_DEBUG(tevalcam_debug, "appsrc or pipewiresink missing (gstreamer1.0-pipewire)");
-        if (m_source)
+        if (m_source) {
             gst_object_unref(gst_object_ref_sink(m_source));
-        if (sink)
+        }
+        if (sink) {
             gst_object_unref(gst_object_ref_sink(sink));
+        }
         m_source = nullptr;
         return false;
     }
@@ -55,8 +57,9 @@ bool PublishGraph::start()
                       m_identity.name.c_str());
         return false;
     }
-    if (!takePool(sink))
+    if (!takePool(sink)) {
         return false;
+    }
     GST_CAT_INFO(tevalcam_debug, "node %s published at %s", m_identity.name.c_str(),
                  m_format.text().c_str());
     return true;
@@ -82,8 +85,9 @@ bool PublishGraph::takePool(GstElement *sink)
     guint size = 0;
     guint least = 0;
     guint most = 0;
-    if (gst_pad_query(pad.get(), query) && gst_query_get_n_allocation_pools(query) > 0)
+    if (gst_pad_query(pad.get(), query) && gst_query_get_n_allocation_pools(query) > 0) {
         gst_query_parse_nth_allocation_pool(query, 0, &pool, &size, &least, &most);
+    }
     gst_query_unref(query);
     if (!pool) {
         gst_caps_unref(caps);
@@ -110,8 +114,9 @@ bool PublishGraph::takePool(GstElement *sink)
 
 void PublishGraph::push(GstBuffer *frame)
 {
-    if (!m_source || !m_pool)
+    if (!m_source || !m_pool) {
         return;
+    }
     // No free buffer means no consumer is taking frames: this one is dropped.
     GstBufferPoolAcquireParams params{};
     params.flags = GST_BUFFER_POOL_ACQUIRE_FLAG_DONTWAIT;
@@ -129,18 +134,21 @@ void PublishGraph::push(GstBuffer *frame)
     gst_buffer_unmap(copy, &map);
     gst_buffer_resize(copy, 0, gssize(copied));
     // Stamped by the appsrc with this graph's clock.
-    if (gst_app_src_push_buffer(GST_APP_SRC(m_source), copy) == GST_FLOW_OK)
+    if (gst_app_src_push_buffer(GST_APP_SRC(m_source), copy) == GST_FLOW_OK) {
         ++m_published;
+    }
 }
 
 bool PublishGraph::failed() const
 {
-    if (!m_pipeline || m_failed)
+    if (!m_pipeline || m_failed) {
         return true;
+    }
     GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline.get()));
     GstMessage *error = gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR);
-    if (!error)
+    if (!error) {
         return false;
+    }
     GError *detail = nullptr;
     gst_message_parse_error(error, &detail, nullptr);
     GST_CAT_DEBUG(tevalcam_debug, "node graph failed: %s", detail ? detail->message : "");

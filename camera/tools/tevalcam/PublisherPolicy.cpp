@@ -14,8 +14,9 @@ PublisherPolicy::Actions PublisherPolicy::onConsumers(int count)
 
 PublisherPolicy::Actions PublisherPolicy::onCameraFailed()
 {
-    if (!m_serving)
+    if (!m_serving) {
         return {};
+    }
     m_serving = false;
     // Not restarted here: a camera that just failed is probed first.
     return {Action::StopCamera};

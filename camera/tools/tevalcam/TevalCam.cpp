@@ -33,8 +33,9 @@ int TevalCam::run()
     sources.push_back(g_timeout_add(TickMs, onTick, this));
     tick();
     g_main_loop_run(m_loop);
-    for (guint source : sources)
+    for (guint source : sources) {
         g_source_remove(source);
+    }
     apply(m_policy.onPresence(false));
     return 0;
 }
@@ -74,8 +75,9 @@ bool TevalCam::cameraPresent()
 
 void TevalCam::tick()
 {
-    if (!m_watch.connected() && !m_watch.start())
+    if (!m_watch.connected() && !m_watch.start()) {
         return; // no PipeWire yet: nothing can be published
+    }
     if (m_cameraFailed) {
         m_cameraFailed = false;
         apply(m_policy.onCameraFailed());
@@ -85,8 +87,9 @@ void TevalCam::tick()
         apply(m_policy.onPresence(false));
         m_ticks = 0;
     }
-    if (m_ticks++ % TicksPerProbe == 0)
+    if (m_ticks++ % TicksPerProbe == 0) {
         apply(m_policy.onPresence(cameraPresent()));
+    }
     apply(m_policy.onConsumers(m_watch.consumers()));
 }
 
@@ -125,15 +128,17 @@ void TevalCam::apply(const PublisherPolicy::Actions &actions)
             m_camera = std::make_unique<CameraGraph>(
                 m_options.format, [this](GstBuffer *frame) { m_publish->push(frame); },
                 [this] { onCameraFailed(); });
-            if (!m_camera->start())
+            if (!m_camera->start()) {
                 m_cameraFailed = true;
+            }
             break;
         case Action::StopCamera:
-            if (m_camera && m_publish)
+            if (m_camera && m_publish) {
                 GST_CAT_INFO(tevalcam_debug,
                              "camera released after %lu frames (%lu published, %lu dropped)",
                              m_camera->framesDelivered(), m_publish->framesPublished(),
                              m_publish->framesDropped());
+            }
             m_camera.reset();
             break;
         }

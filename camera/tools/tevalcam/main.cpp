@@ -43,8 +43,9 @@ int main(int argc, char **argv)
         }
     }
     // Before GStreamer loads the plug-in, which reads it once.
-    if (options.simulate)
+    if (options.simulate) {
         ::setenv("TEVALCAP_SIMULATE", "1", 1);
+    }
     gst_init(nullptr, nullptr);
     int status = 0;
     {

@@ -42,8 +42,9 @@ int main(int argc, char **argv)
     }
     // Only the installed plugin, unless the caller names one: a path of the build that made
     // this program could later hold anybody's file.
-    if (plugin.empty())
+    if (plugin.empty()) {
         plugin = TEVALREG_INSTALLED_PLUGIN;
+    }
 
     void *module = dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
