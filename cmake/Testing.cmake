@@ -9,7 +9,8 @@
 # DEPENDS: targets the test needs at run time (the plug-in, programs it starts).
 # WRAPPER: the test runs under that program (umockdev-wrapper); ARGS follow the program.
 # FORKS, TSAN_SUPPRESSIONS and ENV go to doccam_test_environment (cmake/Sanitizers.cmake).
-# Without TIMEOUT the test has ctest's own (--timeout).
+# TIMEOUT is for a release build; sanitizer builds multiply it by DOCCAM_TEST_SLOWDOWN
+# (tests/CMakeLists.txt). Without TIMEOUT the test has ctest's own (--timeout).
 function(doccam_add_test test)
   cmake_parse_arguments(ARG "EXISTING;FORKS" "TARGET;WRAPPER;TIMEOUT;TSAN_SUPPRESSIONS"
                         "SOURCES;LIBS;DEPENDS;ARGS;LABELS;ENV" ${ARGN})
@@ -45,6 +46,9 @@ function(doccam_add_test test)
   add_test(NAME ${test} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${ARG_TARGET}> ${ARG_ARGS})
   set_tests_properties(${test} PROPERTIES ENVIRONMENT "${environment}")
   if(ARG_TIMEOUT)
+    if(DOCCAM_TEST_SLOWDOWN)
+      math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * ${DOCCAM_TEST_SLOWDOWN}")
+    endif()
     set_tests_properties(${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   endif()
   if(ARG_LABELS)

@@ -9,15 +9,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/check-format.sh
+scripts/check-layers.sh
 
 jobs=$(nproc)
 
 suite() {
-  local mode=$1 dir flags=() label=() started
+  # ctest's limit for a test that sets none of its own; sanitizer builds run slower.
+  local mode=$1 dir flags=() label=() started timeout=300
   case "$mode" in
     release) dir=build ;;
-    asan) dir=build-asan; flags=(-DDOCCAM_ASAN=ON -DDOCCAM_BENCHMARKS=OFF) ;;
-    tsan) dir=build-tsan; flags=(-DDOCCAM_TSAN=ON -DDOCCAM_BENCHMARKS=OFF); label=(-L threaded) ;;
+    asan) dir=build-asan; flags=(-DDOCCAM_ASAN=ON -DDOCCAM_BENCHMARKS=OFF); timeout=600 ;;
+    tsan)
+      dir=build-tsan; flags=(-DDOCCAM_TSAN=ON -DDOCCAM_BENCHMARKS=OFF); label=(-L threaded)
+      timeout=1200 ;;
     fuzz)
       dir=build-fuzz
       flags=(-DDOCCAM_FUZZ=ON -DDOCCAM_BENCHMARKS=OFF -DCMAKE_C_COMPILER=clang
@@ -33,7 +37,7 @@ suite() {
   else
     cmake --build "$dir" -j "$jobs"
   fi
-  ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$jobs" "${label[@]}"
+  ctest --test-dir "$dir" --output-on-failure --timeout "$timeout" -j "$jobs" "${label[@]}"
   echo "== $mode suite passed in $(( $(date +%s) - started )) s"
 }
 

@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr int WaitMs = 30000; // generous: the machines running the tests are busy
+// Generous: the machines running the tests are busy, and sanitizer builds are slower.
+constexpr int WaitMs = 30000 * DOCCAM_TEST_SLOWDOWN;
 constexpr QRgb Teal = qRgb(0x20, 0x90, 0xa0);
 constexpr QRgb Orange = qRgb(0xe0, 0x80, 0x20);
 

@@ -164,7 +164,7 @@ void CaptureTest::continuousSnapshotsRunUntilTheNextClick()
     QVERIFY(canvas->isSnapshotArmed());
     QVERIFY(canvas->isSnapshotContinuous());
     QCOMPARE(canvas->snapshotInterval(), quint64(5));
-    QCOMPARE(canvas->snapshotStopAfter(), ImageCanvas::neverStop);
+    QCOMPARE(canvas->snapshotStopAfter(), ImageCanvas::kNeverStop);
     QCOMPARE(canvas->snapshotFolder(), m_folder.path());
 
     // The series goes on in another mode, and its button shows again, pressed, in Live mode.

@@ -19,12 +19,12 @@
 
 namespace {
 
-constexpr int frameW = 1280;
-constexpr int frameH = 960;
+constexpr int kFrameW = 1280;
+constexpr int kFrameH = 960;
 
 std::vector<uchar> frameBuffer()
 {
-    std::vector<uchar> buffer(size_t(frameW) * size_t(frameH) * 3);
+    std::vector<uchar> buffer(size_t(kFrameW) * size_t(kFrameH) * 3);
     for (size_t i = 0; i < buffer.size(); ++i) {
         buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
     }
@@ -55,15 +55,15 @@ void BM_Compose(benchmark::State &state)
     const std::vector<uchar> source = frameBuffer();
     std::vector<uchar> buffer = source;
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    canvas.frameArrived(buffer.data(), frameW, frameH, false);
+    canvas.resize(kFrameW, kFrameH);
+    canvas.frameArrived(buffer.data(), kFrameW, kFrameH, false);
     canvas.setTool(ImageCanvas::ToolFreehand);
     canvas.setLineWidth(4);
     sendMouse(canvas, QEvent::MouseButtonPress, {5, 5});
     for (int i = 1; i <= 20; ++i) {
-        sendMouse(canvas, QEvent::MouseMove, {i * (frameW - 10) / 20, (i % 2) * (frameH - 10)});
+        sendMouse(canvas, QEvent::MouseMove, {i * (kFrameW - 10) / 20, (i % 2) * (kFrameH - 10)});
     }
-    sendMouse(canvas, QEvent::MouseButtonRelease, {frameW - 5, 5});
+    sendMouse(canvas, QEvent::MouseButtonRelease, {kFrameW - 5, 5});
     for (int k = 0; k < state.range(0); ++k) {
         canvas.rotate();
     }
@@ -75,7 +75,7 @@ void BM_Compose(benchmark::State &state)
     int n = 0;
     for (auto _ : state) {
         std::memcpy(buffer.data(), source.data(), source.size());
-        canvas.frameArrived(buffer.data(), frameW, frameH, false);
+        canvas.frameArrived(buffer.data(), kFrameW, kFrameH, false);
         if (++n % 32 == 0) {
             QCoreApplication::processEvents();
         }

@@ -9,8 +9,8 @@ using namespace canvastest;
 
 namespace {
 
-constexpr int frameW = 640;
-constexpr int frameH = 480;
+constexpr int kFrameW = 640;
+constexpr int kFrameH = 480;
 
 QImage transparentLayer(QSize size)
 {
@@ -39,8 +39,8 @@ private slots:
 void TestCanvasHistory::everyToolIsOneStep()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    const QImage picture = patternImage(frameW, frameH);
+    canvas.resize(kFrameW, kFrameH);
+    const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
     canvas.setLineColor(Qt::red);
     canvas.setLineWidth(4);
@@ -103,8 +103,8 @@ void TestCanvasHistory::everyToolIsOneStep()
 void TestCanvasHistory::stepsSurviveTurnsMirrorsAndZoom()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    feed(canvas, patternImage(frameW, frameH));
+    canvas.resize(kFrameW, kFrameH);
+    feed(canvas, patternImage(kFrameW, kFrameH));
     canvas.setTool(ImageCanvas::ToolRectangle);
     canvas.setLineColor(Qt::blue);
     drag(canvas, {QPoint(30, 40), QPoint(150, 100)});
@@ -126,7 +126,7 @@ void TestCanvasHistory::stepsSurviveTurnsMirrorsAndZoom()
     canvas.rotate();
     canvas.zoomOut();
     canvas.undo();
-    QCOMPARE(canvas.layerImage(), transparentLayer(QSize(frameW, frameH)));
+    QCOMPARE(canvas.layerImage(), transparentLayer(QSize(kFrameW, kFrameH)));
     canvas.redo();
     canvas.redo();
     // A turn, a left-right mirror and a turn: a half turn and a top-bottom mirror, which
@@ -137,8 +137,8 @@ void TestCanvasHistory::stepsSurviveTurnsMirrorsAndZoom()
 void TestCanvasHistory::aNewStepForgetsTheRedoSteps()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    feed(canvas, patternImage(frameW, frameH));
+    canvas.resize(kFrameW, kFrameH);
+    feed(canvas, patternImage(kFrameW, kFrameH));
     canvas.setTool(ImageCanvas::ToolLine);
     drag(canvas, {QPoint(10, 10), QPoint(100, 100)});
     drag(canvas, {QPoint(10, 100), QPoint(100, 10)});
@@ -152,11 +152,11 @@ void TestCanvasHistory::aNewStepForgetsTheRedoSteps()
 void TestCanvasHistory::aNewFrameSizeClearsTheHistory()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    feed(canvas, patternImage(frameW, frameH));
+    canvas.resize(kFrameW, kFrameH);
+    feed(canvas, patternImage(kFrameW, kFrameH));
     canvas.setTool(ImageCanvas::ToolLine);
     drag(canvas, {QPoint(10, 10), QPoint(100, 100)});
-    feed(canvas, patternImage(frameW, frameH));
+    feed(canvas, patternImage(kFrameW, kFrameH));
     QVERIFY(canvas.canUndo());
     feed(canvas, patternImage(320, 240));
     QVERIFY(!canvas.canUndo());
@@ -168,7 +168,7 @@ void TestCanvasHistory::aNewFrameSizeClearsTheHistory()
 
 void TestCanvasHistory::historyKeepsOnlyChangedTilesWithinItsBound()
 {
-    constexpr int tile = AnnotationHistory::tileSize;
+    constexpr int tile = AnnotationHistory::kTileSize;
     const qsizetype tileBytes = qsizetype(tile) * tile * 4;
     const QSize size(1280, 960);
     const ViewTransform upright;
@@ -184,13 +184,13 @@ void TestCanvasHistory::historyKeepsOnlyChangedTilesWithinItsBound()
     QVERIFY(!history.record(after, after, after.rect(), upright));
 
     // More steps than the history holds: the oldest go, at least 50 stay.
-    for (int i = 0; i < 2 * AnnotationHistory::maxSteps; ++i) {
+    for (int i = 0; i < 2 * AnnotationHistory::kMaxSteps; ++i) {
         QImage next = after;
         next.setPixel((i * 37) % size.width(), (i * 11) % size.height(), qRgba(0, 0, 255, 255));
         history.record(after, next, next.rect(), upright);
         after = next;
     }
-    QCOMPARE(history.undoCount(), AnnotationHistory::maxSteps);
+    QCOMPARE(history.undoCount(), AnnotationHistory::kMaxSteps);
     QVERIFY(history.undoCount() >= 50);
 
     // Steps that change the whole layer: the byte bound holds.
@@ -201,9 +201,9 @@ void TestCanvasHistory::historyKeepsOnlyChangedTilesWithinItsBound()
         history.record(after, next, next.rect(), upright);
         after = next;
     }
-    QVERIFY(history.bytes() <= AnnotationHistory::maxBytes);
+    QVERIFY(history.bytes() <= AnnotationHistory::kMaxBytes);
     QVERIFY(history.undoCount() >=
-            AnnotationHistory::maxBytes / (size.width() * size.height() * 4));
+            AnnotationHistory::kMaxBytes / (size.width() * size.height() * 4));
 }
 
 QTEST_MAIN(TestCanvasHistory)

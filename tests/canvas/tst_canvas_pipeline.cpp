@@ -13,8 +13,8 @@ using namespace canvastest;
 
 namespace {
 
-constexpr int frameW = 640;
-constexpr int frameH = 480;
+constexpr int kFrameW = 640;
+constexpr int kFrameH = 480;
 
 // A snapshot clock driven by the test: milliseconds since the series and a wall time that
 // advances with them, so that every shot second gets its own file name.
@@ -107,8 +107,8 @@ void TestCanvasPipeline::writesBackInTheCallersLayout_data()
 {
     QTest::addColumn<bool>("bottomUp");
     QTest::addColumn<int>("width");
-    QTest::newRow("top-down RGB") << false << frameW;
-    QTest::newRow("bottom-up BGR") << true << frameW;
+    QTest::newRow("top-down RGB") << false << kFrameW;
+    QTest::newRow("bottom-up BGR") << true << kFrameW;
     // 5 pixels make 15-byte rows, which the canvas's own pictures pad to 16.
     QTest::newRow("top-down RGB, odd width") << false << 5;
     QTest::newRow("bottom-up BGR, odd width") << true << 5;
@@ -201,7 +201,7 @@ void TestCanvasPipeline::composesAsTheDescribedSteps()
 void TestCanvasPipeline::zoomStepsAndBestFit()
 {
     ImageCanvas canvas;
-    const QImage picture = patternImage(frameW, frameH);
+    const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
     QCOMPARE(canvas.zoom(), 1.0);
 
@@ -227,7 +227,7 @@ void TestCanvasPipeline::zoomStepsAndBestFit()
     QCOMPARE(canvas.zoom(), 0.75);
     feed(canvas, picture);
     const QImage shown = canvas.currentImage();
-    QCOMPARE(shown.size(), QSize(frameW, frameH));
+    QCOMPARE(shown.size(), QSize(kFrameW, kFrameH));
     const QImage upright = turnedClockwise(picture, 1); // 480 x 640
     // Bars of 140 columns left and right of a 360 x 480 picture.
     for (int y : {0, 200, 479}) {
@@ -250,7 +250,7 @@ void TestCanvasPipeline::zoomStepsAndBestFit()
 void TestCanvasPipeline::panStaysInsideTheZoomedPicture()
 {
     ImageCanvas canvas;
-    const QImage picture = patternImage(frameW, frameH);
+    const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
     canvas.setPan(50, 50);
     QCOMPARE(canvas.pan(), QPoint(0, 0));
@@ -259,7 +259,7 @@ void TestCanvasPipeline::panStaysInsideTheZoomedPicture()
     QCOMPARE(canvas.zoom(), 2.0);
     QCOMPARE(canvas.pan(), QPoint(320, 240)); // zoomed about the centre
     canvas.setPan(100000, 100000);
-    QCOMPARE(canvas.pan(), QPoint(2 * frameW - frameW - 1, 2 * frameH - frameH - 1));
+    QCOMPARE(canvas.pan(), QPoint(2 * kFrameW - kFrameW - 1, 2 * kFrameH - kFrameH - 1));
     canvas.setPan(-7, -7);
     QCOMPARE(canvas.pan(), QPoint(0, 0));
 
@@ -276,14 +276,14 @@ void TestCanvasPipeline::panStaysInsideTheZoomedPicture()
     // Quarter turn at zoom 2: the window moves over the turned picture (480 x 640 at 2x).
     canvas.rotate();
     canvas.setPan(100000, 100000);
-    QCOMPARE(canvas.pan(), QPoint(2 * frameH - frameW - 1, 2 * frameW - frameH - 1));
+    QCOMPARE(canvas.pan(), QPoint(2 * kFrameH - kFrameW - 1, 2 * kFrameW - kFrameH - 1));
 }
 
 void TestCanvasPipeline::fourTurnsReturnPictureAndDrawing()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    const QImage picture = patternImage(frameW, frameH);
+    canvas.resize(kFrameW, kFrameH);
+    const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
     canvas.setTool(ImageCanvas::ToolRectangle);
     canvas.setLineColor(Qt::red);
@@ -401,9 +401,9 @@ void TestCanvasPipeline::mirrorComposesWithTurnsZoomAndPan()
 // pointer; the snapshot holds the mirrored, annotated picture.
 void TestCanvasPipeline::drawingStaysOnTheDocumentThroughTheMirror()
 {
-    const QImage raw = uniformImage(frameW, frameH, QColor(200, 200, 200));
+    const QImage raw = uniformImage(kFrameW, kFrameH, QColor(200, 200, 200));
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
+    canvas.resize(kFrameW, kFrameH);
     feed(canvas, raw);
     canvas.setTool(ImageCanvas::ToolRectangle);
     canvas.setLineColor(Qt::red);
@@ -413,7 +413,7 @@ void TestCanvasPipeline::drawingStaysOnTheDocumentThroughTheMirror()
     canvas.mirrorLeftRight();
     feed(canvas, raw);
     QImage shown = canvas.currentImage();
-    QCOMPARE(shown.pixelColor(frameW - 1 - 30, 35), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(kFrameW - 1 - 30, 35), QColor(Qt::red));
     QCOMPARE(shown.pixelColor(30, 35), QColor(200, 200, 200));
     canvas.setFillColor(Qt::blue);
     canvas.setLineColor(Qt::blue);
@@ -435,7 +435,7 @@ void TestCanvasPipeline::drawingStaysOnTheDocumentThroughTheMirror()
     feed(canvas, raw);
     shown = canvas.currentImage();
     QCOMPARE(shown.pixelColor(30, 35), QColor(Qt::red));
-    QCOMPARE(shown.pixelColor(frameW - 1 - 320, 320), QColor(Qt::blue));
+    QCOMPARE(shown.pixelColor(kFrameW - 1 - 320, 320), QColor(Qt::blue));
     const QStringList files = jpegFiles(folder.path());
     QCOMPARE(files.size(), 1);
     const QImage written(QDir(folder.path()).filePath(files.first()));
@@ -447,24 +447,24 @@ void TestCanvasPipeline::drawingStaysOnTheDocumentThroughTheMirror()
 void TestCanvasPipeline::layerOfANewSizeAtAQuarterTurnIsTurned()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
+    canvas.resize(kFrameW, kFrameH);
     feed(canvas, patternImage(320, 240));
     canvas.rotate();
-    feed(canvas, patternImage(frameW, frameH));
-    QCOMPARE(canvas.layerImage().size(), QSize(frameH, frameW));
+    feed(canvas, patternImage(kFrameW, kFrameH));
+    QCOMPARE(canvas.layerImage().size(), QSize(kFrameH, kFrameW));
 }
 
 void TestCanvasPipeline::newFrameSizeClearsDrawing()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    feed(canvas, patternImage(frameW, frameH));
+    canvas.resize(kFrameW, kFrameH);
+    feed(canvas, patternImage(kFrameW, kFrameH));
     canvas.setTool(ImageCanvas::ToolLine);
     drag(canvas, {QPoint(10, 10), QPoint(300, 10)});
     canvas.zoomIn();
     canvas.zoomIn();
 
-    feed(canvas, patternImage(frameW, frameH, 9)); // same size keeps the drawing
+    feed(canvas, patternImage(kFrameW, kFrameH, 9)); // same size keeps the drawing
     QVERIFY(opaque(canvas.layerImage(), 100, 10));
 
     feed(canvas, patternImage(320, 240));
@@ -481,15 +481,15 @@ void TestCanvasPipeline::newFrameSizeClearsDrawing()
 void TestCanvasPipeline::frozenPictureIsComposedAgain()
 {
     ImageCanvas canvas;
-    const QImage held = patternImage(frameW, frameH, 1);
+    const QImage held = patternImage(kFrameW, kFrameH, 1);
     feed(canvas, held);
     canvas.setFrozen(true);
 
     // A new picture of the same size is dropped; the held one is written back instead.
-    const QImage incoming = patternImage(frameW, frameH, 2);
+    const QImage incoming = patternImage(kFrameW, kFrameH, 2);
     std::vector<uchar> buffer = feed(canvas, incoming, true);
     QCOMPARE(canvas.currentImage(), held);
-    QCOMPARE(fromBuffer(buffer, frameW, frameH, true), held);
+    QCOMPARE(fromBuffer(buffer, kFrameW, kFrameH, true), held);
 
     // View changes still act on the held picture.
     canvas.rotate();
@@ -501,7 +501,7 @@ void TestCanvasPipeline::frozenPictureIsComposedAgain()
     const QImage small = patternImage(320, 240, 3);
     buffer = feed(canvas, small, true);
     QVERIFY(buffer == toBuffer(small, true));
-    QCOMPARE(canvas.currentImage().size(), QSize(frameW, frameH));
+    QCOMPARE(canvas.currentImage().size(), QSize(kFrameW, kFrameH));
 
     canvas.setFrozen(false);
     feed(canvas, small);
@@ -512,7 +512,7 @@ void TestCanvasPipeline::emptyPictureShowsOnlyBackgroundAndBorder()
 {
     ImageCanvas canvas;
     canvas.resize(200, 150);
-    feed(canvas, uniformImage(frameW, frameH, Qt::white));
+    feed(canvas, uniformImage(kFrameW, kFrameH, Qt::white));
     canvas.rotate();
     canvas.zoomOut(); // best fit below 1
     canvas.setImage(QImage());
@@ -534,12 +534,12 @@ void TestCanvasPipeline::emptyPictureShowsOnlyBackgroundAndBorder()
 
     // The next real picture is shown normally.
     canvas.zoomReset();
-    feed(canvas, uniformImage(frameW, frameH, Qt::white));
-    QCOMPARE(canvas.frameSize(), QSize(frameW, frameH));
+    feed(canvas, uniformImage(kFrameW, kFrameH, Qt::white));
+    QCOMPARE(canvas.frameSize(), QSize(kFrameW, kFrameH));
     QCOMPARE(canvas.zoom(), 1.0);
     canvas.zoomOut();
     QCOMPARE(canvas.zoom(), 0.75);
-    feed(canvas, uniformImage(frameW, frameH, Qt::white));
+    feed(canvas, uniformImage(kFrameW, kFrameH, Qt::white));
     const QImage shown = canvas.grab().toImage();
     QCOMPARE(shown.pixel(100, 75), qRgb(255, 255, 255));
     QCOMPARE(shown.pixel(1, 1), qRgb(0x48, 0x48, 0x48));
@@ -554,7 +554,7 @@ void TestCanvasPipeline::singleSnapshotWritesOneFile()
     canvas.setClock(clock.clock());
     canvas.setSnapshotFolder(folder.path());
     canvas.setSnapshotContinuous(false);
-    feed(canvas, patternImage(frameW, frameH));
+    feed(canvas, patternImage(kFrameW, kFrameH));
     QVERIFY(jpegFiles(folder.path()).isEmpty()); // not armed yet
 
     canvas.startSnapshot();
@@ -562,14 +562,14 @@ void TestCanvasPipeline::singleSnapshotWritesOneFile()
     clock.ms = 2500;
     canvas.rotate();
     canvas.rotate();
-    feed(canvas, uniformImage(frameW, frameH, QColor(200, 30, 30)));
+    feed(canvas, uniformImage(kFrameW, kFrameH, QColor(200, 30, 30)));
     QVERIFY(!canvas.isSnapshotArmed());
     clock.ms = 4000;
-    feed(canvas, uniformImage(frameW, frameH, Qt::blue));
+    feed(canvas, uniformImage(kFrameW, kFrameH, Qt::blue));
 
     QCOMPARE(jpegFiles(folder.path()), QStringList{QStringLiteral("2024-03-03_14-05-02.jpg")});
     const QImage written(QDir(folder.path()).filePath(jpegFiles(folder.path()).first()));
-    QCOMPARE(written.size(), QSize(frameW, frameH));
+    QCOMPARE(written.size(), QSize(kFrameW, kFrameH));
     const QColor centre = written.pixelColor(320, 240);
     QVERIFY(centre.red() > 180 && centre.green() < 60 && centre.blue() < 60);
 }
@@ -583,7 +583,7 @@ void TestCanvasPipeline::continuousSnapshotsFollowTheClock()
     canvas.setSnapshotFolder(folder.path());
     canvas.setSnapshotContinuous(true);
     canvas.setSnapshotInterval(5);
-    canvas.setSnapshotStopAfter(ImageCanvas::neverStop);
+    canvas.setSnapshotStopAfter(ImageCanvas::kNeverStop);
     const QImage picture = patternImage(64, 48);
     canvas.startSnapshot();
 
@@ -627,7 +627,7 @@ void TestCanvasPipeline::continuousSnapshotsFollowTheClock()
     QTemporaryDir third;
     canvas.setSnapshotFolder(third.path());
     canvas.setSnapshotInterval(0);
-    canvas.setSnapshotStopAfter(ImageCanvas::neverStop);
+    canvas.setSnapshotStopAfter(ImageCanvas::kNeverStop);
     clock.ms = 0;
     canvas.startSnapshot();
     for (qint64 ms : {0, 300, 1200, 2100}) {

@@ -15,8 +15,8 @@ using namespace canvastest;
 
 namespace {
 
-constexpr int frameW = 640;
-constexpr int frameH = 480;
+constexpr int kFrameW = 640;
+constexpr int kFrameH = 480;
 const QColor grey(128, 128, 128);
 
 // The canvas has the frame's size, so widget points are frame points at zoom 1.
@@ -24,14 +24,14 @@ struct Setup {
     ImageCanvas canvas;
     Setup()
     {
-        canvas.resize(frameW, frameH);
-        feed(canvas, uniformImage(frameW, frameH, grey));
+        canvas.resize(kFrameW, kFrameH);
+        feed(canvas, uniformImage(kFrameW, kFrameH, grey));
         canvas.setLineColor(Qt::red);
         canvas.setFillColor(Qt::red);
     }
     QImage shown()
     {
-        feed(canvas, uniformImage(frameW, frameH, grey));
+        feed(canvas, uniformImage(kFrameW, kFrameH, grey));
         return canvas.currentImage();
     }
 };
@@ -160,10 +160,10 @@ void TestCanvasTools::everyDrawnEllipsePixelReachesThePicture()
     QString first;
     for (int i = 0; i < 400; ++i) {
         const int width = std::array{0, 1, 0, 1, 2, 4, 7, 10}[random.bounded(8)];
-        const QPoint a(random.bounded(20, frameW - 20), random.bounded(20, frameH - 20));
+        const QPoint a(random.bounded(20, kFrameW - 20), random.bounded(20, kFrameH - 20));
         const bool flat = random.bounded(4) != 0;
-        const int dx = random.bounded(-a.x(), frameW - a.x());
-        const int dy = flat ? random.bounded(-6, 7) : random.bounded(-a.y(), frameH - a.y());
+        const int dx = random.bounded(-a.x(), kFrameW - a.x());
+        const int dy = flat ? random.bounded(-6, 7) : random.bounded(-a.y(), kFrameH - a.y());
         const QPoint b = a + QPoint(dx, dy);
 
         Setup s;
@@ -210,21 +210,21 @@ void TestCanvasTools::eraserClearsItsSquareInsideTheLayer()
     Setup s;
     s.canvas.setFillEnabled(true);
     s.canvas.setTool(ImageCanvas::ToolRectangle);
-    drag(s.canvas, {QPoint(0, 0), QPoint(frameW + 10, frameH + 10)});
+    drag(s.canvas, {QPoint(0, 0), QPoint(kFrameW + 10, kFrameH + 10)});
     QVERIFY(opaque(s.canvas.layerImage(), 0, 0));
-    QVERIFY(opaque(s.canvas.layerImage(), frameW - 1, frameH - 1));
+    QVERIFY(opaque(s.canvas.layerImage(), kFrameW - 1, kFrameH - 1));
 
     // Width 2: a square of 11 pixels around the pointer, cut at the layer's edges.
     s.canvas.setTool(ImageCanvas::ToolEraser);
     drag(s.canvas, {QPoint(0, 0), QPoint(0, 0)});
-    drag(s.canvas, {QPoint(frameW - 1, frameH - 1), QPoint(frameW - 1, frameH - 1)});
+    drag(s.canvas, {QPoint(kFrameW - 1, kFrameH - 1), QPoint(kFrameW - 1, kFrameH - 1)});
     QImage layer = s.canvas.layerImage();
     QVERIFY(!opaque(layer, 0, 0));
     QVERIFY(!opaque(layer, 5, 5));
     QVERIFY(opaque(layer, 6, 0));
     QVERIFY(opaque(layer, 0, 6));
-    QVERIFY(!opaque(layer, frameW - 6, frameH - 6));
-    QVERIFY(opaque(layer, frameW - 7, frameH - 1));
+    QVERIFY(!opaque(layer, kFrameW - 6, kFrameH - 6));
+    QVERIFY(opaque(layer, kFrameW - 7, kFrameH - 1));
 
     // Width 0: 3 x 3.
     s.canvas.setLineWidth(0);
@@ -288,14 +288,14 @@ void TestCanvasTools::handDragsThePicture()
     QCOMPARE(s.canvas.pan(), start + QPoint(50, -30));
     QVERIFY(allTransparent(s.canvas.layerImage()));
     drag(s.canvas, {QPoint(0, 0), QPoint(-5000, -5000)});
-    QCOMPARE(s.canvas.pan(), QPoint(frameW - 1, frameH - 1));
+    QCOMPARE(s.canvas.pan(), QPoint(kFrameW - 1, kFrameH - 1));
 }
 
 void TestCanvasTools::clipCopiesTheShownSelection()
 {
     ImageCanvas canvas;
-    canvas.resize(frameW, frameH);
-    const QImage picture = patternImage(frameW, frameH);
+    canvas.resize(kFrameW, kFrameH);
+    const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
     canvas.setTool(ImageCanvas::ToolClip);
     QSignalSpy done(&canvas, &ImageCanvas::clipDone);
@@ -353,7 +353,7 @@ void TestCanvasTools::textIsCommittedOnce()
         }
     }
     QVERIFY(reddish > 20);
-    QVERIFY(allTransparent(layer.copy(0, 0, 50, frameH)));
+    QVERIFY(allTransparent(layer.copy(0, 0, 50, kFrameH)));
 
     // Once committed the text is part of the drawing only: erasing it is final.
     s.canvas.eraseAll();

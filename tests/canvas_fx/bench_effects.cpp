@@ -14,15 +14,15 @@
 
 namespace {
 
-constexpr int frameWidth = 1280;
-constexpr int frameHeight = 960;
+constexpr int kFrameWidth = 1280;
+constexpr int kFrameHeight = 960;
 
 QImage frame()
 {
-    QImage image(frameWidth, frameHeight, QImage::Format_RGB888);
-    for (int y = 0; y < frameHeight; ++y) {
+    QImage image(kFrameWidth, kFrameHeight, QImage::Format_RGB888);
+    for (int y = 0; y < kFrameHeight; ++y) {
         uchar *row = image.scanLine(y);
-        for (int x = 0; x < frameWidth * 3; ++x) {
+        for (int x = 0; x < kFrameWidth * 3; ++x) {
             row[x] = static_cast<uchar>((x * 7 + y * 13) & 0xff);
         }
     }
@@ -85,8 +85,8 @@ public:
         if (memcpyNanoseconds() <= 0) {
             return;
         }
-        std::printf("\nratio to one memcpy of a %dx%d RGB888 frame (%.0f ns CPU):\n", frameWidth,
-                    frameHeight, memcpyNanoseconds());
+        std::printf("\nratio to one memcpy of a %dx%d RGB888 frame (%.0f ns CPU):\n", kFrameWidth,
+                    kFrameHeight, memcpyNanoseconds());
         for (const auto &[name, ns] : ratios) {
             std::printf("  %-28s %6.2fx\n", name.c_str(), ns / memcpyNanoseconds());
         }

@@ -296,10 +296,10 @@ void TestColorEffects::paddedRowsAndOtherFormats()
                 image.scanLine(y)[i] = 0xa5;
             }
         }
-        if (code < ColorEffects::effectCount) {
+        if (code < ColorEffects::kEffectCount) {
             ColorEffects::applyEffect(image, code);
         } else {
-            ColorEffects::applyMask(image, code - ColorEffects::effectCount + 1);
+            ColorEffects::applyMask(image, code - ColorEffects::kEffectCount + 1);
         }
         for (int y = 0; y < image.height(); ++y) {
             for (int i = 9; i < 12; ++i) {

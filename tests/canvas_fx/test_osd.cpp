@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr int canvasWidth = 640;
-constexpr int canvasHeight = 480;
+constexpr int kCanvasWidth = 640;
+constexpr int kCanvasHeight = 480;
 const QRgb pictureColour = qRgb(0, 90, 0);
 
 QImage osdIcon(const QString &name)
@@ -36,13 +36,13 @@ struct Station {
     OSDProcessor *osd;
     qint64 nowMs = 0;
 
-    explicit Station(QSize size = QSize(canvasWidth, canvasHeight))
+    explicit Station(QSize size = QSize(kCanvasWidth, kCanvasHeight))
         : osd(new OSDProcessor(&owner, &canvas))
     {
         osd->setClock([this] { return nowMs; });
         canvas.setOSDProcessor(osd);
         canvas.resize(size);
-        QImage picture(canvasWidth, canvasHeight, QImage::Format_RGB888);
+        QImage picture(kCanvasWidth, kCanvasHeight, QImage::Format_RGB888);
         picture.fill(pictureColour);
         canvas.setImage(picture);
     }
@@ -214,8 +214,8 @@ void TestOSD::rotationLabelFollowsTheCanvas()
 void TestOSD::timedIndicatorsPaintedForOneSecond()
 {
     Station station;
-    const int w = canvasWidth;
-    const int h = canvasHeight;
+    const int w = kCanvasWidth;
+    const int h = kCanvasHeight;
     const int brightnessX = (w - osdIcon(QStringLiteral("OSD_BRIGHTNESS_BK")).width()) / 2;
     struct Indicator {
         const char *name;
@@ -277,8 +277,8 @@ void TestOSD::timedIndicatorsPaintedForOneSecond()
 void TestOSD::lastingIndicators()
 {
     Station station;
-    const int w = canvasWidth;
-    const int h = canvasHeight;
+    const int w = kCanvasWidth;
+    const int h = kCanvasHeight;
     const QImage freeze = osdIcon(QStringLiteral("OSD_FREEZE"));
     const QImage clock = osdIcon(QStringLiteral("OSD_TIME"));
     const QPoint freezeAt(w - 190, h - 50);
@@ -303,7 +303,7 @@ void TestOSD::lastingIndicators()
 void TestOSD::effectAndMaskIndicatorsWithoutIcon()
 {
     Station station;
-    const int h = canvasHeight;
+    const int h = kCanvasHeight;
     station.canvas.setEffect(0);
     station.canvas.setMask(0);
     station.osd->showEffectIndicator();
@@ -330,11 +330,11 @@ void TestOSD::effectAndMaskIndicatorsWithoutIcon()
 void TestOSD::brightnessMarker()
 {
     Station station;
-    const int h = canvasHeight;
+    const int h = kCanvasHeight;
     const QImage background = osdIcon(QStringLiteral("OSD_BRIGHTNESS_BK"));
     const QImage marker = osdIcon(QStringLiteral("OSD_BRIGHTNESS_BAR"));
     const QImage centre = osdIcon(QStringLiteral("OSD_BRIGHTNESS_BAR_CENTER"));
-    const int x0 = (canvasWidth - background.width()) / 2;
+    const int x0 = (kCanvasWidth - background.width()) / 2;
 
     // No live source (camera absent): the centre marker.
     station.osd->showBrightness();
@@ -425,7 +425,7 @@ void TestOSD::snapshotMarkAfterTheCanvasWritesAFile()
     station.canvas.setSnapshotFolder(folder.path());
     station.canvas.setSnapshotContinuous(false);
     station.canvas.startSnapshot();
-    QImage picture(canvasWidth, canvasHeight, QImage::Format_RGB888);
+    QImage picture(kCanvasWidth, kCanvasHeight, QImage::Format_RGB888);
     picture.fill(pictureColour);
     station.canvas.setImage(picture);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int WaitMs = 20000;
+constexpr int WaitMs = 20000 * DOCCAM_TEST_SLOWDOWN;
 // Long enough that no presence check comes in the test's time.
 constexpr int NoPresenceCheckMs = 3'600'000;
 

@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr int WaitMs = 30000; // generous: the machines running the tests are busy
+// Generous: the machines running the tests are busy, and sanitizer builds are slower.
+constexpr int WaitMs = 30000 * DOCCAM_TEST_SLOWDOWN;
 
 } // namespace
 

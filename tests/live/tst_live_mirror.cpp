@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int WaitMs = 30000;
+constexpr int WaitMs = 30000 * DOCCAM_TEST_SLOWDOWN;
 
 void drag(ImageCanvas &canvas, QPoint from, QPoint to)
 {

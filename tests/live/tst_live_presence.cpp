@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int WaitMs = 20000; // generous: the machines running the tests are busy
+// Generous: the machines running the tests are busy, and sanitizer builds are slower.
+constexpr int WaitMs = 20000 * DOCCAM_TEST_SLOWDOWN;
 
 } // namespace
 

@@ -43,11 +43,11 @@
 
 namespace {
 // How far the window grows when the tool panel opens.
-constexpr int panelSpace = 138;
+constexpr int kPanelSpace = 138;
 constexpr QPoint panelPosition(40, 30);
 constexpr QSize recordingIndicatorSize(60, 37);
 // Height of the thumbnail strip along the bottom of the photograph canvas.
-constexpr int stripHeight = 60;
+constexpr int kStripHeight = 60;
 
 // Labels of the style windows' rows, translated once the translator is installed.
 QString widthLabel;
@@ -319,7 +319,7 @@ void MainWindow::updateLayout()
     }
     const int w = width();
     const int h = height();
-    const int side = m_panelExpanded ? panelSpace : 0;
+    const int side = m_panelExpanded ? kPanelSpace : 0;
     const int content = w - side;
 
     m_expandButton->move(4, 50);
@@ -357,8 +357,8 @@ void MainWindow::layoutPhotographControls(int width, int height, int side, int c
     m_intervalSlider->move(barEnd + 10, height - 50);
     m_photographCounter->setGeometry(width - 70, height - 60, 70, 30);
     m_intervalScaleLabel->move(barEnd + 12, height - 30);
-    m_thumbnailStrip->setGeometry(0, m_stack->height() - stripHeight - 7, m_stack->width(),
-                                  stripHeight);
+    m_thumbnailStrip->setGeometry(0, m_stack->height() - kStripHeight - 7, m_stack->width(),
+                                  kStripHeight);
     m_photographScrollBar->setGeometry(m_stack->x(), m_stack->y() + m_stack->height(),
                                        m_stack->width() + 2, 10);
 }
@@ -368,17 +368,17 @@ void MainWindow::expand()
     m_panelExpanded = !m_panelExpanded;
     setExpanded(m_panelExpanded);
     if (m_panelExpanded) {
-        resize(width() + panelSpace, height());
+        resize(width() + kPanelSpace, height());
         if (isVisible()) {
-            move(x() - panelSpace, y());
+            move(x() - kPanelSpace, y());
         }
         m_expandButton->setIconName(QStringLiteral("BUTTON_SIDE_CLOSE"));
         m_panel->move(panelPosition);
         m_panel->show();
     } else {
-        resize(width() - panelSpace, height());
+        resize(width() - kPanelSpace, height());
         if (isVisible()) {
-            move(x() + panelSpace, y());
+            move(x() + kPanelSpace, y());
         }
         m_expandButton->setIconName(QStringLiteral("BUTTON_SIDE_OPEN"));
         m_panel->hide();
@@ -563,7 +563,7 @@ void MainWindow::createShortcuts()
     addButtonShortcut({K(K::ZoomOut), K(Qt::Key_Minus)}, m_zoomOutButton);
     addButtonShortcut({K(K::ZoomIn), K(Qt::Key_Plus), K(Qt::Key_Equal)}, m_zoomInButton);
     addButtonShortcut({K(Qt::Key_0)}, m_zoomResetButton);
-    for (int step = 1; step <= ImageCanvas::maxZoom; ++step) {
+    for (int step = 1; step <= ImageCanvas::kMaxZoom; ++step) {
         addShortcut({K(Qt::Key_0 + step)}, [this, step] { zoomToStep(step); });
     }
     addButtonShortcut({K(Qt::Key_O)}, m_autoFocusButton);
@@ -660,7 +660,7 @@ void MainWindow::zoomToStep(int step)
 
 void MainWindow::cycleEffect()
 {
-    const int effect = (m_currentCanvas->effect() + 1) % ColorEffects::effectCount;
+    const int effect = (m_currentCanvas->effect() + 1) % ColorEffects::kEffectCount;
     m_currentCanvas->setEffect(effect);
     m_effectButton->setIconName(QStringLiteral("ICON_EFFECT_") + ColorEffects::effectKey(effect));
     showEffectIndicator();
@@ -669,7 +669,7 @@ void MainWindow::cycleEffect()
 void MainWindow::cycleMask()
 {
     // No mask, then each shape in turn; the mask button shows the shape and is on with it.
-    const int shape = (m_currentCanvas->mask() + 1) % ColorEffects::maskCount;
+    const int shape = (m_currentCanvas->mask() + 1) % ColorEffects::kMaskCount;
     m_currentCanvas->setMask(shape);
     if (shape != ColorEffects::MaskNone) {
         m_savedMask = shape;
@@ -1058,7 +1058,7 @@ void MainWindow::snapshot()
         m_currentCanvas->setSnapshotContinuous(true);
         if (m_snapshotButton->isChecked()) {
             m_currentCanvas->setSnapshotInterval(Config::snapshotInterval());
-            m_currentCanvas->setSnapshotStopAfter(ImageCanvas::neverStop);
+            m_currentCanvas->setSnapshotStopAfter(ImageCanvas::kNeverStop);
             m_currentCanvas->startSnapshot();
         } else {
             m_currentCanvas->stopSnapshot();
@@ -1219,9 +1219,9 @@ void MainWindow::setPhotographFolderChooser(FolderChooser chooser)
 
 int MainWindow::slideshowInterval(int position)
 {
-    static constexpr std::array<int, 6> seconds{1, 2, 5, 10, 15, 30};
-    const auto index = std::size_t(std::clamp(position, 0, int(seconds.size()) - 1));
-    return 1000 * seconds[index];
+    static constexpr std::array<int, 6> kSeconds{1, 2, 5, 10, 15, 30};
+    const auto index = std::size_t(std::clamp(position, 0, int(kSeconds.size()) - 1));
+    return 1000 * kSeconds[index];
 }
 
 ImageButton *MainWindow::addBarButton(ImageWidget *bar, const QString &icon, int x, Slot clicked,

@@ -40,11 +40,11 @@ bool AnnotationHistory::record(const QImage &before, const QImage &after, const 
     const QSize pictureSize = transform.viewSize(before.size());
     Step step;
     step.picture = pictureSize;
-    const int x0 = inside.left() - inside.left() % tileSize;
-    const int y0 = inside.top() - inside.top() % tileSize;
-    for (int y = y0; y <= inside.bottom(); y += tileSize) {
-        for (int x = x0; x <= inside.right(); x += tileSize) {
-            const QRect tile = QRect(x, y, tileSize, tileSize).intersected(before.rect());
+    const int x0 = inside.left() - inside.left() % kTileSize;
+    const int y0 = inside.top() - inside.top() % kTileSize;
+    for (int y = y0; y <= inside.bottom(); y += kTileSize) {
+        for (int x = x0; x <= inside.right(); x += kTileSize) {
+            const QRect tile = QRect(x, y, kTileSize, kTileSize).intersected(before.rect());
             if (!tileDiffers(before, after, tile)) {
                 continue;
             }
@@ -176,11 +176,11 @@ void AnnotationHistory::trim()
 {
     // The oldest undo steps go first, then the farthest redo steps.
     while (!m_undo.empty() &&
-           (int(m_undo.size() + m_redo.size()) > maxSteps || m_bytes > maxBytes)) {
+           (int(m_undo.size() + m_redo.size()) > kMaxSteps || m_bytes > kMaxBytes)) {
         m_bytes -= m_undo.front().bytes;
         m_undo.pop_front();
     }
-    while (!m_redo.empty() && (int(m_redo.size()) > maxSteps || m_bytes > maxBytes)) {
+    while (!m_redo.empty() && (int(m_redo.size()) > kMaxSteps || m_bytes > kMaxBytes)) {
         m_bytes -= m_redo.front().bytes;
         m_redo.pop_front();
     }

@@ -16,7 +16,7 @@
 // and turns), so that a step recorded before a turn or a mirror still lands on the document.
 // Undoing a step exchanges its tiles with the layer's: the tiles then hold what redo puts back.
 //
-// Bound: at most maxSteps steps and maxBytes bytes of tiles, undo and redo together; the
+// Bound: at most kMaxSteps steps and kMaxBytes bytes of tiles, undo and redo together; the
 // oldest undo steps go first. A stroke costs 16 KiB per tile it touched (a line across a
 // 1280 x 960 layer about 30 tiles, 0.5 MiB); clearing a layer drawn all over costs the whole
 // layer once (300 tiles, 4.7 MiB).
@@ -25,9 +25,9 @@
 // them between the picture's and the view's coordinates happens outside it.
 class AnnotationHistory {
 public:
-    static constexpr int tileSize = 64;
-    static constexpr int maxSteps = 100;
-    static constexpr qsizetype maxBytes = qsizetype(128) << 20;
+    static constexpr int kTileSize = 64;
+    static constexpr int kMaxSteps = 100;
+    static constexpr qsizetype kMaxBytes = qsizetype(128) << 20;
 
     // Pixels of a part of the layer, in view (layer) coordinates.
     struct Patch {

@@ -13,7 +13,7 @@ QString CaptureFileName::numbered(const QDir &folder, const QString &stem, const
 
 QString CaptureFileName::firstFree(const QDir &folder, const QString &stem, const QString &suffix)
 {
-    for (int n = 1; n <= maxAttempts; ++n) {
+    for (int n = 1; n <= kMaxAttempts; ++n) {
         const QString path = numbered(folder, stem, suffix, n);
         // A dangling symbolic link takes the name too: writing through it would create its
         // target somewhere else.
@@ -27,7 +27,7 @@ QString CaptureFileName::firstFree(const QDir &folder, const QString &stem, cons
 bool CaptureFileName::createNew(QFile &file, const QDir &folder, const QString &stem,
                                 const QString &suffix)
 {
-    for (int n = 1; n <= maxAttempts; ++n) {
+    for (int n = 1; n <= kMaxAttempts; ++n) {
         file.setFileName(numbered(folder, stem, suffix, n));
         // NewOnly creates the file with O_EXCL: it fails on an existing name, links included.
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {

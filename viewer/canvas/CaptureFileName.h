@@ -12,11 +12,11 @@ class QFile;
 class CaptureFileName {
 public:
     // How many numbered names are tried before giving up.
-    static constexpr int maxAttempts = 10000;
+    static constexpr int kMaxAttempts = 10000;
 
     // The n-th name of a stem (n = 1 is the plain name).
     static QString numbered(const QDir &folder, const QString &stem, const QString &suffix, int n);
-    // The first name of the stem that no file has; empty if all maxAttempts names are taken.
+    // The first name of the stem that no file has; empty if all kMaxAttempts names are taken.
     static QString firstFree(const QDir &folder, const QString &stem, const QString &suffix);
     // Creates the first free name exclusively (no other writer can take it between the test and
     // the creation) and leaves file open for writing. False when no file could be created (the

@@ -21,15 +21,15 @@ struct EffectEntry {
     const char *label;
 };
 
-constexpr std::array<EffectEntry, ColorEffects::effectCount> effects{{
+constexpr std::array<EffectEntry, ColorEffects::kEffectCount> kEffects{{
     {"COLOR", QT_TRANSLATE_NOOP("ColorEffects", "Color")},
     {"BW", QT_TRANSLATE_NOOP("ColorEffects", "B & W")},
     {"NEGATIVE", QT_TRANSLATE_NOOP("ColorEffects", "Negative")},
     {"MOSAIC", QT_TRANSLATE_NOOP("ColorEffects", "Mosaic")},
 }};
 
-constexpr std::array<const char *, ColorEffects::maskCount> maskKeys{"", "CIRCLE", "RECTANGLE",
-                                                                     "LEFT", "TOP"};
+constexpr std::array<const char *, ColorEffects::kMaskCount> maskKeys{"", "CIRCLE", "RECTANGLE",
+                                                                      "LEFT", "TOP"};
 
 // Weights of the grey value in ten-thousandths, so that most pixels need no floating point.
 struct GreyTables {
@@ -214,23 +214,23 @@ __attribute__((target("avx2"))) int blackWhiteAvx2(uchar *row, int width)
 
 QString ColorEffects::effectKey(int effect)
 {
-    if (effect < 0 || effect >= effectCount) {
+    if (effect < 0 || effect >= kEffectCount) {
         return {};
     }
-    return QString::fromLatin1(effects[static_cast<size_t>(effect)].key);
+    return QString::fromLatin1(kEffects[static_cast<size_t>(effect)].key);
 }
 
 const char *ColorEffects::effectLabel(int effect)
 {
-    if (effect < 0 || effect >= effectCount) {
+    if (effect < 0 || effect >= kEffectCount) {
         return nullptr;
     }
-    return effects[static_cast<size_t>(effect)].label;
+    return kEffects[static_cast<size_t>(effect)].label;
 }
 
 QString ColorEffects::maskKey(int mask)
 {
-    if (mask < 0 || mask >= maskCount) {
+    if (mask < 0 || mask >= kMaskCount) {
         return {};
     }
     return QString::fromLatin1(maskKeys[static_cast<size_t>(mask)]);
@@ -260,7 +260,7 @@ int ColorEffects::grey(int r, int g, int b)
 
 void ColorEffects::applyEffect(QImage &rgb888, int effect)
 {
-    if (effect <= EffectColor || effect >= effectCount || !prepare(rgb888)) {
+    if (effect <= EffectColor || effect >= kEffectCount || !prepare(rgb888)) {
         return;
     }
     switch (effect) {
@@ -280,7 +280,7 @@ void ColorEffects::applyEffect(QImage &rgb888, int effect)
 
 void ColorEffects::applyMask(QImage &rgb888, int mask)
 {
-    if (mask <= MaskNone || mask >= maskCount || !prepare(rgb888)) {
+    if (mask <= MaskNone || mask >= kMaskCount || !prepare(rgb888)) {
         return;
     }
     const int w = rgb888.width();
@@ -385,16 +385,16 @@ void ColorEffects::mosaic(QImage &image)
     std::vector<quint16> columnSums(static_cast<size_t>(rowBytes));
     std::vector<uchar> meanRow(static_cast<size_t>(rowBytes));
 
-    for (int y0 = 0; y0 < h; y0 += mosaicBlock) {
-        const int bh = std::min(mosaicBlock, h - y0);
+    for (int y0 = 0; y0 < h; y0 += kMosaicBlock) {
+        const int bh = std::min(kMosaicBlock, h - y0);
         sumBand(columnSums.data(), bits + y0 * stride, stride, bh, rowBytes);
-        for (int x0 = 0; x0 < w; x0 += mosaicBlock) {
-            const int bw = std::min(mosaicBlock, w - x0);
+        for (int x0 = 0; x0 < w; x0 += kMosaicBlock) {
+            const int bw = std::min(kMosaicBlock, w - x0);
             const quint16 *column = &columnSums[static_cast<size_t>(x0) * 3];
             uchar *mean = &meanRow[static_cast<size_t>(x0) * 3];
             // Whole blocks get a loop of fixed length and a division by a shift.
-            if (bw == mosaicBlock && bh == mosaicBlock) {
-                blockMeans(column, mosaicBlock, mosaicBlock * mosaicBlock, mean);
+            if (bw == kMosaicBlock && bh == kMosaicBlock) {
+                blockMeans(column, kMosaicBlock, kMosaicBlock * kMosaicBlock, mean);
             } else {
                 blockMeans(column, bw, bw * bh, mean);
             }

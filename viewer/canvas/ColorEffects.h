@@ -18,9 +18,9 @@ public:
     enum Effect { EffectColor = 0, EffectBlackWhite = 1, EffectNegative = 2, EffectMosaic = 3 };
     enum Mask { MaskNone = 0, MaskCircle = 1, MaskRectangle = 2, MaskLeft = 3, MaskTop = 4 };
 
-    static constexpr int effectCount = 4;
-    static constexpr int maskCount = 5;
-    static constexpr int mosaicBlock = 8;
+    static constexpr int kEffectCount = 4;
+    static constexpr int kMaskCount = 5;
+    static constexpr int kMosaicBlock = 8;
 
     // 0 "COLOR", 1 "BW", 2 "NEGATIVE", 3 "MOSAIC"; empty for an unknown code.
     static QString effectKey(int effect);

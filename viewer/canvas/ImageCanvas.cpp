@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int bytesPerPixel = 3;
+constexpr int kBytesPerPixel = 3;
 const char *const snapshotNameFormat = "yyyy-MM-dd_hh-mm-ss";
 const char *const snapshotSuffix = ".jpg";
 const char *const backgroundPicture = ":/icons/Background/MAIN_WINDOWS.png";
@@ -42,7 +42,7 @@ qint64 steadyMilliseconds()
 // Copies one row of width pixels, reversing the byte order of each pixel (R, G, B <-> B, G, R).
 void copySwappedRow(uchar *dst, const uchar *src, int width)
 {
-    for (int x = 0; x < width; ++x, dst += bytesPerPixel, src += bytesPerPixel) {
+    for (int x = 0; x < width; ++x, dst += kBytesPerPixel, src += kBytesPerPixel) {
         dst[0] = src[2];
         dst[1] = src[1];
         dst[2] = src[0];
@@ -87,7 +87,7 @@ void copyPixelWide(uchar *dst, const uchar *src)
 // narrowly, so nothing outside the target span or the source picture is touched.
 void copyPixels(uchar *dst, const uchar *src, qsizetype srcStep, int count, const uchar *sourceEnd)
 {
-    for (int i = 0; i < count; ++i, dst += bytesPerPixel, src += srcStep) {
+    for (int i = 0; i < count; ++i, dst += kBytesPerPixel, src += srcStep) {
         if (i + 1 < count && src != sourceEnd) {
             copyPixelWide(dst, src);
         } else {
@@ -101,28 +101,28 @@ void copyPixels(uchar *dst, const uchar *src, qsizetype srcStep, int count, cons
 // written reversed as one, with the pixels moved in registers. Reads stay within the row.
 void copyRowReversed(uchar *dst, const uchar *src, int count)
 {
-    constexpr int block = 4;
-    constexpr int blockBytes = block * bytesPerPixel;
-    constexpr quint64 pixelMask = 0xffffff;
+    constexpr int kBlock = 4;
+    constexpr int kBlockBytes = kBlock * kBytesPerPixel;
+    constexpr quint64 kPixelMask = 0xffffff;
     int i = 0;
     // The shifts below read the bytes in little-endian order; elsewhere pixel by pixel.
-    for (; Q_BYTE_ORDER == Q_LITTLE_ENDIAN && i + block <= count;
-         i += block, dst += blockBytes, src -= blockBytes) {
+    for (; Q_BYTE_ORDER == Q_LITTLE_ENDIAN && i + kBlock <= count;
+         i += kBlock, dst += kBlockBytes, src -= kBlockBytes) {
         // Pixels p0 .. p3 in memory order, p3 being the one at src.
         quint64 low;
         quint32 high;
-        std::memcpy(&low, src - (block - 1) * bytesPerPixel, sizeof low);
-        std::memcpy(&high, src - (block - 1) * bytesPerPixel + sizeof low, sizeof high);
-        const quint64 p0 = low & pixelMask;
-        const quint64 p1 = (low >> 24) & pixelMask;
-        const quint64 p2 = ((low >> 48) | (quint64(high) << 16)) & pixelMask;
-        const quint64 p3 = (high >> 8) & pixelMask;
+        std::memcpy(&low, src - (kBlock - 1) * kBytesPerPixel, sizeof low);
+        std::memcpy(&high, src - (kBlock - 1) * kBytesPerPixel + sizeof low, sizeof high);
+        const quint64 p0 = low & kPixelMask;
+        const quint64 p1 = (low >> 24) & kPixelMask;
+        const quint64 p2 = ((low >> 48) | (quint64(high) << 16)) & kPixelMask;
+        const quint64 p3 = (high >> 8) & kPixelMask;
         const quint64 outLow = p3 | (p2 << 24) | (p1 << 48);
         const auto outHigh = static_cast<quint32>((p1 >> 16) | (p0 << 8));
         std::memcpy(dst, &outLow, sizeof outLow);
         std::memcpy(dst + sizeof outLow, &outHigh, sizeof outHigh);
     }
-    for (; i < count; ++i, dst += bytesPerPixel, src -= bytesPerPixel) {
+    for (; i < count; ++i, dst += kBytesPerPixel, src -= kBytesPerPixel) {
         copyPixel(dst, src);
     }
 }
@@ -143,7 +143,7 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
     const int h = picture.height();
     const uchar *src = picture.constBits();
     const qsizetype bpl = picture.bytesPerLine();
-    const uchar *lastPixel = src + (h - 1) * bpl + qsizetype(w - 1) * bytesPerPixel;
+    const uchar *lastPixel = src + (h - 1) * bpl + qsizetype(w - 1) * kBytesPerPixel;
 
     // The picture pixel (column, row) under view pixel (X, Y) is linear in X and Y: before the
     // mirror, (X, Y) after no turn, (Y, h - 1 - X) after one, (w - 1 - X, h - 1 - Y) after two
@@ -175,16 +175,16 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
     if (view.mirrorV) {
         row = {h - 1 - row.base, -row.perX, -row.perY};
     }
-    const qsizetype stepX = row.perX * bpl + column.perX * bytesPerPixel;
-    const qsizetype stepY = row.perY * bpl + column.perY * bytesPerPixel;
+    const qsizetype stepX = row.perX * bpl + column.perX * kBytesPerPixel;
+    const qsizetype stepY = row.perY * bpl + column.perY * kBytesPerPixel;
     const uchar *origin =
         src + (row.base + row.perX * region.x() + row.perY * region.y()) * bpl +
         qsizetype(column.base + column.perX * region.x() + column.perY * region.y()) *
-            bytesPerPixel;
+            kBytesPerPixel;
 
-    if (stepX == bytesPerPixel || stepX == -bytesPerPixel) {
+    if (stepX == kBytesPerPixel || stepX == -kBytesPerPixel) {
         // Rows of the view are rows of the picture, read forwards or backwards.
-        const auto rowBytes = size_t(region.width()) * bytesPerPixel;
+        const auto rowBytes = size_t(region.width()) * kBytesPerPixel;
         for (int y = 0; y < region.height(); ++y) {
             const uchar *s = origin + y * stepY;
             if (stepX > 0) {
@@ -197,15 +197,15 @@ QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect 
     }
     // Rows of the view are columns of the picture: work in tiles so that the rows read stay
     // in the cache.
-    constexpr int tile = 64;
+    constexpr int kTile = 64;
     uchar *dst = out.bits();
     const qsizetype dbpl = out.bytesPerLine();
-    for (int ty = 0; ty < region.height(); ty += tile) {
-        const int yEnd = std::min(region.height(), ty + tile);
-        for (int tx = 0; tx < region.width(); tx += tile) {
-            const int count = std::min(region.width(), tx + tile) - tx;
+    for (int ty = 0; ty < region.height(); ty += kTile) {
+        const int yEnd = std::min(region.height(), ty + kTile);
+        for (int tx = 0; tx < region.width(); tx += kTile) {
+            const int count = std::min(region.width(), tx + kTile) - tx;
             for (int y = ty; y < yEnd; ++y) {
-                copyPixels(dst + y * dbpl + qsizetype(tx) * bytesPerPixel,
+                copyPixels(dst + y * dbpl + qsizetype(tx) * kBytesPerPixel,
                            origin + tx * stepX + y * stepY, stepX, count, lastPixel);
             }
         }
@@ -251,11 +251,11 @@ quint32 opaqueBytes(QRgb s)
     return v;
 }
 
-constexpr int chunkPixels = 8;
+constexpr int kChunkPixels = 8;
 
 int chunksPerRow(int width)
 {
-    return (width + chunkPixels - 1) / chunkPixels;
+    return (width + kChunkPixels - 1) / kChunkPixels;
 }
 
 // Sets the flag of every run of eight layer pixels inside `area` that is not fully cleared.
@@ -268,10 +268,10 @@ void scanChunks(const QImage &layer, std::vector<quint8> &chunks, const QRect &a
     const int stride = chunksPerRow(layer.width());
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
-        for (int k = r.left() / chunkPixels; k <= r.right() / chunkPixels; ++k) {
-            const int end = std::min(layer.width(), (k + 1) * chunkPixels);
+        for (int k = r.left() / kChunkPixels; k <= r.right() / kChunkPixels; ++k) {
+            const int end = std::min(layer.width(), (k + 1) * kChunkPixels);
             QRgb any = 0;
-            for (int x = k * chunkPixels; x < end; ++x) {
+            for (int x = k * kChunkPixels; x < end; ++x) {
                 any |= row[x];
             }
             chunks[size_t(y) * size_t(stride) + size_t(k)] = any != 0 ? 1 : 0;
@@ -283,23 +283,23 @@ void scanChunks(const QImage &layer, std::vector<quint8> &chunks, const QRect &a
 // ones copied at once.
 void overlayRun(uchar *p, const QRgb *s, int n)
 {
-    constexpr int run = 4;
-    if (n == run) {
+    constexpr int kRun = 4;
+    if (n == kRun) {
         if ((s[0] | s[1] | s[2] | s[3]) == 0) {
             return;
         }
         if (qAlpha(s[0] & s[1] & s[2] & s[3]) == 255) {
             // The fourth pixel is written narrowly: the byte after it is not ours.
-            for (int i = 0; i < run - 1; ++i) {
+            for (int i = 0; i < kRun - 1; ++i) {
                 const quint32 v = opaqueBytes(s[i]);
-                std::memcpy(p + i * bytesPerPixel, &v, sizeof v);
+                std::memcpy(p + i * kBytesPerPixel, &v, sizeof v);
             }
-            blendPixel(p + (run - 1) * bytesPerPixel, s[run - 1]);
+            blendPixel(p + (kRun - 1) * kBytesPerPixel, s[kRun - 1]);
             return;
         }
     }
     for (int i = 0; i < n; ++i) {
-        blendPixel(p + i * bytesPerPixel, s[i]);
+        blendPixel(p + i * kBytesPerPixel, s[i]);
     }
 }
 
@@ -309,7 +309,7 @@ void overlayRun(uchar *p, const QRgb *s, int n)
 void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &chunks,
              const QRect &area, const QPoint &origin)
 {
-    constexpr int run = 4;
+    constexpr int kRun = 4;
     uchar *dst = picture.bits();
     const qsizetype bpl = picture.bytesPerLine();
     const int stride = chunksPerRow(layer.width());
@@ -317,14 +317,14 @@ void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &ch
         const auto *src = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
         const quint8 *flags = chunks.data() + size_t(y) * size_t(stride);
         uchar *row = dst + (y - origin.y()) * bpl;
-        for (int k = area.left() / chunkPixels; k <= area.right() / chunkPixels; ++k) {
+        for (int k = area.left() / kChunkPixels; k <= area.right() / kChunkPixels; ++k) {
             if (flags[k] == 0) {
                 continue;
             }
-            const int end = std::min(area.right() + 1, (k + 1) * chunkPixels);
-            for (int x = std::max(area.left(), k * chunkPixels); x < end; x += run) {
-                overlayRun(row + qsizetype(x - origin.x()) * bytesPerPixel, src + x,
-                           std::min(run, end - x));
+            const int end = std::min(area.right() + 1, (k + 1) * kChunkPixels);
+            for (int x = std::max(area.left(), k * kChunkPixels); x < end; x += kRun) {
+                overlayRun(row + qsizetype(x - origin.x()) * kBytesPerPixel, src + x,
+                           std::min(kRun, end - x));
             }
         }
     }
@@ -337,15 +337,15 @@ void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &ch
 std::vector<int> nearestIndices(int source, int target, bool spans)
 {
     std::vector<int> indices(static_cast<size_t>(std::max(0, target)));
-    constexpr double fixedScale = 65536.0;
-    constexpr int spanLength = 2048;
+    constexpr double kFixedScale = 65536.0;
+    constexpr int kSpanLength = 2048;
     const double scale = double(target) / source;
     const double inverse = 1.0 / scale;
-    const double nudge = -((1.0 / fixedScale) * scale) * inverse;
-    const int step = static_cast<int>(inverse * fixedScale);
-    for (int start = 0; start < target; start += spans ? spanLength : 1) {
-        int fixed = static_cast<int>((inverse * (start + 0.5) + nudge) * fixedScale);
-        const int end = spans ? std::min(target, start + spanLength) : start + 1;
+    const double nudge = -((1.0 / kFixedScale) * scale) * inverse;
+    const int step = static_cast<int>(inverse * kFixedScale);
+    for (int start = 0; start < target; start += spans ? kSpanLength : 1) {
+        int fixed = static_cast<int>((inverse * (start + 0.5) + nudge) * kFixedScale);
+        const int end = spans ? std::min(target, start + kSpanLength) : start + 1;
         for (int i = start; i < end; ++i, fixed += step) {
             indices[size_t(i)] = std::clamp(fixed >> 16, 0, source - 1);
         }
@@ -361,7 +361,7 @@ void scaleInto(const QImage &view, QImage &target, int x, int y, int width, int 
     const std::vector<int> rows = nearestIndices(view.height(), height, false);
     std::vector<qsizetype> offsets(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
-        offsets[i] = qsizetype(columns[i]) * bytesPerPixel;
+        offsets[i] = qsizetype(columns[i]) * kBytesPerPixel;
     }
     // Target pixels that come from the source row's last pixel are copied narrowly: on the
     // last row nothing follows it.
@@ -369,19 +369,19 @@ void scaleInto(const QImage &view, QImage &target, int x, int y, int width, int 
         std::min<size_t>(size_t(std::max(0, width - 1)),
                          size_t(std::lower_bound(columns.begin(), columns.end(), view.width() - 1) -
                                 columns.begin()));
-    const auto rowBytes = size_t(width) * bytesPerPixel;
+    const auto rowBytes = size_t(width) * kBytesPerPixel;
     for (int row = 0; row < height; ++row) {
-        uchar *d = target.scanLine(y + row) + qsizetype(x) * bytesPerPixel;
+        uchar *d = target.scanLine(y + row) + qsizetype(x) * kBytesPerPixel;
         if (row > 0 && rows[size_t(row)] == rows[size_t(row) - 1]) {
             std::memcpy(d, d - target.bytesPerLine(), rowBytes);
             continue;
         }
         const uchar *s = view.constScanLine(rows[size_t(row)]);
         size_t i = 0;
-        for (; i < wide; ++i, d += bytesPerPixel) {
+        for (; i < wide; ++i, d += kBytesPerPixel) {
             copyPixelWide(d, s + offsets[i]);
         }
-        for (; i < offsets.size(); ++i, d += bytesPerPixel) {
+        for (; i < offsets.size(); ++i, d += kBytesPerPixel) {
             copyPixel(d, s + offsets[i]);
         }
     }
@@ -390,22 +390,22 @@ void scaleInto(const QImage &view, QImage &target, int x, int y, int width, int 
 // Paints everything of the 24-bit picture outside `inside` black.
 void fillAround(QImage &picture, const QRect &inside)
 {
-    const auto rowBytes = size_t(picture.width()) * bytesPerPixel;
+    const auto rowBytes = size_t(picture.width()) * kBytesPerPixel;
     for (int y = 0; y < picture.height(); ++y) {
         uchar *row = picture.scanLine(y);
         if (y < inside.top() || y > inside.bottom() || inside.isEmpty()) {
             std::memset(row, 0, rowBytes);
             continue;
         }
-        std::memset(row, 0, size_t(inside.left()) * bytesPerPixel);
-        const auto right = size_t(inside.right() + 1) * bytesPerPixel;
+        std::memset(row, 0, size_t(inside.left()) * kBytesPerPixel);
+        const auto right = size_t(inside.right() + 1) * kBytesPerPixel;
         std::memset(row + right, 0, rowBytes - right);
     }
 }
 
 int floorToBlock(int v)
 {
-    return v - v % ColorEffects::mosaicBlock;
+    return v - v % ColorEffects::kMosaicBlock;
 }
 
 // round() of the triangle corners: to the nearest integer, halves upwards.
@@ -426,7 +426,7 @@ ImageCanvas::ImageCanvas(QWidget *parent)
     m_fontSize = font().pointSize();
     m_textEdit->setTextColor(m_textColor);
 
-    m_refreshTimer.setInterval(refreshIntervalMs);
+    m_refreshTimer.setInterval(kRefreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &ImageCanvas::autoRefresh);
 
     setImage(QImage(QString::fromLatin1(backgroundPicture)));
@@ -482,7 +482,7 @@ void ImageCanvas::setImage(const QImage &image)
         const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
         width = rgb.width();
         height = rgb.height();
-        const auto rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+        const auto rowBytes = static_cast<size_t>(width) * kBytesPerPixel;
         buffer.resize(rowBytes * static_cast<size_t>(height));
         for (int y = 0; y < height; ++y) {
             std::memcpy(buffer.data() + rowBytes * static_cast<size_t>(y), rgb.constScanLine(y),
@@ -536,7 +536,7 @@ void ImageCanvas::importFrame(QImage &picture, const uchar *data, int width, int
     if (picture.isNull()) {
         return;
     }
-    const qsizetype rowBytes = qsizetype(width) * bytesPerPixel;
+    const qsizetype rowBytes = qsizetype(width) * kBytesPerPixel;
     if (!bottomUp && picture.bytesPerLine() == rowBytes) {
         std::memcpy(picture.bits(), data, size_t(rowBytes * height));
         return;
@@ -554,7 +554,7 @@ void ImageCanvas::exportFrame(const QImage &picture, uchar *data, bool bottomUp)
 {
     const int width = picture.width();
     const int height = picture.height();
-    const qsizetype rowBytes = qsizetype(width) * bytesPerPixel;
+    const qsizetype rowBytes = qsizetype(width) * kBytesPerPixel;
     if (!bottomUp && picture.bytesPerLine() == rowBytes) {
         std::memcpy(data, picture.constBits(), size_t(rowBytes * height));
         return;
@@ -597,7 +597,7 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
     }
     QRect region = window;
     if (effect() == ColorEffects::EffectMosaic) {
-        const int block = ColorEffects::mosaicBlock;
+        const int block = ColorEffects::kMosaicBlock;
         region.setCoords(floorToBlock(window.left()), floorToBlock(window.top()),
                          std::min(rotW, floorToBlock(window.right()) + block) - 1,
                          std::min(rotH, floorToBlock(window.bottom()) + block) - 1);
@@ -916,7 +916,7 @@ QSize ImageCanvas::displaySize() const
 
 void ImageCanvas::zoomIn()
 {
-    if (zoom() + 1 > maxZoom) {
+    if (zoom() + 1 > kMaxZoom) {
         return;
     }
     {
@@ -1038,7 +1038,7 @@ void ImageCanvas::setZoomStep(int step)
 {
     {
         QMutexLocker locker(&m_lock);
-        setZoomCentred(centre(), std::clamp(step, 0, static_cast<int>(maxZoom)));
+        setZoomCentred(centre(), std::clamp(step, 0, static_cast<int>(kMaxZoom)));
     }
     update();
 }
@@ -1499,9 +1499,9 @@ QRect ImageCanvas::ellipseArea(const QRect &box, const QPen &pen)
     const QRectF touched =
         stroker.createStroke(outline).boundingRect().united(outline.boundingRect());
     // Pixels whose centres the rasteriser rounds outwards, on both sides.
-    constexpr int rasterMargin = 2;
-    return touched.toAlignedRect().adjusted(-rasterMargin, -rasterMargin, rasterMargin,
-                                            rasterMargin);
+    constexpr int kRasterMargin = 2;
+    return touched.toAlignedRect().adjusted(-kRasterMargin, -kRasterMargin, kRasterMargin,
+                                            kRasterMargin);
 }
 
 void ImageCanvas::erase(const QPoint &centre)

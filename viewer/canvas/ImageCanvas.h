@@ -56,10 +56,10 @@ public:
         ToolText = 9
     };
 
-    static constexpr int maxZoom = 6;
-    static constexpr int refreshIntervalMs = 40;
+    static constexpr int kMaxZoom = 6;
+    static constexpr int kRefreshIntervalMs = 40;
     // Stop-after value of a series that never ends by itself.
-    static constexpr quint64 neverStop = ~quint64(0);
+    static constexpr quint64 kNeverStop = ~quint64(0);
 
     // Time sources of the snapshot step: a monotonic millisecond clock for the series and the
     // local wall time for file names. Tests replace them to run a series without waiting.
@@ -93,7 +93,7 @@ public:
     // document as they do through a turn, and the view keeps showing the same part.
     void mirrorLeftRight();
     void mirrorTopBottom();
-    // Zoom step 1..maxZoom (below 1: the best fit), keeping the view's centre.
+    // Zoom step 1..kMaxZoom (below 1: the best fit), keeping the view's centre.
     void setZoomStep(int step);
     // Moves the visible window (zoomed pixels of the rotated frame), clamped to the picture.
     void setPan(int x, int y);
@@ -169,7 +169,7 @@ public:
     bool isSnapshotContinuous() const;
     void setSnapshotInterval(quint64 seconds);
     quint64 snapshotInterval() const;
-    // Clock second after which a series ends; neverStop (-1) means never.
+    // Clock second after which a series ends; kNeverStop (-1) means never.
     void setSnapshotStopAfter(quint64 seconds);
     quint64 snapshotStopAfter() const;
     // Arms the canvas if the snapshot folder exists; the series clock restarts at 0.
@@ -301,7 +301,7 @@ private:
     bool m_armed = false;
     QString m_snapshotFolder;
     quint64 m_intervalSeconds = 0;
-    quint64 m_stopAfterSeconds = neverStop;
+    quint64 m_stopAfterSeconds = kNeverStop;
 
     QPoint m_lastPoint;
     QRect m_clipRect;

@@ -17,7 +17,7 @@ namespace {
 const QString osdFolder = QStringLiteral(":/icons/OSD/");
 
 // Width of the symbol at the left of a notice bitmap; the text is centred right of it.
-constexpr int noticeSymbolWidth = 38;
+constexpr int kNoticeSymbolWidth = 38;
 
 QFont noticeFont()
 {
@@ -136,7 +136,7 @@ QString OSDProcessor::noticeText() const
         return {};
     }
     const qint64 elapsed = now() - *m_noticeStart;
-    return elapsed >= 0 && elapsed < noticeMs ? m_noticeText : QString();
+    return elapsed >= 0 && elapsed < kNoticeMs ? m_noticeText : QString();
 }
 
 void OSDProcessor::paint(QPainter &painter)
@@ -211,9 +211,9 @@ int OSDProcessor::brightnessLevel() const
 {
     const IBrightnessSource *source = findBrightnessSource();
     if (source == nullptr) {
-        return centreBrightness;
+        return kCentreBrightness;
     }
-    return std::clamp(source->brightnessLevel(), 0, maxBrightness);
+    return std::clamp(source->brightnessLevel(), 0, kMaxBrightness);
 }
 
 QImage OSDProcessor::icon(const QString &name)
@@ -234,7 +234,7 @@ bool OSDProcessor::isShowing(Start start) const
         return false;
     }
     const qint64 elapsed = now() - *start;
-    return elapsed >= 0 && elapsed < indicatorMs;
+    return elapsed >= 0 && elapsed < kIndicatorMs;
 }
 
 const IBrightnessSource *OSDProcessor::findBrightnessSource() const
@@ -280,8 +280,9 @@ void OSDProcessor::drawNotice(QPainter &painter, int x, int y, const QImage &ima
     painter.setPen(Qt::white);
     const QFontMetrics metrics = painter.fontMetrics();
     const int baseline = y + (metrics.height() + image.height()) / 2;
-    const int left = x + (image.width() - metrics.horizontalAdvance(text) - noticeSymbolWidth) / 2 +
-                     noticeSymbolWidth;
+    const int left = x +
+                     (image.width() - metrics.horizontalAdvance(text) - kNoticeSymbolWidth) / 2 +
+                     kNoticeSymbolWidth;
     painter.drawText(QPoint(left, baseline), text);
 }
 
@@ -290,9 +291,9 @@ void OSDProcessor::drawBrightness(QPainter &painter, int w, int h) const
     const int x0 = (w - m_brightnessBackground.width()) / 2;
     painter.drawImage(QPoint(x0, h - 50), m_brightnessBackground);
     const int level = brightnessLevel();
-    if (level < centreBrightness) {
+    if (level < kCentreBrightness) {
         painter.drawImage(QPoint(x0 + 15 * level + 48, h - 37), m_brightnessMarker);
-    } else if (level == centreBrightness) {
+    } else if (level == kCentreBrightness) {
         painter.drawImage(QPoint(x0 + 123, h - 40), m_brightnessCentreMarker);
     } else {
         painter.drawImage(QPoint(x0 + 15 * level + 49, h - 37), m_brightnessMarker);
@@ -325,7 +326,7 @@ void OSDProcessor::drawClipOutline(QPainter &painter)
         return;
     }
     const qint64 elapsed = now() - *m_clipStart;
-    if (elapsed < 0 || elapsed > clipBlinkMs || (elapsed / clipBlinkPhaseMs) % 2 != 0) {
+    if (elapsed < 0 || elapsed > kClipBlinkMs || (elapsed / kClipBlinkPhaseMs) % 2 != 0) {
         return;
     }
     painter.setPen(QPen(Qt::black, 1));
@@ -341,13 +342,13 @@ void OSDProcessor::drawTextNotice(QPainter &painter, int w) const
     }
     painter.setFont(noticeFont());
     const QFontMetrics metrics = painter.fontMetrics();
-    constexpr int padding = 8;
-    const int available = std::max(0, w - 4 * padding);
+    constexpr int kPadding = 8;
+    const int available = std::max(0, w - 4 * kPadding);
     const QString shown = metrics.elidedText(text, Qt::ElideRight, available);
     // One pixel of slack: the advance is rounded, and a box exactly that wide elides the text.
     const int textWidth = std::min(metrics.horizontalAdvance(shown) + 1, available);
-    const QRect box((w - textWidth) / 2 - padding, 10, textWidth + 2 * padding,
-                    metrics.height() + padding);
+    const QRect box((w - textWidth) / 2 - kPadding, 10, textWidth + 2 * kPadding,
+                    metrics.height() + kPadding);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 170));
     painter.drawRoundedRect(box, 4, 4);

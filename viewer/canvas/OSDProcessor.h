@@ -37,13 +37,13 @@ public:
     // Milliseconds of a monotonic clock; tests replace it to step time without waiting.
     using Clock = std::function<qint64()>;
 
-    static constexpr qint64 indicatorMs = 1000;
-    static constexpr qint64 noticeMs = 4000;
-    static constexpr qint64 clipBlinkMs = 899;
-    static constexpr qint64 clipBlinkPhaseMs = 100;
+    static constexpr qint64 kIndicatorMs = 1000;
+    static constexpr qint64 kNoticeMs = 4000;
+    static constexpr qint64 kClipBlinkMs = 899;
+    static constexpr qint64 kClipBlinkPhaseMs = 100;
     // The level shown when nothing reports one: the middle of the scale.
-    static constexpr int centreBrightness = 5;
-    static constexpr int maxBrightness = 10;
+    static constexpr int kCentreBrightness = 5;
+    static constexpr int kMaxBrightness = 10;
 
     OSDProcessor(QObject *parent, ImageCanvas *canvas);
     ~OSDProcessor() override;

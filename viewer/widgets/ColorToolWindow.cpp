@@ -8,8 +8,8 @@
 #include <QLabel>
 
 namespace {
-constexpr int rowX = 110;
-constexpr int buttonStep = 33;
+constexpr int kRowX = 110;
+constexpr int kButtonStep = 33;
 
 QStringList swatchIcons(const QString &prefix, int count)
 {
@@ -44,10 +44,10 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
                   QStringLiteral("px; color: white;"));
 
     QStringList widthIcons;
-    for (int k = 0; k < ToolStyles::widthCount; ++k) {
+    for (int k = 0; k < ToolStyles::kWidthCount; ++k) {
         widthIcons.append(QStringLiteral("ICON_LINE_WIDTH_%1").arg(k + 1));
     }
-    fill(m_widthButtons, addChoiceRow(widthIcons, rowX, 20, buttonStep));
+    fill(m_widthButtons, addChoiceRow(widthIcons, kRowX, 20, kButtonStep));
     for (ImageButton *button : m_widthButtons) {
         connect(button, &ImageButton::clicked, this, &ColorToolWindow::lineWidthChanged);
     }
@@ -55,8 +55,8 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
     if (m_hasColorRow) {
         (new QLabel(colorLabel, this))->move(8, 45);
         fill(m_lineColorButtons,
-             addChoiceRow(swatchIcons(QStringLiteral("ICON_LINE_COLOR_"), ToolStyles::colorCount),
-                          rowX, 43, buttonStep));
+             addChoiceRow(swatchIcons(QStringLiteral("ICON_LINE_COLOR_"), ToolStyles::kColorCount),
+                          kRowX, 43, kButtonStep));
         for (ImageButton *button : m_lineColorButtons) {
             connect(button, &ImageButton::clicked, this, &ColorToolWindow::colorChanged);
         }
@@ -65,12 +65,12 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
     if (m_hasFillRow) {
         (new QLabel(fillLabel, this))->move(8, 68);
         fill(m_fillButtons, addChoiceRow(swatchIcons(QStringLiteral("ICON_FILL_COLOR_"),
-                                                     ToolStyles::noFillIndex + 1),
-                                         rowX, 67, buttonStep));
+                                                     ToolStyles::kNoFillIndex + 1),
+                                         kRowX, 67, kButtonStep));
         for (ImageButton *button : m_fillButtons) {
             connect(button, &ImageButton::clicked, this, &ColorToolWindow::fillColorChanged);
         }
-        m_fillButtons[ToolStyles::noFillIndex]->move(77, 67);
+        m_fillButtons[ToolStyles::kNoFillIndex]->move(77, 67);
     }
 
     modeChanged();
@@ -92,7 +92,7 @@ void ColorToolWindow::modeChanged()
         checkButton(m_fillButtons,
                     canvas->fillEnabled()
                         ? std::max(0, ToolStyles::lastColorIndex(canvas->fillColor()))
-                        : ToolStyles::noFillIndex);
+                        : ToolStyles::kNoFillIndex);
     }
 }
 
@@ -119,7 +119,7 @@ void ColorToolWindow::fillColorChanged()
         return;
     }
     ImageCanvas *canvas = host()->currentCanvas();
-    if (k == ToolStyles::noFillIndex) {
+    if (k == ToolStyles::kNoFillIndex) {
         canvas->setFillEnabled(false);
         return;
     }

@@ -16,39 +16,39 @@
 
 namespace {
 // Snapshot modes offered, in box order: "Single" (0) and "Continuous" (1).
-constexpr std::array<int, 2> captureModes = {0, 1};
+constexpr std::array<int, 2> kCaptureModes = {0, 1};
 
 struct Interval {
     const char *label;
     quint64 seconds;
 };
-constexpr std::array<Interval, 17> intervals = {{{"1 sec", 1},
-                                                 {"2 sec", 2},
-                                                 {"3 sec", 3},
-                                                 {"4 sec", 4},
-                                                 {"5 sec", 5},
-                                                 {"10 sec", 10},
-                                                 {"20 sec", 20},
-                                                 {"30 sec", 30},
-                                                 {"1 min", 60},
-                                                 {"2 min", 120},
-                                                 {"3 min", 180},
-                                                 {"4 min", 240},
-                                                 {"5 min", 300},
-                                                 {"10 min", 600},
-                                                 {"20 min", 1200},
-                                                 {"30 min", 1800},
-                                                 {"1 hr", 3600}}};
+constexpr std::array<Interval, 17> kIntervals = {{{"1 sec", 1},
+                                                  {"2 sec", 2},
+                                                  {"3 sec", 3},
+                                                  {"4 sec", 4},
+                                                  {"5 sec", 5},
+                                                  {"10 sec", 10},
+                                                  {"20 sec", 20},
+                                                  {"30 sec", 30},
+                                                  {"1 min", 60},
+                                                  {"2 min", 120},
+                                                  {"3 min", 180},
+                                                  {"4 min", 240},
+                                                  {"5 min", 300},
+                                                  {"10 min", 600},
+                                                  {"20 min", 1200},
+                                                  {"30 min", 1800},
+                                                  {"1 hr", 3600}}};
 
-constexpr int labelX = 8;
-constexpr int controlX = 85;
+constexpr int kLabelX = 8;
+constexpr int kControlX = 85;
 // The camera and presentation rows go below the capture rows; the window grows by them, the
 // "OK" and "Cancel" buttons move down with the bottom of the background.
-constexpr int cameraRowY = 222;
-constexpr int presentationRowY = 247;
-constexpr int addedHeight = 50;
-constexpr int growAtY = 220;
-constexpr int buttonRowY = 224 + addedHeight;
+constexpr int kCameraRowY = 222;
+constexpr int kPresentationRowY = 247;
+constexpr int kAddedHeight = 50;
+constexpr int kGrowAtY = 220;
+constexpr int kButtonRowY = 224 + kAddedHeight;
 
 QString defaultFolderChooser()
 {
@@ -84,7 +84,7 @@ QImage grownBackground(const QImage &background, int atY, int extra)
 
 SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
     : ToolWindow(grownBackground(QImage(QStringLiteral(":/icons/Background/POP_BK_SETTING.png")),
-                                 growAtY, addedHeight),
+                                 kGrowAtY, kAddedHeight),
                  ownerButton, host, tr("Setting")),
       m_captureBox(new QComboBox(this)), m_timeBox(new QComboBox(this)),
       m_sourceField(new QLineEdit(this)), m_resolutionField(new QLineEdit(this)),
@@ -101,7 +101,7 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
     m_sourceField->setText(tr("Document Camera"));
     m_resolutionField->setText(QStringLiteral("XVGA 1024 x 768"));
     m_captureBox->addItems({tr("Single"), tr("Continuous")});
-    for (const Interval &interval : intervals) {
+    for (const Interval &interval : kIntervals) {
         m_timeBox->addItem(QString::fromLatin1(interval.label));
     }
     m_snapshotFolderField->setText(store.snapshotPath());
@@ -121,24 +121,24 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
         {tr("Camera"), m_cameraBox},
         {tr("Presentation"), m_presentationBox},
     }};
-    const std::array<int, 8> rowY = {24, 48, 72, 97, 124, 172, cameraRowY, presentationRowY};
+    const std::array<int, 8> rowY = {24, 48, 72, 97, 124, 172, kCameraRowY, kPresentationRowY};
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        (new QLabel(rows[i].first, this))->move(labelX, rowY[i]);
-        rows[i].second->move(controlX, rowY[i]);
+        (new QLabel(rows[i].first, this))->move(kLabelX, rowY[i]);
+        rows[i].second->move(kControlX, rowY[i]);
     }
     for (QLineEdit *field :
          {m_sourceField, m_resolutionField, m_snapshotFolderField, m_recordFolderField}) {
         field->setReadOnly(true);
     }
 
-    for (int i = 0; i < int(captureModes.size()); ++i) {
-        if (captureModes[i] == store.snapshotMode()) {
+    for (int i = 0; i < int(kCaptureModes.size()); ++i) {
+        if (kCaptureModes[i] == store.snapshotMode()) {
             m_captureBox->setCurrentIndex(i);
             break;
         }
     }
-    for (int i = 0; i < int(intervals.size()); ++i) {
-        if (intervals[i].seconds == store.snapshotInterval()) {
+    for (int i = 0; i < int(kIntervals.size()); ++i) {
+        if (kIntervals[i].seconds == store.snapshotInterval()) {
             m_timeBox->setCurrentIndex(i);
             break;
         }
@@ -153,9 +153,9 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
             &SettingsToolWindow::snapshotFileBrowse);
     connect(addButton(tr("Browse"), 160, 195), &ImageButton::clicked, this,
             &SettingsToolWindow::recordFileBrowse);
-    connect(addButton(tr("OK"), 80, buttonRowY), &ImageButton::clicked, this,
+    connect(addButton(tr("OK"), 80, kButtonRowY), &ImageButton::clicked, this,
             &SettingsToolWindow::settingsOk);
-    connect(addButton(tr("Cancel"), 160, buttonRowY), &ImageButton::clicked, this,
+    connect(addButton(tr("Cancel"), 160, kButtonRowY), &ImageButton::clicked, this,
             &SettingsToolWindow::close);
 }
 
@@ -208,9 +208,9 @@ void SettingsToolWindow::browseInto(QLineEdit *field)
 void SettingsToolWindow::settingsOk()
 {
     ISettingsStore &store = host()->settingsStore();
-    store.setSnapshotMode(captureModes[std::size_t(std::max(0, m_captureBox->currentIndex()))]);
+    store.setSnapshotMode(kCaptureModes[std::size_t(std::max(0, m_captureBox->currentIndex()))]);
     store.setSnapshotInterval(
-        intervals[std::size_t(std::max(0, m_timeBox->currentIndex()))].seconds);
+        kIntervals[std::size_t(std::max(0, m_timeBox->currentIndex()))].seconds);
     store.setSnapshotPath(m_snapshotFolderField->text());
     store.setRecordPath(m_recordFolderField->text());
     store.setCamera(m_cameraBox->currentData().toString());

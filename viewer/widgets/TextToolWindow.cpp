@@ -19,7 +19,7 @@ TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
     colorLabel->move(8, 45);
 
     QStringList icons;
-    for (int k = 0; k < ToolStyles::colorCount; ++k) {
+    for (int k = 0; k < ToolStyles::kColorCount; ++k) {
         icons.append(QStringLiteral("ICON_LINE_COLOR_") + ToolStyles::colorName(k));
     }
     const QList<ImageButton *> row = addChoiceRow(icons, 110, 43, 33);

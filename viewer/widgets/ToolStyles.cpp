@@ -4,9 +4,9 @@
 
 namespace {
 const std::array<const char *, 5> names = {"BLACK", "RED", "YELLOW", "SKY", "NONE"};
-const std::array<QRgb, ToolStyles::colorCount> colors = {qRgb(0, 0, 0), qRgb(255, 0, 0),
-                                                         qRgb(255, 255, 0), qRgb(0, 0, 255)};
-const std::array<int, ToolStyles::widthCount> widths = {2, 4, 7, 10};
+const std::array<QRgb, ToolStyles::kColorCount> colors = {qRgb(0, 0, 0), qRgb(255, 0, 0),
+                                                          qRgb(255, 255, 0), qRgb(0, 0, 255)};
+const std::array<int, ToolStyles::kWidthCount> widths = {2, 4, 7, 10};
 } // namespace
 
 QString ToolStyles::colorName(int index)
@@ -16,17 +16,17 @@ QString ToolStyles::colorName(int index)
 
 QColor ToolStyles::color(int index)
 {
-    return index >= 0 && index < colorCount ? QColor(colors[index]) : QColor();
+    return index >= 0 && index < kColorCount ? QColor(colors[index]) : QColor();
 }
 
 int ToolStyles::lineWidth(int index)
 {
-    return index >= 0 && index < widthCount ? widths[index] : 0;
+    return index >= 0 && index < kWidthCount ? widths[index] : 0;
 }
 
 int ToolStyles::widthIndex(int width)
 {
-    for (int k = widthCount - 1; k > 0; --k) {
+    for (int k = kWidthCount - 1; k > 0; --k) {
         if (widths[k] == width) {
             return k;
         }
@@ -36,7 +36,7 @@ int ToolStyles::widthIndex(int width)
 
 int ToolStyles::lastColorIndex(const QColor &color)
 {
-    for (int k = colorCount - 1; k >= 0; --k) {
+    for (int k = kColorCount - 1; k >= 0; --k) {
         if (ToolStyles::color(k) == color) {
             return k;
         }
@@ -46,7 +46,7 @@ int ToolStyles::lastColorIndex(const QColor &color)
 
 int ToolStyles::firstColorIndex(const QColor &color)
 {
-    for (int k = 0; k < colorCount; ++k) {
+    for (int k = 0; k < kColorCount; ++k) {
         if (ToolStyles::color(k) == color) {
             return k;
         }

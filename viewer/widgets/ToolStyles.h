@@ -8,9 +8,9 @@ class ToolStyles {
 public:
     // Swatches with a colour: 0 "BLACK", 1 "RED", 2 "YELLOW", 3 "SKY"; the fill row adds
     // index 4 "NONE" (fill off), which has no colour.
-    static constexpr int colorCount = 4;
-    static constexpr int noFillIndex = 4;
-    static constexpr int widthCount = 4;
+    static constexpr int kColorCount = 4;
+    static constexpr int kNoFillIndex = 4;
+    static constexpr int kWidthCount = 4;
 
     // Icon-name suffix of a swatch (0 .. 4); empty for other indices.
     static QString colorName(int index);
