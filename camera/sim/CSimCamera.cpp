@@ -5,7 +5,9 @@
 #include "protocol/TevalCodes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -98,13 +100,30 @@ const std::vector<CSimCamera::StoredFile> &DefaultFiles()
 
 } // namespace
 
-CSimCamera::CSimCamera() : m_epoch(std::chrono::steady_clock::now()), m_scene(new CSimScene)
+CSimCamera::CSimCamera()
+    : m_epoch(std::chrono::steady_clock::now()), m_startDelay(StartDelayFromEnvironment()),
+      m_scene(new CSimScene)
 {
     std::lock_guard lock(m_mutex);
     ResetLocked();
 }
 
 CSimCamera::~CSimCamera() = default;
+
+CSimCamera::Ms CSimCamera::StartDelayFromEnvironment()
+{
+    const char *text = std::getenv(kStartDelayVariable);
+    if (text == nullptr || *text == '\0') {
+        return kStartDelay;
+    }
+    char *end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < 0 || value > 10000) {
+        return kStartDelay;
+    }
+    return Ms{value};
+}
 
 CSimCamera &CSimCamera::Shared()
 {
@@ -312,7 +331,7 @@ void CSimCamera::UpdateTimedStateLocked()
 {
     const Ms now = NowLocked();
     if (m_streaming) {
-        if (now - m_streamChange >= kStartDelay) {
+        if (now - m_streamChange >= m_startDelay) {
             m_params[kParamStreamStatus] = kStreamStatusStreaming;
         }
     } else if (m_params[kParamStreamStatus] == kStreamStatusStreaming &&

@@ -22,9 +22,15 @@ public:
     static constexpr int kStall = -1;    // request refused or camera unplugged
     static constexpr int kNotReady = -2; // nothing to send within the wait
 
-    // Delays of the streaming status (model time).
+    // Delays of the streaming status (model time). The start delay of a camera made while
+    // TEVALCAP_SIM_START_MS holds a number of milliseconds (0 to 10000) is that number instead,
+    // so a host can be measured against a camera that starts faster or slower.
     static constexpr std::chrono::milliseconds kStartDelay{450};
     static constexpr std::chrono::milliseconds kStopDelay{150};
+    static constexpr const char *kStartDelayVariable = "TEVALCAP_SIM_START_MS";
+    // The start delay the environment asks for, kStartDelay when it asks for none or for a
+    // value that is not a whole number in range.
+    static std::chrono::milliseconds StartDelayFromEnvironment();
 
     // One request as it crossed the wire, for byte-exact tests.
     struct Request {
@@ -123,6 +129,7 @@ private:
     std::map<std::uint16_t, std::int32_t> m_params;
     std::map<std::uint16_t, std::vector<std::uint16_t>> m_freeParams;
     bool m_streaming = false;
+    Ms m_startDelay = kStartDelay;
     Ms m_streamChange{0}; // when streaming was last switched on or off
     Ms m_nextFrame{0};
     Ms m_zoomChange{0};
