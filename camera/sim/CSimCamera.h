@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CSimScene.h"
@@ -110,7 +111,18 @@ private:
     std::int32_t ReadParamLocked(std::uint16_t id);
     void UpdateTimedStateLocked();
     bool FrameDueLocked() const;
-    void PrepareFrameLocked();
+    // The picture the parameters ask for now.
+    CSimScene::State SceneStateLocked();
+    static std::vector<std::uint8_t> EncodePicture(CSimScene &scene, const CSimScene::State &state,
+                                                   int quality);
+    // Puts the next frame out; false while its first picture is still being made.
+    bool PrepareFrameLocked();
+    // With the real clock and paced frames, pictures are made ahead on a thread of their own,
+    // off the wire's path: a real camera's frames cost the host nothing, so a changed picture
+    // must not hold up the reads (the manual clock keeps every picture exact and in order).
+    bool RendersAheadLocked() const;
+    void RequestPictureLocked(const CSimScene::State &state, int quality);
+    void RenderAhead(std::stop_token stop);
     void FinishInboundLocked();
     void ResetLocked();
     void LogLocked(Request::Kind kind, std::uint16_t code, std::uint16_t index, int length,
@@ -161,4 +173,17 @@ private:
     CSimScene::State m_lastState;
     int m_lastQuality = 0;
     std::uint64_t m_framesEncoded = 0;
+
+    // Pictures made ahead: the one asked for and the one done (guarded by m_mutex).
+    struct Ahead {
+        bool requested = false;
+        CSimScene::State requestState;
+        int requestQuality = 0;
+        bool ready = false;
+        CSimScene::State state;
+        int quality = 0;
+        std::vector<std::uint8_t> frame;
+        std::condition_variable_any wake;
+    } m_ahead;
+    std::jthread m_renderer; // last: stopped and joined before the rest goes
 };

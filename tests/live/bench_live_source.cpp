@@ -29,12 +29,12 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -209,8 +209,7 @@ private:
                           gint, GObject *, GstDebugMessage *message, gpointer self)
     {
         if (qstrcmp(gst_debug_category_get_name(category), "tevalcap") == 0) {
-            static_cast<LogClock *>(self)->add(
-                QString::fromUtf8(gst_debug_message_get(message)));
+            static_cast<LogClock *>(self)->add(QString::fromUtf8(gst_debug_message_get(message)));
         }
     }
 
@@ -246,7 +245,7 @@ struct Stage {
 
 // The stages of a return, in the order they pass.
 constexpr const char *StageNames[] = {
-    "presence check started",      "element made, camera answered", "preview graph running",
+    "presence check started",       "element made, camera answered",  "preview graph running",
     "camera's start sequence done", "first buffer out of the camera", "first frame in the canvas",
 };
 constexpr int StageCount = int(std::size(StageNames));
@@ -320,8 +319,7 @@ int cameraReturn(LiveSource &source, const TimedCallback &timed, CameraAnnouncer
                 rounds, startMs);
     std::printf("  %-32s %-20s %s\n", "stage", "announced by udev", "presence period only");
     for (int s = 0; s < StageCount; ++s) {
-        std::printf("  %-32s %-20s %s\n", StageNames[s],
-                    qPrintable(announced[size_t(s)].summary()),
+        std::printf("  %-32s %-20s %s\n", StageNames[s], qPrintable(announced[size_t(s)].summary()),
                     qPrintable(timerOnly[size_t(s)].summary()));
     }
     const Stage &shownAnnounced = announced.back();
