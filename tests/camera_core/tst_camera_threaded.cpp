@@ -224,9 +224,9 @@ std::vector<std::uint8_t> NextMessage(CSimCamera &camera)
 
 } // namespace
 
-// On the real clock the camera makes its pictures ahead on a thread of its own: a changed
-// picture reaches the frames a little later, never a frame of a size or quality the stream no
-// longer has, and a stream started at another size begins with a picture of that size.
+// On the real clock the camera makes its pictures ahead on a thread of its own: the frame read
+// after a change is the last picture, the changed picture reaches the frames a little later,
+// and a stream started at another size begins with a picture of that size.
 TEST(SimPicturesAhead, FramesFollowAChangedPictureAndEveryStartKeepsItsSize)
 {
     CSimCamera camera; // real clock, paced
@@ -247,6 +247,9 @@ TEST(SimPicturesAhead, FramesFollowAChangedPictureAndEveryStartKeepsItsSize)
     start(320, 240, 16);
     const double dark = brightnessOf(320, 240);
     WriteSimParam(camera, teval::kParamBrightness, 14);
+    // The read right after the change is not held up making the brighter picture: it gets the
+    // picture there was.
+    EXPECT_LT(brightnessOf(320, 240), dark + 3);
     bool followed = false;
     for (int i = 0; i < 60 && !followed; ++i) {
         followed = brightnessOf(320, 240) > dark + 10;

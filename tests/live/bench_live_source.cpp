@@ -430,9 +430,29 @@ int cpuAndRecording(int seconds, CameraAnnouncer *announcer)
     spin(1000);
 
     // Recording: the preview goes on across start and stop; the first recorded frame against
-    // the click; then ten seconds of recording.
+    // the click, over short recordings started at different phases against the camera's
+    // frames; then ten seconds of recording.
     QTemporaryDir folder;
     const QString path = folder.filePath("bench.avi");
+    {
+        constexpr int Clicks = 6;
+        Stage lag;
+        const qint64 from = TimedCallback::now();
+        for (int i = 0; i < Clicks; ++i) {
+            spin(500 + 7 * i);
+            source->startRecord(folder.filePath(QStringLiteral("click%1.avi").arg(i)));
+            spinUntil([&] { return source->recordedFrames() > 0; });
+            lag.values.push_back(source->firstRecordedFrameNs() - source->recordingClickNs());
+            spin(500);
+            source->stopRecord();
+        }
+        spin(500);
+        std::printf("first recorded frame after the click, %d recordings (ms: mean / median / "
+                    "slowest): %s (one frame period: 40 ms; goal within it)\n",
+                    Clicks, qPrintable(lag.summary()));
+        std::printf("longest gap between preview frames meanwhile: %.1f ms\n",
+                    double(timed.longestGapNs(from, TimedCallback::now())) / 1e6);
+    }
     std::mutex cameraMutex;
     std::vector<qint64> cameraTimes;
     MediaGraph::addProbe(source->graph()->element("Video Capture Filter"), "src",
