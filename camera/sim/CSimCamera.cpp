@@ -446,7 +446,9 @@ bool CSimCamera::RendersAheadLocked() const
 
 void CSimCamera::RequestPictureLocked(const CSimScene::State &state, int quality)
 {
-    if (m_ahead.requested && m_ahead.requestState == state && m_ahead.requestQuality == quality) {
+    // Asked for already: waiting for the thread or being made.
+    if ((m_ahead.requested || m_ahead.rendering) && m_ahead.requestState == state &&
+        m_ahead.requestQuality == quality) {
         return;
     }
     m_ahead.requested = true;
@@ -469,9 +471,11 @@ void CSimCamera::RenderAhead(std::stop_token stop)
         const CSimScene::State state = m_ahead.requestState;
         const int quality = m_ahead.requestQuality;
         m_ahead.requested = false;
+        m_ahead.rendering = true;
         lock.unlock();
         std::vector<std::uint8_t> frame = EncodePicture(scene, state, quality);
         lock.lock();
+        m_ahead.rendering = false;
         m_ahead.frame = std::move(frame);
         m_ahead.state = state;
         m_ahead.quality = quality;

@@ -177,6 +177,7 @@ private:
     // Pictures made ahead: the one asked for and the one done (guarded by m_mutex).
     struct Ahead {
         bool requested = false;
+        bool rendering = false;
         CSimScene::State requestState;
         int requestQuality = 0;
         bool ready = false;
