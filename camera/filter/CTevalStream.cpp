@@ -425,12 +425,13 @@ bool CTevalStream::StartStreaming(std::uint16_t width, std::uint16_t height, std
         return false;
     }
     const std::chrono::milliseconds begin = m_waiter->Now();
-    for (;;) {
+    for (int reads = 1;; ++reads) {
         if (!ReadStreamStatus(&status)) {
             TEVAL_WARNING("stream start: reading the stream status failed");
             return false;
         }
         if (status == teval::kStreamStatusStreaming) {
+            TEVAL_INFO("stream start %ux%u: streaming at status read %d", width, height, reads);
             return true;
         }
         if (m_waiter->Now() - begin >= kStatusPollLimit) {

@@ -5,7 +5,9 @@
 #include "protocol/TevalCodes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -98,13 +100,30 @@ const std::vector<CSimCamera::StoredFile> &DefaultFiles()
 
 } // namespace
 
-CSimCamera::CSimCamera() : m_epoch(std::chrono::steady_clock::now()), m_scene(new CSimScene)
+CSimCamera::CSimCamera()
+    : m_epoch(std::chrono::steady_clock::now()), m_startDelay(StartDelayFromEnvironment()),
+      m_scene(new CSimScene)
 {
     std::lock_guard lock(m_mutex);
     ResetLocked();
 }
 
 CSimCamera::~CSimCamera() = default;
+
+CSimCamera::Ms CSimCamera::StartDelayFromEnvironment()
+{
+    const char *text = std::getenv(kStartDelayVariable);
+    if (text == nullptr || *text == '\0') {
+        return kStartDelay;
+    }
+    char *end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < 0 || value > 10000) {
+        return kStartDelay;
+    }
+    return Ms{value};
+}
 
 CSimCamera &CSimCamera::Shared()
 {
@@ -158,6 +177,8 @@ void CSimCamera::ResetLocked()
     m_fileType = 1;
     m_currentImage = 0;
     m_frame.clear();
+    m_ahead.requested = false;
+    m_ahead.ready = false;
     m_log.clear();
 }
 
@@ -312,7 +333,7 @@ void CSimCamera::UpdateTimedStateLocked()
 {
     const Ms now = NowLocked();
     if (m_streaming) {
-        if (now - m_streamChange >= kStartDelay) {
+        if (now - m_streamChange >= m_startDelay) {
             m_params[kParamStreamStatus] = kStreamStatusStreaming;
         }
     } else if (m_params[kParamStreamStatus] == kStreamStatusStreaming &&
@@ -343,6 +364,10 @@ void CSimCamera::WriteParamLocked(std::uint16_t id, std::int32_t value)
             m_streaming = value != 0;
             m_streamChange = now;
             m_nextFrame = now;
+            // The picture is made while the camera starts, as a real camera's would be.
+            if (m_streaming && RendersAheadLocked()) {
+                RequestPictureLocked(SceneStateLocked(), m_params[kParamQuality]);
+            }
             if (!m_streaming && m_outIsFrame) {
                 m_out.clear();
                 m_outPos = 0;
@@ -365,7 +390,7 @@ bool CSimCamera::FrameDueLocked() const
     return !m_paced || NowLocked() >= m_nextFrame;
 }
 
-void CSimCamera::PrepareFrameLocked()
+CSimScene::State CSimCamera::SceneStateLocked()
 {
     UpdateTimedStateLocked();
     CSimScene::State state;
@@ -389,27 +414,104 @@ void CSimCamera::PrepareFrameLocked()
     state.hours = static_cast<int>(secondsOfDay / 3600 % 24);
     state.minutes = static_cast<int>(secondsOfDay / 60 % 60);
     state.seconds = static_cast<int>(secondsOfDay % 60);
+    return state;
+}
 
-    const int quality = m_params[kParamQuality];
-    if (m_frame.empty() || !(state == m_lastState) || quality != m_lastQuality) {
-        std::vector<std::uint8_t> y, cb, cr;
-        m_scene->Render(state, y, cb, cr);
-        const CJpegEncoder::Picture picture{state.width, state.height, y.data(), cb.data(),
-                                            cr.data()};
-        // The camera's quality setting: smaller is finer. A frame that would not fit a reader's
-        // buffer is coded more coarsely.
-        int jpegQuality = std::clamp(100 - 2 * quality, 10, 95);
-        for (;;) {
-            const auto luminance = CJpegEncoder::LuminanceTable(jpegQuality);
-            const auto chrominance = CJpegEncoder::ChrominanceTable(jpegQuality);
-            std::vector<std::uint8_t> scan;
-            CJpegEncoder::EncodeScan(picture, luminance, chrominance, scan);
-            m_frame = FrameMessage(luminance, chrominance, std::move(scan));
-            if (m_frame.size() <= kMaxFrameMessage || jpegQuality <= 5) {
-                break;
-            }
-            jpegQuality /= 2;
+std::vector<std::uint8_t> CSimCamera::EncodePicture(CSimScene &scene, const CSimScene::State &state,
+                                                    int quality)
+{
+    std::vector<std::uint8_t> y, cb, cr;
+    scene.Render(state, y, cb, cr);
+    const CJpegEncoder::Picture picture{state.width, state.height, y.data(), cb.data(), cr.data()};
+    // The camera's quality setting: smaller is finer. A frame that would not fit a reader's
+    // buffer is coded more coarsely.
+    int jpegQuality = std::clamp(100 - 2 * quality, 10, 95);
+    for (;;) {
+        const auto luminance = CJpegEncoder::LuminanceTable(jpegQuality);
+        const auto chrominance = CJpegEncoder::ChrominanceTable(jpegQuality);
+        std::vector<std::uint8_t> scan;
+        CJpegEncoder::EncodeScan(picture, luminance, chrominance, scan);
+        std::vector<std::uint8_t> frame = FrameMessage(luminance, chrominance, std::move(scan));
+        if (frame.size() <= kMaxFrameMessage || jpegQuality <= 5) {
+            return frame;
         }
+        jpegQuality /= 2;
+    }
+}
+
+bool CSimCamera::RendersAheadLocked() const
+{
+    return !m_manualClock && m_paced;
+}
+
+void CSimCamera::RequestPictureLocked(const CSimScene::State &state, int quality)
+{
+    // Asked for already: waiting for the thread or being made.
+    if ((m_ahead.requested || m_ahead.rendering) && m_ahead.requestState == state &&
+        m_ahead.requestQuality == quality) {
+        return;
+    }
+    m_ahead.requested = true;
+    m_ahead.requestState = state;
+    m_ahead.requestQuality = quality;
+    if (!m_renderer.joinable()) {
+        m_renderer = std::jthread([this](std::stop_token stop) { RenderAhead(stop); });
+    }
+    m_ahead.wake.notify_all();
+}
+
+void CSimCamera::RenderAhead(std::stop_token stop)
+{
+    CSimScene scene; // this thread's own
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!m_ahead.wake.wait(lock, stop, [this] { return m_ahead.requested; })) {
+            return;
+        }
+        const CSimScene::State state = m_ahead.requestState;
+        const int quality = m_ahead.requestQuality;
+        m_ahead.requested = false;
+        m_ahead.rendering = true;
+        lock.unlock();
+        std::vector<std::uint8_t> frame = EncodePicture(scene, state, quality);
+        lock.lock();
+        m_ahead.rendering = false;
+        m_ahead.frame = std::move(frame);
+        m_ahead.state = state;
+        m_ahead.quality = quality;
+        m_ahead.ready = true;
+        ++m_framesEncoded;
+        m_changed.notify_all();
+    }
+}
+
+bool CSimCamera::PrepareFrameLocked()
+{
+    const CSimScene::State state = SceneStateLocked();
+    const int quality = m_params[kParamQuality];
+    const bool changed = m_frame.empty() || !(state == m_lastState) || quality != m_lastQuality;
+    if (changed && RendersAheadLocked()) {
+        // A picture rendered ahead of the same size and quality replaces the last one; a
+        // changed picture is asked for and the last one sent meanwhile, so the frames keep
+        // their pace. Only a first picture (or one of another size) is waited for.
+        const auto fits = [&](const CSimScene::State &other, int otherQuality) {
+            return other.width == state.width && other.height == state.height &&
+                   otherQuality == quality;
+        };
+        if (m_ahead.ready && fits(m_ahead.state, m_ahead.quality)) {
+            m_frame = std::move(m_ahead.frame);
+            m_lastState = m_ahead.state;
+            m_lastQuality = m_ahead.quality;
+        }
+        m_ahead.ready = false;
+        if (!(state == m_lastState) || quality != m_lastQuality || m_frame.empty()) {
+            RequestPictureLocked(state, quality);
+        }
+        if (m_frame.empty() || !fits(m_lastState, m_lastQuality)) {
+            return false;
+        }
+    } else if (changed) {
+        m_frame = EncodePicture(*m_scene, state, quality);
         ++m_framesEncoded;
         m_lastState = state;
         m_lastQuality = quality;
@@ -421,6 +523,7 @@ void CSimCamera::PrepareFrameLocked()
     const Ms period{1000 / std::clamp(m_params[kParamFrameRate], 1, 30)};
     const Ms now = NowLocked();
     m_nextFrame = std::max(m_nextFrame + period, now);
+    return true;
 }
 
 // ---- control requests ----
@@ -702,8 +805,9 @@ int CSimCamera::BulkIn(std::uint8_t *buffer, int length, std::chrono::millisecon
             LogLocked(Request::BulkIn, 0, 0, length, nullptr, 0);
             return 0;
         }
+        bool awaitingPicture = false;
         if (m_out.empty() && m_streaming && FrameDueLocked()) {
-            PrepareFrameLocked();
+            awaitingPicture = !PrepareFrameLocked();
         }
         if (!m_out.empty()) {
             const std::size_t remaining = m_out.size() - m_outPos;
@@ -725,7 +829,7 @@ int CSimCamera::BulkIn(std::uint8_t *buffer, int length, std::chrono::millisecon
         }
         // Wait for the next frame (real clock) or for any change (manual clock), in short steps.
         auto until = deadline;
-        if (m_streaming && !m_manualClock) {
+        if (m_streaming && !m_manualClock && !awaitingPicture) {
             const Ms left = m_nextFrame - NowLocked();
             until = std::min(until, std::chrono::steady_clock::now() + std::max(left, Ms{1}));
         }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CSimScene.h"
@@ -22,9 +23,15 @@ public:
     static constexpr int kStall = -1;    // request refused or camera unplugged
     static constexpr int kNotReady = -2; // nothing to send within the wait
 
-    // Delays of the streaming status (model time).
+    // Delays of the streaming status (model time). The start delay of a camera made while
+    // TEVALCAP_SIM_START_MS holds a number of milliseconds (0 to 10000) is that number instead,
+    // so a host can be measured against a camera that starts faster or slower.
     static constexpr std::chrono::milliseconds kStartDelay{450};
     static constexpr std::chrono::milliseconds kStopDelay{150};
+    static constexpr const char *kStartDelayVariable = "TEVALCAP_SIM_START_MS";
+    // The start delay the environment asks for, kStartDelay when it asks for none or for a
+    // value that is not a whole number in range.
+    static std::chrono::milliseconds StartDelayFromEnvironment();
 
     // One request as it crossed the wire, for byte-exact tests.
     struct Request {
@@ -104,7 +111,18 @@ private:
     std::int32_t ReadParamLocked(std::uint16_t id);
     void UpdateTimedStateLocked();
     bool FrameDueLocked() const;
-    void PrepareFrameLocked();
+    // The picture the parameters ask for now.
+    CSimScene::State SceneStateLocked();
+    static std::vector<std::uint8_t> EncodePicture(CSimScene &scene, const CSimScene::State &state,
+                                                   int quality);
+    // Puts the next frame out; false while its first picture is still being made.
+    bool PrepareFrameLocked();
+    // With the real clock and paced frames, pictures are made ahead on a thread of their own,
+    // off the wire's path: a real camera's frames cost the host nothing, so a changed picture
+    // must not hold up the reads (the manual clock keeps every picture exact and in order).
+    bool RendersAheadLocked() const;
+    void RequestPictureLocked(const CSimScene::State &state, int quality);
+    void RenderAhead(std::stop_token stop);
     void FinishInboundLocked();
     void ResetLocked();
     void LogLocked(Request::Kind kind, std::uint16_t code, std::uint16_t index, int length,
@@ -123,6 +141,7 @@ private:
     std::map<std::uint16_t, std::int32_t> m_params;
     std::map<std::uint16_t, std::vector<std::uint16_t>> m_freeParams;
     bool m_streaming = false;
+    Ms m_startDelay = kStartDelay;
     Ms m_streamChange{0}; // when streaming was last switched on or off
     Ms m_nextFrame{0};
     Ms m_zoomChange{0};
@@ -154,4 +173,18 @@ private:
     CSimScene::State m_lastState;
     int m_lastQuality = 0;
     std::uint64_t m_framesEncoded = 0;
+
+    // Pictures made ahead: the one asked for and the one done (guarded by m_mutex).
+    struct Ahead {
+        bool requested = false;
+        bool rendering = false;
+        CSimScene::State requestState;
+        int requestQuality = 0;
+        bool ready = false;
+        CSimScene::State state;
+        int quality = 0;
+        std::vector<std::uint8_t> frame;
+        std::condition_variable_any wake;
+    } m_ahead;
+    std::jthread m_renderer; // last: stopped and joined before the rest goes
 };

@@ -8,6 +8,7 @@
 #include <turbojpeg.h>
 
 #include <chrono>
+#include <cstdlib>
 
 using namespace std::chrono_literals;
 using namespace teval;
@@ -89,6 +90,33 @@ TEST_F(SimFrames, StreamStatusReaches0x70AfterTheStartDelayAndLeavesAfterStop)
     // Not streaming: nothing to read.
     std::uint8_t buffer[1024];
     EXPECT_EQ(m_camera.BulkIn(buffer, sizeof buffer, 0ms), CSimCamera::kNotReady);
+}
+
+// A start delay asked for in the environment holds for cameras made afterwards; a value that
+// is no whole number of milliseconds in range leaves the usual delay.
+TEST(SimStartDelay, FollowsTheEnvironmentOnlyForAWholeNumberInRange)
+{
+    const auto streamingAfter = [](const char *value) {
+        setenv(CSimCamera::kStartDelayVariable, value, 1);
+        CSimCamera camera;
+        unsetenv(CSimCamera::kStartDelayVariable);
+        camera.UseManualClock(true);
+        WriteParam(camera, kParamStreaming, 1);
+        for (int ms = 0; ms <= 20000; ++ms) {
+            if (ReadParam(camera, kParamStreamStatus) == kStreamStatusStreaming) {
+                return ms;
+            }
+            camera.AdvanceClock(1ms);
+        }
+        return -1;
+    };
+    EXPECT_EQ(streamingAfter("120"), 120);
+    EXPECT_EQ(streamingAfter("0"), 0);
+    EXPECT_EQ(streamingAfter("10000"), 10000);
+    const int usual = static_cast<int>(CSimCamera::kStartDelay.count());
+    for (const char *bad : {"", "-5", "10001", "12ms", "fast", "99999999999999999999"}) {
+        EXPECT_EQ(streamingAfter(bad), usual) << bad;
+    }
 }
 
 TEST_F(SimFrames, EverySizeGivesAValidMessageThatDecodesAsA422Jpeg)

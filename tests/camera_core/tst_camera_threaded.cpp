@@ -194,3 +194,74 @@ TEST_F(Concurrency, FrameReadsOutsideTheLockRunBesideCommands)
     reader.join();
     EXPECT_EQ(badFrames.load(), 0);
 }
+
+namespace {
+
+void WriteSimParam(CSimCamera &camera, std::uint16_t id, std::int32_t value)
+{
+    const auto v = static_cast<std::uint32_t>(value);
+    const std::uint8_t data[6] = {
+        static_cast<std::uint8_t>(id),      static_cast<std::uint8_t>(id >> 8),
+        static_cast<std::uint8_t>(v),       static_cast<std::uint8_t>(v >> 8),
+        static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    ASSERT_TRUE(camera.ControlOut(teval::kCmdSetParam, data, 6));
+}
+
+// The next frame message of a streaming camera (zero-length packets skipped), empty when none
+// came within a few seconds.
+std::vector<std::uint8_t> NextMessage(CSimCamera &camera)
+{
+    std::vector<std::uint8_t> message(523264);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int n = camera.BulkIn(message.data(), static_cast<int>(message.size()), 2000ms);
+        if (n > 0) {
+            message.resize(static_cast<std::size_t>(n));
+            return message;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+// On the real clock the camera makes its pictures ahead on a thread of its own: the frame read
+// after a change is the last picture, the changed picture reaches the frames a little later,
+// and a stream started at another size begins with a picture of that size.
+TEST(SimPicturesAhead, FramesFollowAChangedPictureAndEveryStartKeepsItsSize)
+{
+    CSimCamera camera; // real clock, paced
+    auto start = [&](int width, int height, int quality) {
+        WriteSimParam(camera, teval::kParamWidth, width);
+        WriteSimParam(camera, teval::kParamHeight, height);
+        WriteSimParam(camera, teval::kParamQuality, quality);
+        WriteSimParam(camera, teval::kParamFrameRate, 30);
+        WriteSimParam(camera, teval::kParamStreaming, 1);
+    };
+    auto brightnessOf = [&](int width, int height) {
+        const std::vector<std::uint8_t> message = NextMessage(camera);
+        const DecodedFrame frame = DecodeFrameMessage(message, width, height);
+        EXPECT_TRUE(frame.ok) << message.size();
+        return frame.ok ? MeanOf(frame.gray) : -1.0;
+    };
+
+    start(320, 240, 16);
+    const double dark = brightnessOf(320, 240);
+    WriteSimParam(camera, teval::kParamBrightness, 14);
+    // The read right after the change is not held up making the brighter picture: it gets the
+    // picture there was.
+    EXPECT_LT(brightnessOf(320, 240), dark + 3);
+    bool followed = false;
+    for (int i = 0; i < 60 && !followed; ++i) {
+        followed = brightnessOf(320, 240) > dark + 10;
+    }
+    EXPECT_TRUE(followed) << "the brighter picture never reached the frames";
+
+    // Stopped and started at another size and quality: no frame of the old stream's picture.
+    WriteSimParam(camera, teval::kParamStreaming, 0);
+    start(640, 480, 20);
+    for (int i = 0; i < 5; ++i) {
+        const std::vector<std::uint8_t> message = NextMessage(camera);
+        ASSERT_FALSE(message.empty());
+        EXPECT_TRUE(DecodeFrameMessage(message, 640, 480).ok) << i;
+    }
+}

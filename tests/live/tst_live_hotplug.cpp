@@ -1,17 +1,15 @@
 // The camera's return announced by the device manager: under umockdev a camera device is added
 // with the property the camera's udev rule sets, and the live source finds the (simulated)
 // camera at once, long before its next presence check.
-// GIO (through umockdev) before Qt, whose "signals" keyword would break its headers.
-#include <umockdev.h>
-
+#include "CameraAnnouncer.h"
 #include "CameraElement.h"
-#include "CameraHotplug.h"
 #include "FrameCounter.h"
 #include "LiveSource.h"
 #include "MediaGraph.h"
 #include "SimulatedCamera.h"
 
 #include <QtTest>
+#include <memory>
 
 namespace {
 
@@ -26,36 +24,20 @@ class LiveHotplugTest : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void announcedCameraIsFoundAtOnce();
 
 private:
-    gchar *addDevice(const char *name, bool camera);
-    UMockdevTestbed *m_testbed = nullptr;
+    // Made before any device manager listener, which the test bed's events must reach.
+    std::unique_ptr<CameraAnnouncer> m_devices;
 };
 
 void LiveHotplugTest::initTestCase()
 {
-    QVERIFY2(qEnvironmentVariableIsSet("LD_PRELOAD"), "runs under umockdev-wrapper");
-    m_testbed = umockdev_testbed_new();
+    QVERIFY2(CameraAnnouncer::isEmulated(), "runs under umockdev-wrapper");
+    m_devices = std::make_unique<CameraAnnouncer>();
     QVERIFY(MediaGraph::initialize());
     QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
     QVERIFY2(SimulatedCamera::setPlugged(false), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
-}
-
-void LiveHotplugTest::cleanupTestCase()
-{
-    if (m_testbed) {
-        g_object_unref(m_testbed);
-    }
-}
-
-gchar *LiveHotplugTest::addDevice(const char *name, bool camera)
-{
-    return umockdev_testbed_add_device(m_testbed, "usb", name, nullptr, "idVendor", "abcd",
-                                       "idProduct", "0001", nullptr, "DEVTYPE", "usb_device",
-                                       camera ? CameraHotplug::InterfaceProperty : "ID_OTHER",
-                                       "{264D2EF8-B78E-4249-A210-401900E45B83}", nullptr);
 }
 
 void LiveHotplugTest::announcedCameraIsFoundAtOnce()
@@ -67,19 +49,15 @@ void LiveHotplugTest::announcedCameraIsFoundAtOnce()
 
     // The camera is there, but nothing announced it: no check looks for it.
     QVERIFY(SimulatedCamera::setPlugged(true));
-    gchar *other = addDevice("other", false);
-    umockdev_testbed_uevent(m_testbed, other, "add");
+    m_devices->announce("other", false);
     QTest::qWait(1000);
     QVERIFY(!source.isPresent());
 
     // Announced (the device manager's event for a device with the camera's property): found.
-    gchar *camera = addDevice("camera", true);
-    umockdev_testbed_uevent(m_testbed, camera, "add");
+    m_devices->announce("camera", true);
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
     const int atFound = canvas.frames();
     QTRY_VERIFY_WITH_TIMEOUT(canvas.frames() > atFound, WaitMs);
-    g_free(other);
-    g_free(camera);
 }
 
 QTEST_GUILESS_MAIN(LiveHotplugTest)

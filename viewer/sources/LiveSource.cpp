@@ -302,13 +302,18 @@ void LiveSource::checkExistance()
         return;
     }
     // The Document Camera, whenever it answers, takes over from another camera.
+    qCDebug(lcLive) << "looking for the camera";
+    QElapsedTimer clock;
+    clock.start();
     auto camera = std::make_unique<CameraElement>();
+    const qint64 madeMs = clock.elapsed();
     if (!camera->isValid() || !camera->hasControls() || !camera->get(CameraStatus, &status) ||
         !statusShowsCamera(quint32(status))) {
         checkOtherCamera();
         return;
     }
-    qCDebug(lcLive) << "camera present";
+    qCDebug(lcLive) << "camera present: element made in" << madeMs << "ms, answered in"
+                    << clock.elapsed() - madeMs << "ms";
     m_present = true;
     tearDown();
     m_camera = std::move(camera);
