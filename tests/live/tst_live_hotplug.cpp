@@ -4,11 +4,10 @@
 // GIO (through umockdev) before Qt, whose "signals" keyword would break its headers.
 #include <umockdev.h>
 
-#include "CameraElement.h"
 #include "CameraHotplug.h"
 #include "FrameCounter.h"
 #include "LiveSource.h"
-#include "MediaGraph.h"
+#include "LiveTestSetup.h"
 #include "SimulatedCamera.h"
 
 #include <QtTest>
@@ -38,9 +37,8 @@ void LiveHotplugTest::initTestCase()
 {
     QVERIFY2(qEnvironmentVariableIsSet("LD_PRELOAD"), "runs under umockdev-wrapper");
     m_testbed = umockdev_testbed_new();
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(false), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    const QString missing = LiveTestSetup::simulatedCamera(false);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 void LiveHotplugTest::cleanupTestCase()

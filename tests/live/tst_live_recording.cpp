@@ -3,10 +3,10 @@
 // whose preview fails still ends as a finished, playable file, reported as ended; one that
 // cannot start leaves the preview untouched. No sound server runs here, so recordings have
 // video only.
-#include "CameraElement.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
+#include "LiveTestSetup.h"
 #include "MediaGraph.h"
 #include "RecordingProbe.h"
 #include "SimulatedCamera.h"
@@ -69,11 +69,9 @@ private:
 
 void LiveRecordingTest::initTestCase()
 {
-    // No sound server: the microphone search finds nothing.
-    qputenv("PULSE_SERVER", QFile::encodeName(m_folder.filePath("no-sound-server")));
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    LiveTestSetup::withoutSoundServer(m_folder);
+    const QString missing = LiveTestSetup::simulatedCamera(true);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 void LiveRecordingTest::recordingHoldsTheComposedPicture()

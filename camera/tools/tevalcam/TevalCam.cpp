@@ -1,7 +1,7 @@
 #include "TevalCam.h"
 
 #include "CameraStatus.h"
-#include "SimulatedPlug.h"
+#include "SimulatedCamera.h"
 
 #include <glib-unix.h>
 
@@ -55,14 +55,18 @@ gboolean TevalCam::onQuit(gpointer self)
 gboolean TevalCam::onUnplug(gpointer)
 {
     GST_CAT_INFO(tevalcam_debug, "simulated camera unplugged");
-    SimulatedPlug::set(false);
+    if (!SimulatedCamera::setPlugged(false)) {
+        GST_CAT_DEBUG(tevalcam_debug, "simulated camera switch not reached");
+    }
     return G_SOURCE_CONTINUE;
 }
 
 gboolean TevalCam::onReplug(gpointer)
 {
     GST_CAT_INFO(tevalcam_debug, "simulated camera plugged in");
-    SimulatedPlug::set(true);
+    if (!SimulatedCamera::setPlugged(true)) {
+        GST_CAT_DEBUG(tevalcam_debug, "simulated camera switch not reached");
+    }
     return G_SOURCE_CONTINUE;
 }
 
