@@ -1,6 +1,7 @@
 // Live mode on a camera other than the Document Camera, end to end: an in-process test webcam
 // listed by the device monitor, the real live source, graphs, frame tap and canvas, and the
 // simulated Document Camera from the camera plug-in beside it.
+#include "CanvasDrag.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
@@ -10,7 +11,6 @@
 #include "SimulatedCamera.h"
 #include "TestWebcams.h"
 
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,18 +39,6 @@ bool shows(const ImageCanvas &canvas, QRgb colour)
 QString describe(const QColor &colour)
 {
     return colour.name();
-}
-
-void drag(ImageCanvas &canvas, QPoint from, QPoint to)
-{
-    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
 } // namespace

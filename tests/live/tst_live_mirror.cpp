@@ -1,5 +1,6 @@
 // A mirrored, annotated live picture from the simulated camera: the AVI recording and a snapshot
 // taken meanwhile hold it mirrored, with the drawing where the presenter saw it.
+#include "CanvasDrag.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
@@ -7,25 +8,12 @@
 #include "RecordingProbe.h"
 
 #include <QDir>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 constexpr int WaitMs = 30000;
-
-void drag(ImageCanvas &canvas, QPoint from, QPoint to)
-{
-    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
 
 bool isRed(const QColor &c)
 {

@@ -3,6 +3,7 @@
 // whose preview fails still ends as a finished, playable file, reported as ended; one that
 // cannot start leaves the preview untouched. No sound server runs here, so recordings have
 // video only.
+#include "CanvasDrag.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
@@ -11,7 +12,6 @@
 #include "RecordingProbe.h"
 #include "SimulatedCamera.h"
 
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,18 +19,6 @@ namespace {
 
 constexpr int WaitMs = 30000; // generous: the machines running the tests are busy
 constexpr qint64 FramePeriodNs = 40'000'000;
-
-void drag(ImageCanvas &canvas, QPoint from, QPoint to)
-{
-    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
 
 // Mean absolute difference of two pictures of one size, over all channels.
 double meanDifference(const QImage &a, const QImage &b)
