@@ -8,7 +8,13 @@
 #include <csignal>
 
 TevalCam::TevalCam(Options options)
-    : m_options(std::move(options)), m_watch(m_options.identity.name)
+    : m_options(std::move(options)),
+      m_watch(
+          m_options.identity.name, PipeWireLinkCount::Owner::Anyone, "tevalcam-watch",
+          [name = m_options.identity.name](int links) {
+              GST_CAT_INFO(tevalcam_debug, "%d consumer(s) linked to %s", links, name.c_str());
+          },
+          [](const std::string &message) { GST_CAT_DEBUG(tevalcam_debug, "%s", message.c_str()); })
 {
     initTevalCamDebug();
     m_loop = g_main_loop_new(nullptr, FALSE);
@@ -79,7 +85,7 @@ bool TevalCam::cameraPresent()
 
 void TevalCam::tick()
 {
-    if (!m_watch.connected() && !m_watch.start()) {
+    if (!m_watch.isConnected() && !m_watch.connect()) {
         return; // no PipeWire yet: nothing can be published
     }
     if (m_cameraFailed) {
@@ -94,7 +100,7 @@ void TevalCam::tick()
     if (m_ticks++ % TicksPerProbe == 0) {
         apply(m_policy.onPresence(cameraPresent()));
     }
-    apply(m_policy.onConsumers(m_watch.consumers()));
+    apply(m_policy.onConsumers(m_watch.links()));
 }
 
 void TevalCam::onCameraFailed()
