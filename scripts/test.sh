@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds everything from nothing and runs every test.
-#   scripts/test.sh            release build in build/, every test
-#   scripts/test.sh --all      all of the suites below, one after the other, each from nothing
+#   scripts/test.sh            every suite below, one after the other, each from nothing
+#   scripts/test.sh --release  release build in build/, every test
 #   scripts/test.sh --asan     AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/test.sh --tsan     ThreadSanitizer build in build-tsan/ (threaded tests only)
 #   scripts/test.sh --fuzz     the libFuzzer targets (clang) in build-fuzz/, a brief run each
@@ -37,7 +37,7 @@ suite() {
   echo "== $mode suite passed in $(( $(date +%s) - started )) s"
 }
 
-case "${1:---release}" in
+case "${1:---all}" in
   --all) for mode in release asan tsan fuzz; do suite "$mode"; done ;;
   --release|release) suite release ;;
   --asan) suite asan ;;

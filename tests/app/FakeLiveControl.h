@@ -19,31 +19,31 @@ class FakeLiveControl final : public ILiveControl {
 public:
     explicit FakeLiveControl(std::shared_ptr<QStringList> log,
                              std::shared_ptr<FakeRecording> recording = {})
-        : log_(std::move(log)), recording_(std::move(recording))
+        : m_log(std::move(log)), m_recording(std::move(recording))
     {
     }
 
-    void activate() override { *log_ << QStringLiteral("activate"); }
+    void activate() override { *m_log << QStringLiteral("activate"); }
     void startRecord(const QString &path) override
     {
-        *log_ << QStringLiteral("startRecord ") + path;
-        if (recording_ && recording_->failNextStart) {
-            recording_->failNextStart = false;
-            if (recording_->ended) {
-                recording_->ended(true);
+        *m_log << QStringLiteral("startRecord ") + path;
+        if (m_recording && m_recording->failNextStart) {
+            m_recording->failNextStart = false;
+            if (m_recording->ended) {
+                m_recording->ended(true);
             }
         }
     }
     void setRecordingEndedHandler(std::function<void(bool failed)> handler) override
     {
-        if (recording_) {
-            recording_->ended = std::move(handler);
+        if (m_recording) {
+            m_recording->ended = std::move(handler);
         }
     }
-    void stopRecord() override { *log_ << QStringLiteral("stopRecord"); }
-    void autoFocus() override { *log_ << QStringLiteral("autoFocus"); }
-    void brightnessUp() override { *log_ << QStringLiteral("brightnessUp"); }
-    void brightnessDown() override { *log_ << QStringLiteral("brightnessDown"); }
+    void stopRecord() override { *m_log << QStringLiteral("stopRecord"); }
+    void autoFocus() override { *m_log << QStringLiteral("autoFocus"); }
+    void brightnessUp() override { *m_log << QStringLiteral("brightnessUp"); }
+    void brightnessDown() override { *m_log << QStringLiteral("brightnessDown"); }
     // A level away from the middle, so that a display reading it can be told apart.
     int brightnessLevel() const override { return 8; }
 
@@ -57,6 +57,6 @@ public:
     }
 
 private:
-    std::shared_ptr<QStringList> log_;
-    std::shared_ptr<FakeRecording> recording_;
+    std::shared_ptr<QStringList> m_log;
+    std::shared_ptr<FakeRecording> m_recording;
 };

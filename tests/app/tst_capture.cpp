@@ -45,35 +45,35 @@ private:
     void feedFrame();
     void closeErrorBox();
 
-    std::shared_ptr<QStringList> live_;
-    std::shared_ptr<FakeRecording> recording_;
-    MainWindow *window_ = nullptr;
-    QTemporaryDir folder_;
+    std::shared_ptr<QStringList> m_live;
+    std::shared_ptr<FakeRecording> m_recording;
+    MainWindow *m_window = nullptr;
+    QTemporaryDir m_folder;
 };
 
 void CaptureTest::init()
 {
-    live_ = std::make_shared<QStringList>();
-    recording_ = std::make_shared<FakeRecording>();
-    window_ = new MainWindow(FakeLiveControl::factory(live_, recording_));
-    window_->show();
-    QDir(folder_.path()).removeRecursively();
-    QDir().mkpath(folder_.path());
+    m_live = std::make_shared<QStringList>();
+    m_recording = std::make_shared<FakeRecording>();
+    m_window = new MainWindow(FakeLiveControl::factory(m_live, m_recording));
+    m_window->show();
+    QDir(m_folder.path()).removeRecursively();
+    QDir().mkpath(m_folder.path());
     Config::setSnapshotMode(0);
     Config::setSnapshotInterval(0);
-    Config::setSnapshotPath(folder_.path());
-    Config::setRecordPath(folder_.path());
+    Config::setSnapshotPath(m_folder.path());
+    Config::setRecordPath(m_folder.path());
 }
 
 void CaptureTest::cleanup()
 {
-    delete window_;
-    window_ = nullptr;
+    delete m_window;
+    m_window = nullptr;
 }
 
 ImageButton *CaptureTest::button(const char *name) const
 {
-    auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
+    auto *found = m_window->findChild<ImageButton *>(QLatin1String(name));
     if (found == nullptr) {
         qFatal("no button %s", name);
     }
@@ -82,7 +82,7 @@ ImageButton *CaptureTest::button(const char *name) const
 
 QStringList CaptureTest::pictures() const
 {
-    return QDir(folder_.path()).entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    return QDir(m_folder.path()).entryList({QStringLiteral("*.jpg")}, QDir::Files);
 }
 
 // One camera frame arriving at the live canvas.
@@ -90,24 +90,24 @@ void CaptureTest::feedFrame()
 {
     QImage frame(160, 120, QImage::Format_RGB888);
     frame.fill(QColor(30, 120, 200));
-    window_->canvas(MainWindow::LiveMode)->setImage(frame);
+    m_window->canvas(MainWindow::LiveMode)->setImage(frame);
 }
 
 void CaptureTest::closeErrorBox()
 {
-    QMessageBox *box = window_->folderErrorBox();
+    QMessageBox *box = m_window->folderErrorBox();
     QVERIFY(box != nullptr);
     box->button(QMessageBox::Ok)->click();
-    QTRY_VERIFY(window_->folderErrorBox() == nullptr);
+    QTRY_VERIFY(m_window->folderErrorBox() == nullptr);
 }
 
 void CaptureTest::missingFolderShowsTheErrorBoxAndChangesNothing()
 {
-    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    ImageCanvas *canvas = m_window->canvas(MainWindow::LiveMode);
     for (const QString &missing : {QStringLiteral("/nonexistent/doccam"), QString()}) {
         Config::setSnapshotPath(missing);
         QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
-        QMessageBox *box = window_->folderErrorBox();
+        QMessageBox *box = m_window->folderErrorBox();
         QVERIFY(box != nullptr);
         QCOMPARE(box->windowTitle(), QStringLiteral("ERROR"));
         QCOMPARE(box->text(), QStringLiteral("Please select a folder first."));
@@ -116,17 +116,17 @@ void CaptureTest::missingFolderShowsTheErrorBoxAndChangesNothing()
         QVERIFY(!canvas->isSnapshotArmed());
         // Another click while it is shown does not stack a second box.
         QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
-        QCOMPARE(window_->findChildren<QMessageBox *>().size(), 1);
+        QCOMPARE(m_window->findChildren<QMessageBox *>().size(), 1);
         closeErrorBox();
     }
 
     Config::setRecordPath(QStringLiteral("/nonexistent/doccam"));
     QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
-    QVERIFY(window_->folderErrorBox() != nullptr);
+    QVERIFY(m_window->folderErrorBox() != nullptr);
     QVERIFY(!button("ICON_RECORDING")->isChecked());
     QVERIFY(!button("indicatorRecordButton")->isChecked());
-    QVERIFY(!window_->isRecording());
-    QVERIFY(live_->isEmpty());
+    QVERIFY(!m_window->isRecording());
+    QVERIFY(m_live->isEmpty());
     closeErrorBox();
 }
 
@@ -142,18 +142,18 @@ void CaptureTest::singleSnapshotWritesOnePictureFromTheNextFrame()
     QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.jpg$"))
                 .match(written.first())
                 .hasMatch());
-    QCOMPARE(QImage(QDir(folder_.path()).filePath(written.first())).size(), QSize(160, 120));
+    QCOMPARE(QImage(QDir(m_folder.path()).filePath(written.first())).size(), QSize(160, 120));
 
     // One picture per click: later frames write nothing more.
-    QFile::remove(QDir(folder_.path()).filePath(written.first()));
+    QFile::remove(QDir(m_folder.path()).filePath(written.first()));
     feedFrame();
     QVERIFY(pictures().isEmpty());
-    QVERIFY(!window_->folderErrorBox());
+    QVERIFY(!m_window->folderErrorBox());
 }
 
 void CaptureTest::continuousSnapshotsRunUntilTheNextClick()
 {
-    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    ImageCanvas *canvas = m_window->canvas(MainWindow::LiveMode);
     ImageButton *snapshot = button("ICON_CAPTURE");
     Config::setSnapshotMode(1);
     Config::setSnapshotInterval(5);
@@ -165,7 +165,7 @@ void CaptureTest::continuousSnapshotsRunUntilTheNextClick()
     QVERIFY(canvas->isSnapshotContinuous());
     QCOMPARE(canvas->snapshotInterval(), quint64(5));
     QCOMPARE(canvas->snapshotStopAfter(), ImageCanvas::neverStop);
-    QCOMPARE(canvas->snapshotFolder(), folder_.path());
+    QCOMPARE(canvas->snapshotFolder(), m_folder.path());
 
     // The series goes on in another mode, and its button shows again, pressed, in Live mode.
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
@@ -197,13 +197,13 @@ void CaptureTest::continuousSnapshotsRunUntilTheNextClick()
 
 void CaptureTest::snapshotsInOneSecondAreNumberedNeverReplaced()
 {
-    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
+    ImageCanvas *canvas = m_window->canvas(MainWindow::LiveMode);
     const QDateTime second(QDate(2026, 12, 7), QTime(14, 5, 9));
     canvas->setClock({[] { return qint64(0); }, [second] { return second; }});
     const QString stem = QStringLiteral("2026-12-07_14-05-09");
 
     // A file that was there before keeps its contents.
-    QFile earlier(folder_.filePath(stem + QStringLiteral(".jpg")));
+    QFile earlier(m_folder.filePath(stem + QStringLiteral(".jpg")));
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier");
     earlier.close();
@@ -218,9 +218,9 @@ void CaptureTest::snapshotsInOneSecondAreNumberedNeverReplaced()
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("earlier"));
     for (const QString &name : expected.mid(1)) {
-        QCOMPARE(QImage(folder_.filePath(name)).size(), QSize(160, 120));
+        QCOMPARE(QImage(m_folder.filePath(name)).size(), QSize(160, 120));
     }
-    OSDProcessor *osd = window_->osdProcessor(canvas);
+    OSDProcessor *osd = m_window->osdProcessor(canvas);
     QVERIFY(osd->isSnapshotMarkShowing());
     QVERIFY(osd->noticeText().isEmpty());
 }
@@ -233,18 +233,18 @@ void CaptureTest::unwritableSnapshotFolderShowsTheNoticeNotTheMark()
         QSKIP("no /proc/sys here");
     }
     Config::setSnapshotPath(unwritable);
-    ImageCanvas *canvas = window_->canvas(MainWindow::LiveMode);
-    OSDProcessor *osd = window_->osdProcessor(canvas);
+    ImageCanvas *canvas = m_window->canvas(MainWindow::LiveMode);
+    OSDProcessor *osd = m_window->osdProcessor(canvas);
 
     QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
-    QVERIFY(!window_->folderErrorBox());
+    QVERIFY(!m_window->folderErrorBox());
     feedFrame();
     QVERIFY(!osd->isSnapshotMarkShowing());
     QCOMPARE(osd->noticeText(), ImageCanvas::tr("Snapshot not saved"));
     QVERIFY(!canvas->isSnapshotArmed());
 
     // A writable folder again: the mark, no new notice needed.
-    Config::setSnapshotPath(folder_.path());
+    Config::setSnapshotPath(m_folder.path());
     QTest::mouseClick(button("ICON_CAPTURE"), Qt::LeftButton);
     feedFrame();
     QCOMPARE(pictures().size(), 1);
@@ -257,29 +257,29 @@ void CaptureTest::recordingKeepsBothButtonsInStep()
     ImageButton *indicatorRecord = button("indicatorRecordButton");
 
     QTest::mouseClick(panelRecord, Qt::LeftButton);
-    QVERIFY(window_->isRecording());
+    QVERIFY(m_window->isRecording());
     QVERIFY(panelRecord->isChecked() && indicatorRecord->isChecked());
-    QCOMPARE(live_->size(), 1);
-    const QString start = live_->first();
+    QCOMPARE(m_live->size(), 1);
+    const QString start = m_live->first();
     const QRegularExpression expected(
-        QStringLiteral("^startRecord ") + QRegularExpression::escape(folder_.path()) +
+        QStringLiteral("^startRecord ") + QRegularExpression::escape(m_folder.path()) +
         QStringLiteral("/\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.avi$"));
     QVERIFY2(expected.match(start).hasMatch(), qPrintable(start));
-    OSDProcessor *osd = window_->osdProcessor(window_->canvas(MainWindow::LiveMode));
+    OSDProcessor *osd = m_window->osdProcessor(m_window->canvas(MainWindow::LiveMode));
     QVERIFY(osd->isRecordingClockRunning());
 
     // Either button stops it.
     QTest::mouseClick(indicatorRecord, Qt::LeftButton);
-    QVERIFY(!window_->isRecording());
+    QVERIFY(!m_window->isRecording());
     QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
-    QCOMPARE(live_->last(), QStringLiteral("stopRecord"));
+    QCOMPARE(m_live->last(), QStringLiteral("stopRecord"));
     QVERIFY(!osd->isRecordingClockRunning());
 
     QTest::mouseClick(indicatorRecord, Qt::LeftButton);
-    QVERIFY(window_->isRecording() && panelRecord->isChecked());
+    QVERIFY(m_window->isRecording() && panelRecord->isChecked());
     QTest::mouseClick(panelRecord, Qt::LeftButton);
-    QVERIFY(!window_->isRecording() && !indicatorRecord->isChecked());
-    QCOMPARE(live_->size(), 4);
+    QVERIFY(!m_window->isRecording() && !indicatorRecord->isChecked());
+    QCOMPARE(m_live->size(), 4);
 }
 
 // The live source reports a recording that stopped without the stop command (its graph failed
@@ -288,51 +288,51 @@ void CaptureTest::recordingThatEndsByItselfReleasesTheButtons()
 {
     ImageButton *panelRecord = button("ICON_RECORDING");
     ImageButton *indicatorRecord = button("indicatorRecordButton");
-    OSDProcessor *liveOsd = window_->osdProcessor(window_->canvas(MainWindow::LiveMode));
-    QVERIFY(recording_->ended);
+    OSDProcessor *liveOsd = m_window->osdProcessor(m_window->canvas(MainWindow::LiveMode));
+    QVERIFY(m_recording->ended);
 
     // A folder that exists but takes no files: nothing starts, and the display says so.
     if (QDir(QStringLiteral("/proc/sys")).exists()) {
         Config::setRecordPath(QStringLiteral("/proc/sys"));
         QTest::mouseClick(panelRecord, Qt::LeftButton);
-        QVERIFY(!window_->isRecording());
+        QVERIFY(!m_window->isRecording());
         QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
-        QVERIFY(live_->isEmpty());
-        QVERIFY(!window_->folderErrorBox());
+        QVERIFY(m_live->isEmpty());
+        QVERIFY(!m_window->folderErrorBox());
         QCOMPARE(liveOsd->noticeText(), MainWindow::tr("Recording failed"));
-        Config::setRecordPath(folder_.path());
+        Config::setRecordPath(m_folder.path());
     }
 
     // Fails while it starts (a folder that takes no files).
-    recording_->failNextStart = true;
+    m_recording->failNextStart = true;
     QTest::mouseClick(indicatorRecord, Qt::LeftButton);
-    QVERIFY(!window_->isRecording());
+    QVERIFY(!m_window->isRecording());
     QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
     QVERIFY(!liveOsd->isRecordingClockRunning());
     QCOMPARE(liveOsd->noticeText(), MainWindow::tr("Recording failed"));
 
     // Ends while another mode is shown (the camera was unplugged): the notice shows there.
     QTest::mouseClick(panelRecord, Qt::LeftButton);
-    QVERIFY(window_->isRecording() && liveOsd->isRecordingClockRunning());
+    QVERIFY(m_window->isRecording() && liveOsd->isRecordingClockRunning());
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
-    recording_->ended(false);
-    QVERIFY(!window_->isRecording());
+    m_recording->ended(false);
+    QVERIFY(!m_window->isRecording());
     QVERIFY(!panelRecord->isChecked() && !indicatorRecord->isChecked());
     QVERIFY(!liveOsd->isRecordingClockRunning());
-    OSDProcessor *filmOsd = window_->osdProcessor(window_->canvas(MainWindow::FilmMode));
+    OSDProcessor *filmOsd = m_window->osdProcessor(m_window->canvas(MainWindow::FilmMode));
     QCOMPARE(filmOsd->noticeText(), MainWindow::tr("Recording ended"));
     QTest::mouseClick(button("liveButton"), Qt::LeftButton);
 
     // The next click starts a new recording rather than stopping the ended one.
-    const qsizetype commands = live_->size();
+    const qsizetype commands = m_live->size();
     QTest::mouseClick(panelRecord, Qt::LeftButton);
-    QVERIFY(window_->isRecording() && panelRecord->isChecked() && indicatorRecord->isChecked());
-    QVERIFY(live_->at(commands).startsWith(QStringLiteral("startRecord ")));
+    QVERIFY(m_window->isRecording() && panelRecord->isChecked() && indicatorRecord->isChecked());
+    QVERIFY(m_live->at(commands).startsWith(QStringLiteral("startRecord ")));
 
     // A late report after the stop command changes nothing.
     QTest::mouseClick(panelRecord, Qt::LeftButton);
-    recording_->ended(true);
-    QVERIFY(!window_->isRecording() && !panelRecord->isChecked());
+    m_recording->ended(true);
+    QVERIFY(!m_window->isRecording() && !panelRecord->isChecked());
 }
 
 void CaptureTest::recordingsNeverReplaceAFile()
@@ -343,14 +343,14 @@ void CaptureTest::recordingsNeverReplaceAFile()
     for (int s = -1; s <= 3; ++s) {
         const QString name =
             now.addSecs(s).toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")) + QStringLiteral(".avi");
-        QFile file(folder_.filePath(name));
+        QFile file(m_folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("earlier");
-        taken << folder_.filePath(name);
+        taken << m_folder.filePath(name);
     }
     QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
-    QVERIFY(window_->isRecording());
-    const QString path = live_->last().mid(QStringLiteral("startRecord ").size());
+    QVERIFY(m_window->isRecording());
+    const QString path = m_live->last().mid(QStringLiteral("startRecord ").size());
     QVERIFY2(taken.contains(path.left(path.size() - 6) + QStringLiteral(".avi")), qPrintable(path));
     QVERIFY2(path.endsWith(QStringLiteral("_2.avi")), qPrintable(path));
     for (const QString &earlier : taken) {
@@ -363,11 +363,11 @@ void CaptureTest::recordingsNeverReplaceAFile()
 void CaptureTest::closingTheWindowStopsARecording()
 {
     QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
-    QVERIFY(window_->isRecording());
-    delete window_;
-    window_ = nullptr;
-    QCOMPARE(live_->size(), 2);
-    QCOMPARE(live_->last(), QStringLiteral("stopRecord"));
+    QVERIFY(m_window->isRecording());
+    delete m_window;
+    m_window = nullptr;
+    QCOMPARE(m_live->size(), 2);
+    QCOMPARE(m_live->last(), QStringLiteral("stopRecord"));
 }
 
 // The drawing operators of a PDF file: its compressed streams, inflated, one after another.
@@ -392,20 +392,20 @@ static QByteArray pageContents(const QByteArray &pdf)
 
 void CaptureTest::printPutsOnePicturePixelPerPrinterUnitOnOnePage()
 {
-    const QString pdf = folder_.filePath(QStringLiteral("page.pdf"));
+    const QString pdf = m_folder.filePath(QStringLiteral("page.pdf"));
     int resolution = 0;
-    window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *parent) {
+    m_window->setPrintDialogRunner([&](QPrinter &printer, QWidget *parent) {
         resolution = printer.resolution();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         printer.setPdfVersion(QPagedPaintDevice::PdfVersion_1_4);
-        return parent == window_;
+        return parent == m_window;
     });
     // Printing works in every mode, on the current picture.
     QTest::mouseClick(button("photographButton"), Qt::LeftButton);
     QImage picture(300, 150, QImage::Format_RGB888);
     picture.fill(Qt::red);
-    window_->currentCanvas()->setImage(picture);
+    m_window->currentCanvas()->setImage(picture);
 
     QTest::mouseClick(button("ICON_PRINT"), Qt::LeftButton);
     QFile file(pdf);
@@ -437,12 +437,10 @@ void CaptureTest::printPutsOnePicturePixelPerPrinterUnitOnOnePage()
 void CaptureTest::printShrinksALargePictureOntoThePage()
 {
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
-    if (pdftoppm.isEmpty()) {
-        QSKIP("pdftoppm (poppler-utils) is not installed");
-    }
-    const QString pdf = folder_.filePath(QStringLiteral("large.pdf"));
+    QVERIFY2(!pdftoppm.isEmpty(), "pdftoppm (poppler-utils) is not installed");
+    const QString pdf = m_folder.filePath(QStringLiteral("large.pdf"));
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
+    m_window->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
         orientation = printer.pageLayout().orientation();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
@@ -454,12 +452,12 @@ void CaptureTest::printShrinksALargePictureOntoThePage()
     QImage picture(1024, 768, QImage::Format_RGB888);
     picture.fill(Qt::blue);
     QPainter(&picture).fillRect(picture.rect().adjusted(16, 16, -16, -16), Qt::red);
-    window_->canvas(MainWindow::LiveMode)->setImage(picture);
+    m_window->canvas(MainWindow::LiveMode)->setImage(picture);
     QTest::mouseClick(button("ICON_PRINT"), Qt::LeftButton);
     // A wide picture is offered on a landscape page, where it shrinks least.
     QCOMPARE(orientation, QPageLayout::Landscape);
 
-    const QString prefix = folder_.filePath(QStringLiteral("page"));
+    const QString prefix = m_folder.filePath(QStringLiteral("page"));
     QCOMPARE(QProcess::execute(pdftoppm,
                                {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
                                 QStringLiteral("-singlefile"), pdf, prefix}),
@@ -493,8 +491,8 @@ void CaptureTest::printShrinksALargePictureOntoThePage()
 
 void CaptureTest::cancelledPrintDialogPrintsNothing()
 {
-    const QString pdf = folder_.filePath(QStringLiteral("none.pdf"));
-    window_->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
+    const QString pdf = m_folder.filePath(QStringLiteral("none.pdf"));
+    m_window->setPrintDialogRunner([&](QPrinter &printer, QWidget *) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return false;

@@ -37,25 +37,25 @@ private:
     ImageButton *button(const char *name) const;
     void longPress(ImageButton *target);
 
-    std::shared_ptr<QStringList> live_;
-    MainWindow *window_ = nullptr;
+    std::shared_ptr<QStringList> m_live;
+    MainWindow *m_window = nullptr;
 };
 
 void MainWindowTest::init()
 {
-    live_ = std::make_shared<QStringList>();
-    window_ = new MainWindow(FakeLiveControl::factory(live_));
+    m_live = std::make_shared<QStringList>();
+    m_window = new MainWindow(FakeLiveControl::factory(m_live));
 }
 
 void MainWindowTest::cleanup()
 {
-    delete window_;
-    window_ = nullptr;
+    delete m_window;
+    m_window = nullptr;
 }
 
 ImageButton *MainWindowTest::button(const char *name) const
 {
-    auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
+    auto *found = m_window->findChild<ImageButton *>(QLatin1String(name));
     if (found == nullptr) {
         qFatal("no button %s", name);
     }
@@ -74,29 +74,30 @@ void MainWindowTest::longPress(ImageButton *target)
 
 void MainWindowTest::opensInLiveModeWithThePanelOpen()
 {
-    QCOMPARE(window_->size(), QSize(938, 768));
-    QCOMPARE(window_->minimumSize(), QSize(800, 768));
-    QCOMPARE(window_->mode(), int(MainWindow::LiveMode));
-    QVERIFY(window_->isPanelExpanded());
+    QCOMPARE(m_window->size(), QSize(938, 768));
+    QCOMPARE(m_window->minimumSize(), QSize(800, 768));
+    QCOMPARE(m_window->mode(), int(MainWindow::LiveMode));
+    QVERIFY(m_window->isPanelExpanded());
     QVERIFY(button("liveButton")->isChecked());
     QVERIFY(button("ICON_HAND")->isChecked());
-    QCOMPARE(window_->currentCanvas(), window_->canvas(MainWindow::LiveMode));
-    QVERIFY(window_->openToolWindow() == nullptr);
+    QCOMPARE(m_window->currentCanvas(), m_window->canvas(MainWindow::LiveMode));
+    QVERIFY(m_window->openToolWindow() == nullptr);
     // Each canvas has its own on-screen display.
-    QVERIFY(window_->osdProcessor(window_->canvas(0)) != nullptr);
-    QVERIFY(window_->osdProcessor(window_->canvas(0)) != window_->osdProcessor(window_->canvas(1)));
+    QVERIFY(m_window->osdProcessor(m_window->canvas(0)) != nullptr);
+    QVERIFY(m_window->osdProcessor(m_window->canvas(0)) !=
+            m_window->osdProcessor(m_window->canvas(1)));
     QCOMPARE(button("liveButton")->text(), QStringLiteral("Live"));
     QVERIFY(button("ICON_ZOOM_IN")->toolTip().startsWith(QStringLiteral("Zoom in (")));
 }
 
 void MainWindowTest::modeButtonsSwitchCanvasesWithOneSignalEach()
 {
-    window_->show();
-    auto *stack = window_->findChild<QStackedWidget *>();
-    QSignalSpy changed(window_, &MainWindow::modeChanged);
+    m_window->show();
+    auto *stack = m_window->findChild<QStackedWidget *>();
+    QSignalSpy changed(m_window, &MainWindow::modeChanged);
     QList<ImageCanvas *> currentAtSignal;
-    connect(window_, &MainWindow::modeChanged, this,
-            [&] { currentAtSignal << window_->currentCanvas(); });
+    connect(m_window, &MainWindow::modeChanged, this,
+            [&] { currentAtSignal << m_window->currentCanvas(); });
 
     // The current mode's button does nothing.
     QTest::mouseClick(button("liveButton"), Qt::LeftButton);
@@ -104,42 +105,42 @@ void MainWindowTest::modeButtonsSwitchCanvasesWithOneSignalEach()
 
     // A tool chosen in Live mode stays checked in Film mode, where the canvas has its own tool.
     QTest::mouseClick(button("ICON_LINE"), Qt::LeftButton);
-    QCOMPARE(window_->canvas(MainWindow::LiveMode)->tool(), int(ImageCanvas::ToolLine));
+    QCOMPARE(m_window->canvas(MainWindow::LiveMode)->tool(), int(ImageCanvas::ToolLine));
 
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
-    QCOMPARE(window_->mode(), int(MainWindow::FilmMode));
+    QCOMPARE(m_window->mode(), int(MainWindow::FilmMode));
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(stack->currentWidget(), window_->canvas(MainWindow::FilmMode));
+    QCOMPARE(stack->currentWidget(), m_window->canvas(MainWindow::FilmMode));
     QVERIFY(button("ICON_LINE")->isChecked());
-    QCOMPARE(window_->currentCanvas()->tool(), int(ImageCanvas::ToolHand));
+    QCOMPARE(m_window->currentCanvas()->tool(), int(ImageCanvas::ToolHand));
 
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
     QCOMPARE(changed.count(), 1);
 
     QTest::mouseClick(button("photographButton"), Qt::LeftButton);
-    QCOMPARE(window_->mode(), int(MainWindow::PhotographMode));
+    QCOMPARE(m_window->mode(), int(MainWindow::PhotographMode));
     QVERIFY(!button("filmButton")->isChecked());
     QCOMPARE(changed.count(), 2);
 
-    live_->clear();
+    m_live->clear();
     QTest::mouseClick(button("liveButton"), Qt::LeftButton);
-    QCOMPARE(window_->mode(), int(MainWindow::LiveMode));
+    QCOMPARE(m_window->mode(), int(MainWindow::LiveMode));
     QCOMPARE(changed.count(), 3);
-    QCOMPARE(*live_, QStringList{QStringLiteral("activate")});
+    QCOMPARE(*m_live, QStringList{QStringLiteral("activate")});
 
     // The signal always comes after the new canvas became current.
     QCOMPARE(currentAtSignal,
-             (QList<ImageCanvas *>{window_->canvas(1), window_->canvas(2), window_->canvas(0)}));
+             (QList<ImageCanvas *>{m_window->canvas(1), m_window->canvas(2), m_window->canvas(0)}));
 }
 
 void MainWindowTest::liveOnlyButtonsShowOnlyInLiveMode()
 {
-    window_->show();
+    m_window->show();
     const char *liveOnly[] = {
         "ICON_AUTOFOCUS", "ICON_BRIGHTNESS_REDUCE", "ICON_BRIGHTNESS_INCREASE",
         "ICON_FREEZE",    "ICON_RECORDING",         "ICON_CAPTURE",
         "ICON_SETTING"};
-    auto *indicator = window_->findChild<QWidget *>(QStringLiteral("recordingIndicator"));
+    auto *indicator = m_window->findChild<QWidget *>(QStringLiteral("recordingIndicator"));
     QVERIFY(indicator->isVisible());
 
     for (const char *mode : {"filmButton", "photographButton"}) {
@@ -160,12 +161,12 @@ void MainWindowTest::liveOnlyButtonsShowOnlyInLiveMode()
 
 void MainWindowTest::layoutFollowsResizesAndThePanel()
 {
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_));
-    window_->move(300, 100);
-    auto *stack = window_->findChild<QStackedWidget *>();
-    auto *panel = window_->findChild<QWidget *>(QStringLiteral("panel"));
-    auto *indicator = window_->findChild<QWidget *>(QStringLiteral("recordingIndicator"));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_window->move(300, 100);
+    auto *stack = m_window->findChild<QStackedWidget *>();
+    auto *panel = m_window->findChild<QWidget *>(QStringLiteral("panel"));
+    auto *indicator = m_window->findChild<QWidget *>(QStringLiteral("recordingIndicator"));
 
     // Opened: 938 x 768, the panel beside the picture.
     QCOMPARE(button("expandButton")->pos(), QPoint(4, 50));
@@ -177,54 +178,54 @@ void MainWindowTest::layoutFollowsResizesAndThePanel()
     QVERIFY(panel->isVisible());
     QCOMPARE(indicator->geometry(), QRect(508, 708, 60, 37));
 
-    window_->resize(1200, 900);
+    m_window->resize(1200, 900);
     QCOMPARE(stack->geometry(), QRect(174, 25, 1007, 800));
     QCOMPARE(panel->height(), 800);
     QCOMPARE(indicator->pos(), QPoint(138 + (1062 - 60) / 2, 840));
 
     // Collapsing gives the panel's room back and keeps the picture where it was.
     QTest::mouseClick(button("expandButton"), Qt::LeftButton);
-    QVERIFY(!window_->isPanelExpanded());
-    QCOMPARE(window_->size(), QSize(1062, 900));
-    QCOMPARE(window_->pos(), QPoint(438, 100));
+    QVERIFY(!m_window->isPanelExpanded());
+    QCOMPARE(m_window->size(), QSize(1062, 900));
+    QCOMPARE(m_window->pos(), QPoint(438, 100));
     QVERIFY(!panel->isVisible());
     QCOMPARE(button("liveButton")->pos(), QPoint(40, 5));
     QCOMPARE(stack->geometry(), QRect(36, 25, 1007, 800));
     QCOMPARE(indicator->pos(), QPoint((1062 - 60) / 2, 840));
 
     QTest::mouseClick(button("expandButton"), Qt::LeftButton);
-    QVERIFY(window_->isPanelExpanded());
-    QCOMPARE(window_->size(), QSize(1200, 900));
-    QCOMPARE(window_->pos(), QPoint(300, 100));
+    QVERIFY(m_window->isPanelExpanded());
+    QCOMPARE(m_window->size(), QSize(1200, 900));
+    QCOMPARE(m_window->pos(), QPoint(300, 100));
     QCOMPARE(stack->geometry(), QRect(174, 25, 1007, 800));
     QVERIFY(panel->isVisible());
 }
 
 void MainWindowTest::collapsingANarrowWindowStopsAtTheMinimum()
 {
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_));
-    window_->move(300, 100);
-    window_->resize(850, 768);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_window->move(300, 100);
+    m_window->resize(850, 768);
     QTest::mouseClick(button("expandButton"), Qt::LeftButton);
-    QCOMPARE(window_->size(), QSize(800, 768));
-    QCOMPARE(window_->pos(), QPoint(438, 100));
-    auto *stack = window_->findChild<QStackedWidget *>();
+    QCOMPARE(m_window->size(), QSize(800, 768));
+    QCOMPARE(m_window->pos(), QPoint(438, 100));
+    auto *stack = m_window->findChild<QStackedWidget *>();
     QCOMPARE(stack->geometry(), QRect(36, 25, 745, 668));
 }
 
 void MainWindowTest::longPressOpensTheStyleWindowAndOtherToolsCloseIt()
 {
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
     ImageButton *line = button("ICON_LINE");
 
     longPress(line);
-    QPointer<ToolWindow> style = window_->openToolWindow();
+    QPointer<ToolWindow> style = m_window->openToolWindow();
     QVERIFY(qobject_cast<ColorToolWindow *>(style) != nullptr);
     QCOMPARE(style->ownerButton(), line);
     QVERIFY(style->isVisible());
-    QCOMPARE(window_->currentCanvas()->tool(), int(ImageCanvas::ToolLine));
+    QCOMPARE(m_window->currentCanvas()->tool(), int(ImageCanvas::ToolLine));
     QVERIFY(line->isChecked());
     // Beside its owner button, 3 pixels to the right.
     QCOMPARE(style->pos(), line->mapToGlobal(QPoint(line->width() + 3, 0)));
@@ -232,55 +233,55 @@ void MainWindowTest::longPressOpensTheStyleWindowAndOtherToolsCloseIt()
     // Another tool closes it.
     QTest::mouseClick(button("ICON_RETANGLE"), Qt::LeftButton);
     QVERIFY(style.isNull());
-    QCOMPARE(window_->currentCanvas()->tool(), int(ImageCanvas::ToolRectangle));
+    QCOMPARE(m_window->currentCanvas()->tool(), int(ImageCanvas::ToolRectangle));
 
     // The text tool has its own style window; the hand keeps it, the clip tool closes it.
     longPress(button("ICON_TEXT"));
-    style = window_->openToolWindow();
+    style = m_window->openToolWindow();
     QVERIFY(qobject_cast<TextToolWindow *>(style) != nullptr);
-    QCOMPARE(window_->currentCanvas()->tool(), int(ImageCanvas::ToolText));
+    QCOMPARE(m_window->currentCanvas()->tool(), int(ImageCanvas::ToolText));
     QTest::mouseClick(button("ICON_HAND"), Qt::LeftButton);
     QVERIFY(!style.isNull());
-    QCOMPARE(window_->currentCanvas()->tool(), int(ImageCanvas::ToolHand));
+    QCOMPARE(m_window->currentCanvas()->tool(), int(ImageCanvas::ToolHand));
     QTest::mouseClick(button("ICON_COPY"), Qt::LeftButton);
     QVERIFY(style.isNull());
-    QCOMPARE(window_->currentCanvas()->tool(), int(ImageCanvas::ToolClip));
+    QCOMPARE(m_window->currentCanvas()->tool(), int(ImageCanvas::ToolClip));
 
     // A style window stays open across a mode switch; collapsing the panel closes it.
     longPress(button("ICON_ERASE"));
-    style = window_->openToolWindow();
+    style = m_window->openToolWindow();
     QVERIFY(qobject_cast<ColorToolWindow *>(style) != nullptr);
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
     QVERIFY(!style.isNull());
     QTest::mouseClick(button("expandButton"), Qt::LeftButton);
     QVERIFY(style.isNull());
-    QVERIFY(window_->openToolWindow() == nullptr);
+    QVERIFY(m_window->openToolWindow() == nullptr);
 }
 
 void MainWindowTest::toolWindowsReplaceEachOther()
 {
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
     longPress(button("ICON_EFFECT_COLOR"));
-    QPointer<ToolWindow> first = window_->openToolWindow();
+    QPointer<ToolWindow> first = m_window->openToolWindow();
     QVERIFY(qobject_cast<EffectToolWindow *>(first) != nullptr);
 
     longPress(button("ICON_MASK_CIRCLE"));
     QVERIFY(first.isNull());
-    QPointer<ToolWindow> second = window_->openToolWindow();
+    QPointer<ToolWindow> second = m_window->openToolWindow();
     QVERIFY(qobject_cast<MaskToolWindow *>(second) != nullptr);
 
     QTest::mouseClick(button("ICON_SETTING"), Qt::LeftButton);
     QVERIFY(second.isNull());
-    QVERIFY(qobject_cast<SettingsToolWindow *>(window_->openToolWindow()) != nullptr);
-    QCOMPARE(window_->openToolWindow()->ownerButton(), button("ICON_SETTING"));
-    QCOMPARE(window_->findChildren<ToolWindow *>().size(), 1);
+    QVERIFY(qobject_cast<SettingsToolWindow *>(m_window->openToolWindow()) != nullptr);
+    QCOMPARE(m_window->openToolWindow()->ownerButton(), button("ICON_SETTING"));
+    QCOMPARE(m_window->findChildren<ToolWindow *>().size(), 1);
 }
 
 void MainWindowTest::maskButtonRestoresTheLastShape()
 {
     ImageButton *mask = button("ICON_MASK_CIRCLE");
-    ImageCanvas *canvas = window_->currentCanvas();
+    ImageCanvas *canvas = m_window->currentCanvas();
 
     // The first time on: the circle.
     QTest::mouseClick(mask, Qt::LeftButton);
@@ -297,17 +298,17 @@ void MainWindowTest::maskButtonRestoresTheLastShape()
     // Turning off on a canvas without a mask does not forget the shape.
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
     QVERIFY(mask->isChecked());
-    QCOMPARE(window_->currentCanvas()->mask(), 0);
+    QCOMPARE(m_window->currentCanvas()->mask(), 0);
     QTest::mouseClick(mask, Qt::LeftButton);
     QTest::mouseClick(mask, Qt::LeftButton);
-    QCOMPARE(window_->currentCanvas()->mask(), 3);
+    QCOMPARE(m_window->currentCanvas()->mask(), 3);
 }
 
 void MainWindowTest::viewCommandsActOnTheCurrentCanvas()
 {
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
-    ImageCanvas *film = window_->currentCanvas();
-    ImageCanvas *liveCanvas = window_->canvas(MainWindow::LiveMode);
+    ImageCanvas *film = m_window->currentCanvas();
+    ImageCanvas *liveCanvas = m_window->canvas(MainWindow::LiveMode);
     QTest::mouseClick(button("ICON_ZOOM_IN"), Qt::LeftButton);
     QTest::mouseClick(button("ICON_ZOOM_IN"), Qt::LeftButton);
     QCOMPARE(film->zoom(), 3.0);
@@ -326,14 +327,14 @@ void MainWindowTest::viewCommandsActOnTheCurrentCanvas()
     QVERIFY(!liveCanvas->isFrozen());
 
     // Camera commands go to the live source.
-    live_->clear();
+    m_live->clear();
     QTest::mouseClick(button("ICON_AUTOFOCUS"), Qt::LeftButton);
     QTest::mouseClick(button("ICON_BRIGHTNESS_INCREASE"), Qt::LeftButton);
     QTest::mouseClick(button("ICON_BRIGHTNESS_REDUCE"), Qt::LeftButton);
-    QCOMPARE(*live_, (QStringList{QStringLiteral("autoFocus"), QStringLiteral("brightnessUp"),
-                                  QStringLiteral("brightnessDown")}));
+    QCOMPARE(*m_live, (QStringList{QStringLiteral("autoFocus"), QStringLiteral("brightnessUp"),
+                                   QStringLiteral("brightnessDown")}));
     // The brightness indicator shows the camera's level.
-    QCOMPARE(window_->osdProcessor(liveCanvas)->brightnessLevel(), 8);
+    QCOMPARE(m_window->osdProcessor(liveCanvas)->brightnessLevel(), 8);
 }
 
 DOCCAM_APP_TEST_MAIN(MainWindowTest)

@@ -45,45 +45,45 @@ private slots:
 
 private:
     ImageButton *button(const char *name) const;
-    ImageCanvas *canvas() const { return window_->currentCanvas(); }
+    ImageCanvas *canvas() const { return m_window->currentCanvas(); }
     void keys(const QKeySequence &sequence);
     void key(QKeyCombination code) { keys(QKeySequence(code)); }
 
-    std::shared_ptr<QStringList> live_;
-    MainWindow *window_ = nullptr;
-    QTemporaryDir folder_;
-    int prints_ = 0;
+    std::shared_ptr<QStringList> m_live;
+    MainWindow *m_window = nullptr;
+    QTemporaryDir m_folder;
+    int m_prints = 0;
 };
 
 void RoomTest::init()
 {
     Config::setSnapshotMode(0);
-    Config::setSnapshotPath(folder_.path());
-    Config::setRecordPath(folder_.path());
-    live_ = std::make_shared<QStringList>();
-    window_ = new MainWindow(FakeLiveControl::factory(live_));
-    prints_ = 0;
-    window_->setPrintDialogRunner([this](QPrinter &, QWidget *) {
-        ++prints_;
+    Config::setSnapshotPath(m_folder.path());
+    Config::setRecordPath(m_folder.path());
+    m_live = std::make_shared<QStringList>();
+    m_window = new MainWindow(FakeLiveControl::factory(m_live));
+    m_prints = 0;
+    m_window->setPrintDialogRunner([this](QPrinter &, QWidget *) {
+        ++m_prints;
         return false;
     });
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_));
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
     for (int mode = 0; mode < 3; ++mode) {
-        window_->canvas(mode)->setImage(picture(640, 480, QColor(200, 200, 200)));
+        m_window->canvas(mode)->setImage(picture(640, 480, QColor(200, 200, 200)));
     }
 }
 
 void RoomTest::cleanup()
 {
-    delete window_;
-    window_ = nullptr;
+    delete m_window;
+    m_window = nullptr;
 }
 
 ImageButton *RoomTest::button(const char *name) const
 {
-    auto *found = window_->findChild<ImageButton *>(QLatin1String(name));
+    auto *found = m_window->findChild<ImageButton *>(QLatin1String(name));
     if (found == nullptr) {
         qFatal("no button %s", name);
     }
@@ -97,7 +97,7 @@ void RoomTest::keys(const QKeySequence &sequence)
         target = QApplication::activeWindow();
     }
     if (target == nullptr) {
-        target = window_;
+        target = m_window;
     }
     QTest::keySequence(target, sequence);
 }
@@ -167,29 +167,29 @@ void RoomTest::keysDoWhatTheirButtonsDo()
     key(Qt::Key_F);
     QVERIFY(!canvas()->isFrozen());
 
-    live_->clear();
+    m_live->clear();
     key(Qt::Key_O);
     key(Qt::Key_BracketLeft);
     key(Qt::Key_BracketRight);
-    QCOMPARE(*live_, QStringList({QStringLiteral("autoFocus"), QStringLiteral("brightnessDown"),
-                                  QStringLiteral("brightnessUp")}));
+    QCOMPARE(*m_live, QStringList({QStringLiteral("autoFocus"), QStringLiteral("brightnessDown"),
+                                   QStringLiteral("brightnessUp")}));
 
     key(Qt::Key_V);
-    QVERIFY(window_->isRecording());
+    QVERIFY(m_window->isRecording());
     QVERIFY(button("ICON_RECORDING")->isChecked());
-    QVERIFY(live_->last().startsWith(QStringLiteral("startRecord ") + folder_.path()));
+    QVERIFY(m_live->last().startsWith(QStringLiteral("startRecord ") + m_folder.path()));
     key(Qt::Key_V);
-    QVERIFY(!window_->isRecording());
-    QCOMPARE(live_->last(), QStringLiteral("stopRecord"));
+    QVERIFY(!m_window->isRecording());
+    QCOMPARE(m_live->last(), QStringLiteral("stopRecord"));
 
     key(Qt::Key_S);
     QVERIFY(canvas()->isSnapshotArmed());
 
     keys(QKeySequence::Print);
-    QCOMPARE(prints_, 1);
+    QCOMPARE(m_prints, 1);
 
     key(QKeyCombination(Qt::CTRL | Qt::Key_Comma));
-    QVERIFY(qobject_cast<SettingsToolWindow *>(window_->openToolWindow()) != nullptr);
+    QVERIFY(qobject_cast<SettingsToolWindow *>(m_window->openToolWindow()) != nullptr);
 }
 
 void RoomTest::keysShowInTipsAndButtonsHaveNames()
@@ -197,7 +197,7 @@ void RoomTest::keysShowInTipsAndButtonsHaveNames()
     QCOMPARE(button("ICON_LINE")->toolTip(), QStringLiteral("Line (L)"));
     QCOMPARE(button("ICON_FREEZE")->toolTip(), QStringLiteral("Freeze (F)"));
     QVERIFY(button("ICON_ZOOM_IN")->toolTip().startsWith(QStringLiteral("Zoom in (Ctrl+")));
-    for (ImageButton *b : window_->findChildren<ImageButton *>()) {
+    for (ImageButton *b : m_window->findChildren<ImageButton *>()) {
         if (b->toolTip().isEmpty()) {
             continue;
         }
@@ -207,34 +207,34 @@ void RoomTest::keysShowInTipsAndButtonsHaveNames()
         QCOMPARE(face->text(QAccessible::Name), b->toolTip());
     }
     for (int mode = 0; mode < 3; ++mode) {
-        QVERIFY(!window_->canvas(mode)->accessibleDescription().isEmpty());
+        QVERIFY(!m_window->canvas(mode)->accessibleDescription().isEmpty());
     }
-    QVERIFY(window_->canvas(0)->accessibleDescription() !=
-            window_->canvas(1)->accessibleDescription());
+    QVERIFY(m_window->canvas(0)->accessibleDescription() !=
+            m_window->canvas(1)->accessibleDescription());
 }
 
 void RoomTest::liveOnlyKeysDoNothingElsewhere()
 {
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
-    QCOMPARE(window_->mode(), int(MainWindow::FilmMode));
-    live_->clear();
+    QCOMPARE(m_window->mode(), int(MainWindow::FilmMode));
+    m_live->clear();
     key(Qt::Key_V);
     key(Qt::Key_F);
     key(Qt::Key_O);
     key(Qt::Key_S);
-    QVERIFY(!window_->isRecording());
+    QVERIFY(!m_window->isRecording());
     QVERIFY(!canvas()->isFrozen());
     QVERIFY(!canvas()->isSnapshotArmed());
-    QVERIFY(live_->isEmpty());
+    QVERIFY(m_live->isEmpty());
     // The view keys act on the film canvas, not on the live one.
     key(Qt::Key_R);
     QCOMPARE(canvas()->rotation(), 1);
-    QCOMPARE(window_->canvas(MainWindow::LiveMode)->rotation(), 0);
+    QCOMPARE(m_window->canvas(MainWindow::LiveMode)->rotation(), 0);
 }
 
 void RoomTest::undoAndRedoKeysActOnTheCurrentCanvas()
 {
-    QWidget *stack = window_->findChild<QStackedWidget *>();
+    QWidget *stack = m_window->findChild<QStackedWidget *>();
     QVERIFY(stack != nullptr);
     key(Qt::Key_L);
     ImageCanvas *live = canvas();
@@ -281,7 +281,7 @@ void RoomTest::clickerKeysPerMode()
                     .save(QDir(photos.path()).filePath(QStringLiteral("p%1.png").arg(k))));
     }
     QTest::mouseClick(button("photographButton"), Qt::LeftButton);
-    PhotographSource *source = window_->photographSource();
+    PhotographSource *source = m_window->photographSource();
     QVERIFY(source->openDirectory(QDir(photos.path())));
     QCOMPARE(source->currentIndex(), 0);
     key(Qt::Key_PageDown);
@@ -294,14 +294,14 @@ void RoomTest::clickerKeysPerMode()
     QVERIFY(button("ICON_PHOTO_SLIDE")->isChecked());
     key(QKeyCombination(Qt::SHIFT | Qt::Key_F5));
     QVERIFY(!source->isPlaying());
-    QVERIFY(!window_->canvas(MainWindow::PhotographMode)->isFrozen());
+    QVERIFY(!m_window->canvas(MainWindow::PhotographMode)->isFrozen());
 
     // Film, without a film: pause and play reach the film bar, nothing else moves.
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
-    const bool liveFrozen = window_->canvas(MainWindow::LiveMode)->isFrozen();
+    const bool liveFrozen = m_window->canvas(MainWindow::LiveMode)->isFrozen();
     key(Qt::Key_PageDown);
     key(Qt::Key_F5);
-    QCOMPARE(window_->canvas(MainWindow::LiveMode)->isFrozen(), liveFrozen);
+    QCOMPARE(m_window->canvas(MainWindow::LiveMode)->isFrozen(), liveFrozen);
     QVERIFY(!canvas()->isFrozen());
 }
 
@@ -325,24 +325,24 @@ void RoomTest::blankShowsBlackButKeepsComposing()
 
 void RoomTest::fullScreenShowsTheCanvasAloneAndRestoresTheWindow()
 {
-    window_->move(40, 30);
-    window_->resize(1000, 780);
+    m_window->move(40, 30);
+    m_window->resize(1000, 780);
     QTest::mouseClick(button("expandButton"), Qt::LeftButton);
-    QVERIFY(!window_->isPanelExpanded());
+    QVERIFY(!m_window->isPanelExpanded());
     QCoreApplication::processEvents();
-    const QRect geometry = window_->geometry();
+    const QRect geometry = m_window->geometry();
     ImageCanvas *live = canvas();
-    auto *stack = window_->findChild<QStackedWidget *>();
+    auto *stack = m_window->findChild<QStackedWidget *>();
     const int index = stack->indexOf(live);
     const QSize canvasSize = live->size();
 
     key(Qt::Key_F11);
-    QVERIFY(window_->isFullScreenShown());
-    QWidget *view = window_->fullScreenWindow();
+    QVERIFY(m_window->isFullScreenShown());
+    QWidget *view = m_window->fullScreenWindow();
     QVERIFY(view->isVisible());
     QVERIFY(view->isFullScreen());
     QCOMPARE(live->window(), view);
-    QCOMPARE(view->geometry(), window_->screen()->geometry());
+    QCOMPARE(view->geometry(), m_window->screen()->geometry());
     QTRY_COMPARE(live->size(), view->size());
     // The tools work there: keys, and the pointer draws with the current tool.
     QVERIFY(QTest::qWaitForWindowActive(view));
@@ -355,27 +355,27 @@ void RoomTest::fullScreenShowsTheCanvasAloneAndRestoresTheWindow()
     QVERIFY(live->layerImage() != empty);
 
     key(Qt::Key_Escape);
-    QVERIFY(!window_->isFullScreenShown());
+    QVERIFY(!m_window->isFullScreenShown());
     QCOMPARE(stack->indexOf(live), index);
     QCOMPARE(stack->currentWidget(), live);
-    QCOMPARE(window_->geometry(), geometry);
-    QVERIFY(!window_->isPanelExpanded());
+    QCOMPARE(m_window->geometry(), geometry);
+    QVERIFY(!m_window->isPanelExpanded());
     QTRY_COMPARE(live->size(), canvasSize);
 
     // A double click with the hand tool goes there too; F11 comes back; so does a mode switch.
     key(Qt::Key_H);
     QTest::mouseDClick(live, Qt::LeftButton, {}, QPoint(50, 50));
-    QVERIFY(window_->isFullScreenShown());
+    QVERIFY(m_window->isFullScreenShown());
     key(Qt::Key_F11);
-    QVERIFY(!window_->isFullScreenShown());
+    QVERIFY(!m_window->isFullScreenShown());
     key(Qt::Key_F11);
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
-    QVERIFY(!window_->isFullScreenShown());
+    QVERIFY(!m_window->isFullScreenShown());
     QCOMPARE(stack->indexOf(live), index);
-    QCOMPARE(stack->currentWidget(), window_->canvas(MainWindow::FilmMode));
+    QCOMPARE(stack->currentWidget(), m_window->canvas(MainWindow::FilmMode));
     // Leaving the program in full screen hands the canvas back before the window goes.
     key(Qt::Key_F11);
-    QVERIFY(window_->isFullScreenShown());
+    QVERIFY(m_window->isFullScreenShown());
 }
 
 void RoomTest::rotateWindowTurnsAndMirrors()
@@ -386,7 +386,7 @@ void RoomTest::rotateWindowTurnsAndMirrors()
     QVERIFY(hold.wait(5000));
     QTest::mouseRelease(rotate, Qt::LeftButton);
     // The long press opened the window and its release did not turn the picture.
-    auto *window = qobject_cast<RotateToolWindow *>(window_->rotateToolWindow());
+    auto *window = qobject_cast<RotateToolWindow *>(m_window->rotateToolWindow());
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
     QCOMPARE(canvas()->rotation(), 0);
@@ -405,8 +405,8 @@ void RoomTest::rotateWindowTurnsAndMirrors()
     // The window acts on the canvas of the mode that is current.
     QTest::mouseClick(button("filmButton"), Qt::LeftButton);
     QTest::mouseClick(window->buttons()[1], Qt::LeftButton);
-    QCOMPARE(window_->canvas(MainWindow::FilmMode)->rotation(), 1);
-    QCOMPARE(window_->canvas(MainWindow::LiveMode)->rotation(), 0);
+    QCOMPARE(m_window->canvas(MainWindow::FilmMode)->rotation(), 1);
+    QCOMPARE(m_window->canvas(MainWindow::LiveMode)->rotation(), 0);
 }
 
 DOCCAM_APP_TEST_MAIN(RoomTest)

@@ -46,7 +46,7 @@ private slots:
 private:
     template <typename T = ImageButton> T *child(const char *name) const
     {
-        auto *found = window_->findChild<T *>(QLatin1String(name));
+        auto *found = m_window->findChild<T *>(QLatin1String(name));
         if (found == nullptr) {
             qFatal("no child %s", name);
         }
@@ -58,78 +58,78 @@ private:
     bool openFolder(const QString &folder);
     bool openFilm(const QString &path);
 
-    QTemporaryDir dir_;
-    QString photos_;
-    QString film_;
-    std::shared_ptr<QStringList> live_;
-    MainWindow *window_ = nullptr;
-    QString chooserFolder_;
-    QString chooserFilter_;
-    int chooserCalls_ = 0;
+    QTemporaryDir m_dir;
+    QString m_photos;
+    QString m_film;
+    std::shared_ptr<QStringList> m_live;
+    MainWindow *m_window = nullptr;
+    QString m_chooserFolder;
+    QString m_chooserFilter;
+    int m_chooserCalls = 0;
 };
 
 void BarsTest::initTestCase()
 {
-    QVERIFY(dir_.isValid());
-    photos_ = dir_.filePath(QStringLiteral("photos"));
-    QVERIFY(QDir().mkpath(photos_));
+    QVERIFY(m_dir.isValid());
+    m_photos = m_dir.filePath(QStringLiteral("photos"));
+    QVERIFY(QDir().mkpath(m_photos));
     for (int i = 0; i < Photographs; ++i) {
         QImage picture(64, 48, QImage::Format_RGB888);
         picture.fill(QColor::fromHsv(i * 30, 200, 220));
         QVERIFY(picture.save(
-            QDir(photos_).filePath(QStringLiteral("p%1.png").arg(i, 2, 10, QChar('0')))));
+            QDir(m_photos).filePath(QStringLiteral("p%1.png").arg(i, 2, 10, QChar('0')))));
     }
-    QVERIFY(QDir().mkpath(dir_.filePath(QStringLiteral("empty"))));
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("empty"))));
     // 20 s with sound: frame n starts at n / 2 s.
-    film_ = dir_.filePath(QStringLiteral("film.avi"));
-    QVERIFY(TestFilms::makeAvi(film_, 40, 2, true));
+    m_film = m_dir.filePath(QStringLiteral("film.avi"));
+    QVERIFY(TestFilms::makeAvi(m_film, 40, 2, true));
 }
 
 void BarsTest::init()
 {
-    live_ = std::make_shared<QStringList>();
-    window_ = new MainWindow(FakeLiveControl::factory(live_));
-    window_->filmSource()->setAudioSinkFactory("fakesink");
-    chooserCalls_ = 0;
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_));
+    m_live = std::make_shared<QStringList>();
+    m_window = new MainWindow(FakeLiveControl::factory(m_live));
+    m_window->filmSource()->setAudioSinkFactory("fakesink");
+    m_chooserCalls = 0;
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
 
 void BarsTest::cleanup()
 {
-    delete window_;
-    window_ = nullptr;
+    delete m_window;
+    m_window = nullptr;
 }
 
 bool BarsTest::openFolder(const QString &folder)
 {
-    window_->setPhotographFolderChooser([this, folder](QWidget *parent, const QString &start) {
-        ++chooserCalls_;
-        chooserFolder_ = start;
-        return parent == window_ ? folder : QString();
+    m_window->setPhotographFolderChooser([this, folder](QWidget *parent, const QString &start) {
+        ++m_chooserCalls;
+        m_chooserFolder = start;
+        return parent == m_window ? folder : QString();
     });
     click("ICON_PHOTO_OPEN");
-    return chooserCalls_ > 0;
+    return m_chooserCalls > 0;
 }
 
 bool BarsTest::openFilm(const QString &path)
 {
-    window_->setFilmFileChooser(
+    m_window->setFilmFileChooser(
         [this, path](QWidget *parent, const QString &start, const QString &filter) {
-            ++chooserCalls_;
-            chooserFolder_ = start;
-            chooserFilter_ = filter;
-            return parent == window_ ? path : QString();
+            ++m_chooserCalls;
+            m_chooserFolder = start;
+            m_chooserFilter = filter;
+            return parent == m_window ? path : QString();
         });
     click("ICON_FILM_OPEN");
-    return chooserCalls_ > 0;
+    return m_chooserCalls > 0;
 }
 
 void BarsTest::barsAreLaidOutBelowTheCanvas()
 {
     auto check = [this](int side) {
-        const int w = window_->width();
-        const int h = window_->height();
+        const int w = m_window->width();
+        const int h = m_window->height();
         const int content = w - side;
         auto *filmBar = child<ImageWidget>("filmBar");
         QCOMPARE(filmBar->geometry(), QRect(side + (content - 313) / 2, h - 60, 313, 37));
@@ -137,7 +137,7 @@ void BarsTest::barsAreLaidOutBelowTheCanvas()
         QCOMPARE(volume->size(), QSize(33, 93));
         QCOMPARE(volume->x(), filmBar->x() + filmBar->width());
         QCOMPARE(volume->y() + volume->height(), filmBar->y() + filmBar->height());
-        const QRect stack = window_->findChild<QStackedWidget *>()->geometry();
+        const QRect stack = m_window->findChild<QStackedWidget *>()->geometry();
         const QRect underStack(stack.x(), stack.y() + stack.height(), stack.width() + 2, 10);
         QCOMPARE(child<HorizontalSlider>("filmPositionSlider")->geometry(), underStack);
         QCOMPARE(child<HorizontalSlider>("photographScrollBar")->geometry(), underStack);
@@ -150,16 +150,16 @@ void BarsTest::barsAreLaidOutBelowTheCanvas()
         QCOMPARE(child<QLabel>("intervalScaleLabel")->geometry(),
                  QRect(barEnd + 12, h - 30, 200, 10));
         QCOMPARE(child<QLabel>("photographCounter")->geometry(), QRect(w - 70, h - 60, 70, 30));
-        auto *strip = window_->thumbnailStrip();
-        QCOMPARE(strip->parentWidget(), window_->canvas(MainWindow::PhotographMode));
+        auto *strip = m_window->thumbnailStrip();
+        QCOMPARE(strip->parentWidget(), m_window->canvas(MainWindow::PhotographMode));
         QCOMPARE(strip->geometry(), QRect(0, stack.height() - 67, stack.width(), 60));
     };
     check(138);
     QTest::mouseClick(child("expandButton"), Qt::LeftButton);
-    QCOMPARE(window_->width(), 800);
+    QCOMPARE(m_window->width(), 800);
     check(0);
-    window_->resize(1001, 900);
-    QCOMPARE(window_->width(), 1001);
+    m_window->resize(1001, 900);
+    QCOMPARE(m_window->width(), 1001);
     check(0);
 }
 
@@ -174,15 +174,15 @@ void BarsTest::modesShowAndResetTheirBars()
     for (const char *name : filmControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
     }
-    QVERIFY(window_->thumbnailStrip()->isHidden());
+    QVERIFY(m_window->thumbnailStrip()->isHidden());
 
     switchTo("photographButton");
     QVERIFY(!child<QWidget>("photographBar")->isHidden());
     QVERIFY(!child<QWidget>("photographCounter")->isHidden());
-    QVERIFY(window_->thumbnailStrip()->isHidden());
+    QVERIFY(m_window->thumbnailStrip()->isHidden());
     click("ICON_PHOTO_THUMBNIL");
     click("ICON_PHOTO_TIME");
-    QVERIFY(window_->thumbnailStrip()->isVisible());
+    QVERIFY(m_window->thumbnailStrip()->isVisible());
     QVERIFY(child<QWidget>("photographScrollBar")->isVisible());
     QVERIFY(child<QWidget>("intervalSlider")->isVisible());
     QVERIFY(child<QWidget>("intervalScaleLabel")->isVisible());
@@ -195,7 +195,7 @@ void BarsTest::modesShowAndResetTheirBars()
     for (const char *name : photographControls) {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
     }
-    QVERIFY(window_->thumbnailStrip()->isHidden());
+    QVERIFY(m_window->thumbnailStrip()->isHidden());
     QVERIFY(!child("ICON_PHOTO_THUMBNIL")->isChecked());
     QVERIFY(!child("ICON_PHOTO_TIME")->isChecked());
     QVERIFY(child<QWidget>("filmBar")->isVisible());
@@ -211,7 +211,7 @@ void BarsTest::modesShowAndResetTheirBars()
     QVERIFY(!child("ICON_FILM_VOLUME")->isChecked());
     QVERIFY(child<QWidget>("photographBar")->isVisible());
     QVERIFY(child<QWidget>("photographCounter")->isVisible());
-    QVERIFY(window_->thumbnailStrip()->isHidden());
+    QVERIFY(m_window->thumbnailStrip()->isHidden());
     QVERIFY(child<QWidget>("intervalSlider")->isHidden());
 
     switchTo("liveButton");
@@ -227,12 +227,12 @@ void BarsTest::openingAFolderFillsTheStripAndCounter()
 {
     switchTo("photographButton");
     QCOMPARE(counter(), QStringLiteral("0/0"));
-    QVERIFY(openFolder(photos_));
-    QCOMPARE(chooserFolder_, Config::snapshotPath());
-    PhotographSource *source = window_->photographSource();
+    QVERIFY(openFolder(m_photos));
+    QCOMPARE(m_chooserFolder, Config::snapshotPath());
+    PhotographSource *source = m_window->photographSource();
     QCOMPARE(source->count(), Photographs);
     QCOMPARE(counter(), QStringLiteral("1/12"));
-    ThumbnailWidget *strip = window_->thumbnailStrip();
+    ThumbnailWidget *strip = m_window->thumbnailStrip();
     QCOMPARE(strip->buttons().size(), Photographs);
 
     for (int i = 0; i < 4; ++i) {
@@ -254,8 +254,8 @@ void BarsTest::openingAFolderFillsTheStripAndCounter()
     }
 
     // Cancelled, missing and picture-less folders change nothing.
-    const QStringList answers{QString(), dir_.filePath(QStringLiteral("missing")),
-                              dir_.filePath(QStringLiteral("empty"))};
+    const QStringList answers{QString(), m_dir.filePath(QStringLiteral("missing")),
+                              m_dir.filePath(QStringLiteral("empty"))};
     for (const QString &answer : answers) {
         QVERIFY(openFolder(answer));
         QCOMPARE(source->count(), Photographs);
@@ -268,14 +268,14 @@ void BarsTest::openingAFolderFillsTheStripAndCounter()
     switchTo("liveButton");
     switchTo("photographButton");
     QCOMPARE(counter(), QStringLiteral("1/12"));
-    QCOMPARE(window_->thumbnailStrip()->buttons().size(), Photographs);
+    QCOMPARE(m_window->thumbnailStrip()->buttons().size(), Photographs);
 }
 
 void BarsTest::slideshowButtonFollowsTheSlideshow()
 {
     switchTo("photographButton");
-    QVERIFY(openFolder(photos_));
-    PhotographSource *source = window_->photographSource();
+    QVERIFY(openFolder(m_photos));
+    PhotographSource *source = m_window->photographSource();
     ImageButton *slideshow = child("ICON_PHOTO_SLIDE");
 
     click("ICON_PHOTO_SLIDE");
@@ -302,7 +302,7 @@ void BarsTest::slideshowButtonFollowsTheSlideshow()
         QVERIFY2(!slideshow->isChecked(), pager);
     }
     click("ICON_PHOTO_SLIDE");
-    QVERIFY(openFolder(photos_));
+    QVERIFY(openFolder(m_photos));
     QVERIFY(!source->isPlaying());
     QVERIFY(!slideshow->isChecked());
 
@@ -320,10 +320,10 @@ void BarsTest::slideshowButtonFollowsTheSlideshow()
 void BarsTest::photographModeStartsInTheSnapshotFolder()
 {
     const QString startedFrom = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(photos_));
+    QVERIFY(QDir::setCurrent(m_photos));
     QTemporaryDir snapshots;
     Config::setSnapshotPath(snapshots.path());
-    PhotographSource *source = window_->photographSource();
+    PhotographSource *source = m_window->photographSource();
 
     switchTo("photographButton");
     QCOMPARE(source->count(), 0);
@@ -339,7 +339,7 @@ void BarsTest::photographModeStartsInTheSnapshotFolder()
     QCOMPARE(source->count(), 2);
     QCOMPARE(QDir(source->directory()).canonicalPath(), QDir(snapshots.path()).canonicalPath());
     QCOMPARE(counter(), QStringLiteral("1/2"));
-    QCOMPARE(window_->thumbnailStrip()->buttons().size(), 2);
+    QCOMPARE(m_window->thumbnailStrip()->buttons().size(), 2);
 }
 
 void BarsTest::intervalPositionsChooseThePeriod()
@@ -363,16 +363,16 @@ void BarsTest::intervalPositionsChooseThePeriod()
 void BarsTest::filmDialogStartsInTheRecordingFolder()
 {
     switchTo("filmButton");
-    FilmSource *film = window_->filmSource();
+    FilmSource *film = m_window->filmSource();
     // Cancelled, missing and folder answers open nothing.
     for (const QString &answer :
-         {QString(), dir_.filePath(QStringLiteral("missing.avi")), photos_}) {
+         {QString(), m_dir.filePath(QStringLiteral("missing.avi")), m_photos}) {
         QVERIFY(openFilm(answer));
         QVERIFY(!film->isOpen());
     }
-    QCOMPARE(chooserFolder_, Config::recordPath());
-    QCOMPARE(chooserFilter_, QStringLiteral("AVI Files (*.avi);;WMV Files (*.wmv)"));
-    QVERIFY(openFilm(film_));
+    QCOMPARE(m_chooserFolder, Config::recordPath());
+    QCOMPARE(m_chooserFilter, QStringLiteral("AVI Files (*.avi);;WMV Files (*.wmv)"));
+    QVERIFY(openFilm(m_film));
     QVERIFY(film->isOpen());
     QVERIFY(film->isPlaying());
 }
@@ -380,8 +380,8 @@ void BarsTest::filmDialogStartsInTheRecordingFolder()
 void BarsTest::positionSliderFollowsTicksAndSeeksWhenDragged()
 {
     switchTo("filmButton");
-    FilmSource *film = window_->filmSource();
-    QVERIFY(openFilm(film_));
+    FilmSource *film = m_window->filmSource();
+    QVERIFY(openFilm(m_film));
     auto *slider = child<HorizontalSlider>("filmPositionSlider");
     QCOMPARE(slider->minimum(), 0);
     QCOMPARE(slider->maximum(), 100);
@@ -418,8 +418,8 @@ void BarsTest::positionSliderFollowsTicksAndSeeksWhenDragged()
 void BarsTest::volumeSliderSetsTheFilmVolume()
 {
     switchTo("filmButton");
-    FilmSource *film = window_->filmSource();
-    QVERIFY(openFilm(film_));
+    FilmSource *film = m_window->filmSource();
+    QVERIFY(openFilm(m_film));
     QVERIFY(film->hasAudio());
     auto volume = [film] {
         double factor = -1;

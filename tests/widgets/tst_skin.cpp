@@ -28,8 +28,8 @@ private slots:
     void initTestCase()
     {
         QString error;
-        QVERIFY2(manifest_.load(QStringLiteral(DOCCAM_SKIN_MANIFEST), &error), qPrintable(error));
-        QVERIFY(manifest_.entries().size() > 100);
+        QVERIFY2(m_manifest.load(QStringLiteral(DOCCAM_SKIN_MANIFEST), &error), qPrintable(error));
+        QVERIFY(m_manifest.entries().size() > 100);
     }
 
     // The resource tree holds exactly the manifest's bitmaps at the manifest's sizes, with no
@@ -37,7 +37,7 @@ private slots:
     void resourcesMatchManifest()
     {
         QSet<QString> expected;
-        for (const SkinEntry &entry : manifest_.entries()) {
+        for (const SkinEntry &entry : m_manifest.entries()) {
             const QString resource = QStringLiteral(":/icons/%1.png").arg(entry.path);
             expected.insert(resource);
             const QImage image(resource);
@@ -289,7 +289,7 @@ private slots:
     }
 
 private:
-    SkinManifest manifest_;
+    SkinManifest m_manifest;
 };
 
 QTEST_GUILESS_MAIN(SkinTest)

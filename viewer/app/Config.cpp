@@ -22,15 +22,15 @@ std::atomic<bool> instanceGone{false};
 } // namespace
 
 Config::Config()
-    : settings_(new QSettings(this)),
-      snapshotMode_(settings_->value(keySnapshotMode, QVariant()).toInt()),
-      snapshotInterval_(settings_->value(keySnapshotInterval, QVariant()).toULongLong()),
-      snapshotPath_(
-          settings_->value(keySnapshotPath, defaultFolder(QStringLiteral("images"))).toString()),
-      recordPath_(
-          settings_->value(keyRecordPath, defaultFolder(QStringLiteral("videos"))).toString()),
-      camera_(settings_->value(keyCamera, QString()).toString()),
-      publishPresentation_(settings_->value(keyPresentation, true).toBool())
+    : m_settings(new QSettings(this)),
+      m_snapshotMode(m_settings->value(keySnapshotMode, QVariant()).toInt()),
+      m_snapshotInterval(m_settings->value(keySnapshotInterval, QVariant()).toULongLong()),
+      m_snapshotPath(
+          m_settings->value(keySnapshotPath, defaultFolder(QStringLiteral("images"))).toString()),
+      m_recordPath(
+          m_settings->value(keyRecordPath, defaultFolder(QStringLiteral("videos"))).toString()),
+      m_camera(m_settings->value(keyCamera, QString()).toString()),
+      m_publishPresentation(m_settings->value(keyPresentation, true).toBool())
 {
 }
 
@@ -75,83 +75,83 @@ QString Config::defaultFolder(const QString &sub)
 int Config::snapshotMode()
 {
     const Config *config = instance();
-    return config != nullptr ? config->snapshotMode_ : 0;
+    return config != nullptr ? config->m_snapshotMode : 0;
 }
 
 void Config::setSnapshotMode(int mode)
 {
     if (Config *config = instance()) {
-        config->snapshotMode_ = mode;
-        config->settings_->setValue(keySnapshotMode, mode);
+        config->m_snapshotMode = mode;
+        config->m_settings->setValue(keySnapshotMode, mode);
     }
 }
 
 quint64 Config::snapshotInterval()
 {
     const Config *config = instance();
-    return config != nullptr ? config->snapshotInterval_ : 0;
+    return config != nullptr ? config->m_snapshotInterval : 0;
 }
 
 void Config::setSnapshotInterval(quint64 seconds)
 {
     if (Config *config = instance()) {
-        config->snapshotInterval_ = seconds;
-        config->settings_->setValue(keySnapshotInterval, QVariant::fromValue(seconds));
+        config->m_snapshotInterval = seconds;
+        config->m_settings->setValue(keySnapshotInterval, QVariant::fromValue(seconds));
     }
 }
 
 QString Config::snapshotPath()
 {
     const Config *config = instance();
-    return config != nullptr ? config->snapshotPath_ : QString();
+    return config != nullptr ? config->m_snapshotPath : QString();
 }
 
 void Config::setSnapshotPath(const QString &path)
 {
     if (Config *config = instance()) {
-        config->snapshotPath_ = path;
-        config->settings_->setValue(keySnapshotPath, path);
+        config->m_snapshotPath = path;
+        config->m_settings->setValue(keySnapshotPath, path);
     }
 }
 
 QString Config::recordPath()
 {
     const Config *config = instance();
-    return config != nullptr ? config->recordPath_ : QString();
+    return config != nullptr ? config->m_recordPath : QString();
 }
 
 void Config::setRecordPath(const QString &path)
 {
     if (Config *config = instance()) {
-        config->recordPath_ = path;
-        config->settings_->setValue(keyRecordPath, path);
+        config->m_recordPath = path;
+        config->m_settings->setValue(keyRecordPath, path);
     }
 }
 
 QString Config::camera()
 {
     const Config *config = instance();
-    return config != nullptr ? config->camera_ : QString();
+    return config != nullptr ? config->m_camera : QString();
 }
 
 void Config::setCamera(const QString &name)
 {
     if (Config *config = instance()) {
-        config->camera_ = name;
-        config->settings_->setValue(keyCamera, name);
+        config->m_camera = name;
+        config->m_settings->setValue(keyCamera, name);
     }
 }
 
 bool Config::publishPresentation()
 {
     const Config *config = instance();
-    return config != nullptr ? config->publishPresentation_ : true;
+    return config != nullptr ? config->m_publishPresentation : true;
 }
 
 void Config::setPublishPresentation(bool publish)
 {
     if (Config *config = instance()) {
-        config->publishPresentation_ = publish;
-        config->settings_->setValue(keyPresentation, publish);
+        config->m_publishPresentation = publish;
+        config->m_settings->setValue(keyPresentation, publish);
     }
 }

@@ -44,11 +44,11 @@ private:
     ~Config() override;
     static void destroyInstance();
 
-    QSettings *settings_;
-    int snapshotMode_;
-    quint64 snapshotInterval_;
-    QString snapshotPath_;
-    QString recordPath_;
-    QString camera_;
-    bool publishPresentation_;
+    QSettings *m_settings;
+    int m_snapshotMode;
+    quint64 m_snapshotInterval;
+    QString m_snapshotPath;
+    QString m_recordPath;
+    QString m_camera;
+    bool m_publishPresentation;
 };

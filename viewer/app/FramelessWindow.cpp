@@ -16,7 +16,7 @@ void FramelessWindow::setBackground(const QImage &image)
     resize(image.size());
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_WState_WindowOpacitySet);
-    background_ = image;
+    m_background = image;
 }
 
 bool FramelessWindow::isMaximizedOrMinimized() const
@@ -27,7 +27,7 @@ bool FramelessWindow::isMaximizedOrMinimized() const
 void FramelessWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, background_);
+    painter.drawImage(0, 0, m_background);
 }
 
 void FramelessWindow::mousePressEvent(QMouseEvent *event)
@@ -38,20 +38,20 @@ void FramelessWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     const QPoint offset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    dragOffsetX_ = offset.x();
-    dragOffsetY_ = offset.y();
-    dragging_ = true;
+    m_dragOffsetX = offset.x();
+    m_dragOffsetY = offset.y();
+    m_dragging = true;
     event->accept();
 }
 
 void FramelessWindow::mouseMoveEvent(QMouseEvent *event)
 {
-    if (isMaximizedOrMinimized() || !dragging_) {
+    if (isMaximizedOrMinimized() || !m_dragging) {
         event->ignore();
         return;
     }
     if (event->buttons() & Qt::LeftButton) {
-        move(event->globalPosition().toPoint() - QPoint(dragOffsetX_, dragOffsetY_));
+        move(event->globalPosition().toPoint() - QPoint(m_dragOffsetX, m_dragOffsetY));
         event->accept();
     }
 }
@@ -59,7 +59,7 @@ void FramelessWindow::mouseMoveEvent(QMouseEvent *event)
 void FramelessWindow::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!(event->buttons() & Qt::LeftButton)) {
-        dragging_ = false;
+        m_dragging = false;
         event->accept();
     }
 }

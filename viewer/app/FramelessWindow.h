@@ -15,9 +15,9 @@ public:
     // Takes the image's size as minimum size and size and keeps the image; the caller repaints
     // if needed.
     void setBackground(const QImage &image);
-    const QImage &background() const { return background_; }
+    const QImage &background() const { return m_background; }
 
-    bool isDragging() const { return dragging_; }
+    bool isDragging() const { return m_dragging; }
 
     // Rows 0 .. kDragBandBottom (inclusive) form the drag band.
     static constexpr int kDragBandBottom = 25;
@@ -31,8 +31,8 @@ protected:
 private:
     bool isMaximizedOrMinimized() const;
 
-    QImage background_;
-    int dragOffsetX_ = 0;
-    int dragOffsetY_ = 0;
-    bool dragging_ = false;
+    QImage m_background;
+    int m_dragOffsetX = 0;
+    int m_dragOffsetY = 0;
+    bool m_dragging = false;
 };

@@ -8,26 +8,29 @@ namespace {
 class LiveSourceControl final : public ILiveControl {
 public:
     LiveSourceControl(ICaptureCB *canvas, QObject *parent)
-        : source_(std::make_unique<LiveSource>(canvas, parent))
+        : m_source(std::make_unique<LiveSource>(canvas, parent))
     {
     }
 
-    void activate() override { source_->activate(); }
-    void startRecord(const QString &path) override { source_->startRecord(path); }
-    void stopRecord() override { source_->stopRecord(); }
-    void autoFocus() override { source_->autoFocus(); }
-    void brightnessUp() override { source_->brightnessUp(); }
-    void brightnessDown() override { source_->brightnessDown(); }
-    int brightnessLevel() const override { return source_->brightnessLevel(); }
-    void setPresentationEnabled(bool enabled) override { source_->setPresentationEnabled(enabled); }
-    void setPreferredCamera(const QString &name) override { source_->setPreferredCamera(name); }
+    void activate() override { m_source->activate(); }
+    void startRecord(const QString &path) override { m_source->startRecord(path); }
+    void stopRecord() override { m_source->stopRecord(); }
+    void autoFocus() override { m_source->autoFocus(); }
+    void brightnessUp() override { m_source->brightnessUp(); }
+    void brightnessDown() override { m_source->brightnessDown(); }
+    int brightnessLevel() const override { return m_source->brightnessLevel(); }
+    void setPresentationEnabled(bool enabled) override
+    {
+        m_source->setPresentationEnabled(enabled);
+    }
+    void setPreferredCamera(const QString &name) override { m_source->setPreferredCamera(name); }
     void setRecordingEndedHandler(std::function<void(bool failed)> handler) override
     {
-        source_->setRecordingEndedHandler(std::move(handler));
+        m_source->setRecordingEndedHandler(std::move(handler));
     }
 
 private:
-    std::unique_ptr<LiveSource> source_;
+    std::unique_ptr<LiveSource> m_source;
 };
 } // namespace
 

@@ -16,14 +16,8 @@
 #include "SettingsToolWindow.h"
 #include "TextToolWindow.h"
 
-#if __has_include("FilmSource.h")
 #include "FilmSource.h"
-#define DOCCAM_HAVE_FILM_SOURCE 1
-#endif
-#if __has_include("PhotographSource.h")
 #include "PhotographSource.h"
-#define DOCCAM_HAVE_PHOTOGRAPH_SOURCE 1
-#endif
 
 #include "HorizontalSlider.h"
 #include "ImageWidget.h"
@@ -76,7 +70,7 @@ bool runPrintDialog(QPrinter &printer, QWidget *parent)
 
 MainWindow::MainWindow() : MainWindow(&LiveControl::create) {}
 
-MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&runPrintDialog)
+MainWindow::MainWindow(const LiveControlFactory &liveFactory) : m_printDialog(&runPrintDialog)
 {
     widthLabel = tr("Width");
     lineWidthLabel = tr("Line Width");
@@ -86,48 +80,44 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : printDialog_(&ru
     setMinimumSize(800, 768);
     resize(800, 768);
 
-    stack_ = new QStackedWidget(this);
-    mode_ = LiveMode;
-    recording_ = false;
+    m_stack = new QStackedWidget(this);
+    m_mode = LiveMode;
+    m_recording = false;
 
     createModeButtons();
-    expandButton_ = new ImageButton(QString(), this, 0, 0);
-    expandButton_->setObjectName(QStringLiteral("expandButton"));
-    connect(expandButton_, &ImageButton::clicked, this, &MainWindow::expand);
+    m_expandButton = new ImageButton(QString(), this, 0, 0);
+    m_expandButton->setObjectName(QStringLiteral("expandButton"));
+    connect(m_expandButton, &ImageButton::clicked, this, &MainWindow::expand);
 
     createPanel();
 
-    liveCanvas_ = createCanvas();
+    m_liveCanvas = createCanvas();
     if (liveFactory) {
-        live_ = liveFactory(liveCanvas_, this);
+        m_live = liveFactory(m_liveCanvas, this);
     }
-    if (live_) {
-        live_->setRecordingEndedHandler([this](bool failed) { recordingEnded(failed); });
+    if (m_live) {
+        m_live->setRecordingEndedHandler([this](bool failed) { recordingEnded(failed); });
     }
     applyLiveSettings();
     createRecordingIndicator();
 
-    filmCanvas_ = createCanvas();
-#ifdef DOCCAM_HAVE_FILM_SOURCE
-    filmSource_ = new FilmSource(filmCanvas_, this);
-#endif
+    m_filmCanvas = createCanvas();
+    m_filmSource = new FilmSource(m_filmCanvas, this);
     createFilmControls();
 
-    photographCanvas_ = createCanvas();
-#ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
-    photographSource_ = new PhotographSource(photographCanvas_, this);
-#endif
+    m_photographCanvas = createCanvas();
+    m_photographSource = new PhotographSource(m_photographCanvas, this);
     createPhotographControls();
 
     // The on-screen displays show the camera's brightness level.
-    for (OSDProcessor *osd : std::as_const(osdMap_)) {
-        osd->setBrightnessSource(live_.get());
+    for (OSDProcessor *osd : std::as_const(m_osdMap)) {
+        osd->setBrightnessSource(m_live.get());
     }
 
-    stack_->setCurrentWidget(liveCanvas_);
-    currentCanvas_ = liveCanvas_;
+    m_stack->setCurrentWidget(m_liveCanvas);
+    m_currentCanvas = m_liveCanvas;
 
-    panelExpanded_ = false;
+    m_panelExpanded = false;
     expand();
     updateLayout();
     createShortcuts();
@@ -139,24 +129,20 @@ MainWindow::~MainWindow()
     // The canvas shown over the screen goes back into the stack, which owns it.
     leaveFullScreen();
     // The tool window watches this window and its owner button; it goes before either.
-    delete toolWindow_.data();
-    if (live_) {
-        live_->setRecordingEndedHandler({});
+    delete m_toolWindow.data();
+    if (m_live) {
+        m_live->setRecordingEndedHandler({});
     }
-    if (recording_ && live_) {
-        live_->stopRecord();
+    if (m_recording && m_live) {
+        m_live->stopRecord();
     }
-    for (OSDProcessor *osd : std::as_const(osdMap_)) {
+    for (OSDProcessor *osd : std::as_const(m_osdMap)) {
         osd->setBrightnessSource(nullptr);
     }
-    live_.reset();
-#ifdef DOCCAM_HAVE_FILM_SOURCE
-    delete filmSource_;
-#endif
-#ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
-    delete photographSource_;
-#endif
-    osdMap_.clear();
+    m_live.reset();
+    delete m_filmSource;
+    delete m_photographSource;
+    m_osdMap.clear();
 }
 
 void MainWindow::createModeButtons()
@@ -165,9 +151,9 @@ void MainWindow::createModeButtons()
     auto *group = new QButtonGroup(this);
     group->setExclusive(true);
     const std::array<std::pair<ImageButton **, QString>, 3> buttons{{
-        {&liveButton_, tr("Live")},
-        {&filmButton_, tr("Film")},
-        {&photographButton_, tr("Photograph")},
+        {&m_liveButton, tr("Live")},
+        {&m_filmButton, tr("Film")},
+        {&m_photographButton, tr("Photograph")},
     }};
     const std::array<const char *, 3> names{"liveButton", "filmButton", "photographButton"};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
@@ -181,7 +167,7 @@ void MainWindow::createModeButtons()
         group->addButton(button);
         *buttons[i].first = button;
     }
-    liveButton_->setChecked(true);
+    m_liveButton->setChecked(true);
 }
 
 ImageButton *MainWindow::addToolButton(const QString &icon, const QString &toolTip, Slot clicked,
@@ -199,88 +185,89 @@ ImageButton *MainWindow::addToolButton(const QString &icon, const QString &toolT
         button->setCheckable(true);
         group->addButton(button);
     }
-    panel_->addButton(button);
+    m_panel->addButton(button);
     return button;
 }
 
 void MainWindow::createPanel()
 {
-    panel_ = new Panel(this);
-    panel_->setObjectName(QStringLiteral("panel"));
+    m_panel = new Panel(this);
+    m_panel->setObjectName(QStringLiteral("panel"));
     auto *tools = new QButtonGroup(this);
     tools->setExclusive(true);
 
-    panel_->addGroup(tr("Noting"));
-    lineButton_ = addToolButton(QStringLiteral("ICON_LINE"), tr("Line"), &MainWindow::line,
-                                &MainWindow::lineHold, tools);
-    rectangleButton_ = addToolButton(QStringLiteral("ICON_RETANGLE"), tr("Rectangle"),
-                                     &MainWindow::rectangle, &MainWindow::rectangleHold, tools);
-    freehandButton_ = addToolButton(QStringLiteral("ICON_FREEHAND"), tr("Freehand"),
-                                    &MainWindow::freehand, &MainWindow::freehandHold, tools);
-    circleButton_ = addToolButton(QStringLiteral("ICON_CIRCLE"), tr("Circle"), &MainWindow::circle,
-                                  &MainWindow::circleHold, tools);
-    arrowButton_ = addToolButton(QStringLiteral("ICON_ARROW"), tr("Arrow"), &MainWindow::arrow,
-                                 &MainWindow::arrowHold, tools);
-    triangleButton_ = addToolButton(QStringLiteral("ICON_TRIANGLE"), tr("Triangle"),
-                                    &MainWindow::triangle, &MainWindow::triangleHold, tools);
-    eraserButton_ = addToolButton(QStringLiteral("ICON_ERASE"), tr("Eraser"), &MainWindow::erase,
-                                  &MainWindow::eraseHold, tools);
-    textButton_ = addToolButton(QStringLiteral("ICON_TEXT"), tr("Text"), &MainWindow::text,
-                                &MainWindow::textHold, tools);
-    eraseAllButton_ =
+    m_panel->addGroup(tr("Noting"));
+    m_lineButton = addToolButton(QStringLiteral("ICON_LINE"), tr("Line"), &MainWindow::line,
+                                 &MainWindow::lineHold, tools);
+    m_rectangleButton = addToolButton(QStringLiteral("ICON_RETANGLE"), tr("Rectangle"),
+                                      &MainWindow::rectangle, &MainWindow::rectangleHold, tools);
+    m_freehandButton = addToolButton(QStringLiteral("ICON_FREEHAND"), tr("Freehand"),
+                                     &MainWindow::freehand, &MainWindow::freehandHold, tools);
+    m_circleButton = addToolButton(QStringLiteral("ICON_CIRCLE"), tr("Circle"), &MainWindow::circle,
+                                   &MainWindow::circleHold, tools);
+    m_arrowButton = addToolButton(QStringLiteral("ICON_ARROW"), tr("Arrow"), &MainWindow::arrow,
+                                  &MainWindow::arrowHold, tools);
+    m_triangleButton = addToolButton(QStringLiteral("ICON_TRIANGLE"), tr("Triangle"),
+                                     &MainWindow::triangle, &MainWindow::triangleHold, tools);
+    m_eraserButton = addToolButton(QStringLiteral("ICON_ERASE"), tr("Eraser"), &MainWindow::erase,
+                                   &MainWindow::eraseHold, tools);
+    m_textButton = addToolButton(QStringLiteral("ICON_TEXT"), tr("Text"), &MainWindow::text,
+                                 &MainWindow::textHold, tools);
+    m_eraseAllButton =
         addToolButton(QStringLiteral("ICON_ERASE_ALL"), tr("Erase all"), &MainWindow::eraseAll);
-    clipButton_ = addToolButton(QStringLiteral("ICON_COPY"), tr("Clip image"), &MainWindow::clip,
-                                nullptr, tools);
-    handButton_ =
+    m_clipButton = addToolButton(QStringLiteral("ICON_COPY"), tr("Clip image"), &MainWindow::clip,
+                                 nullptr, tools);
+    m_handButton =
         addToolButton(QStringLiteral("ICON_HAND"), tr("Hand"), &MainWindow::hand, nullptr, tools);
-    handButton_->setChecked(true);
+    m_handButton->setChecked(true);
 
-    panel_->addGroup(tr("Assisting"));
-    maskButton_ = addToolButton(QStringLiteral("ICON_MASK_CIRCLE"), tr("Mask"), &MainWindow::mask,
-                                &MainWindow::maskHold);
-    maskButton_->setCheckable(true);
-    effectButton_ = addToolButton(QStringLiteral("ICON_EFFECT_COLOR"), tr("Effect"), nullptr,
-                                  &MainWindow::effectHold);
-    savedMask_ = 1;
+    m_panel->addGroup(tr("Assisting"));
+    m_maskButton = addToolButton(QStringLiteral("ICON_MASK_CIRCLE"), tr("Mask"), &MainWindow::mask,
+                                 &MainWindow::maskHold);
+    m_maskButton->setCheckable(true);
+    m_effectButton = addToolButton(QStringLiteral("ICON_EFFECT_COLOR"), tr("Effect"), nullptr,
+                                   &MainWindow::effectHold);
+    m_savedMask = 1;
 
-    panel_->addGroup(tr("Adjustment"));
-    zoomOutButton_ =
+    m_panel->addGroup(tr("Adjustment"));
+    m_zoomOutButton =
         addToolButton(QStringLiteral("ICON_ZOOM_OUT"), tr("Zoom out"), &MainWindow::zoomOut);
-    zoomInButton_ =
+    m_zoomInButton =
         addToolButton(QStringLiteral("ICON_ZOOM_IN"), tr("Zoom in"), &MainWindow::zoomIn);
-    zoomResetButton_ =
+    m_zoomResetButton =
         addToolButton(QStringLiteral("ICON_ZOOM_RESET"), tr("Reset zoom"), &MainWindow::zoomReset);
-    autoFocusButton_ =
+    m_autoFocusButton =
         addToolButton(QStringLiteral("ICON_AUTOFOCUS"), tr("Auto focus"), &MainWindow::autoFocus);
-    brightnessDownButton_ = addToolButton(QStringLiteral("ICON_BRIGHTNESS_REDUCE"),
-                                          tr("Brightness down"), &MainWindow::brightnessDown);
-    brightnessUpButton_ = addToolButton(QStringLiteral("ICON_BRIGHTNESS_INCREASE"),
-                                        tr("Brightness up"), &MainWindow::brightnessUp);
-    rotateButton_ = addToolButton(QStringLiteral("ICON_ROTATE"), tr("Rotate"), &MainWindow::rotate,
-                                  &MainWindow::rotateHold);
-    connect(rotateButton_, &QAbstractButton::pressed, this, [this] { rotateHeld_ = false; });
-    freezeButton_ = addToolButton(QStringLiteral("ICON_FREEZE"), tr("Freeze"), &MainWindow::freeze);
-    freezeButton_->setCheckable(true);
+    m_brightnessDownButton = addToolButton(QStringLiteral("ICON_BRIGHTNESS_REDUCE"),
+                                           tr("Brightness down"), &MainWindow::brightnessDown);
+    m_brightnessUpButton = addToolButton(QStringLiteral("ICON_BRIGHTNESS_INCREASE"),
+                                         tr("Brightness up"), &MainWindow::brightnessUp);
+    m_rotateButton = addToolButton(QStringLiteral("ICON_ROTATE"), tr("Rotate"), &MainWindow::rotate,
+                                   &MainWindow::rotateHold);
+    connect(m_rotateButton, &QAbstractButton::pressed, this, [this] { m_rotateHeld = false; });
+    m_freezeButton =
+        addToolButton(QStringLiteral("ICON_FREEZE"), tr("Freeze"), &MainWindow::freeze);
+    m_freezeButton->setCheckable(true);
 
-    panel_->addGroup(tr("Recording"));
-    recordButton_ =
+    m_panel->addGroup(tr("Recording"));
+    m_recordButton =
         addToolButton(QStringLiteral("ICON_RECORDING"), tr("Record video"), &MainWindow::record);
-    recordButton_->setCheckable(true);
-    snapshotButton_ =
+    m_recordButton->setCheckable(true);
+    m_snapshotButton =
         addToolButton(QStringLiteral("ICON_CAPTURE"), tr("Take snapshot"), &MainWindow::snapshot);
-    settingsButton_ =
+    m_settingsButton =
         addToolButton(QStringLiteral("ICON_SETTING"), tr("Settings"), &MainWindow::settings);
-    printButton_ = addToolButton(QStringLiteral("ICON_PRINT"), tr("Print"), &MainWindow::print);
+    m_printButton = addToolButton(QStringLiteral("ICON_PRINT"), tr("Print"), &MainWindow::print);
 
-    panel_->addStretch();
+    m_panel->addStretch();
 }
 
 ImageCanvas *MainWindow::createCanvas()
 {
     auto *canvas = new ImageCanvas(this);
-    stack_->addWidget(canvas);
+    m_stack->addWidget(canvas);
     auto *osd = new OSDProcessor(this, canvas);
-    osdMap_.insert(canvas, osd);
+    m_osdMap.insert(canvas, osd);
     canvas->setOSDProcessor(osd);
     connect(canvas, &ImageCanvas::handDoubleClicked, this, &MainWindow::toggleFullScreen);
     return canvas;
@@ -288,25 +275,25 @@ ImageCanvas *MainWindow::createCanvas()
 
 void MainWindow::createRecordingIndicator()
 {
-    recordingIndicator_ = new QWidget(this);
-    recordingIndicator_->setObjectName(QStringLiteral("recordingIndicator"));
-    recordingIndicator_->setFixedSize(recordingIndicatorSize);
-    indicatorRecordButton_ =
-        new ImageButton(QStringLiteral("ICON_LIVE_RECORDING"), recordingIndicator_, 20, 5);
-    indicatorRecordButton_->setObjectName(QStringLiteral("indicatorRecordButton"));
-    indicatorRecordButton_->setCheckable(true);
-    connect(indicatorRecordButton_, &ImageButton::clicked, this, &MainWindow::record);
+    m_recordingIndicator = new QWidget(this);
+    m_recordingIndicator->setObjectName(QStringLiteral("recordingIndicator"));
+    m_recordingIndicator->setFixedSize(recordingIndicatorSize);
+    m_indicatorRecordButton =
+        new ImageButton(QStringLiteral("ICON_LIVE_RECORDING"), m_recordingIndicator, 20, 5);
+    m_indicatorRecordButton->setObjectName(QStringLiteral("indicatorRecordButton"));
+    m_indicatorRecordButton->setCheckable(true);
+    connect(m_indicatorRecordButton, &ImageButton::clicked, this, &MainWindow::record);
 }
 
 ImageCanvas *MainWindow::canvas(int mode) const
 {
     switch (mode) {
     case LiveMode:
-        return liveCanvas_;
+        return m_liveCanvas;
     case FilmMode:
-        return filmCanvas_;
+        return m_filmCanvas;
     case PhotographMode:
-        return photographCanvas_;
+        return m_photographCanvas;
     default:
         return nullptr;
     }
@@ -314,12 +301,12 @@ ImageCanvas *MainWindow::canvas(int mode) const
 
 OSDProcessor *MainWindow::currentOsd() const
 {
-    return osdMap_.value(currentCanvas_);
+    return m_osdMap.value(m_currentCanvas);
 }
 
 void MainWindow::setPrintDialogRunner(PrintDialogRunner runner)
 {
-    printDialog_ = std::move(runner);
+    m_printDialog = std::move(runner);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -327,73 +314,74 @@ void MainWindow::setPrintDialogRunner(PrintDialogRunner runner)
 
 void MainWindow::updateLayout()
 {
-    if (stack_ == nullptr || recordingIndicator_ == nullptr) {
+    if (m_stack == nullptr || m_recordingIndicator == nullptr) {
         return; // still under construction
     }
     const int w = width();
     const int h = height();
-    const int side = panelExpanded_ ? panelSpace : 0;
+    const int side = m_panelExpanded ? panelSpace : 0;
     const int content = w - side;
 
-    expandButton_->move(4, 50);
-    liveButton_->move(side + 40, 5);
-    filmButton_->move(side + 135, 5);
-    photographButton_->move(side + 231, 5);
-    stack_->setGeometry(side + 36, 25, content - 55, h - 100);
-    panel_->setGeometry(panelPosition.x(), panelPosition.y(), panel_->width(), h - 100);
-    recordingIndicator_->setGeometry(side + (content - recordingIndicator_->width()) / 2, h - 60,
-                                     recordingIndicator_->width(), recordingIndicator_->height());
+    m_expandButton->move(4, 50);
+    m_liveButton->move(side + 40, 5);
+    m_filmButton->move(side + 135, 5);
+    m_photographButton->move(side + 231, 5);
+    m_stack->setGeometry(side + 36, 25, content - 55, h - 100);
+    m_panel->setGeometry(panelPosition.x(), panelPosition.y(), m_panel->width(), h - 100);
+    m_recordingIndicator->setGeometry(side + (content - m_recordingIndicator->width()) / 2, h - 60,
+                                      m_recordingIndicator->width(),
+                                      m_recordingIndicator->height());
     layoutFilmControls(w, h, side, content);
     layoutPhotographControls(w, h, side, content);
 }
 
 void MainWindow::layoutFilmControls(int, int height, int side, int content)
 {
-    if (filmBar_ == nullptr) {
+    if (m_filmBar == nullptr) {
         return; // still under construction
     }
-    filmBar_->move(side + (content - filmBar_->width()) / 2, height - 60);
-    volumeSlider_->move(filmBar_->x() + filmBar_->width(),
-                        filmBar_->y() + filmBar_->height() - volumeSlider_->height());
-    filmPositionSlider_->setGeometry(stack_->x(), stack_->y() + stack_->height(),
-                                     stack_->width() + 2, 10);
+    m_filmBar->move(side + (content - m_filmBar->width()) / 2, height - 60);
+    m_volumeSlider->move(m_filmBar->x() + m_filmBar->width(),
+                         m_filmBar->y() + m_filmBar->height() - m_volumeSlider->height());
+    m_filmPositionSlider->setGeometry(m_stack->x(), m_stack->y() + m_stack->height(),
+                                      m_stack->width() + 2, 10);
 }
 
 void MainWindow::layoutPhotographControls(int width, int height, int side, int content)
 {
-    if (thumbnailStrip_ == nullptr) {
+    if (m_thumbnailStrip == nullptr) {
         return; // still under construction
     }
-    photographBar_->move(side + (content - photographBar_->width()) / 2, height - 60);
-    const int barEnd = photographBar_->x() + photographBar_->width();
-    intervalSlider_->move(barEnd + 10, height - 50);
-    photographCounter_->setGeometry(width - 70, height - 60, 70, 30);
-    intervalScaleLabel_->move(barEnd + 12, height - 30);
-    thumbnailStrip_->setGeometry(0, stack_->height() - stripHeight - 7, stack_->width(),
-                                 stripHeight);
-    photographScrollBar_->setGeometry(stack_->x(), stack_->y() + stack_->height(),
-                                      stack_->width() + 2, 10);
+    m_photographBar->move(side + (content - m_photographBar->width()) / 2, height - 60);
+    const int barEnd = m_photographBar->x() + m_photographBar->width();
+    m_intervalSlider->move(barEnd + 10, height - 50);
+    m_photographCounter->setGeometry(width - 70, height - 60, 70, 30);
+    m_intervalScaleLabel->move(barEnd + 12, height - 30);
+    m_thumbnailStrip->setGeometry(0, m_stack->height() - stripHeight - 7, m_stack->width(),
+                                  stripHeight);
+    m_photographScrollBar->setGeometry(m_stack->x(), m_stack->y() + m_stack->height(),
+                                       m_stack->width() + 2, 10);
 }
 
 void MainWindow::expand()
 {
-    panelExpanded_ = !panelExpanded_;
-    setExpanded(panelExpanded_);
-    if (panelExpanded_) {
+    m_panelExpanded = !m_panelExpanded;
+    setExpanded(m_panelExpanded);
+    if (m_panelExpanded) {
         resize(width() + panelSpace, height());
         if (isVisible()) {
             move(x() - panelSpace, y());
         }
-        expandButton_->setIconName(QStringLiteral("BUTTON_SIDE_CLOSE"));
-        panel_->move(panelPosition);
-        panel_->show();
+        m_expandButton->setIconName(QStringLiteral("BUTTON_SIDE_CLOSE"));
+        m_panel->move(panelPosition);
+        m_panel->show();
     } else {
         resize(width() - panelSpace, height());
         if (isVisible()) {
             move(x() + panelSpace, y());
         }
-        expandButton_->setIconName(QStringLiteral("BUTTON_SIDE_OPEN"));
-        panel_->hide();
+        m_expandButton->setIconName(QStringLiteral("BUTTON_SIDE_OPEN"));
+        m_panel->hide();
         closeToolWindow();
     }
 }
@@ -401,29 +389,30 @@ void MainWindow::expand()
 void MainWindow::switchMode()
 {
     int newMode = PhotographMode;
-    if (liveButton_->isChecked()) {
+    if (m_liveButton->isChecked()) {
         newMode = LiveMode;
-    } else if (filmButton_->isChecked()) {
+    } else if (m_filmButton->isChecked()) {
         newMode = FilmMode;
     }
     // The canvas shown over the screen goes home before another one becomes current.
     leaveFullScreen();
-    currentCanvas_ = canvas(newMode);
-    stack_->setCurrentWidget(currentCanvas_);
-    if (newMode == mode_) {
+    m_currentCanvas = canvas(newMode);
+    m_stack->setCurrentWidget(m_currentCanvas);
+    if (newMode == m_mode) {
         return;
     }
 
-    leaveMode(mode_);
+    leaveMode(m_mode);
     enterMode(newMode);
-    mode_ = newMode;
+    m_mode = newMode;
 
-    const bool live = mode_ == LiveMode;
-    for (ImageButton *button : {autoFocusButton_, brightnessDownButton_, brightnessUpButton_,
-                                freezeButton_, recordButton_, snapshotButton_, settingsButton_}) {
+    const bool live = m_mode == LiveMode;
+    for (ImageButton *button :
+         {m_autoFocusButton, m_brightnessDownButton, m_brightnessUpButton, m_freezeButton,
+          m_recordButton, m_snapshotButton, m_settingsButton}) {
         button->setEnabled(live);
     }
-    panel_->updateButtons();
+    m_panel->updateButtons();
     emit modeChanged();
 }
 
@@ -432,19 +421,15 @@ void MainWindow::leaveMode(int mode)
     switch (mode) {
     case LiveMode:
         // The camera keeps running: a recording or snapshot series goes on in the background.
-        recordingIndicator_->hide();
+        m_recordingIndicator->hide();
         break;
     case FilmMode:
         leaveFilm();
-#ifdef DOCCAM_HAVE_FILM_SOURCE
-        filmSource_->deactivate();
-#endif
+        m_filmSource->deactivate();
         break;
     case PhotographMode:
         leavePhotograph();
-#ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
-        photographSource_->pauseCapture();
-#endif
+        m_photographSource->pauseCapture();
         break;
     default:
         break;
@@ -455,37 +440,33 @@ void MainWindow::enterMode(int mode)
 {
     switch (mode) {
     case LiveMode:
-        if (live_) {
-            live_->activate();
+        if (m_live) {
+            m_live->activate();
         }
-        recordingIndicator_->show();
-        recordingIndicator_->raise();
+        m_recordingIndicator->show();
+        m_recordingIndicator->raise();
         break;
     case FilmMode:
         enterFilm();
-#ifdef DOCCAM_HAVE_FILM_SOURCE
-        filmSource_->activate();
-#endif
+        m_filmSource->activate();
         break;
     case PhotographMode:
         enterPhotograph();
-#ifdef DOCCAM_HAVE_PHOTOGRAPH_SOURCE
-        if (photographFolderOpen_) {
-            photographSource_->resumeCapture();
+        if (m_photographFolderOpen) {
+            m_photographSource->resumeCapture();
         } else {
             // Until a folder shows, Photograph mode opens the snapshot folder, where the
             // presenter's own pictures are (never the folder the program was started from).
             const QString snapshots = Config::snapshotPath();
-            photographFolderOpen_ =
-                folderExists(snapshots) && photographSource_->openDirectory(QDir(snapshots));
-            if (!photographFolderOpen_) {
+            m_photographFolderOpen =
+                folderExists(snapshots) && m_photographSource->openDirectory(QDir(snapshots));
+            if (!m_photographFolderOpen) {
                 qCDebug(lcApp) << "no photographs in the snapshot folder" << snapshots;
             }
-            photographCanvas_->startRefresh();
+            m_photographCanvas->startRefresh();
         }
         // The rescan ends a slideshow; the button says so.
-        photographSlideshowButton_->setChecked(photographSource_->isPlaying());
-#endif
+        m_photographSlideshowButton->setChecked(m_photographSource->isPlaying());
         break;
     default:
         break;
@@ -497,14 +478,14 @@ void MainWindow::enterMode(int mode)
 
 void MainWindow::showToolWindow(ToolWindow *window)
 {
-    toolWindow_ = window;
+    m_toolWindow = window;
     window->show();
 }
 
 void MainWindow::closeToolWindow()
 {
-    delete toolWindow_.data();
-    toolWindow_ = nullptr;
+    delete m_toolWindow.data();
+    m_toolWindow = nullptr;
 }
 
 void MainWindow::showEffectIndicator()
@@ -530,10 +511,10 @@ void MainWindow::addShortcut(const QList<QKeySequence> &keys, const std::functio
     QKeySequence shown;
     for (const QKeySequence &key : keys) {
         // A key given twice would make both shortcuts ambiguous, and neither would fire.
-        if (key.isEmpty() || shortcutKeys_.contains(key)) {
+        if (key.isEmpty() || m_shortcutKeys.contains(key)) {
             continue;
         }
-        shortcutKeys_.append(key);
+        m_shortcutKeys.append(key);
         if (shown.isEmpty()) {
             shown = key;
         }
@@ -564,39 +545,39 @@ void MainWindow::addButtonShortcut(const QList<QKeySequence> &keys, ImageButton 
 void MainWindow::createShortcuts()
 {
     using K = QKeySequence;
-    addButtonShortcut({K(Qt::Key_L)}, lineButton_);
-    addButtonShortcut({K(Qt::Key_Q)}, rectangleButton_);
-    addButtonShortcut({K(Qt::Key_P)}, freehandButton_);
-    addButtonShortcut({K(Qt::Key_C)}, circleButton_);
-    addButtonShortcut({K(Qt::Key_A)}, arrowButton_);
-    addButtonShortcut({K(Qt::Key_G)}, triangleButton_);
-    addButtonShortcut({K(Qt::Key_E)}, eraserButton_);
-    addButtonShortcut({K(Qt::Key_T)}, textButton_);
-    addButtonShortcut({K(K::Delete)}, eraseAllButton_);
-    addButtonShortcut({K(K::Copy)}, clipButton_);
-    addButtonShortcut({K(Qt::Key_H)}, handButton_);
+    addButtonShortcut({K(Qt::Key_L)}, m_lineButton);
+    addButtonShortcut({K(Qt::Key_Q)}, m_rectangleButton);
+    addButtonShortcut({K(Qt::Key_P)}, m_freehandButton);
+    addButtonShortcut({K(Qt::Key_C)}, m_circleButton);
+    addButtonShortcut({K(Qt::Key_A)}, m_arrowButton);
+    addButtonShortcut({K(Qt::Key_G)}, m_triangleButton);
+    addButtonShortcut({K(Qt::Key_E)}, m_eraserButton);
+    addButtonShortcut({K(Qt::Key_T)}, m_textButton);
+    addButtonShortcut({K(K::Delete)}, m_eraseAllButton);
+    addButtonShortcut({K(K::Copy)}, m_clipButton);
+    addButtonShortcut({K(Qt::Key_H)}, m_handButton);
     addShortcut(
-        {K(Qt::Key_M)}, [this] { cycleMask(); }, maskButton_);
+        {K(Qt::Key_M)}, [this] { cycleMask(); }, m_maskButton);
     addShortcut(
-        {K(Qt::Key_X)}, [this] { cycleEffect(); }, effectButton_);
-    addButtonShortcut({K(K::ZoomOut), K(Qt::Key_Minus)}, zoomOutButton_);
-    addButtonShortcut({K(K::ZoomIn), K(Qt::Key_Plus), K(Qt::Key_Equal)}, zoomInButton_);
-    addButtonShortcut({K(Qt::Key_0)}, zoomResetButton_);
+        {K(Qt::Key_X)}, [this] { cycleEffect(); }, m_effectButton);
+    addButtonShortcut({K(K::ZoomOut), K(Qt::Key_Minus)}, m_zoomOutButton);
+    addButtonShortcut({K(K::ZoomIn), K(Qt::Key_Plus), K(Qt::Key_Equal)}, m_zoomInButton);
+    addButtonShortcut({K(Qt::Key_0)}, m_zoomResetButton);
     for (int step = 1; step <= ImageCanvas::maxZoom; ++step) {
         addShortcut({K(Qt::Key_0 + step)}, [this, step] { zoomToStep(step); });
     }
-    addButtonShortcut({K(Qt::Key_O)}, autoFocusButton_);
-    addButtonShortcut({K(Qt::Key_BracketLeft)}, brightnessDownButton_);
-    addButtonShortcut({K(Qt::Key_BracketRight)}, brightnessUpButton_);
-    addButtonShortcut({K(Qt::Key_R)}, rotateButton_);
+    addButtonShortcut({K(Qt::Key_O)}, m_autoFocusButton);
+    addButtonShortcut({K(Qt::Key_BracketLeft)}, m_brightnessDownButton);
+    addButtonShortcut({K(Qt::Key_BracketRight)}, m_brightnessUpButton);
+    addButtonShortcut({K(Qt::Key_R)}, m_rotateButton);
     addShortcut({K(Qt::SHIFT | Qt::Key_R)}, [this] { rotateLeft(); });
     addShortcut({K(Qt::Key_I)}, [this] { mirrorLeftRight(); });
     addShortcut({K(Qt::SHIFT | Qt::Key_I)}, [this] { mirrorTopBottom(); });
-    addButtonShortcut({K(Qt::Key_F)}, freezeButton_);
-    addButtonShortcut({K(Qt::Key_V)}, recordButton_);
-    addButtonShortcut({K(Qt::Key_S)}, snapshotButton_);
-    addButtonShortcut({K(Qt::CTRL | Qt::Key_Comma)}, settingsButton_);
-    addButtonShortcut({K(K::Print), K(Qt::CTRL | Qt::Key_P)}, printButton_);
+    addButtonShortcut({K(Qt::Key_F)}, m_freezeButton);
+    addButtonShortcut({K(Qt::Key_V)}, m_recordButton);
+    addButtonShortcut({K(Qt::Key_S)}, m_snapshotButton);
+    addButtonShortcut({K(Qt::CTRL | Qt::Key_Comma)}, m_settingsButton);
+    addButtonShortcut({K(K::Print), K(Qt::CTRL | Qt::Key_P)}, m_printButton);
     addShortcut({K(K::Undo), K(Qt::CTRL | Qt::Key_Z)}, [this] { undo(); });
     addShortcut({K(K::Redo), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
                 [this] { redo(); });
@@ -612,9 +593,9 @@ void MainWindow::createShortcuts()
 void MainWindow::describeCanvases()
 {
     const std::array<std::pair<ImageCanvas *, QString>, 3> canvases{{
-        {liveCanvas_, tr("Live mode: the camera's picture")},
-        {filmCanvas_, tr("Film mode: the film being played")},
-        {photographCanvas_, tr("Photograph mode: the photograph shown")},
+        {m_liveCanvas, tr("Live mode: the camera's picture")},
+        {m_filmCanvas, tr("Film mode: the film being played")},
+        {m_photographCanvas, tr("Photograph mode: the photograph shown")},
     }};
     for (const auto &[canvas, description] : canvases) {
         canvas->setAccessibleName(tr("Picture"));
@@ -624,29 +605,29 @@ void MainWindow::describeCanvases()
 
 void MainWindow::undo()
 {
-    currentCanvas_->undo();
+    m_currentCanvas->undo();
 }
 
 void MainWindow::redo()
 {
-    currentCanvas_->redo();
+    m_currentCanvas->redo();
 }
 
 void MainWindow::rotateHold()
 {
-    rotateHeld_ = true;
+    m_rotateHeld = true;
     closeToolWindow();
-    showToolWindow(new RotateToolWindow(rotateButton_, this));
+    showToolWindow(new RotateToolWindow(m_rotateButton, this));
 }
 
 ToolWindow *MainWindow::rotateToolWindow() const
 {
-    return qobject_cast<RotateToolWindow *>(toolWindow_.data());
+    return qobject_cast<RotateToolWindow *>(m_toolWindow.data());
 }
 
 void MainWindow::rotateLeft()
 {
-    currentCanvas_->rotateLeft();
+    m_currentCanvas->rotateLeft();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
     }
@@ -654,7 +635,7 @@ void MainWindow::rotateLeft()
 
 void MainWindow::mirrorLeftRight()
 {
-    currentCanvas_->mirrorLeftRight();
+    m_currentCanvas->mirrorLeftRight();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
     }
@@ -662,7 +643,7 @@ void MainWindow::mirrorLeftRight()
 
 void MainWindow::mirrorTopBottom()
 {
-    currentCanvas_->mirrorTopBottom();
+    m_currentCanvas->mirrorTopBottom();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
     }
@@ -670,42 +651,42 @@ void MainWindow::mirrorTopBottom()
 
 void MainWindow::zoomToStep(int step)
 {
-    const double before = currentCanvas_->zoom();
-    currentCanvas_->setZoomStep(step);
+    const double before = m_currentCanvas->zoom();
+    m_currentCanvas->setZoomStep(step);
     if (OSDProcessor *osd = currentOsd()) {
-        currentCanvas_->zoom() < before ? osd->showZoomOut() : osd->showZoomIn();
+        m_currentCanvas->zoom() < before ? osd->showZoomOut() : osd->showZoomIn();
     }
 }
 
 void MainWindow::cycleEffect()
 {
-    const int effect = (currentCanvas_->effect() + 1) % ColorEffects::effectCount;
-    currentCanvas_->setEffect(effect);
-    effectButton_->setIconName(QStringLiteral("ICON_EFFECT_") + ColorEffects::effectKey(effect));
+    const int effect = (m_currentCanvas->effect() + 1) % ColorEffects::effectCount;
+    m_currentCanvas->setEffect(effect);
+    m_effectButton->setIconName(QStringLiteral("ICON_EFFECT_") + ColorEffects::effectKey(effect));
     showEffectIndicator();
 }
 
 void MainWindow::cycleMask()
 {
     // No mask, then each shape in turn; the mask button shows the shape and is on with it.
-    const int shape = (currentCanvas_->mask() + 1) % ColorEffects::maskCount;
-    currentCanvas_->setMask(shape);
+    const int shape = (m_currentCanvas->mask() + 1) % ColorEffects::maskCount;
+    m_currentCanvas->setMask(shape);
     if (shape != ColorEffects::MaskNone) {
-        savedMask_ = shape;
-        maskButton_->setIconName(QStringLiteral("ICON_MASK_") + ColorEffects::maskKey(shape));
+        m_savedMask = shape;
+        m_maskButton->setIconName(QStringLiteral("ICON_MASK_") + ColorEffects::maskKey(shape));
     }
-    maskButton_->setChecked(shape != ColorEffects::MaskNone);
+    m_maskButton->setChecked(shape != ColorEffects::MaskNone);
     showMaskIndicator();
 }
 
 QWidget *MainWindow::fullScreenWindow() const
 {
-    return fullScreen_;
+    return m_fullScreen;
 }
 
 void MainWindow::toggleFullScreen()
 {
-    if (fullScreen_ != nullptr) {
+    if (m_fullScreen != nullptr) {
         leaveFullScreen();
     } else {
         enterFullScreen();
@@ -714,29 +695,29 @@ void MainWindow::toggleFullScreen()
 
 void MainWindow::enterFullScreen()
 {
-    if (fullScreen_ != nullptr || currentCanvas_ == nullptr) {
+    if (m_fullScreen != nullptr || m_currentCanvas == nullptr) {
         return;
     }
     // The canvas leaves the stack for a window of its own over the screen that holds this
     // window; this window keeps its size, position and panel as they are.
-    fullScreenIndex_ = stack_->indexOf(currentCanvas_);
-    stack_->removeWidget(currentCanvas_);
-    fullScreen_ = new FullScreenView(this);
-    connect(fullScreen_, &FullScreenView::closeRequested, this, &MainWindow::leaveFullScreen,
+    m_fullScreenIndex = m_stack->indexOf(m_currentCanvas);
+    m_stack->removeWidget(m_currentCanvas);
+    m_fullScreen = new FullScreenView(this);
+    connect(m_fullScreen, &FullScreenView::closeRequested, this, &MainWindow::leaveFullScreen,
             Qt::QueuedConnection);
-    fullScreen_->show(currentCanvas_, screen());
+    m_fullScreen->show(m_currentCanvas, screen());
 }
 
 void MainWindow::leaveFullScreen()
 {
-    if (fullScreen_ == nullptr) {
+    if (m_fullScreen == nullptr) {
         return;
     }
-    FullScreenView *view = fullScreen_;
-    fullScreen_ = nullptr;
+    FullScreenView *view = m_fullScreen;
+    m_fullScreen = nullptr;
     if (QWidget *canvas = view->takeContent()) {
-        stack_->insertWidget(fullScreenIndex_, canvas);
-        stack_->setCurrentWidget(currentCanvas_);
+        m_stack->insertWidget(m_fullScreenIndex, canvas);
+        m_stack->setCurrentWidget(m_currentCanvas);
     }
     view->hide();
     view->deleteLater();
@@ -750,52 +731,50 @@ void MainWindow::toggleBlank()
 {
     // Only the screen goes black: the canvas goes on composing and writing back, so a
     // recording running meanwhile holds the picture, not a black stretch.
-    currentCanvas_->setBlanked(!currentCanvas_->isBlanked());
+    m_currentCanvas->setBlanked(!m_currentCanvas->isBlanked());
 }
 
 void MainWindow::clickerBack()
 {
-    switch (mode_) {
+    switch (m_mode) {
     case PhotographMode:
-        photographPreviousButton_->click();
+        m_photographPreviousButton->click();
         break;
     case FilmMode:
-        filmPauseButton_->click();
+        m_filmPauseButton->click();
         break;
     default:
-        freezeButton_->click();
+        m_freezeButton->click();
         break;
     }
 }
 
 void MainWindow::clickerForward()
 {
-    switch (mode_) {
+    switch (m_mode) {
     case PhotographMode:
-        photographNextButton_->click();
+        m_photographNextButton->click();
         break;
     case FilmMode:
-        filmPlayButton_->click();
+        m_filmPlayButton->click();
         break;
     default:
-        freezeButton_->click();
+        m_freezeButton->click();
         break;
     }
 }
 
 void MainWindow::clickerStart()
 {
-    switch (mode_) {
+    switch (m_mode) {
     case PhotographMode:
-        photographSlideshowButton_->click();
+        m_photographSlideshowButton->click();
         break;
     case FilmMode:
-#ifdef DOCCAM_HAVE_FILM_SOURCE
-        (filmSource_->isPlaying() ? filmPauseButton_ : filmPlayButton_)->click();
-#endif
+        (m_filmSource->isPlaying() ? m_filmPauseButton : m_filmPlayButton)->click();
         break;
     default:
-        freezeButton_->click();
+        m_freezeButton->click();
         break;
     }
 }
@@ -805,8 +784,8 @@ void MainWindow::clickerStart()
 
 void MainWindow::selectTool(int code, QWidget *button)
 {
-    currentCanvas_->setTool(code);
-    if (toolWindow_ && toolWindow_->ownerButton() != button) {
+    m_currentCanvas->setTool(code);
+    if (m_toolWindow && m_toolWindow->ownerButton() != button) {
         closeToolWindow();
     }
 }
@@ -814,107 +793,107 @@ void MainWindow::selectTool(int code, QWidget *button)
 void MainWindow::openColorWindow(int code, ImageButton *button, const QString &title,
                                  const QString &width, const QString &color, const QString &fill)
 {
-    currentCanvas_->setTool(code);
+    m_currentCanvas->setTool(code);
     closeToolWindow();
     showToolWindow(new ColorToolWindow(button, this, title, width, color, fill));
 }
 
 void MainWindow::line()
 {
-    selectTool(ImageCanvas::ToolLine, lineButton_);
+    selectTool(ImageCanvas::ToolLine, m_lineButton);
 }
 void MainWindow::rectangle()
 {
-    selectTool(ImageCanvas::ToolRectangle, rectangleButton_);
+    selectTool(ImageCanvas::ToolRectangle, m_rectangleButton);
 }
 void MainWindow::freehand()
 {
-    selectTool(ImageCanvas::ToolFreehand, freehandButton_);
+    selectTool(ImageCanvas::ToolFreehand, m_freehandButton);
 }
 void MainWindow::circle()
 {
-    selectTool(ImageCanvas::ToolCircle, circleButton_);
+    selectTool(ImageCanvas::ToolCircle, m_circleButton);
 }
 void MainWindow::arrow()
 {
-    selectTool(ImageCanvas::ToolArrow, arrowButton_);
+    selectTool(ImageCanvas::ToolArrow, m_arrowButton);
 }
 void MainWindow::triangle()
 {
-    selectTool(ImageCanvas::ToolTriangle, triangleButton_);
+    selectTool(ImageCanvas::ToolTriangle, m_triangleButton);
 }
 void MainWindow::erase()
 {
-    selectTool(ImageCanvas::ToolEraser, eraserButton_);
+    selectTool(ImageCanvas::ToolEraser, m_eraserButton);
 }
 void MainWindow::text()
 {
-    selectTool(ImageCanvas::ToolText, textButton_);
+    selectTool(ImageCanvas::ToolText, m_textButton);
 }
 
 void MainWindow::lineHold()
 {
-    openColorWindow(ImageCanvas::ToolLine, lineButton_, tr("Line"), lineWidthLabel, lineColorLabel,
+    openColorWindow(ImageCanvas::ToolLine, m_lineButton, tr("Line"), lineWidthLabel, lineColorLabel,
                     QString());
 }
 
 void MainWindow::rectangleHold()
 {
-    openColorWindow(ImageCanvas::ToolRectangle, rectangleButton_, tr("Rectangle"), lineWidthLabel,
+    openColorWindow(ImageCanvas::ToolRectangle, m_rectangleButton, tr("Rectangle"), lineWidthLabel,
                     lineColorLabel, fillColorLabel);
 }
 
 void MainWindow::freehandHold()
 {
-    openColorWindow(ImageCanvas::ToolFreehand, freehandButton_, tr("Freehand"), lineWidthLabel,
+    openColorWindow(ImageCanvas::ToolFreehand, m_freehandButton, tr("Freehand"), lineWidthLabel,
                     lineColorLabel, QString());
 }
 
 void MainWindow::circleHold()
 {
-    openColorWindow(ImageCanvas::ToolCircle, circleButton_, tr("Circle"), lineWidthLabel,
+    openColorWindow(ImageCanvas::ToolCircle, m_circleButton, tr("Circle"), lineWidthLabel,
                     lineColorLabel, fillColorLabel);
 }
 
 void MainWindow::arrowHold()
 {
-    openColorWindow(ImageCanvas::ToolArrow, arrowButton_, tr("Arrow"), lineWidthLabel,
+    openColorWindow(ImageCanvas::ToolArrow, m_arrowButton, tr("Arrow"), lineWidthLabel,
                     lineColorLabel, fillColorLabel);
 }
 
 void MainWindow::triangleHold()
 {
-    openColorWindow(ImageCanvas::ToolTriangle, triangleButton_, tr("Triangle"), lineWidthLabel,
+    openColorWindow(ImageCanvas::ToolTriangle, m_triangleButton, tr("Triangle"), lineWidthLabel,
                     lineColorLabel, fillColorLabel);
 }
 
 void MainWindow::eraseHold()
 {
-    openColorWindow(ImageCanvas::ToolEraser, eraserButton_, tr("Eraser"), widthLabel, QString(),
+    openColorWindow(ImageCanvas::ToolEraser, m_eraserButton, tr("Eraser"), widthLabel, QString(),
                     QString());
 }
 
 void MainWindow::textHold()
 {
-    currentCanvas_->setTool(ImageCanvas::ToolText);
+    m_currentCanvas->setTool(ImageCanvas::ToolText);
     closeToolWindow();
-    showToolWindow(new TextToolWindow(textButton_, this));
+    showToolWindow(new TextToolWindow(m_textButton, this));
 }
 
 void MainWindow::eraseAll()
 {
-    currentCanvas_->eraseAll();
+    m_currentCanvas->eraseAll();
 }
 
 void MainWindow::clip()
 {
     closeToolWindow();
-    currentCanvas_->setTool(ImageCanvas::ToolClip);
+    m_currentCanvas->setTool(ImageCanvas::ToolClip);
 }
 
 void MainWindow::hand()
 {
-    currentCanvas_->setTool(ImageCanvas::ToolHand);
+    m_currentCanvas->setTool(ImageCanvas::ToolHand);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -922,28 +901,28 @@ void MainWindow::hand()
 
 void MainWindow::mask()
 {
-    if (maskButton_->isChecked()) {
-        currentCanvas_->setMask(savedMask_);
+    if (m_maskButton->isChecked()) {
+        m_currentCanvas->setMask(m_savedMask);
         return;
     }
     // Remember the shape being turned off; a canvas without a mask (another mode's canvas that
     // was never masked) leaves the remembered shape as it is.
-    if (currentCanvas_->mask() != 0) {
-        savedMask_ = currentCanvas_->mask();
+    if (m_currentCanvas->mask() != 0) {
+        m_savedMask = m_currentCanvas->mask();
     }
-    currentCanvas_->setMask(0);
+    m_currentCanvas->setMask(0);
 }
 
 void MainWindow::maskHold()
 {
     closeToolWindow();
-    showToolWindow(new MaskToolWindow(maskButton_, this));
+    showToolWindow(new MaskToolWindow(m_maskButton, this));
 }
 
 void MainWindow::effectHold()
 {
     closeToolWindow();
-    showToolWindow(new EffectToolWindow(effectButton_, this));
+    showToolWindow(new EffectToolWindow(m_effectButton, this));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -951,7 +930,7 @@ void MainWindow::effectHold()
 
 void MainWindow::zoomIn()
 {
-    currentCanvas_->zoomIn();
+    m_currentCanvas->zoomIn();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showZoomIn();
     }
@@ -959,7 +938,7 @@ void MainWindow::zoomIn()
 
 void MainWindow::zoomOut()
 {
-    currentCanvas_->zoomOut();
+    m_currentCanvas->zoomOut();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showZoomOut();
     }
@@ -967,7 +946,7 @@ void MainWindow::zoomOut()
 
 void MainWindow::zoomReset()
 {
-    currentCanvas_->zoomReset();
+    m_currentCanvas->zoomReset();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showZoomIn();
     }
@@ -975,8 +954,8 @@ void MainWindow::zoomReset()
 
 void MainWindow::autoFocus()
 {
-    if (live_) {
-        live_->autoFocus();
+    if (m_live) {
+        m_live->autoFocus();
     }
     if (OSDProcessor *osd = currentOsd()) {
         osd->showAutoFocus();
@@ -985,8 +964,8 @@ void MainWindow::autoFocus()
 
 void MainWindow::brightnessDown()
 {
-    if (live_) {
-        live_->brightnessDown();
+    if (m_live) {
+        m_live->brightnessDown();
     }
     if (OSDProcessor *osd = currentOsd()) {
         osd->showBrightness();
@@ -995,8 +974,8 @@ void MainWindow::brightnessDown()
 
 void MainWindow::brightnessUp()
 {
-    if (live_) {
-        live_->brightnessUp();
+    if (m_live) {
+        m_live->brightnessUp();
     }
     if (OSDProcessor *osd = currentOsd()) {
         osd->showBrightness();
@@ -1006,11 +985,11 @@ void MainWindow::brightnessUp()
 void MainWindow::rotate()
 {
     // The release that ends a long press (which opened the rotate window) turns nothing.
-    if (rotateHeld_) {
-        rotateHeld_ = false;
+    if (m_rotateHeld) {
+        m_rotateHeld = false;
         return;
     }
-    currentCanvas_->rotate();
+    m_currentCanvas->rotate();
     if (OSDProcessor *osd = currentOsd()) {
         osd->showRotate();
     }
@@ -1018,7 +997,7 @@ void MainWindow::rotate()
 
 void MainWindow::freeze()
 {
-    currentCanvas_->setFrozen(freezeButton_->isChecked());
+    m_currentCanvas->setFrozen(m_freezeButton->isChecked());
     if (OSDProcessor *osd = currentOsd()) {
         osd->showFreeze();
     }
@@ -1028,17 +1007,17 @@ void MainWindow::freeze()
 // the settings window's "OK".
 void MainWindow::applyLiveSettings()
 {
-    if (!live_) {
+    if (!m_live) {
         return;
     }
-    live_->setPreferredCamera(Config::camera());
-    live_->setPresentationEnabled(Config::publishPresentation());
+    m_live->setPreferredCamera(Config::camera());
+    m_live->setPresentationEnabled(Config::publishPresentation());
 }
 
 void MainWindow::settings()
 {
     closeToolWindow();
-    auto *window = new SettingsToolWindow(settingsButton_, this);
+    auto *window = new SettingsToolWindow(m_settingsButton, this);
     connect(window, &SettingsToolWindow::settingsSaved, this, &MainWindow::applyLiveSettings);
     showToolWindow(window);
 }
@@ -1049,8 +1028,8 @@ void MainWindow::settings()
 void MainWindow::showFolderError()
 {
     // Window-modal and not waited for: the box closes itself and never holds up the program.
-    if (folderErrorBox_) {
-        folderErrorBox_->raise();
+    if (m_folderErrorBox) {
+        m_folderErrorBox->raise();
         return;
     }
     auto *box =
@@ -1059,7 +1038,7 @@ void MainWindow::showFolderError()
     box->setObjectName(QStringLiteral("folderErrorBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    folderErrorBox_ = box;
+    m_folderErrorBox = box;
     box->open();
 }
 
@@ -1070,28 +1049,28 @@ void MainWindow::snapshot()
         showFolderError();
         return;
     }
-    currentCanvas_->setSnapshotFolder(path);
+    m_currentCanvas->setSnapshotFolder(path);
     if (Config::snapshotMode() == 1) {
-        if (!snapshotButton_->isCheckable()) {
-            snapshotButton_->setCheckable(true);
-            snapshotButton_->setChecked(true);
+        if (!m_snapshotButton->isCheckable()) {
+            m_snapshotButton->setCheckable(true);
+            m_snapshotButton->setChecked(true);
         }
-        currentCanvas_->setSnapshotContinuous(true);
-        if (snapshotButton_->isChecked()) {
-            currentCanvas_->setSnapshotInterval(Config::snapshotInterval());
-            currentCanvas_->setSnapshotStopAfter(ImageCanvas::neverStop);
-            currentCanvas_->startSnapshot();
+        m_currentCanvas->setSnapshotContinuous(true);
+        if (m_snapshotButton->isChecked()) {
+            m_currentCanvas->setSnapshotInterval(Config::snapshotInterval());
+            m_currentCanvas->setSnapshotStopAfter(ImageCanvas::neverStop);
+            m_currentCanvas->startSnapshot();
         } else {
-            currentCanvas_->stopSnapshot();
+            m_currentCanvas->stopSnapshot();
         }
         return;
     }
-    currentCanvas_->setSnapshotContinuous(false);
-    currentCanvas_->stopSnapshot();
-    currentCanvas_->startSnapshot();
-    snapshotButton_->setCheckable(false);
+    m_currentCanvas->setSnapshotContinuous(false);
+    m_currentCanvas->stopSnapshot();
+    m_currentCanvas->startSnapshot();
+    m_snapshotButton->setCheckable(false);
     // The folder went between the check and the arming: no picture will come.
-    if (!currentCanvas_->isSnapshotArmed()) {
+    if (!m_currentCanvas->isSnapshotArmed()) {
         qCDebug(lcApp) << "snapshot folder" << path << "vanished before the snapshot";
         if (OSDProcessor *osd = currentOsd()) {
             osd->showNotice(ImageCanvas::tr("Snapshot not saved"));
@@ -1103,7 +1082,7 @@ void MainWindow::record()
 {
     auto *button = qobject_cast<QAbstractButton *>(sender());
     if (button == nullptr) {
-        button = recordButton_;
+        button = m_recordButton;
     }
     const bool on = button->isChecked();
     if (on) {
@@ -1128,40 +1107,40 @@ void MainWindow::record()
                 osd->showNotice(tr("Recording failed"));
             }
         } else {
-            recording_ = true;
+            m_recording = true;
             if (OSDProcessor *osd = currentOsd()) {
                 osd->startRecordingClock();
             }
             // Last: a source that fails at once reports it through recordingEnded().
-            if (live_) {
-                live_->startRecord(path);
+            if (m_live) {
+                m_live->startRecord(path);
             }
         }
     } else {
-        if (live_) {
-            live_->stopRecord();
+        if (m_live) {
+            m_live->stopRecord();
         }
-        recording_ = false;
+        m_recording = false;
         if (OSDProcessor *osd = currentOsd()) {
             osd->stopRecordingClock();
         }
     }
-    recordButton_->setChecked(recording_);
-    indicatorRecordButton_->setChecked(recording_);
+    m_recordButton->setChecked(m_recording);
+    m_indicatorRecordButton->setChecked(m_recording);
 }
 
 void MainWindow::recordingEnded(bool failed)
 {
-    if (!recording_) {
+    if (!m_recording) {
         return;
     }
     qCDebug(lcApp) << "recording ended without a stop command, failed:" << failed;
-    recording_ = false;
-    recordButton_->setChecked(false);
-    indicatorRecordButton_->setChecked(false);
+    m_recording = false;
+    m_recordButton->setChecked(false);
+    m_indicatorRecordButton->setChecked(false);
     // The clock runs on the live canvas, where the recording was started; the notice goes
     // where the presenter looks.
-    OSDProcessor *liveOsd = osdMap_.value(liveCanvas_);
+    OSDProcessor *liveOsd = m_osdMap.value(m_liveCanvas);
     if (liveOsd != nullptr) {
         liveOsd->stopRecordingClock();
     }
@@ -1199,10 +1178,10 @@ void MainWindow::choosePageOrientation(QPrinter &printer, const QSize &picture)
 
 void MainWindow::print()
 {
-    const QImage image = currentCanvas_->currentImage();
+    const QImage image = m_currentCanvas->currentImage();
     QPrinter printer(QPrinter::ScreenResolution);
     choosePageOrientation(printer, image.size());
-    if (!printDialog_ || !printDialog_(printer, this)) {
+    if (!m_printDialog || !m_printDialog(printer, this)) {
         return;
     }
     QPainter painter;
@@ -1230,12 +1209,12 @@ void MainWindow::print()
 
 void MainWindow::setFilmFileChooser(FileChooser chooser)
 {
-    filmFileChooser_ = std::move(chooser);
+    m_filmFileChooser = std::move(chooser);
 }
 
 void MainWindow::setPhotographFolderChooser(FolderChooser chooser)
 {
-    photographFolderChooser_ = std::move(chooser);
+    m_photographFolderChooser = std::move(chooser);
 }
 
 int MainWindow::slideshowInterval(int position)
@@ -1268,259 +1247,261 @@ QLabel *MainWindow::createLabel(const char *name, const QString &text, const QCo
 
 void MainWindow::createFilmControls()
 {
-    filmFileChooser_ = [](QWidget *parent, const QString &folder, const QString &filter) {
+    m_filmFileChooser = [](QWidget *parent, const QString &folder, const QString &filter) {
         return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
     };
 
-    filmBar_ =
+    m_filmBar =
         new ImageWidget(QImage(QStringLiteral(":/icons/Background/FILM_CONTROL_BK.png")), this);
-    filmBar_->setObjectName(QStringLiteral("filmBar"));
-    filmOpenButton_ =
-        addBarButton(filmBar_, QStringLiteral("ICON_FILM_OPEN"), 20, &MainWindow::filmOpenFile);
-    filmPlayButton_ =
-        addBarButton(filmBar_, QStringLiteral("ICON_FILM_PLAY"), 60, &MainWindow::filmPlay);
-    filmPauseButton_ =
-        addBarButton(filmBar_, QStringLiteral("ICON_FILM_PAUSE"), 100, &MainWindow::filmPause);
-    filmStopButton_ =
-        addBarButton(filmBar_, QStringLiteral("ICON_FILM_STOP"), 140, &MainWindow::filmStop);
-    filmBackwardButton_ = addBarButton(filmBar_, QStringLiteral("ICON_FILM_BACKWARD"), 180,
-                                       &MainWindow::filmBackward);
-    filmForwardButton_ =
-        addBarButton(filmBar_, QStringLiteral("ICON_FILM_FORWARD"), 220, &MainWindow::filmForward);
-    filmVolumeButton_ = addBarButton(filmBar_, QStringLiteral("ICON_FILM_VOLUME"), 260,
-                                     &MainWindow::filmVolume, true);
-    filmBar_->hide();
+    m_filmBar->setObjectName(QStringLiteral("filmBar"));
+    m_filmOpenButton =
+        addBarButton(m_filmBar, QStringLiteral("ICON_FILM_OPEN"), 20, &MainWindow::filmOpenFile);
+    m_filmPlayButton =
+        addBarButton(m_filmBar, QStringLiteral("ICON_FILM_PLAY"), 60, &MainWindow::filmPlay);
+    m_filmPauseButton =
+        addBarButton(m_filmBar, QStringLiteral("ICON_FILM_PAUSE"), 100, &MainWindow::filmPause);
+    m_filmStopButton =
+        addBarButton(m_filmBar, QStringLiteral("ICON_FILM_STOP"), 140, &MainWindow::filmStop);
+    m_filmBackwardButton = addBarButton(m_filmBar, QStringLiteral("ICON_FILM_BACKWARD"), 180,
+                                        &MainWindow::filmBackward);
+    m_filmForwardButton =
+        addBarButton(m_filmBar, QStringLiteral("ICON_FILM_FORWARD"), 220, &MainWindow::filmForward);
+    m_filmVolumeButton = addBarButton(m_filmBar, QStringLiteral("ICON_FILM_VOLUME"), 260,
+                                      &MainWindow::filmVolume, true);
+    m_filmBar->hide();
 
-    volumeSlider_ = new Slider(Qt::Vertical, this);
-    volumeSlider_->setObjectName(QStringLiteral("volumeSlider"));
-    volumeSlider_->setFixedSize(QImage(QStringLiteral(":/icons/Background/POP_VOL_BK.png")).size());
-    volumeSlider_->setRange(1, 100);
-    volumeSlider_->setValue(100);
-    connect(volumeSlider_, &QSlider::valueChanged, filmSource_, &FilmSource::setVolume);
-    volumeSlider_->hide();
+    m_volumeSlider = new Slider(Qt::Vertical, this);
+    m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
+    m_volumeSlider->setFixedSize(
+        QImage(QStringLiteral(":/icons/Background/POP_VOL_BK.png")).size());
+    m_volumeSlider->setRange(1, 100);
+    m_volumeSlider->setValue(100);
+    connect(m_volumeSlider, &QSlider::valueChanged, m_filmSource, &FilmSource::setVolume);
+    m_volumeSlider->hide();
 
-    filmPositionSlider_ = new HorizontalSlider(
+    m_filmPositionSlider = new HorizontalSlider(
         QImage(QStringLiteral(":/icons/Background/FILM_SCROLL_BAR.png")), this);
-    filmPositionSlider_->setObjectName(QStringLiteral("filmPositionSlider"));
-    filmPositionSlider_->setHandleWidth(22);
-    filmPositionSlider_->setRange(0, 100);
-    connect(filmPositionSlider_, &HorizontalSlider::valueChanged, filmSource_,
+    m_filmPositionSlider->setObjectName(QStringLiteral("filmPositionSlider"));
+    m_filmPositionSlider->setHandleWidth(22);
+    m_filmPositionSlider->setRange(0, 100);
+    connect(m_filmPositionSlider, &HorizontalSlider::valueChanged, m_filmSource,
             &FilmSource::setPosition);
-    filmPositionSlider_->hide();
-    connect(filmSource_, &FilmSource::tick, this, &MainWindow::filmTick);
+    m_filmPositionSlider->hide();
+    connect(m_filmSource, &FilmSource::tick, this, &MainWindow::filmTick);
 }
 
 void MainWindow::createPhotographControls()
 {
-    photographFolderChooser_ = [](QWidget *parent, const QString &folder) {
+    m_photographFolderChooser = [](QWidget *parent, const QString &folder) {
         return QFileDialog::getExistingDirectory(parent, QString(), folder,
                                                  QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
     };
-    photographSource_->setInterval(slideshowInterval(0));
-    connect(photographSource_, &PhotographSource::playDone, this, &MainWindow::photographPlayDone);
+    m_photographSource->setInterval(slideshowInterval(0));
+    connect(m_photographSource, &PhotographSource::playDone, this, &MainWindow::photographPlayDone);
 
-    photographBar_ =
+    m_photographBar =
         new ImageWidget(QImage(QStringLiteral(":/icons/Background/PHOTO_CONTROL_BK.png")), this);
-    photographBar_->setObjectName(QStringLiteral("photographBar"));
-    photographOpenButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_OPEN"), 20,
-                                         &MainWindow::photographOpenDirectory);
-    photographPreviousButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_BACKWARD"),
-                                             60, &MainWindow::photographPrevious);
-    photographSlideshowButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_SLIDE"),
-                                              100, &MainWindow::photographPlay, true);
-    photographNextButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_FORWARD"), 140,
-                                         &MainWindow::photographNext);
-    photographThumbnailsButton_ =
-        addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_THUMBNIL"), 180,
+    m_photographBar->setObjectName(QStringLiteral("photographBar"));
+    m_photographOpenButton = addBarButton(m_photographBar, QStringLiteral("ICON_PHOTO_OPEN"), 20,
+                                          &MainWindow::photographOpenDirectory);
+    m_photographPreviousButton =
+        addBarButton(m_photographBar, QStringLiteral("ICON_PHOTO_BACKWARD"), 60,
+                     &MainWindow::photographPrevious);
+    m_photographSlideshowButton = addBarButton(m_photographBar, QStringLiteral("ICON_PHOTO_SLIDE"),
+                                               100, &MainWindow::photographPlay, true);
+    m_photographNextButton = addBarButton(m_photographBar, QStringLiteral("ICON_PHOTO_FORWARD"),
+                                          140, &MainWindow::photographNext);
+    m_photographThumbnailsButton =
+        addBarButton(m_photographBar, QStringLiteral("ICON_PHOTO_THUMBNIL"), 180,
                      &MainWindow::photographPreview, true);
-    photographIntervalButton_ = addBarButton(photographBar_, QStringLiteral("ICON_PHOTO_TIME"), 220,
-                                             &MainWindow::photographPlayInterval, true);
-    photographBar_->hide();
+    m_photographIntervalButton = addBarButton(m_photographBar, QStringLiteral("ICON_PHOTO_TIME"),
+                                              220, &MainWindow::photographPlayInterval, true);
+    m_photographBar->hide();
 
-    intervalSlider_ = new Slider(Qt::Horizontal, this);
-    intervalSlider_->setObjectName(QStringLiteral("intervalSlider"));
-    intervalSlider_->setTickPosition(QSlider::TicksBelow);
-    intervalSlider_->setFixedWidth(160);
-    intervalSlider_->setPageStep(1);
-    intervalSlider_->setRange(0, 5);
-    intervalSlider_->setValue(0);
-    connect(intervalSlider_, &QSlider::valueChanged, this,
+    m_intervalSlider = new Slider(Qt::Horizontal, this);
+    m_intervalSlider->setObjectName(QStringLiteral("intervalSlider"));
+    m_intervalSlider->setTickPosition(QSlider::TicksBelow);
+    m_intervalSlider->setFixedWidth(160);
+    m_intervalSlider->setPageStep(1);
+    m_intervalSlider->setRange(0, 5);
+    m_intervalSlider->setValue(0);
+    connect(m_intervalSlider, &QSlider::valueChanged, this,
             &MainWindow::photographPlayIntervalChanged);
-    intervalSlider_->hide();
+    m_intervalSlider->hide();
     // The spaces line the numbers up with the slider's ticks.
-    intervalScaleLabel_ = createLabel(
+    m_intervalScaleLabel = createLabel(
         "intervalScaleLabel", tr("1        2        5       10      15      30  sec."), Qt::gray);
-    intervalScaleLabel_->setFixedSize(200, 10);
+    m_intervalScaleLabel->setFixedSize(200, 10);
     // Small enough for the 10 pixel row, and spaced like the slider's six positions.
     QFont scaleFont(QStringLiteral("Arial"));
     scaleFont.setPixelSize(11);
-    intervalScaleLabel_->setFont(scaleFont);
+    m_intervalScaleLabel->setFont(scaleFont);
 
-    photographCounter_ = createLabel("photographCounter", QStringLiteral("0/0"), Qt::white);
-    photographCounter_->setFont(QFont(QStringLiteral("Arial"), 15));
-    connect(photographSource_, &PhotographSource::photographChanged, this,
+    m_photographCounter = createLabel("photographCounter", QStringLiteral("0/0"), Qt::white);
+    m_photographCounter->setFont(QFont(QStringLiteral("Arial"), 15));
+    connect(m_photographSource, &PhotographSource::photographChanged, this,
             &MainWindow::photographIdChange);
 
-    photographScrollBar_ = new HorizontalSlider(
+    m_photographScrollBar = new HorizontalSlider(
         QImage(QStringLiteral(":/icons/Background/PHOTO_SCROLL_BAR.png")), this);
-    photographScrollBar_->setObjectName(QStringLiteral("photographScrollBar"));
-    photographScrollBar_->hide();
-    thumbnailStrip_ =
-        new ThumbnailWidget(photographSource_, photographScrollBar_, photographCanvas_);
-    thumbnailStrip_->setObjectName(QStringLiteral("thumbnailStrip"));
-    thumbnailStrip_->hide();
+    m_photographScrollBar->setObjectName(QStringLiteral("photographScrollBar"));
+    m_photographScrollBar->hide();
+    m_thumbnailStrip =
+        new ThumbnailWidget(m_photographSource, m_photographScrollBar, m_photographCanvas);
+    m_thumbnailStrip->setObjectName(QStringLiteral("thumbnailStrip"));
+    m_thumbnailStrip->hide();
 }
 
 void MainWindow::leaveFilm()
 {
-    filmBar_->hide();
-    filmVolumeButton_->setChecked(false);
-    volumeSlider_->hide();
-    filmPositionSlider_->hide();
+    m_filmBar->hide();
+    m_filmVolumeButton->setChecked(false);
+    m_volumeSlider->hide();
+    m_filmPositionSlider->hide();
 }
 
 void MainWindow::enterFilm()
 {
-    filmBar_->show();
-    filmBar_->raise();
-    filmPositionSlider_->show();
+    m_filmBar->show();
+    m_filmBar->raise();
+    m_filmPositionSlider->show();
 }
 
 void MainWindow::leavePhotograph()
 {
-    photographBar_->hide();
-    photographIntervalButton_->setChecked(false);
-    photographThumbnailsButton_->setChecked(false);
-    intervalSlider_->hide();
-    intervalScaleLabel_->hide();
-    thumbnailStrip_->hide();
-    photographScrollBar_->hide();
-    photographCounter_->hide();
+    m_photographBar->hide();
+    m_photographIntervalButton->setChecked(false);
+    m_photographThumbnailsButton->setChecked(false);
+    m_intervalSlider->hide();
+    m_intervalScaleLabel->hide();
+    m_thumbnailStrip->hide();
+    m_photographScrollBar->hide();
+    m_photographCounter->hide();
 }
 
 void MainWindow::enterPhotograph()
 {
-    photographBar_->show();
-    photographBar_->raise();
-    photographCounter_->show();
+    m_photographBar->show();
+    m_photographBar->raise();
+    m_photographCounter->show();
 }
 
 void MainWindow::filmOpenFile()
 {
-    if (!filmFileChooser_) {
+    if (!m_filmFileChooser) {
         return;
     }
     const QString path =
-        filmFileChooser_(this, Config::recordPath(), tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
+        m_filmFileChooser(this, Config::recordPath(), tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
-        filmSource_->open(path);
+        m_filmSource->open(path);
     }
 }
 
 void MainWindow::filmPlay()
 {
-    filmSource_->play();
+    m_filmSource->play();
 }
 
 void MainWindow::filmPause()
 {
-    filmSource_->pause();
+    m_filmSource->pause();
 }
 
 void MainWindow::filmStop()
 {
-    filmSource_->stop();
+    m_filmSource->stop();
 }
 
 void MainWindow::filmBackward()
 {
-    filmSource_->backward();
+    m_filmSource->backward();
 }
 
 void MainWindow::filmForward()
 {
-    filmSource_->forward();
+    m_filmSource->forward();
 }
 
 void MainWindow::filmVolume()
 {
-    volumeSlider_->setVisible(filmVolumeButton_->isChecked());
-    volumeSlider_->raise();
+    m_volumeSlider->setVisible(m_filmVolumeButton->isChecked());
+    m_volumeSlider->raise();
 }
 
 void MainWindow::filmTick()
 {
     // Silently: the slider's valueChanged() seeks, and following the film must not seek it.
-    filmPositionSlider_->setValueSilently(filmSource_->position());
+    m_filmPositionSlider->setValueSilently(m_filmSource->position());
 }
 
 void MainWindow::photographOpenDirectory()
 {
-    if (!photographFolderChooser_) {
+    if (!m_photographFolderChooser) {
         return;
     }
-    const QString folder = photographFolderChooser_(this, Config::snapshotPath());
+    const QString folder = m_photographFolderChooser(this, Config::snapshotPath());
     if (!folderExists(folder)) {
         return;
     }
-    if (photographSource_->openDirectory(QDir(folder))) {
-        photographFolderOpen_ = true;
-        photographSlideshowButton_->setChecked(false);
+    if (m_photographSource->openDirectory(QDir(folder))) {
+        m_photographFolderOpen = true;
+        m_photographSlideshowButton->setChecked(false);
     }
 }
 
 void MainWindow::photographPrevious()
 {
-    photographSource_->previous();
+    m_photographSource->previous();
     // Paging by hand ends a slideshow; the button says so.
-    if (!photographSource_->isPlaying()) {
-        photographSlideshowButton_->setChecked(false);
+    if (!m_photographSource->isPlaying()) {
+        m_photographSlideshowButton->setChecked(false);
     }
 }
 
 void MainWindow::photographNext()
 {
-    photographSource_->next();
-    if (!photographSource_->isPlaying()) {
-        photographSlideshowButton_->setChecked(false);
+    m_photographSource->next();
+    if (!m_photographSource->isPlaying()) {
+        m_photographSlideshowButton->setChecked(false);
     }
 }
 
 void MainWindow::photographPlay()
 {
-    if (photographSlideshowButton_->isChecked()) {
-        photographSource_->play();
+    if (m_photographSlideshowButton->isChecked()) {
+        m_photographSource->play();
     } else {
-        photographSource_->stop();
+        m_photographSource->stop();
     }
 }
 
 void MainWindow::photographPlayDone()
 {
-    photographSlideshowButton_->setChecked(false);
+    m_photographSlideshowButton->setChecked(false);
 }
 
 void MainWindow::photographPreview()
 {
-    const bool shown = photographThumbnailsButton_->isChecked();
-    thumbnailStrip_->setVisible(shown);
-    photographScrollBar_->setVisible(shown);
+    const bool shown = m_photographThumbnailsButton->isChecked();
+    m_thumbnailStrip->setVisible(shown);
+    m_photographScrollBar->setVisible(shown);
 }
 
 void MainWindow::photographPlayInterval()
 {
-    const bool shown = photographIntervalButton_->isChecked();
-    intervalSlider_->setVisible(shown);
-    intervalScaleLabel_->setVisible(shown);
+    const bool shown = m_photographIntervalButton->isChecked();
+    m_intervalSlider->setVisible(shown);
+    m_intervalScaleLabel->setVisible(shown);
 }
 
 void MainWindow::photographPlayIntervalChanged(int value)
 {
-    photographSource_->setInterval(slideshowInterval(value));
+    m_photographSource->setInterval(slideshowInterval(value));
 }
 
 void MainWindow::photographIdChange(int id)
 {
-    photographCounter_->setText(
-        QStringLiteral("%1/%2").arg(id + 1).arg(photographSource_->count()));
+    m_photographCounter->setText(
+        QStringLiteral("%1/%2").arg(id + 1).arg(m_photographSource->count()));
 }

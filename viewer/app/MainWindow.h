@@ -57,20 +57,20 @@ public:
 
     // IToolHost
     QWidget *hostWindow() override { return this; }
-    ImageCanvas *currentCanvas() const override { return currentCanvas_; }
+    ImageCanvas *currentCanvas() const override { return m_currentCanvas; }
     void showEffectIndicator() override;
     void showMaskIndicator() override;
-    ISettingsStore &settingsStore() override { return settingsStore_; }
+    ISettingsStore &settingsStore() override { return m_settingsStore; }
 
-    int mode() const { return mode_; }
-    bool isPanelExpanded() const { return panelExpanded_; }
-    bool isRecording() const { return recording_; }
+    int mode() const { return m_mode; }
+    bool isPanelExpanded() const { return m_panelExpanded; }
+    bool isRecording() const { return m_recording; }
     ImageCanvas *canvas(int mode) const;
-    OSDProcessor *osdProcessor(ImageCanvas *canvas) const { return osdMap_.value(canvas); }
+    OSDProcessor *osdProcessor(ImageCanvas *canvas) const { return m_osdMap.value(canvas); }
     // The style, effect, mask or settings window that exists, if any.
-    ToolWindow *openToolWindow() const { return toolWindow_; }
+    ToolWindow *openToolWindow() const { return m_toolWindow; }
     // The folder error box while it is shown.
-    QMessageBox *folderErrorBox() const { return folderErrorBox_; }
+    QMessageBox *folderErrorBox() const { return m_folderErrorBox; }
     // Replaces the modal print dialog of print().
     void setPrintDialogRunner(PrintDialogRunner runner);
 
@@ -82,15 +82,15 @@ public:
     // Replace the modal file and folder dialogs of the film and photograph bars.
     void setFilmFileChooser(FileChooser chooser);
     void setPhotographFolderChooser(FolderChooser chooser);
-    FilmSource *filmSource() const { return filmSource_; }
-    PhotographSource *photographSource() const { return photographSource_; }
-    ThumbnailWidget *thumbnailStrip() const { return thumbnailStrip_; }
+    FilmSource *filmSource() const { return m_filmSource; }
+    PhotographSource *photographSource() const { return m_photographSource; }
+    ThumbnailWidget *thumbnailStrip() const { return m_thumbnailStrip; }
 
     // The slideshow period in milliseconds chosen by an interval slider position (0 to 5).
     static int slideshowInterval(int position);
 
     // True while the current canvas is shown alone over a screen (F11, a hand double click).
-    bool isFullScreenShown() const { return fullScreen_ != nullptr; }
+    bool isFullScreenShown() const { return m_fullScreen != nullptr; }
     QWidget *fullScreenWindow() const;
     // The rotate window while it is open (a long press on the rotate button).
     ToolWindow *rotateToolWindow() const;
@@ -226,98 +226,98 @@ private:
     void describeCanvases();
 
     // Mode buttons, expand button and the canvas stack.
-    ImageButton *liveButton_ = nullptr;
-    ImageButton *filmButton_ = nullptr;
-    ImageButton *photographButton_ = nullptr;
-    ImageButton *expandButton_ = nullptr;
-    QStackedWidget *stack_ = nullptr;
-    ImageCanvas *liveCanvas_ = nullptr;
-    ImageCanvas *filmCanvas_ = nullptr;
-    ImageCanvas *photographCanvas_ = nullptr;
-    ImageCanvas *currentCanvas_ = nullptr;
-    std::unique_ptr<ILiveControl> live_;
-    QHash<ImageCanvas *, OSDProcessor *> osdMap_;
-    bool panelExpanded_ = false;
-    int mode_ = LiveMode;
+    ImageButton *m_liveButton = nullptr;
+    ImageButton *m_filmButton = nullptr;
+    ImageButton *m_photographButton = nullptr;
+    ImageButton *m_expandButton = nullptr;
+    QStackedWidget *m_stack = nullptr;
+    ImageCanvas *m_liveCanvas = nullptr;
+    ImageCanvas *m_filmCanvas = nullptr;
+    ImageCanvas *m_photographCanvas = nullptr;
+    ImageCanvas *m_currentCanvas = nullptr;
+    std::unique_ptr<ILiveControl> m_live;
+    QHash<ImageCanvas *, OSDProcessor *> m_osdMap;
+    bool m_panelExpanded = false;
+    int m_mode = LiveMode;
 
     // Tool panel and the one tool window.
-    QPointer<ToolWindow> toolWindow_;
-    Panel *panel_ = nullptr;
-    ImageButton *lineButton_ = nullptr;
-    ImageButton *rectangleButton_ = nullptr;
-    ImageButton *freehandButton_ = nullptr;
-    ImageButton *circleButton_ = nullptr;
-    ImageButton *arrowButton_ = nullptr;
-    ImageButton *triangleButton_ = nullptr;
-    ImageButton *eraserButton_ = nullptr;
-    ImageButton *textButton_ = nullptr;
-    ImageButton *eraseAllButton_ = nullptr;
-    ImageButton *clipButton_ = nullptr;
-    ImageButton *handButton_ = nullptr;
-    ImageButton *maskButton_ = nullptr;
-    ImageButton *effectButton_ = nullptr;
-    ImageButton *zoomOutButton_ = nullptr;
-    ImageButton *zoomInButton_ = nullptr;
-    ImageButton *zoomResetButton_ = nullptr;
-    ImageButton *autoFocusButton_ = nullptr;
-    ImageButton *brightnessDownButton_ = nullptr;
-    ImageButton *brightnessUpButton_ = nullptr;
-    ImageButton *rotateButton_ = nullptr;
-    ImageButton *freezeButton_ = nullptr;
-    int savedMask_ = 1;
+    QPointer<ToolWindow> m_toolWindow;
+    Panel *m_panel = nullptr;
+    ImageButton *m_lineButton = nullptr;
+    ImageButton *m_rectangleButton = nullptr;
+    ImageButton *m_freehandButton = nullptr;
+    ImageButton *m_circleButton = nullptr;
+    ImageButton *m_arrowButton = nullptr;
+    ImageButton *m_triangleButton = nullptr;
+    ImageButton *m_eraserButton = nullptr;
+    ImageButton *m_textButton = nullptr;
+    ImageButton *m_eraseAllButton = nullptr;
+    ImageButton *m_clipButton = nullptr;
+    ImageButton *m_handButton = nullptr;
+    ImageButton *m_maskButton = nullptr;
+    ImageButton *m_effectButton = nullptr;
+    ImageButton *m_zoomOutButton = nullptr;
+    ImageButton *m_zoomInButton = nullptr;
+    ImageButton *m_zoomResetButton = nullptr;
+    ImageButton *m_autoFocusButton = nullptr;
+    ImageButton *m_brightnessDownButton = nullptr;
+    ImageButton *m_brightnessUpButton = nullptr;
+    ImageButton *m_rotateButton = nullptr;
+    ImageButton *m_freezeButton = nullptr;
+    int m_savedMask = 1;
 
     // Full screen, and the keys already given to a command.
-    FullScreenView *fullScreen_ = nullptr;
-    int fullScreenIndex_ = 0;
+    FullScreenView *m_fullScreen = nullptr;
+    int m_fullScreenIndex = 0;
     // The rotate button's press turned into a long press (its click then turns nothing).
-    bool rotateHeld_ = false;
-    QList<QKeySequence> shortcutKeys_;
+    bool m_rotateHeld = false;
+    QList<QKeySequence> m_shortcutKeys;
 
     // Capture commands.
-    ImageButton *recordButton_ = nullptr;
-    ImageButton *snapshotButton_ = nullptr;
-    ImageButton *settingsButton_ = nullptr;
-    ImageButton *printButton_ = nullptr;
-    QWidget *recordingIndicator_ = nullptr;
-    ImageButton *indicatorRecordButton_ = nullptr;
-    bool recording_ = false;
-    QPointer<QMessageBox> folderErrorBox_;
-    PrintDialogRunner printDialog_;
+    ImageButton *m_recordButton = nullptr;
+    ImageButton *m_snapshotButton = nullptr;
+    ImageButton *m_settingsButton = nullptr;
+    ImageButton *m_printButton = nullptr;
+    QWidget *m_recordingIndicator = nullptr;
+    ImageButton *m_indicatorRecordButton = nullptr;
+    bool m_recording = false;
+    QPointer<QMessageBox> m_folderErrorBox;
+    PrintDialogRunner m_printDialog;
 
     // Film and photograph sources (their control bars are laid out in the film and photograph
     // rows of updateLayout()).
-    FilmSource *filmSource_ = nullptr;
-    PhotographSource *photographSource_ = nullptr;
+    FilmSource *m_filmSource = nullptr;
+    PhotographSource *m_photographSource = nullptr;
 
     // Film bar.
-    ImageWidget *filmBar_ = nullptr;
-    Slider *volumeSlider_ = nullptr;
-    HorizontalSlider *filmPositionSlider_ = nullptr;
-    ImageButton *filmOpenButton_ = nullptr;
-    ImageButton *filmPlayButton_ = nullptr;
-    ImageButton *filmPauseButton_ = nullptr;
-    ImageButton *filmStopButton_ = nullptr;
-    ImageButton *filmBackwardButton_ = nullptr;
-    ImageButton *filmForwardButton_ = nullptr;
-    ImageButton *filmVolumeButton_ = nullptr;
-    FileChooser filmFileChooser_;
+    ImageWidget *m_filmBar = nullptr;
+    Slider *m_volumeSlider = nullptr;
+    HorizontalSlider *m_filmPositionSlider = nullptr;
+    ImageButton *m_filmOpenButton = nullptr;
+    ImageButton *m_filmPlayButton = nullptr;
+    ImageButton *m_filmPauseButton = nullptr;
+    ImageButton *m_filmStopButton = nullptr;
+    ImageButton *m_filmBackwardButton = nullptr;
+    ImageButton *m_filmForwardButton = nullptr;
+    ImageButton *m_filmVolumeButton = nullptr;
+    FileChooser m_filmFileChooser;
 
     // Photograph bar and thumbnail strip.
-    ImageWidget *photographBar_ = nullptr;
-    ImageButton *photographOpenButton_ = nullptr;
-    ImageButton *photographPreviousButton_ = nullptr;
-    ImageButton *photographSlideshowButton_ = nullptr;
-    ImageButton *photographNextButton_ = nullptr;
-    ImageButton *photographThumbnailsButton_ = nullptr;
-    ImageButton *photographIntervalButton_ = nullptr;
-    Slider *intervalSlider_ = nullptr;
-    QLabel *intervalScaleLabel_ = nullptr;
-    QLabel *photographCounter_ = nullptr;
-    ThumbnailWidget *thumbnailStrip_ = nullptr;
-    HorizontalSlider *photographScrollBar_ = nullptr;
-    FolderChooser photographFolderChooser_;
+    ImageWidget *m_photographBar = nullptr;
+    ImageButton *m_photographOpenButton = nullptr;
+    ImageButton *m_photographPreviousButton = nullptr;
+    ImageButton *m_photographSlideshowButton = nullptr;
+    ImageButton *m_photographNextButton = nullptr;
+    ImageButton *m_photographThumbnailsButton = nullptr;
+    ImageButton *m_photographIntervalButton = nullptr;
+    Slider *m_intervalSlider = nullptr;
+    QLabel *m_intervalScaleLabel = nullptr;
+    QLabel *m_photographCounter = nullptr;
+    ThumbnailWidget *m_thumbnailStrip = nullptr;
+    HorizontalSlider *m_photographScrollBar = nullptr;
+    FolderChooser m_photographFolderChooser;
     // True once Photograph mode shows a folder (the snapshot folder at first, or one chosen).
-    bool photographFolderOpen_ = false;
+    bool m_photographFolderOpen = false;
 
-    StaticSettingsStore<Config> settingsStore_;
+    StaticSettingsStore<Config> m_settingsStore;
 };

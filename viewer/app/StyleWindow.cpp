@@ -27,30 +27,30 @@ constexpr int kZone = 5;
 
 StyleWindow::StyleWindow() : FramelessWindow(QImage(), false, nullptr)
 {
-    top_ = framePiece("VIDEO_FRAME_TOP_MID");
-    topRight_ = framePiece("VIDEO_FRAME_TOP_RIGHT");
-    left_ = framePiece("VIDEO_FRAME_MID_LEFT");
-    right_ = framePiece("VIDEO_FRAME_MID_RIGHT");
-    bottomLeft_ = framePiece("VIDEO_FRAME_BOT_LEFT");
-    bottom_ = framePiece("VIDEO_FRAME_BOT_MID");
-    bottomRight_ = framePiece("VIDEO_FRAME_BOT_RIGHT");
+    m_top = framePiece("VIDEO_FRAME_TOP_MID");
+    m_topRight = framePiece("VIDEO_FRAME_TOP_RIGHT");
+    m_left = framePiece("VIDEO_FRAME_MID_LEFT");
+    m_right = framePiece("VIDEO_FRAME_MID_RIGHT");
+    m_bottomLeft = framePiece("VIDEO_FRAME_BOT_LEFT");
+    m_bottom = framePiece("VIDEO_FRAME_BOT_MID");
+    m_bottomRight = framePiece("VIDEO_FRAME_BOT_RIGHT");
     const QImage inside = framePiece("VIDEO_FRAME_MID_MID");
-    fillColor_ = inside.isNull() ? qRgb(0, 0, 0) : inside.pixel(0, 0);
-    horizontalZone_ = 1;
-    verticalZone_ = 1;
-    resizing_ = false;
+    m_fillColor = inside.isNull() ? qRgb(0, 0, 0) : inside.pixel(0, 0);
+    m_horizontalZone = 1;
+    m_verticalZone = 1;
+    m_resizing = false;
     setAttribute(Qt::WA_MouseTracking);
-    minimizeButton_ = new ImageButton(QStringLiteral("WINDOWS_MIN"), this, 0, 0);
-    maximizeButton_ = new ImageButton(QStringLiteral("WINDOWS_MAX"), this, 0, 0);
-    closeButton_ = new ImageButton(QStringLiteral("WINDOWS_CLOSE"), this, 0, 0);
-    connect(minimizeButton_, &ImageButton::clicked, this, &StyleWindow::minimize);
-    connect(maximizeButton_, &ImageButton::clicked, this, &StyleWindow::maximize);
-    connect(closeButton_, &ImageButton::clicked, this, &StyleWindow::close);
+    m_minimizeButton = new ImageButton(QStringLiteral("WINDOWS_MIN"), this, 0, 0);
+    m_maximizeButton = new ImageButton(QStringLiteral("WINDOWS_MAX"), this, 0, 0);
+    m_closeButton = new ImageButton(QStringLiteral("WINDOWS_CLOSE"), this, 0, 0);
+    connect(m_minimizeButton, &ImageButton::clicked, this, &StyleWindow::minimize);
+    connect(m_maximizeButton, &ImageButton::clicked, this, &StyleWindow::maximize);
+    connect(m_closeButton, &ImageButton::clicked, this, &StyleWindow::close);
 }
 
 void StyleWindow::setExpanded(bool expanded)
 {
-    topLeft_ = framePiece(expanded ? "VIDEO_FRAME_TOP_LEFT_EXPANDED" : "VIDEO_FRAME_TOP_LEFT");
+    m_topLeft = framePiece(expanded ? "VIDEO_FRAME_TOP_LEFT_EXPANDED" : "VIDEO_FRAME_TOP_LEFT");
 }
 
 void StyleWindow::minimize()
@@ -80,15 +80,16 @@ void StyleWindow::showEvent(QShowEvent *event)
 void StyleWindow::resizeEvent(QResizeEvent *event)
 {
     const int w = width(), h = height();
-    topScaled_ = stretched(top_, w - topLeft_.width() - topRight_.width(), top_.height());
-    bottomScaled_ =
-        stretched(bottom_, w - bottomLeft_.width() - bottomRight_.width(), bottom_.height());
-    leftScaled_ = stretched(left_, left_.width(), h - topLeft_.height() - bottomLeft_.height());
-    rightScaled_ =
-        stretched(right_, right_.width(), h - topRight_.height() - bottomRight_.height());
-    minimizeButton_->move(w - 79, 4);
-    maximizeButton_->move(w - 59, 4);
-    closeButton_->move(w - 38, 4);
+    m_topScaled = stretched(m_top, w - m_topLeft.width() - m_topRight.width(), m_top.height());
+    m_bottomScaled =
+        stretched(m_bottom, w - m_bottomLeft.width() - m_bottomRight.width(), m_bottom.height());
+    m_leftScaled =
+        stretched(m_left, m_left.width(), h - m_topLeft.height() - m_bottomLeft.height());
+    m_rightScaled =
+        stretched(m_right, m_right.width(), h - m_topRight.height() - m_bottomRight.height());
+    m_minimizeButton->move(w - 79, 4);
+    m_maximizeButton->move(w - 59, 4);
+    m_closeButton->move(w - 38, 4);
     FramelessWindow::resizeEvent(event);
     updateLayout();
 }
@@ -97,32 +98,33 @@ void StyleWindow::paintEvent(QPaintEvent *)
 {
     const int w = width(), h = height();
     QPainter painter(this);
-    painter.drawImage(0, 0, topLeft_);
-    painter.drawImage(topLeft_.width(), 0, topScaled_);
-    painter.drawImage(topLeft_.width() + topScaled_.width(), 0, topRight_);
-    painter.drawImage(0, topLeft_.height(), leftScaled_);
-    painter.drawImage(w - rightScaled_.width(), topRight_.height(), rightScaled_);
-    painter.drawImage(0, topLeft_.height() + leftScaled_.height(), bottomLeft_);
-    painter.drawImage(bottomLeft_.width(), topLeft_.height() + leftScaled_.height(), bottomScaled_);
-    painter.drawImage(bottomLeft_.width() + bottomScaled_.width(),
-                      topRight_.height() + rightScaled_.height(), bottomRight_);
-    const QRect inside(QPoint(leftScaled_.width(), topScaled_.height()),
-                       QPoint(w - 1 - rightScaled_.width(), h - 1 - bottomScaled_.height()));
-    painter.fillRect(inside, QColor(qRed(fillColor_), qGreen(fillColor_), qBlue(fillColor_)));
+    painter.drawImage(0, 0, m_topLeft);
+    painter.drawImage(m_topLeft.width(), 0, m_topScaled);
+    painter.drawImage(m_topLeft.width() + m_topScaled.width(), 0, m_topRight);
+    painter.drawImage(0, m_topLeft.height(), m_leftScaled);
+    painter.drawImage(w - m_rightScaled.width(), m_topRight.height(), m_rightScaled);
+    painter.drawImage(0, m_topLeft.height() + m_leftScaled.height(), m_bottomLeft);
+    painter.drawImage(m_bottomLeft.width(), m_topLeft.height() + m_leftScaled.height(),
+                      m_bottomScaled);
+    painter.drawImage(m_bottomLeft.width() + m_bottomScaled.width(),
+                      m_topRight.height() + m_rightScaled.height(), m_bottomRight);
+    const QRect inside(QPoint(m_leftScaled.width(), m_topScaled.height()),
+                       QPoint(w - 1 - m_rightScaled.width(), h - 1 - m_bottomScaled.height()));
+    painter.fillRect(inside, QColor(qRed(m_fillColor), qGreen(m_fillColor), qBlue(m_fillColor)));
 }
 
 void StyleWindow::mousePressEvent(QMouseEvent *event)
 {
-    if ((horizontalZone_ == 1 && verticalZone_ == 1) || event->button() != Qt::LeftButton) {
+    if ((m_horizontalZone == 1 && m_verticalZone == 1) || event->button() != Qt::LeftButton) {
         FramelessWindow::mousePressEvent(event);
         return;
     }
-    resizing_ = true;
+    m_resizing = true;
 }
 
 void StyleWindow::mouseMoveEvent(QMouseEvent *event)
 {
-    if (resizing_) {
+    if (m_resizing) {
         resizeTo(event->position().toPoint());
         return;
     }
@@ -131,8 +133,8 @@ void StyleWindow::mouseMoveEvent(QMouseEvent *event)
 
 void StyleWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (resizing_) {
-        resizing_ = false;
+    if (m_resizing) {
+        m_resizing = false;
         trackPointer(event);
         return;
     }
@@ -148,12 +150,12 @@ void StyleWindow::leaveEvent(QEvent *event)
 void StyleWindow::trackPointer(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    horizontalZone_ = zoneOf(pos.x(), width());
-    verticalZone_ = zoneOf(pos.y(), height());
+    m_horizontalZone = zoneOf(pos.x(), width());
+    m_verticalZone = zoneOf(pos.y(), height());
     Qt::CursorShape shape = Qt::ArrowCursor;
-    const bool atSide = horizontalZone_ != 1, atEnd = verticalZone_ != 1;
+    const bool atSide = m_horizontalZone != 1, atEnd = m_verticalZone != 1;
     if (atSide && atEnd) {
-        shape = horizontalZone_ == verticalZone_ ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+        shape = m_horizontalZone == m_verticalZone ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
     } else if (atSide) {
         shape = Qt::SizeHorCursor;
     } else if (atEnd) {
@@ -166,18 +168,18 @@ void StyleWindow::trackPointer(QMouseEvent *event)
 void StyleWindow::resizeTo(const QPoint &pointer)
 {
     int newX = x(), newY = y(), newWidth = width(), newHeight = height();
-    if (horizontalZone_ == 0) {
+    if (m_horizontalZone == 0) {
         const int d = std::min(pointer.x(), width() - minimumWidth());
         newX += d;
         newWidth -= d;
-    } else if (horizontalZone_ == 2) {
+    } else if (m_horizontalZone == 2) {
         newWidth = pointer.x();
     }
-    if (verticalZone_ == 0) {
+    if (m_verticalZone == 0) {
         const int d = std::min(pointer.y(), height() - minimumHeight());
         newY += d;
         newHeight -= d;
-    } else if (verticalZone_ == 2) {
+    } else if (m_verticalZone == 2) {
         newHeight = pointer.y();
     }
     move(newX, newY);

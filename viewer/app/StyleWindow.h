@@ -26,9 +26,9 @@ public:
 
     // Where the pointer was last seen: 0 at the left (top) border, 1 inside, 2 at the right
     // (bottom) border.
-    int horizontalZone() const { return horizontalZone_; }
-    int verticalZone() const { return verticalZone_; }
-    bool isResizing() const { return resizing_; }
+    int horizontalZone() const { return m_horizontalZone; }
+    int verticalZone() const { return m_verticalZone; }
+    bool isResizing() const { return m_resizing; }
 
     // Zone of coordinate v in a window extent of size pixels (0, 1 or 2 as above).
     static int zoneOf(int v, int size);
@@ -50,23 +50,23 @@ private:
     void trackPointer(QMouseEvent *event);
     void resizeTo(const QPoint &pointer);
 
-    ImageButton *minimizeButton_ = nullptr;
-    ImageButton *maximizeButton_ = nullptr;
-    ImageButton *closeButton_ = nullptr;
-    int horizontalZone_ = 1;
-    int verticalZone_ = 1;
-    bool resizing_ = false;
-    QImage topLeft_;
-    QImage topRight_;
-    QImage bottomLeft_;
-    QImage bottomRight_;
-    QImage topScaled_;
-    QImage bottomScaled_;
-    QImage leftScaled_;
-    QImage rightScaled_;
-    QImage top_;
-    QImage bottom_;
-    QImage left_;
-    QImage right_;
-    QRgb fillColor_ = 0;
+    ImageButton *m_minimizeButton = nullptr;
+    ImageButton *m_maximizeButton = nullptr;
+    ImageButton *m_closeButton = nullptr;
+    int m_horizontalZone = 1;
+    int m_verticalZone = 1;
+    bool m_resizing = false;
+    QImage m_topLeft;
+    QImage m_topRight;
+    QImage m_bottomLeft;
+    QImage m_bottomRight;
+    QImage m_topScaled;
+    QImage m_bottomScaled;
+    QImage m_leftScaled;
+    QImage m_rightScaled;
+    QImage m_top;
+    QImage m_bottom;
+    QImage m_left;
+    QImage m_right;
+    QRgb m_fillColor = 0;
 };

@@ -2,13 +2,13 @@
 
 #include <QPainter>
 
-ImageWidget::ImageWidget(const QImage &image, QWidget *parent) : QWidget(parent), image_(image)
+ImageWidget::ImageWidget(const QImage &image, QWidget *parent) : QWidget(parent), m_image(image)
 {
-    setFixedSize(image_.size());
+    setFixedSize(m_image.size());
 }
 
 void ImageWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, m_image);
 }

@@ -10,11 +10,11 @@ class ImageWidget : public QWidget {
 public:
     explicit ImageWidget(const QImage &image, QWidget *parent = nullptr);
 
-    const QImage &image() const { return image_; }
+    const QImage &image() const { return m_image; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QImage image_;
+    QImage m_image;
 };

@@ -31,12 +31,12 @@ template <class Array> void fill(Array &buttons, const QList<ImageButton *> &row
 ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QString &title,
                                  const QString &widthLabel, const QString &colorLabel,
                                  const QString &fillLabel)
-    : ToolWindow(QImage(), ownerButton, host, title), hasColorRow_(!colorLabel.isEmpty()),
-      hasFillRow_(hasColorRow_ && !fillLabel.isEmpty())
+    : ToolWindow(QImage(), ownerButton, host, title), m_hasColorRow(!colorLabel.isEmpty()),
+      m_hasFillRow(m_hasColorRow && !fillLabel.isEmpty())
 {
-    const char *background = hasFillRow_    ? ":/icons/Background/POP_BK_COLOR_3LINE"
-                             : hasColorRow_ ? ":/icons/Background/POP_BK_COLOR_2LINE"
-                                            : ":/icons/Background/POP_BK_COLOR_1LINE";
+    const char *background = m_hasFillRow    ? ":/icons/Background/POP_BK_COLOR_3LINE"
+                             : m_hasColorRow ? ":/icons/Background/POP_BK_COLOR_2LINE"
+                                             : ":/icons/Background/POP_BK_COLOR_1LINE";
     setBackground(QImage(QString::fromLatin1(background)));
 
     (new QLabel(widthLabel, this))->move(8, 22);
@@ -47,30 +47,30 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
     for (int k = 0; k < ToolStyles::widthCount; ++k) {
         widthIcons.append(QStringLiteral("ICON_LINE_WIDTH_%1").arg(k + 1));
     }
-    fill(widthButtons_, addChoiceRow(widthIcons, rowX, 20, buttonStep));
-    for (ImageButton *button : widthButtons_) {
+    fill(m_widthButtons, addChoiceRow(widthIcons, rowX, 20, buttonStep));
+    for (ImageButton *button : m_widthButtons) {
         connect(button, &ImageButton::clicked, this, &ColorToolWindow::lineWidthChanged);
     }
 
-    if (hasColorRow_) {
+    if (m_hasColorRow) {
         (new QLabel(colorLabel, this))->move(8, 45);
-        fill(lineColorButtons_,
+        fill(m_lineColorButtons,
              addChoiceRow(swatchIcons(QStringLiteral("ICON_LINE_COLOR_"), ToolStyles::colorCount),
                           rowX, 43, buttonStep));
-        for (ImageButton *button : lineColorButtons_) {
+        for (ImageButton *button : m_lineColorButtons) {
             connect(button, &ImageButton::clicked, this, &ColorToolWindow::colorChanged);
         }
     }
 
-    if (hasFillRow_) {
+    if (m_hasFillRow) {
         (new QLabel(fillLabel, this))->move(8, 68);
-        fill(fillButtons_, addChoiceRow(swatchIcons(QStringLiteral("ICON_FILL_COLOR_"),
-                                                    ToolStyles::noFillIndex + 1),
-                                        rowX, 67, buttonStep));
-        for (ImageButton *button : fillButtons_) {
+        fill(m_fillButtons, addChoiceRow(swatchIcons(QStringLiteral("ICON_FILL_COLOR_"),
+                                                     ToolStyles::noFillIndex + 1),
+                                         rowX, 67, buttonStep));
+        for (ImageButton *button : m_fillButtons) {
             connect(button, &ImageButton::clicked, this, &ColorToolWindow::fillColorChanged);
         }
-        fillButtons_[ToolStyles::noFillIndex]->move(77, 67);
+        m_fillButtons[ToolStyles::noFillIndex]->move(77, 67);
     }
 
     modeChanged();
@@ -83,21 +83,22 @@ void ColorToolWindow::modeChanged()
     if (canvas == nullptr) {
         return;
     }
-    checkButton(widthButtons_, ToolStyles::widthIndex(canvas->lineWidth()));
-    if (hasColorRow_) {
-        checkButton(lineColorButtons_,
+    checkButton(m_widthButtons, ToolStyles::widthIndex(canvas->lineWidth()));
+    if (m_hasColorRow) {
+        checkButton(m_lineColorButtons,
                     std::max(0, ToolStyles::lastColorIndex(canvas->lineColor())));
     }
-    if (hasFillRow_) {
-        checkButton(fillButtons_, canvas->fillEnabled()
-                                      ? std::max(0, ToolStyles::lastColorIndex(canvas->fillColor()))
-                                      : ToolStyles::noFillIndex);
+    if (m_hasFillRow) {
+        checkButton(m_fillButtons,
+                    canvas->fillEnabled()
+                        ? std::max(0, ToolStyles::lastColorIndex(canvas->fillColor()))
+                        : ToolStyles::noFillIndex);
     }
 }
 
 void ColorToolWindow::lineWidthChanged()
 {
-    const int k = senderIndex(widthButtons_);
+    const int k = senderIndex(m_widthButtons);
     if (k >= 0) {
         host()->currentCanvas()->setLineWidth(ToolStyles::lineWidth(k));
     }
@@ -105,7 +106,7 @@ void ColorToolWindow::lineWidthChanged()
 
 void ColorToolWindow::colorChanged()
 {
-    const int k = senderIndex(lineColorButtons_);
+    const int k = senderIndex(m_lineColorButtons);
     if (k >= 0) {
         host()->currentCanvas()->setLineColor(ToolStyles::color(k));
     }
@@ -113,7 +114,7 @@ void ColorToolWindow::colorChanged()
 
 void ColorToolWindow::fillColorChanged()
 {
-    const int k = senderIndex(fillButtons_);
+    const int k = senderIndex(m_fillButtons);
     if (k < 0) {
         return;
     }

@@ -25,9 +25,9 @@ private slots:
     void fillColorChanged();
 
 private:
-    bool hasColorRow_;
-    bool hasFillRow_;
-    std::array<ImageButton *, 4> widthButtons_{};
-    std::array<ImageButton *, 4> lineColorButtons_{};
-    std::array<ImageButton *, 5> fillButtons_{};
+    bool m_hasColorRow;
+    bool m_hasFillRow;
+    std::array<ImageButton *, 4> m_widthButtons{};
+    std::array<ImageButton *, 4> m_lineColorButtons{};
+    std::array<ImageButton *, 5> m_fillButtons{};
 };

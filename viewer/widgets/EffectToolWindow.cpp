@@ -10,12 +10,12 @@ EffectToolWindow::EffectToolWindow(QWidget *ownerButton, IToolHost *host)
                  tr("Color Effect"))
 {
     QStringList icons;
-    for (int k = 0; k < int(effectButtons_.size()); ++k) {
+    for (int k = 0; k < int(m_effectButtons.size()); ++k) {
         icons.append(QStringLiteral("ICON_EFFECT_SUB_") + ColorEffects::effectKey(k));
     }
     const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
-    for (int k = 0; k < int(effectButtons_.size()); ++k) {
-        effectButtons_[k] = row[k];
+    for (int k = 0; k < int(m_effectButtons.size()); ++k) {
+        m_effectButtons[k] = row[k];
         connect(row[k], &ImageButton::clicked, this, &EffectToolWindow::effectChanged);
     }
     modeChanged();
@@ -25,13 +25,13 @@ EffectToolWindow::EffectToolWindow(QWidget *ownerButton, IToolHost *host)
 void EffectToolWindow::modeChanged()
 {
     if (const ImageCanvas *canvas = host()->currentCanvas()) {
-        checkButton(effectButtons_, canvas->effect());
+        checkButton(m_effectButtons, canvas->effect());
     }
 }
 
 void EffectToolWindow::effectChanged()
 {
-    const int k = senderIndex(effectButtons_);
+    const int k = senderIndex(m_effectButtons);
     if (k < 0) {
         return;
     }

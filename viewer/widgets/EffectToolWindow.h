@@ -20,5 +20,5 @@ private slots:
     void effectChanged();
 
 private:
-    std::array<ImageButton *, 4> effectButtons_{};
+    std::array<ImageButton *, 4> m_effectButtons{};
 };

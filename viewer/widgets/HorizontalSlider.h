@@ -23,10 +23,10 @@ public:
     // Stores value as given (not clamped) and repaints at once, without emitting valueChanged().
     void setValueSilently(int value);
 
-    int value() const { return value_; }
-    int minimum() const { return minimum_; }
-    int maximum() const { return maximum_; }
-    int handleWidth() const { return handleWidth_; }
+    int value() const { return m_value; }
+    int minimum() const { return m_minimum; }
+    int maximum() const { return m_maximum; }
+    int handleWidth() const { return m_handleWidth; }
 
     // Left edge at which the handle is drawn for the current width and value.
     int handlePosition() const;
@@ -47,10 +47,10 @@ protected:
 private:
     void pointerAt(int x);
 
-    QImage background_;
-    QImage handle_;
-    int handleWidth_ = 96;
-    int value_ = 0;
-    int minimum_ = 0;
-    int maximum_ = 100;
+    QImage m_background;
+    QImage m_handle;
+    int m_handleWidth = 96;
+    int m_value = 0;
+    int m_minimum = 0;
+    int m_maximum = 100;
 };

@@ -30,43 +30,43 @@ bool ImageButton::event(QEvent *event)
 
 void ImageButton::construct(const QString &iconName, int x, int y)
 {
-    holdTimer_ = new QTimer(this);
-    holdTimer_->setObjectName(QStringLiteral("holdTimer"));
+    m_holdTimer = new QTimer(this);
+    m_holdTimer->setObjectName(QStringLiteral("holdTimer"));
     setIconName(iconName);
-    hover_ = false;
+    m_hover = false;
     setFlat(true);
-    holdTimer_->setSingleShot(true);
-    holdTimer_->setInterval(kHoldMilliseconds);
-    connect(holdTimer_, &QTimer::timeout, this, &ImageButton::hold);
+    m_holdTimer->setSingleShot(true);
+    m_holdTimer->setInterval(kHoldMilliseconds);
+    connect(m_holdTimer, &QTimer::timeout, this, &ImageButton::hold);
     move(x, y);
 }
 
 void ImageButton::setIconName(const QString &iconName)
 {
-    normalImage_ = QImage(QStringLiteral(":/icons/Normal/%1.png").arg(iconName));
-    clickImage_ = QImage(QStringLiteral(":/icons/Click/%1.png").arg(iconName));
-    if (clickImage_.isNull()) {
-        clickImage_ = normalImage_;
+    m_normalImage = QImage(QStringLiteral(":/icons/Normal/%1.png").arg(iconName));
+    m_clickImage = QImage(QStringLiteral(":/icons/Click/%1.png").arg(iconName));
+    if (m_clickImage.isNull()) {
+        m_clickImage = m_normalImage;
     }
-    overImage_ = QImage(QStringLiteral(":/icons/Over/%1.png").arg(iconName));
-    if (overImage_.isNull()) {
-        overImage_ = normalImage_;
+    m_overImage = QImage(QStringLiteral(":/icons/Over/%1.png").arg(iconName));
+    if (m_overImage.isNull()) {
+        m_overImage = m_normalImage;
     }
-    setFixedSize(normalImage_.size());
+    setFixedSize(m_normalImage.size());
     update();
 }
 
 void ImageButton::setTextColor(const QColor &color)
 {
-    textColor_ = color;
+    m_textColor = color;
 }
 
 const QImage &ImageButton::currentFace() const
 {
     if (isDown() || isChecked()) {
-        return clickImage_;
+        return m_clickImage;
     }
-    return hover_ ? overImage_ : normalImage_;
+    return m_hover ? m_overImage : m_normalImage;
 }
 
 void ImageButton::paintEvent(QPaintEvent *)
@@ -81,13 +81,13 @@ void ImageButton::paintEvent(QPaintEvent *)
     const int x = (width() - metrics.horizontalAdvance(caption)) / 2;
     const int y = (height() + metrics.height()) / 2 - 3;
     painter.setFont(font());
-    painter.setPen(textColor_.isValid() ? textColor_ : QColor(Qt::black));
+    painter.setPen(m_textColor.isValid() ? m_textColor : QColor(Qt::black));
     painter.drawText(x, y, caption);
 }
 
 void ImageButton::enterEvent(QEnterEvent *event)
 {
-    hover_ = true;
+    m_hover = true;
     setCursor(Qt::ArrowCursor);
     update();
     QPushButton::enterEvent(event);
@@ -95,15 +95,15 @@ void ImageButton::enterEvent(QEnterEvent *event)
 
 void ImageButton::leaveEvent(QEvent *event)
 {
-    hover_ = false;
+    m_hover = false;
     update();
     QPushButton::leaveEvent(event);
 }
 
 void ImageButton::mousePressEvent(QMouseEvent *event)
 {
-    if ((event->buttons() & Qt::LeftButton) && !holdTimer_->isActive()) {
-        holdTimer_->start();
+    if ((event->buttons() & Qt::LeftButton) && !m_holdTimer->isActive()) {
+        m_holdTimer->start();
     }
     QPushButton::mousePressEvent(event);
 }
@@ -111,7 +111,7 @@ void ImageButton::mousePressEvent(QMouseEvent *event)
 void ImageButton::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!(event->buttons() & Qt::LeftButton)) {
-        holdTimer_->stop();
+        m_holdTimer->stop();
     }
     QPushButton::mouseReleaseEvent(event);
 }

@@ -48,10 +48,10 @@ private:
     void construct(const QString &iconName, int x, int y);
     const QImage &currentFace() const;
 
-    bool hover_ = false;
-    QColor textColor_;
-    QImage normalImage_;
-    QImage overImage_;
-    QImage clickImage_;
-    QTimer *holdTimer_ = nullptr;
+    bool m_hover = false;
+    QColor m_textColor;
+    QImage m_normalImage;
+    QImage m_overImage;
+    QImage m_clickImage;
+    QTimer *m_holdTimer = nullptr;
 };

@@ -12,12 +12,12 @@ MaskToolWindow::MaskToolWindow(QWidget *ownerButton, IToolHost *host)
                  tr("Effect"))
 {
     QStringList icons;
-    for (int k = 0; k < int(maskButtons_.size()); ++k) {
+    for (int k = 0; k < int(m_maskButtons.size()); ++k) {
         icons.append(QStringLiteral("ICON_MASK_SUB_") + ColorEffects::maskKey(k + 1));
     }
     const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
-    for (int k = 0; k < int(maskButtons_.size()); ++k) {
-        maskButtons_[k] = row[k];
+    for (int k = 0; k < int(m_maskButtons.size()); ++k) {
+        m_maskButtons[k] = row[k];
         connect(row[k], &ImageButton::clicked, this, &MaskToolWindow::maskChanged);
     }
     connect(host->hostWindow(), SIGNAL(modeChanged()), this, SLOT(modeChanged()));
@@ -27,13 +27,13 @@ MaskToolWindow::MaskToolWindow(QWidget *ownerButton, IToolHost *host)
 void MaskToolWindow::modeChanged()
 {
     if (const ImageCanvas *canvas = host()->currentCanvas()) {
-        checkButton(maskButtons_, canvas->mask() - 1);
+        checkButton(m_maskButtons, canvas->mask() - 1);
     }
 }
 
 void MaskToolWindow::maskChanged()
 {
-    const int k = senderIndex(maskButtons_);
+    const int k = senderIndex(m_maskButtons);
     if (k < 0) {
         return;
     }

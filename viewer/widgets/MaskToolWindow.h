@@ -21,5 +21,5 @@ private slots:
     void maskChanged();
 
 private:
-    std::array<ImageButton *, 4> maskButtons_{};
+    std::array<ImageButton *, 4> m_maskButtons{};
 };

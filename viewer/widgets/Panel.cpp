@@ -12,14 +12,14 @@ const char *const closedFace = "TOOL_TITLE_CLOSE";
 } // namespace
 
 Panel::Panel(QWidget *parent)
-    : QWidget(parent), top_(QStringLiteral(":/icons/Background_Sub/ICON_BK_TOP.png")),
-      middle_(QStringLiteral(":/icons/Background_Sub/ICON_BK_MID.png")),
-      bottom_(QStringLiteral(":/icons/Background_Sub/ICON_BK_BOT.png")),
-      grid_(new QGridLayout(this))
+    : QWidget(parent), m_top(QStringLiteral(":/icons/Background_Sub/ICON_BK_TOP.png")),
+      m_middle(QStringLiteral(":/icons/Background_Sub/ICON_BK_MID.png")),
+      m_bottom(QStringLiteral(":/icons/Background_Sub/ICON_BK_BOT.png")),
+      m_grid(new QGridLayout(this))
 {
-    grid_->setSpacing(0);
-    grid_->setContentsMargins(0, 5, 4, 5);
-    setFixedWidth(middle_.width());
+    m_grid->setSpacing(0);
+    m_grid->setContentsMargins(0, 5, 4, 5);
+    setFixedWidth(m_middle.width());
 }
 
 void Panel::addGroup(const QString &title)
@@ -30,32 +30,32 @@ void Panel::addGroup(const QString &title)
     button->setFont(QFont(QStringLiteral("Arial"), 10));
     button->setTextColor(Qt::white);
 
-    titlePositions_.append(int(entries_.size()));
-    entries_.append(button);
-    if (column_ == 1) {
-        ++row_;
+    m_titlePositions.append(int(m_entries.size()));
+    m_entries.append(button);
+    if (m_column == 1) {
+        ++m_row;
     }
-    grid_->addWidget(button, row_, 0, 1, 2);
-    ++row_;
-    column_ = 0;
+    m_grid->addWidget(button, m_row, 0, 1, 2);
+    ++m_row;
+    m_column = 0;
 }
 
 void Panel::addButton(QWidget *button)
 {
-    entries_.append(button);
-    grid_->addWidget(button, row_, column_);
-    const int next = column_ + 1;
-    row_ += next / 2;
-    column_ = next % 2;
+    m_entries.append(button);
+    m_grid->addWidget(button, m_row, m_column);
+    const int next = m_column + 1;
+    m_row += next / 2;
+    m_column = next % 2;
 }
 
 void Panel::addStretch()
 {
-    if (column_ == 1) {
-        ++row_;
+    if (m_column == 1) {
+        ++m_row;
     }
-    grid_->addItem(new QSpacerItem(0, 10000, QSizePolicy::Maximum, QSizePolicy::Maximum), row_, 0,
-                   1, 2);
+    m_grid->addItem(new QSpacerItem(0, 10000, QSizePolicy::Maximum, QSizePolicy::Maximum), m_row, 0,
+                    1, 2);
 }
 
 void Panel::toggleGroup()
@@ -64,18 +64,18 @@ void Panel::toggleGroup()
     if (title == nullptr) {
         return;
     }
-    const qsizetype titleIndex = entries_.indexOf(title);
-    const qsizetype k = titlePositions_.indexOf(int(titleIndex));
+    const qsizetype titleIndex = m_entries.indexOf(title);
+    const qsizetype k = m_titlePositions.indexOf(int(titleIndex));
     if (k < 0) {
         return;
     }
 
     const qsizetype first = titleIndex + 1;
     const qsizetype last =
-        k + 1 < titlePositions_.size() ? titlePositions_[k + 1] - 1 : entries_.size() - 1;
+        k + 1 < m_titlePositions.size() ? m_titlePositions[k + 1] - 1 : m_entries.size() - 1;
     bool open = false;
     for (qsizetype i = first; i <= last; ++i) {
-        QWidget *entry = entries_[i];
+        QWidget *entry = m_entries[i];
         if (!entry->isEnabled()) {
             continue;
         }
@@ -87,7 +87,7 @@ void Panel::toggleGroup()
 
 void Panel::updateButtons()
 {
-    for (QWidget *entry : std::as_const(entries_)) {
+    for (QWidget *entry : std::as_const(m_entries)) {
         entry->setVisible(entry->isEnabled());
     }
 }
@@ -95,17 +95,17 @@ void Panel::updateButtons()
 void Panel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    const int middleHeight = height() - top_.height() - bottom_.height();
-    stretchedMiddle_ = middle_.isNull() || middleHeight <= 0
-                           ? QImage()
-                           : middle_.scaled(middle_.width(), middleHeight, Qt::IgnoreAspectRatio,
-                                            Qt::FastTransformation);
+    const int middleHeight = height() - m_top.height() - m_bottom.height();
+    m_stretchedMiddle = m_middle.isNull() || middleHeight <= 0
+                            ? QImage()
+                            : m_middle.scaled(m_middle.width(), middleHeight, Qt::IgnoreAspectRatio,
+                                              Qt::FastTransformation);
 }
 
 void Panel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, top_);
-    painter.drawImage(0, top_.height(), stretchedMiddle_);
-    painter.drawImage(0, top_.height() + stretchedMiddle_.height(), bottom_);
+    painter.drawImage(0, 0, m_top);
+    painter.drawImage(0, m_top.height(), m_stretchedMiddle);
+    painter.drawImage(0, m_top.height() + m_stretchedMiddle.height(), m_bottom);
 }

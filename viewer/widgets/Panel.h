@@ -32,13 +32,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QImage top_;
-    QImage stretchedMiddle_;
-    QImage middle_;
-    QImage bottom_;
-    QGridLayout *grid_;
-    int row_ = 0;
-    int column_ = 0;
-    QList<QWidget *> entries_;
-    QList<int> titlePositions_;
+    QImage m_top;
+    QImage m_stretchedMiddle;
+    QImage m_middle;
+    QImage m_bottom;
+    QGridLayout *m_grid;
+    int m_row = 0;
+    int m_column = 0;
+    QList<QWidget *> m_entries;
+    QList<int> m_titlePositions;
 };

@@ -19,20 +19,20 @@ RotateToolWindow::RotateToolWindow(QWidget *ownerButton, IToolHost *host)
         {"ICON_MIRROR_SUB_LR", tr("Mirror left-right")},
         {"ICON_MIRROR_SUB_TB", tr("Mirror top-bottom")},
     }};
-    for (int k = 0; k < int(buttons_.size()); ++k) {
+    for (int k = 0; k < int(m_buttons.size()); ++k) {
         const QString icon = QLatin1String(faces[k].first);
         auto *button = new ImageButton(icon, this, 4 + 60 * k, 18);
         button->setObjectName(icon);
         button->setToolTip(faces[k].second);
         connect(button, &ImageButton::clicked, this, &RotateToolWindow::buttonClicked);
-        buttons_[k] = button;
+        m_buttons[k] = button;
     }
 }
 
 void RotateToolWindow::buttonClicked()
 {
     ImageCanvas *canvas = host()->currentCanvas();
-    const int k = senderIndex(buttons_);
+    const int k = senderIndex(m_buttons);
     if (canvas == nullptr || k < 0) {
         return;
     }

@@ -15,11 +15,11 @@ public:
     RotateToolWindow(QWidget *ownerButton, IToolHost *host);
 
     // The four buttons, in order: left turn, right turn, mirror left-right, mirror top-bottom.
-    const std::array<ImageButton *, 4> &buttons() const { return buttons_; }
+    const std::array<ImageButton *, 4> &buttons() const { return m_buttons; }
 
 private slots:
     void buttonClicked();
 
 private:
-    std::array<ImageButton *, 4> buttons_{};
+    std::array<ImageButton *, 4> m_buttons{};
 };

@@ -86,11 +86,11 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
     : ToolWindow(grownBackground(QImage(QStringLiteral(":/icons/Background/POP_BK_SETTING.png")),
                                  growAtY, addedHeight),
                  ownerButton, host, tr("Setting")),
-      captureBox_(new QComboBox(this)), timeBox_(new QComboBox(this)),
-      sourceField_(new QLineEdit(this)), resolutionField_(new QLineEdit(this)),
-      snapshotFolderField_(new QLineEdit(this)), recordFolderField_(new QLineEdit(this)),
-      cameraBox_(new QComboBox(this)), presentationBox_(new QComboBox(this)),
-      chooseFolder_(defaultFolderChooser), listCameras_(defaultCameraLister)
+      m_captureBox(new QComboBox(this)), m_timeBox(new QComboBox(this)),
+      m_sourceField(new QLineEdit(this)), m_resolutionField(new QLineEdit(this)),
+      m_snapshotFolderField(new QLineEdit(this)), m_recordFolderField(new QLineEdit(this)),
+      m_cameraBox(new QComboBox(this)), m_presentationBox(new QComboBox(this)),
+      m_chooseFolder(defaultFolderChooser), m_listCameras(defaultCameraLister)
 {
     setStyleSheet(QStringLiteral("QLabel { font-family: Arial; font-size: ") +
                   QStringLiteral("10") +
@@ -98,28 +98,28 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
                                  "width: 124px; } "));
 
     const ISettingsStore &store = host->settingsStore();
-    sourceField_->setText(tr("Document Camera"));
-    resolutionField_->setText(QStringLiteral("XVGA 1024 x 768"));
-    captureBox_->addItems({tr("Single"), tr("Continuous")});
+    m_sourceField->setText(tr("Document Camera"));
+    m_resolutionField->setText(QStringLiteral("XVGA 1024 x 768"));
+    m_captureBox->addItems({tr("Single"), tr("Continuous")});
     for (const Interval &interval : intervals) {
-        timeBox_->addItem(QString::fromLatin1(interval.label));
+        m_timeBox->addItem(QString::fromLatin1(interval.label));
     }
-    snapshotFolderField_->setText(store.snapshotPath());
-    recordFolderField_->setText(store.recordPath());
+    m_snapshotFolderField->setText(store.snapshotPath());
+    m_recordFolderField->setText(store.recordPath());
 
-    presentationBox_->addItems({tr("On"), tr("Off")});
-    presentationBox_->setCurrentIndex(store.publishPresentation() ? 0 : 1);
+    m_presentationBox->addItems({tr("On"), tr("Off")});
+    m_presentationBox->setCurrentIndex(store.publishPresentation() ? 0 : 1);
     fillCameraBox();
 
     const std::array<std::pair<QString, QWidget *>, 8> rows = {{
-        {tr("Source"), sourceField_},
-        {tr("Resolution"), resolutionField_},
-        {tr("Capture"), captureBox_},
-        {tr("Time"), timeBox_},
-        {tr("Save as"), snapshotFolderField_},
-        {tr("Recording"), recordFolderField_},
-        {tr("Camera"), cameraBox_},
-        {tr("Presentation"), presentationBox_},
+        {tr("Source"), m_sourceField},
+        {tr("Resolution"), m_resolutionField},
+        {tr("Capture"), m_captureBox},
+        {tr("Time"), m_timeBox},
+        {tr("Save as"), m_snapshotFolderField},
+        {tr("Recording"), m_recordFolderField},
+        {tr("Camera"), m_cameraBox},
+        {tr("Presentation"), m_presentationBox},
     }};
     const std::array<int, 8> rowY = {24, 48, 72, 97, 124, 172, cameraRowY, presentationRowY};
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -127,19 +127,19 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
         rows[i].second->move(controlX, rowY[i]);
     }
     for (QLineEdit *field :
-         {sourceField_, resolutionField_, snapshotFolderField_, recordFolderField_}) {
+         {m_sourceField, m_resolutionField, m_snapshotFolderField, m_recordFolderField}) {
         field->setReadOnly(true);
     }
 
     for (int i = 0; i < int(captureModes.size()); ++i) {
         if (captureModes[i] == store.snapshotMode()) {
-            captureBox_->setCurrentIndex(i);
+            m_captureBox->setCurrentIndex(i);
             break;
         }
     }
     for (int i = 0; i < int(intervals.size()); ++i) {
         if (intervals[i].seconds == store.snapshotInterval()) {
-            timeBox_->setCurrentIndex(i);
+            m_timeBox->setCurrentIndex(i);
             break;
         }
     }
@@ -161,12 +161,12 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
 
 void SettingsToolWindow::setFolderChooser(FolderChooser chooser)
 {
-    chooseFolder_ = chooser ? std::move(chooser) : FolderChooser(defaultFolderChooser);
+    m_chooseFolder = chooser ? std::move(chooser) : FolderChooser(defaultFolderChooser);
 }
 
 void SettingsToolWindow::setCameraLister(CameraLister lister)
 {
-    listCameras_ = lister ? std::move(lister) : CameraLister(defaultCameraLister);
+    m_listCameras = lister ? std::move(lister) : CameraLister(defaultCameraLister);
     fillCameraBox();
 }
 
@@ -175,31 +175,31 @@ void SettingsToolWindow::setCameraLister(CameraLister lister)
 void SettingsToolWindow::fillCameraBox()
 {
     const QString stored = host()->settingsStore().camera();
-    cameraBox_->clear();
-    cameraBox_->addItem(tr("Automatic"), QString());
-    QStringList names = listCameras_();
+    m_cameraBox->clear();
+    m_cameraBox->addItem(tr("Automatic"), QString());
+    QStringList names = m_listCameras();
     if (!stored.isEmpty() && !names.contains(stored)) {
         names.append(stored);
     }
     for (const QString &name : names) {
-        cameraBox_->addItem(name, name);
+        m_cameraBox->addItem(name, name);
     }
-    cameraBox_->setCurrentIndex(std::max(0, cameraBox_->findData(stored)));
+    m_cameraBox->setCurrentIndex(std::max(0, m_cameraBox->findData(stored)));
 }
 
 void SettingsToolWindow::snapshotFileBrowse()
 {
-    browseInto(snapshotFolderField_);
+    browseInto(m_snapshotFolderField);
 }
 
 void SettingsToolWindow::recordFileBrowse()
 {
-    browseInto(recordFolderField_);
+    browseInto(m_recordFolderField);
 }
 
 void SettingsToolWindow::browseInto(QLineEdit *field)
 {
-    const QString folder = chooseFolder_();
+    const QString folder = m_chooseFolder();
     if (!folder.isEmpty()) {
         field->setText(folder);
     }
@@ -208,13 +208,13 @@ void SettingsToolWindow::browseInto(QLineEdit *field)
 void SettingsToolWindow::settingsOk()
 {
     ISettingsStore &store = host()->settingsStore();
-    store.setSnapshotMode(captureModes[std::size_t(std::max(0, captureBox_->currentIndex()))]);
+    store.setSnapshotMode(captureModes[std::size_t(std::max(0, m_captureBox->currentIndex()))]);
     store.setSnapshotInterval(
-        intervals[std::size_t(std::max(0, timeBox_->currentIndex()))].seconds);
-    store.setSnapshotPath(snapshotFolderField_->text());
-    store.setRecordPath(recordFolderField_->text());
-    store.setCamera(cameraBox_->currentData().toString());
-    store.setPublishPresentation(presentationBox_->currentIndex() == 0);
+        intervals[std::size_t(std::max(0, m_timeBox->currentIndex()))].seconds);
+    store.setSnapshotPath(m_snapshotFolderField->text());
+    store.setRecordPath(m_recordFolderField->text());
+    store.setCamera(m_cameraBox->currentData().toString());
+    store.setPublishPresentation(m_presentationBox->currentIndex() == 0);
     emit settingsSaved();
     close();
 }

@@ -41,14 +41,14 @@ private:
     void browseInto(QLineEdit *field);
     void fillCameraBox();
 
-    QComboBox *captureBox_;
-    QComboBox *timeBox_;
-    QLineEdit *sourceField_;
-    QLineEdit *resolutionField_;
-    QLineEdit *snapshotFolderField_;
-    QLineEdit *recordFolderField_;
-    QComboBox *cameraBox_;
-    QComboBox *presentationBox_;
-    FolderChooser chooseFolder_;
-    CameraLister listCameras_;
+    QComboBox *m_captureBox;
+    QComboBox *m_timeBox;
+    QLineEdit *m_sourceField;
+    QLineEdit *m_resolutionField;
+    QLineEdit *m_snapshotFolderField;
+    QLineEdit *m_recordFolderField;
+    QComboBox *m_cameraBox;
+    QComboBox *m_presentationBox;
+    FolderChooser m_chooseFolder;
+    CameraLister m_listCameras;
 };

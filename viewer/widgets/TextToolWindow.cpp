@@ -12,7 +12,7 @@
 TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
     : ToolWindow(QImage(QStringLiteral(":/icons/Background/POP_BK_COLOR_2LINE")), ownerButton, host,
                  tr("Text")),
-      faceBox_(new QComboBox(this)), sizeBox_(new QComboBox(this))
+      m_faceBox(new QComboBox(this)), m_sizeBox(new QComboBox(this))
 {
     auto *colorLabel = new QLabel(tr("Color"), this);
     colorLabel->setStyleSheet(QStringLiteral("font-family: Arial; font-size: 15px; color: white;"));
@@ -23,24 +23,24 @@ TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
         icons.append(QStringLiteral("ICON_LINE_COLOR_") + ToolStyles::colorName(k));
     }
     const QList<ImageButton *> row = addChoiceRow(icons, 110, 43, 33);
-    for (int k = 0; k < int(colorButtons_.size()); ++k) {
-        colorButtons_[k] = row[k];
+    for (int k = 0; k < int(m_colorButtons.size()); ++k) {
+        m_colorButtons[k] = row[k];
         connect(row[k], &ImageButton::clicked, this, &TextToolWindow::colorChanged);
     }
 
-    faces_ = QFontDatabase::families();
-    faceBox_->addItems(faces_);
-    faceBox_->move(10, 20);
-    faceBox_->setFixedWidth(150);
-    connect(faceBox_, &QComboBox::activated, this, &TextToolWindow::fontFaceChanged);
+    m_faces = QFontDatabase::families();
+    m_faceBox->addItems(m_faces);
+    m_faceBox->move(10, 20);
+    m_faceBox->setFixedWidth(150);
+    connect(m_faceBox, &QComboBox::activated, this, &TextToolWindow::fontFaceChanged);
 
-    sizes_ = QFontDatabase::standardSizes();
-    for (int size : std::as_const(sizes_)) {
-        sizeBox_->addItem(QString::number(size));
+    m_sizes = QFontDatabase::standardSizes();
+    for (int size : std::as_const(m_sizes)) {
+        m_sizeBox->addItem(QString::number(size));
     }
-    sizeBox_->move(165, 20);
-    sizeBox_->setFixedWidth(70);
-    connect(sizeBox_, &QComboBox::activated, this, &TextToolWindow::fontSizeChanged);
+    m_sizeBox->move(165, 20);
+    m_sizeBox->setFixedWidth(70);
+    connect(m_sizeBox, &QComboBox::activated, this, &TextToolWindow::fontSizeChanged);
 
     connect(host->hostWindow(), SIGNAL(modeChanged()), this, SLOT(modeChanged()));
     modeChanged();
@@ -52,20 +52,20 @@ void TextToolWindow::modeChanged()
     if (canvas == nullptr) {
         return;
     }
-    checkButton(colorButtons_, ToolStyles::firstColorIndex(canvas->textColor()));
-    const qsizetype face = faces_.indexOf(canvas->fontFamily());
+    checkButton(m_colorButtons, ToolStyles::firstColorIndex(canvas->textColor()));
+    const qsizetype face = m_faces.indexOf(canvas->fontFamily());
     if (face >= 0) {
-        faceBox_->setCurrentIndex(int(face));
+        m_faceBox->setCurrentIndex(int(face));
     }
-    const qsizetype size = sizes_.indexOf(canvas->fontSize());
+    const qsizetype size = m_sizes.indexOf(canvas->fontSize());
     if (size >= 0) {
-        sizeBox_->setCurrentIndex(int(size));
+        m_sizeBox->setCurrentIndex(int(size));
     }
 }
 
 void TextToolWindow::colorChanged()
 {
-    const int k = senderIndex(colorButtons_);
+    const int k = senderIndex(m_colorButtons);
     if (k >= 0) {
         host()->currentCanvas()->setTextColor(ToolStyles::color(k));
     }
@@ -73,13 +73,13 @@ void TextToolWindow::colorChanged()
 
 void TextToolWindow::fontFaceChanged()
 {
-    host()->currentCanvas()->setFontFamily(faceBox_->currentText());
+    host()->currentCanvas()->setFontFamily(m_faceBox->currentText());
 }
 
 void TextToolWindow::fontSizeChanged()
 {
     bool ok = false;
-    const int size = sizeBox_->currentText().toInt(&ok);
+    const int size = m_sizeBox->currentText().toInt(&ok);
     if (ok) {
         host()->currentCanvas()->setFontSize(size);
     }

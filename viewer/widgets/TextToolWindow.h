@@ -25,9 +25,9 @@ private slots:
     void fontSizeChanged();
 
 private:
-    QComboBox *faceBox_;
-    QComboBox *sizeBox_;
-    QStringList faces_;
-    QList<int> sizes_;
-    std::array<ImageButton *, 4> colorButtons_{};
+    QComboBox *m_faceBox;
+    QComboBox *m_sizeBox;
+    QStringList m_faces;
+    QList<int> m_sizes;
+    std::array<ImageButton *, 4> m_colorButtons{};
 };

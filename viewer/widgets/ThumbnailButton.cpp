@@ -10,8 +10,8 @@ ThumbnailButton::ThumbnailButton(QWidget *parent) : QPushButton(parent)
 
 void ThumbnailButton::setImage(const QImage &image)
 {
-    picture_ = image;
-    hasPicture_ = true;
+    m_picture = image;
+    m_hasPicture = true;
     update();
 }
 
@@ -20,19 +20,19 @@ QColor ThumbnailButton::frameColor() const
     if (isDown() || isChecked()) {
         return Qt::red;
     }
-    return hovered_ ? Qt::white : Qt::gray;
+    return m_hovered ? Qt::white : Qt::gray;
 }
 
 void ThumbnailButton::enterEvent(QEnterEvent *event)
 {
-    hovered_ = true;
+    m_hovered = true;
     update();
     QPushButton::enterEvent(event);
 }
 
 void ThumbnailButton::leaveEvent(QEvent *event)
 {
-    hovered_ = false;
+    m_hovered = false;
     update();
     QPushButton::leaveEvent(event);
 }
@@ -41,9 +41,9 @@ void ThumbnailButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (hasPicture_ && !picture_.isNull()) {
-        painter.drawImage((width() - picture_.width()) / 2, (height() - picture_.height()) / 2,
-                          picture_);
+    if (m_hasPicture && !m_picture.isNull()) {
+        painter.drawImage((width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2,
+                          m_picture);
     }
     painter.setPen(QPen(frameColor(), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.drawRect(1, 1, width() - 2, height() - 2);

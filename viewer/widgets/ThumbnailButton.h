@@ -13,9 +13,9 @@ public:
     explicit ThumbnailButton(QWidget *parent = nullptr);
 
     void setImage(const QImage &image);
-    bool hasPicture() const { return hasPicture_; }
-    const QImage &picture() const { return picture_; }
-    bool isHovered() const { return hovered_; }
+    bool hasPicture() const { return m_hasPicture; }
+    const QImage &picture() const { return m_picture; }
+    bool isHovered() const { return m_hovered; }
     // The frame colour the next paint uses.
     QColor frameColor() const;
 
@@ -25,7 +25,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    bool hovered_ = false;
-    bool hasPicture_ = false;
-    QImage picture_;
+    bool m_hovered = false;
+    bool m_hasPicture = false;
+    QImage m_picture;
 };

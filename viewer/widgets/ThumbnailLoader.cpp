@@ -4,19 +4,19 @@
 
 ThumbnailLoader::ThumbnailLoader(QObject *parent) : QThread(parent)
 {
-    permit_.release();
+    m_permit.release();
 }
 
 ThumbnailLoader::~ThumbnailLoader()
 {
-    cancel_ = true;
+    m_cancel = true;
     wait();
 }
 
 void ThumbnailLoader::cancelAndAcquire()
 {
-    cancel_ = true;
-    permit_.acquire();
+    m_cancel = true;
+    m_permit.acquire();
     // run() releases the permit as its last step; wait for the thread to be fully finished
     // so that start() below never meets a thread still unwinding.
     wait();
@@ -25,11 +25,11 @@ void ThumbnailLoader::cancelAndAcquire()
 void ThumbnailLoader::startRun(const QStringList &paths, int generation)
 {
     {
-        const std::lock_guard<std::mutex> lock(runLock_);
-        paths_ = paths;
-        generation_ = generation;
+        const std::lock_guard<std::mutex> lock(m_runLock);
+        m_paths = paths;
+        m_generation = generation;
     }
-    cancel_ = false;
+    m_cancel = false;
     start(QThread::InheritPriority);
 }
 
@@ -58,13 +58,13 @@ void ThumbnailLoader::run()
     QStringList paths;
     int generation = 0;
     {
-        const std::lock_guard<std::mutex> lock(runLock_);
-        paths = paths_;
-        generation = generation_;
+        const std::lock_guard<std::mutex> lock(m_runLock);
+        paths = m_paths;
+        generation = m_generation;
     }
     const QSize cell(kCellWidth, kCellHeight);
-    for (int i = 0; i < paths.size() && !cancel_; ++i) {
+    for (int i = 0; i < paths.size() && !m_cancel; ++i) {
         emit thumbnailReady(generation, i, loadThumbnail(paths.at(i), cell));
     }
-    permit_.release();
+    m_permit.release();
 }

@@ -41,11 +41,11 @@ protected:
     void run() override;
 
 private:
-    QSemaphore permit_{0};
-    std::atomic<bool> cancel_{false};
+    QSemaphore m_permit{0};
+    std::atomic<bool> m_cancel{false};
     // The run's work, handed from the GUI thread to the loader thread. The permit already
     // orders the two; the mutex states it in a form thread checkers can see as well.
-    std::mutex runLock_;
-    QStringList paths_;
-    int generation_ = 0;
+    std::mutex m_runLock;
+    QStringList m_paths;
+    int m_generation = 0;
 };

@@ -11,110 +11,110 @@
 ThumbnailWidget::ThumbnailWidget(PhotographSource *source, HorizontalSlider *scrollBar,
                                  QWidget *parent)
     : ImageWidget(QImage(QStringLiteral(":/icons/Background/THUMBNIL_BAR.png")), parent),
-      source_(source), scrollBar_(scrollBar), loader_(new ThumbnailLoader(this))
+      m_source(source), m_scrollBar(scrollBar), m_loader(new ThumbnailLoader(this))
 {
     // The background is stretched over whatever size the main window gives the strip.
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    group_.setExclusive(true);
-    connect(loader_, &ThumbnailLoader::thumbnailReady, this, &ThumbnailWidget::thumbnailReady,
+    m_group.setExclusive(true);
+    connect(m_loader, &ThumbnailLoader::thumbnailReady, this, &ThumbnailWidget::thumbnailReady,
             Qt::QueuedConnection);
     rebuild();
-    connect(source_, &PhotographSource::photographChanged, this,
+    connect(m_source, &PhotographSource::photographChanged, this,
             &ThumbnailWidget::photographChanged);
-    connect(source_, &PhotographSource::listChanged, this, &ThumbnailWidget::rebuild);
-    connect(scrollBar_, &HorizontalSlider::valueChanged, this, &ThumbnailWidget::viewChanged);
+    connect(m_source, &PhotographSource::listChanged, this, &ThumbnailWidget::rebuild);
+    connect(m_scrollBar, &HorizontalSlider::valueChanged, this, &ThumbnailWidget::viewChanged);
 }
 
 ThumbnailWidget::~ThumbnailWidget()
 {
     // Stop the loader after its current picture before the buttons go.
-    loader_->cancelAndAcquire();
+    m_loader->cancelAndAcquire();
 }
 
 void ThumbnailWidget::rebuild()
 {
-    loader_->cancelAndAcquire();
-    ++generation_; // pictures of the previous run still queued are dropped
+    m_loader->cancelAndAcquire();
+    ++m_generation; // pictures of the previous run still queued are dropped
 
-    for (ThumbnailButton *button : std::as_const(buttons_)) {
-        group_.removeButton(button);
+    for (ThumbnailButton *button : std::as_const(m_buttons)) {
+        m_group.removeButton(button);
         delete button;
     }
-    buttons_.clear();
+    m_buttons.clear();
 
-    paths_ = source_->fileList();
-    leftOffset_ = 50;
-    rightReserve_ = 40;
-    spacing_ = 10;
-    top_ = 5;
-    first_ = 0;
+    m_paths = m_source->fileList();
+    m_leftOffset = 50;
+    m_rightReserve = 40;
+    m_spacing = 10;
+    m_top = 5;
+    m_first = 0;
 
-    const int n = int(paths_.size());
-    buttons_.reserve(n);
+    const int n = int(m_paths.size());
+    m_buttons.reserve(n);
     for (int i = 0; i < n; ++i) {
         auto *button = new ThumbnailButton(this);
         button->hide();
         button->setFixedSize(kButtonWidth, kButtonHeight);
         connect(button, &QPushButton::clicked, this, &ThumbnailWidget::photographSelected);
-        buttons_.append(button);
-        group_.addButton(button);
+        m_buttons.append(button);
+        m_group.addButton(button);
     }
     fitVisible();
     layoutButtons();
-    scrollBar_->setRange(0, n - visible_);
+    m_scrollBar->setRange(0, n - m_visible);
     // The strip starts again from its first picture; so does its scroll bar.
-    scrollBar_->setValueSilently(0);
-    loader_->startRun(paths_, generation_);
+    m_scrollBar->setValueSilently(0);
+    m_loader->startRun(m_paths, m_generation);
 }
 
 void ThumbnailWidget::photographSelected()
 {
-    const int index = int(buttons_.indexOf(qobject_cast<ThumbnailButton *>(sender())));
+    const int index = int(m_buttons.indexOf(qobject_cast<ThumbnailButton *>(sender())));
     if (index >= 0) {
-        source_->selectPhotograph(index);
+        m_source->selectPhotograph(index);
     }
 }
 
 void ThumbnailWidget::photographChanged(int id)
 {
-    if (id < 0 || id >= buttons_.size()) {
+    if (id < 0 || id >= m_buttons.size()) {
         return;
     }
-    if (id < first_) {
-        scrollBar_->setValueSilently(id);
-        first_ = id;
+    if (id < m_first) {
+        m_scrollBar->setValueSilently(id);
+        m_first = id;
         layoutButtons();
-    } else if (id >= first_ + visible_) {
-        first_ = id - visible_ + 1;
-        scrollBar_->setValueSilently(first_);
+    } else if (id >= m_first + m_visible) {
+        m_first = id - m_visible + 1;
+        m_scrollBar->setValueSilently(m_first);
         layoutButtons();
     }
-    buttons_.at(id)->setChecked(true);
+    m_buttons.at(id)->setChecked(true);
 }
 
 void ThumbnailWidget::viewChanged(int first)
 {
-    first_ = first;
+    m_first = first;
     layoutButtons();
 }
 
 void ThumbnailWidget::thumbnailReady(int generation, int index, const QImage &image)
 {
-    if (generation == generation_ && index >= 0 && index < buttons_.size()) {
-        buttons_.at(index)->setImage(image);
+    if (generation == m_generation && index >= 0 && index < m_buttons.size()) {
+        m_buttons.at(index)->setImage(image);
     }
 }
 
 void ThumbnailWidget::layoutButtons()
 {
-    for (ThumbnailButton *button : std::as_const(buttons_)) {
+    for (ThumbnailButton *button : std::as_const(m_buttons)) {
         button->hide();
     }
-    const int last = std::min(first_ + visible_, int(buttons_.size()));
-    for (int j = std::max(first_, 0); j < last; ++j) {
-        ThumbnailButton *button = buttons_.at(j);
-        button->move(leftOffset_ + (j - first_) * kPitch, top_);
+    const int last = std::min(m_first + m_visible, int(m_buttons.size()));
+    for (int j = std::max(m_first, 0); j < last; ++j) {
+        ThumbnailButton *button = m_buttons.at(j);
+        button->move(m_leftOffset + (j - m_first) * kPitch, m_top);
         button->show();
         button->raise();
     }
@@ -122,18 +122,18 @@ void ThumbnailWidget::layoutButtons()
 
 void ThumbnailWidget::fitVisible()
 {
-    const int n = int(buttons_.size());
-    visible_ = std::clamp((width() - rightReserve_ - leftOffset_) / kPitch, 0, n);
-    leftOffset_ = (width() - kPitch * visible_) / 2;
+    const int n = int(m_buttons.size());
+    m_visible = std::clamp((width() - m_rightReserve - m_leftOffset) / kPitch, 0, n);
+    m_leftOffset = (width() - kPitch * m_visible) / 2;
 }
 
 void ThumbnailWidget::resizeEvent(QResizeEvent *event)
 {
     ImageWidget::resizeEvent(event);
     fitVisible();
-    const int n = int(buttons_.size());
-    scrollBar_->setRange(0, n - visible_);
-    first_ = std::max(0, std::min(first_, n - visible_));
+    const int n = int(m_buttons.size());
+    m_scrollBar->setRange(0, n - m_visible);
+    m_first = std::max(0, std::min(m_first, n - m_visible));
     layoutButtons();
 }
 

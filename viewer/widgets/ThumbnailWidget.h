@@ -24,11 +24,11 @@ public:
     // Recreates the buttons for the source's current list and restarts the loader.
     void rebuild();
 
-    int firstVisible() const { return first_; }
-    int visibleCount() const { return visible_; }
-    int leftOffset() const { return leftOffset_; }
-    const QList<ThumbnailButton *> &buttons() const { return buttons_; }
-    ThumbnailLoader *loader() const { return loader_; }
+    int firstVisible() const { return m_first; }
+    int visibleCount() const { return m_visible; }
+    int leftOffset() const { return m_leftOffset; }
+    const QList<ThumbnailButton *> &buttons() const { return m_buttons; }
+    ThumbnailLoader *loader() const { return m_loader; }
 
     static constexpr int kPitch = 66;
     static constexpr int kButtonWidth = 56;
@@ -50,17 +50,17 @@ private:
     void layoutButtons();
     void fitVisible();
 
-    PhotographSource *const source_;
-    HorizontalSlider *const scrollBar_;
-    ThumbnailLoader *loader_;
-    QButtonGroup group_;
-    QList<ThumbnailButton *> buttons_;
-    QStringList paths_;
-    int first_ = 0;
-    int visible_ = 0;
-    int leftOffset_ = 0;
-    int rightReserve_ = 40;
-    int spacing_ = 10;
-    int top_ = 5;
-    int generation_ = 0;
+    PhotographSource *const m_source;
+    HorizontalSlider *const m_scrollBar;
+    ThumbnailLoader *m_loader;
+    QButtonGroup m_group;
+    QList<ThumbnailButton *> m_buttons;
+    QStringList m_paths;
+    int m_first = 0;
+    int m_visible = 0;
+    int m_leftOffset = 0;
+    int m_rightReserve = 40;
+    int m_spacing = 10;
+    int m_top = 5;
+    int m_generation = 0;
 };

@@ -12,11 +12,12 @@
 
 ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost *host,
                        const QString &title)
-    : FramelessWindow(background, true, host->hostWindow()), host_(host), ownerButton_(ownerButton),
-      closeButton_(new ImageButton(QStringLiteral("POPUP_CLOSE"), this, 0, 0))
+    : FramelessWindow(background, true, host->hostWindow()), m_host(host),
+      m_ownerButton(ownerButton),
+      m_closeButton(new ImageButton(QStringLiteral("POPUP_CLOSE"), this, 0, 0))
 {
-    closeButton_->setObjectName(QStringLiteral("POPUP_CLOSE"));
-    connect(closeButton_, &ImageButton::clicked, this, &ToolWindow::close);
+    m_closeButton->setObjectName(QStringLiteral("POPUP_CLOSE"));
+    connect(m_closeButton, &ImageButton::clicked, this, &ToolWindow::close);
     if (parentWidget() != nullptr) {
         parentWidget()->installEventFilter(this);
     }
@@ -29,14 +30,14 @@ ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost
 
 void ToolWindow::followOwnerButton()
 {
-    if (ownerButton_ == nullptr) {
+    if (m_ownerButton == nullptr) {
         return;
     }
-    QPoint position = ownerButton_->mapToGlobal(QPoint(ownerButton_->width() + 3, 0));
+    QPoint position = m_ownerButton->mapToGlobal(QPoint(m_ownerButton->width() + 3, 0));
     // Beside a button low in the panel, or with the main window near a screen edge, the window
     // would reach past the screen (a 1024 x 768 projector): it is pushed back inside the screen
     // that holds the main window, so that every control on it can be reached.
-    const QWidget *anchor = parentWidget() != nullptr ? parentWidget() : ownerButton_;
+    const QWidget *anchor = parentWidget() != nullptr ? parentWidget() : m_ownerButton;
     if (const QScreen *screen = anchor->screen()) {
         const QRect area = screen->availableGeometry();
         position.setX(std::max(area.left(), std::min(position.x(), area.right() + 1 - width())));
@@ -57,7 +58,7 @@ bool ToolWindow::eventFilter(QObject *watched, QEvent *event)
 void ToolWindow::resizeEvent(QResizeEvent *event)
 {
     FramelessWindow::resizeEvent(event);
-    closeButton_->move(width() - 18, 4);
+    m_closeButton->move(width() - 18, 4);
     // A window that grows (more rows) must still fit on the screen.
     followOwnerButton();
 }

@@ -25,10 +25,10 @@ public:
                const QString &title);
 
     // The panel button the window was opened for (not owned).
-    QWidget *ownerButton() const { return ownerButton_; }
+    QWidget *ownerButton() const { return m_ownerButton; }
 
 protected:
-    IToolHost *host() const { return host_; }
+    IToolHost *host() const { return m_host; }
 
     // A row of checkable buttons in one new exclusive group: button k shows iconNames[k], is
     // named after it and stands at (x + step * k, y).
@@ -60,7 +60,7 @@ protected:
 private:
     void followOwnerButton();
 
-    IToolHost *host_;
-    QWidget *ownerButton_;
-    ImageButton *closeButton_;
+    IToolHost *m_host;
+    QWidget *m_ownerButton;
+    ImageButton *m_closeButton;
 };
