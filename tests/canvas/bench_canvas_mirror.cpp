@@ -1,4 +1,5 @@
 #include "ImageCanvas.h"
+#include "MedianReporter.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -83,27 +84,8 @@ void BM_Compose(benchmark::State &state)
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            std::string name = run.benchmark_name();
-            const std::string median = "_median";
-            if (run.run_type == Run::RT_Aggregate) {
-                if (name.size() <= median.size() ||
-                    name.compare(name.size() - median.size(), median.size(), median) != 0) {
-                    continue;
-                }
-                name.resize(name.size() - median.size());
-            } else if (run.repetitions > 1) {
-                continue;
-            }
-            times[name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -126,9 +108,6 @@ public:
             }
         }
     }
-
-private:
-    std::map<std::string, double> times;
 };
 
 } // namespace

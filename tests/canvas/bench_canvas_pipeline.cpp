@@ -1,4 +1,5 @@
 #include "ImageCanvas.h"
+#include "MedianReporter.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -104,28 +105,8 @@ std::string sizeName(int index)
 // Prints each pipeline case as time per frame and as a multiple of the memcpy of its size.
 // The pipeline loop copies a fresh frame into the buffer before each run; that copy is
 // subtracted, so the ratio is the pipeline's own cost.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        // With repetitions, the median of each case stands for it.
-        for (const Run &run : runs) {
-            std::string name = run.benchmark_name();
-            const std::string median = "_median";
-            if (run.run_type == Run::RT_Aggregate) {
-                if (name.size() <= median.size() ||
-                    name.compare(name.size() - median.size(), median.size(), median) != 0) {
-                    continue;
-                }
-                name.resize(name.size() - median.size());
-            } else if (run.repetitions > 1) {
-                continue;
-            }
-            times[name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -146,9 +127,6 @@ public:
             }
         }
     }
-
-private:
-    std::map<std::string, double> times;
 };
 
 } // namespace
