@@ -1,3 +1,4 @@
+#include "CanvasTestSupport.h"
 #include "ImageCanvas.h"
 #include "MedianReporter.h"
 
@@ -20,29 +21,15 @@
 
 namespace {
 
+using canvastest::noiseBuffer;
+using canvastest::sendMouse;
+
 constexpr int frameW = 1280;
 constexpr int frameH = 960;
 
-std::vector<uchar> frameBuffer()
-{
-    std::vector<uchar> buffer(size_t(frameW) * size_t(frameH) * 3);
-    for (size_t i = 0; i < buffer.size(); ++i) {
-        buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
-    }
-    return buffer;
-}
-
-void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos)
-{
-    QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&canvas, &event);
-}
-
 void BM_FrameCopy(benchmark::State &state)
 {
-    const std::vector<uchar> source = frameBuffer();
+    const std::vector<uchar> source = noiseBuffer(frameW, frameH);
     std::vector<uchar> target(source.size());
     for (auto _ : state) {
         std::memcpy(target.data(), source.data(), source.size());
@@ -53,7 +40,7 @@ void BM_FrameCopy(benchmark::State &state)
 // range(0): quarter turns (0 or 1); range(1): zoom step; range(2): mirror off (0) or on (1).
 void BM_Compose(benchmark::State &state)
 {
-    const std::vector<uchar> source = frameBuffer();
+    const std::vector<uchar> source = noiseBuffer(frameW, frameH);
     std::vector<uchar> buffer = source;
     ImageCanvas canvas;
     canvas.resize(frameW, frameH);

@@ -1,3 +1,4 @@
+#include "CanvasTestSupport.h"
 #include "ImageCanvas.h"
 #include "MedianReporter.h"
 
@@ -19,28 +20,14 @@
 
 namespace {
 
+using canvastest::noiseBuffer;
+using canvastest::sendMouse;
+
 struct Size {
     int width;
     int height;
 };
 constexpr Size sizes[] = {{640, 480}, {1024, 768}, {1280, 960}};
-
-std::vector<uchar> frameBuffer(int width, int height)
-{
-    std::vector<uchar> buffer(size_t(width) * size_t(height) * 3);
-    for (size_t i = 0; i < buffer.size(); ++i) {
-        buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
-    }
-    return buffer;
-}
-
-void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos)
-{
-    QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&canvas, &event);
-}
 
 // Strokes and shapes spread over the whole picture.
 void drawOn(ImageCanvas &canvas, int width, int height)
@@ -63,7 +50,7 @@ void drawOn(ImageCanvas &canvas, int width, int height)
 void BM_Memcpy(benchmark::State &state)
 {
     const Size size = sizes[state.range(0)];
-    const std::vector<uchar> source = frameBuffer(size.width, size.height);
+    const std::vector<uchar> source = noiseBuffer(size.width, size.height);
     std::vector<uchar> target(source.size());
     for (auto _ : state) {
         std::memcpy(target.data(), source.data(), source.size());
@@ -75,7 +62,7 @@ void BM_Pipeline(benchmark::State &state)
 {
     const Size size = sizes[state.range(0)];
     const bool heavy = state.range(1) != 0;
-    const std::vector<uchar> source = frameBuffer(size.width, size.height);
+    const std::vector<uchar> source = noiseBuffer(size.width, size.height);
     std::vector<uchar> buffer = source;
     ImageCanvas canvas;
     canvas.resize(size.width, size.height);
