@@ -2,7 +2,6 @@
 
 #include "CSimCamera.h"
 #include "usb/BulkLoop.h"
-#include "usb/CTransferCancel.h"
 #include "usb/TevalLog.h"
 
 #include <algorithm>
@@ -77,11 +76,6 @@ CCallSim::CCallSim(CSimCamera &camera, const std::string &claimPath) : m_camera(
     m_open = 1;
 }
 
-const OpenResult &CCallSim::OpenError() const
-{
-    return m_failure;
-}
-
 std::string CCallSim::ClaimPath()
 {
     const char *path = std::getenv("TEVALCAP_SIM_LOCK");
@@ -103,14 +97,9 @@ bool CCallSim::Requested()
     return value != nullptr && std::strcmp(value, "1") == 0;
 }
 
-int CCallSim::IsOpen()
-{
-    return m_open;
-}
-
 int CCallSim::ControlOut(std::uint32_t command, const void *data, int length)
 {
-    if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && data == nullptr)) {
+    if (!Accepts(data, length, 0xFFFF)) {
         return 0;
     }
     return m_camera.ControlOut(static_cast<std::uint16_t>(command & 0xFFFF),
@@ -119,17 +108,12 @@ int CCallSim::ControlOut(std::uint32_t command, const void *data, int length)
                : 0;
 }
 
-int CCallSim::ControlIn(std::uint32_t command, void *buffer, int length)
-{
-    return ControlInReply(command, buffer, length, nullptr);
-}
-
 int CCallSim::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
 {
     if (received != nullptr) {
         *received = 0;
     }
-    if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && buffer == nullptr)) {
+    if (!Accepts(buffer, length, 0xFFFF)) {
         return 0;
     }
     const int r = m_camera.ControlIn(static_cast<std::uint16_t>(command & 0xFFFF),
@@ -154,18 +138,13 @@ int CCallSim::BulkWrite(const void *data, int length, unsigned *transferred)
     return RunBulkLoop(static_cast<const std::uint8_t *>(data), length, transferred,
                        [&](const std::uint8_t *p, int want, int &moved) {
                            moved = 0;
-                           if (m_cancelled.load()) {
+                           if (Cancelled(nullptr)) {
                                return false;
                            }
                            const int r = m_camera.BulkOut(p, want);
                            moved = r > 0 ? r : 0;
                            return r >= 0;
                        });
-}
-
-int CCallSim::BulkRead(void *buffer, int length, unsigned *transferred)
-{
-    return BulkReadCancellable(buffer, length, transferred, nullptr);
 }
 
 int CCallSim::BulkReadCancellable(void *buffer, int length, unsigned *transferred,
@@ -178,8 +157,7 @@ int CCallSim::BulkReadCancellable(void *buffer, int length, unsigned *transferre
                        [&](std::uint8_t *p, int want, int &moved) {
                            moved = 0;
                            for (;;) {
-                               if (m_cancelled.load() ||
-                                   (cancel != nullptr && cancel->IsCancelled())) {
+                               if (Cancelled(cancel)) {
                                    return false;
                                }
                                const int r = m_camera.BulkIn(p, want, kReadSlice);
@@ -190,9 +168,4 @@ int CCallSim::BulkReadCancellable(void *buffer, int length, unsigned *transferre
                                return r >= 0;
                            }
                        });
-}
-
-void CCallSim::CancelTransfers()
-{
-    m_cancelled.store(true);
 }

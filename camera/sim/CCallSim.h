@@ -1,9 +1,8 @@
 #pragma once
 
-#include "usb/CCallSys.h"
+#include "usb/CCallBase.h"
 #include "usb/CRuntimeLock.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,7 +11,7 @@ class CSimCamera;
 
 // Transport to the simulated camera (chosen only with TEVALCAP_SIMULATE=1). It runs the same
 // bulk loop as the USB transports against the camera model's wire operations.
-class CCallSim : public CCallSys {
+class CCallSim : public CCallBase {
 public:
     // Opens when the model is plugged in. With a claim path it also claims the camera across
     // processes, as the kernel does for a real interface: an advisory lock on that file,
@@ -21,16 +20,11 @@ public:
     explicit CCallSim(CSimCamera &camera, const std::string &claimPath = {});
     ~CCallSim() override;
 
-    int IsOpen() override;
-    const OpenResult &OpenError() const override;
     int ControlOut(std::uint32_t command, const void *data, int length) override;
-    int ControlIn(std::uint32_t command, void *buffer, int length) override;
     int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) override;
     int BulkWrite(const void *data, int length, unsigned *transferred) override;
-    int BulkRead(void *buffer, int length, unsigned *transferred) override;
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,
                             const CTransferCancel *cancel) override;
-    void CancelTransfers() override;
 
     // Whether TEVALCAP_SIMULATE=1 is set in the environment.
     static bool Requested();
@@ -41,8 +35,5 @@ public:
 
 private:
     CSimCamera &m_camera;
-    int m_open = 0;
-    OpenResult m_failure;
     std::shared_ptr<CRuntimeLock> m_claim;
-    std::atomic<bool> m_cancelled{false};
 };

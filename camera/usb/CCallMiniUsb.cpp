@@ -1,15 +1,14 @@
 #include "CCallMiniUsb.h"
 
-#include "CTransferCancel.h"
 #include "TevalLog.h"
 #include "UdevLookup.h"
 
-#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -23,23 +22,12 @@ std::uint64_t Address(const void *p)
 
 CCallMiniUsb::CCallMiniUsb()
 {
-    m_node = FindInterfaceNode(kInterfaceGuid);
-    if (m_node.empty()) {
-        m_failure = {OpenFailure::NoDevice, kNoInterfaceText};
-        return;
-    }
-    m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
+    m_fd = OpenInterfaceNode(kInterfaceGuid, m_node, m_failure);
     if (m_fd < 0) {
-        m_failure = NodeOpenFailure(m_node, errno);
         return;
     }
     TEVAL_INFO("opened the mini driver at %s", m_node.c_str());
     m_open = 1;
-}
-
-const OpenResult &CCallMiniUsb::OpenError() const
-{
-    return m_failure;
 }
 
 int CCallMiniUsb::Request(unsigned long code, TevalMiniRequest &request)
@@ -60,14 +48,9 @@ CCallMiniUsb::~CCallMiniUsb()
     }
 }
 
-int CCallMiniUsb::IsOpen()
-{
-    return m_open;
-}
-
 int CCallMiniUsb::ControlOut(std::uint32_t command, const void *data, int length)
 {
-    if (m_open == 0 || length < 0 || length > kMaxControlData || (length > 0 && data == nullptr)) {
+    if (!Accepts(data, length, kMaxControlData)) {
         return 0;
     }
     std::uint8_t input[2 + kMaxControlData] = {};
@@ -82,17 +65,12 @@ int CCallMiniUsb::ControlOut(std::uint32_t command, const void *data, int length
     return Request(kIoctlControl, request);
 }
 
-int CCallMiniUsb::ControlIn(std::uint32_t command, void *buffer, int length)
-{
-    return ControlInReply(command, buffer, length, nullptr);
-}
-
 int CCallMiniUsb::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
 {
     if (received != nullptr) {
         *received = 0;
     }
-    if (m_open == 0 || length < 0 || (length > 0 && buffer == nullptr)) {
+    if (!Accepts(buffer, length, INT_MAX)) {
         return 0;
     }
     const std::uint8_t input[4] = {
@@ -119,8 +97,7 @@ int CCallMiniUsb::Bulk(unsigned long code, const void *data, int length, unsigne
     }
     // The driver's transfer cannot be interrupted once issued; a cancellation is honoured
     // before it.
-    const bool cancelled = m_cancelled.load() || (cancel != nullptr && cancel->IsCancelled());
-    if (length < 0 || (length > 0 && data == nullptr) || cancelled) {
+    if (!Accepts(data, length, INT_MAX) || Cancelled(cancel)) {
         if (transferred != nullptr) {
             *transferred = 0;
         }
@@ -148,18 +125,8 @@ int CCallMiniUsb::BulkWrite(const void *data, int length, unsigned *transferred)
     return Bulk(kIoctlBulkWrite, data, length, transferred, nullptr);
 }
 
-int CCallMiniUsb::BulkRead(void *buffer, int length, unsigned *transferred)
-{
-    return Bulk(kIoctlBulkRead, buffer, length, transferred, nullptr);
-}
-
 int CCallMiniUsb::BulkReadCancellable(void *buffer, int length, unsigned *transferred,
                                       const CTransferCancel *cancel)
 {
     return Bulk(kIoctlBulkRead, buffer, length, transferred, cancel);
-}
-
-void CCallMiniUsb::CancelTransfers()
-{
-    m_cancelled.store(true);
 }

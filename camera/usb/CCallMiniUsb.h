@@ -1,8 +1,7 @@
 #pragma once
 
-#include "CCallSys.h"
+#include "CCallBase.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -20,7 +19,7 @@ struct TevalMiniRequest {
 // Transport over the camera's own kernel mini driver: ioctl(2) with three control codes on the
 // device node of the first present device whose udev property TEVALCAP_INTERFACE is the
 // mini-driver interface GUID.
-class CCallMiniUsb : public CCallSys {
+class CCallMiniUsb : public CCallBase {
 public:
     static constexpr const char *kInterfaceGuid = "{EA4FA382-B0DA-4C20-8521-A4F159E9A011}";
     static constexpr unsigned long kIoctlControl = 0x9C40C194ul;
@@ -34,16 +33,11 @@ public:
     CCallMiniUsb(const CCallMiniUsb &) = delete;
     CCallMiniUsb &operator=(const CCallMiniUsb &) = delete;
 
-    int IsOpen() override;
-    const OpenResult &OpenError() const override;
     int ControlOut(std::uint32_t command, const void *data, int length) override;
-    int ControlIn(std::uint32_t command, void *buffer, int length) override;
     int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) override;
     int BulkWrite(const void *data, int length, unsigned *transferred) override;
-    int BulkRead(void *buffer, int length, unsigned *transferred) override;
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,
                             const CTransferCancel *cancel) override;
-    void CancelTransfers() override;
 
 private:
     // One ioctl; a failure is logged with errno.
@@ -51,9 +45,6 @@ private:
     int Bulk(unsigned long code, const void *data, int length, unsigned *transferred,
              const CTransferCancel *cancel);
 
-    int m_open = 0;
-    OpenResult m_failure;
     std::string m_node;
     int m_fd = -1;
-    std::atomic<bool> m_cancelled{false};
 };

@@ -1,16 +1,13 @@
 #include "CCallWinUsb.h"
 
 #include "BulkLoop.h"
-#include "CTransferCancel.h"
 #include "TevalLog.h"
 #include "UdevLookup.h"
 
-#include <fcntl.h>
 #include <libusb.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <mutex>
 
 namespace {
@@ -32,14 +29,8 @@ void DisableDeviceDiscovery()
 
 CCallWinUsb::CCallWinUsb()
 {
-    m_node = FindInterfaceNode(kInterfaceGuid);
-    if (m_node.empty()) {
-        m_failure = {OpenFailure::NoDevice, kNoInterfaceText};
-        return;
-    }
-    m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
+    m_fd = OpenInterfaceNode(kInterfaceGuid, m_node, m_failure);
     if (m_fd < 0) {
-        m_failure = NodeOpenFailure(m_node, errno);
         return;
     }
     DisableDeviceDiscovery();
@@ -129,11 +120,6 @@ void CCallWinUsb::FailLibusb(const char *step, int error)
                   step, libusb_error_name(error));
 }
 
-const OpenResult &CCallWinUsb::OpenError() const
-{
-    return m_failure;
-}
-
 CCallWinUsb::~CCallWinUsb()
 {
     if (m_handle != nullptr) {
@@ -150,14 +136,9 @@ CCallWinUsb::~CCallWinUsb()
     }
 }
 
-int CCallWinUsb::IsOpen()
-{
-    return m_open;
-}
-
 int CCallWinUsb::ControlOut(std::uint32_t command, const void *data, int length)
 {
-    if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && data == nullptr)) {
+    if (!Accepts(data, length, 0xFFFF)) {
         return 0;
     }
     // The argument half of the command word is not sent on this direction.
@@ -172,17 +153,12 @@ int CCallWinUsb::ControlOut(std::uint32_t command, const void *data, int length)
     return r >= 0 ? 1 : 0;
 }
 
-int CCallWinUsb::ControlIn(std::uint32_t command, void *buffer, int length)
-{
-    return ControlInReply(command, buffer, length, nullptr);
-}
-
 int CCallWinUsb::ControlInReply(std::uint32_t command, void *buffer, int length, int *received)
 {
     if (received != nullptr) {
         *received = 0;
     }
-    if (m_open == 0 || length < 0 || length > 0xFFFF || (length > 0 && buffer == nullptr)) {
+    if (!Accepts(buffer, length, 0xFFFF)) {
         return 0;
     }
     const int r = libusb_control_transfer(
@@ -211,7 +187,7 @@ int CCallWinUsb::Bulk(unsigned char pipe, unsigned char *data, int length, unsig
         // One call of the loop: waits in slices until the transfer completes, fails, or the
         // transport or the caller's token is cancelled.
         for (;;) {
-            if (m_cancelled.load() || (cancel != nullptr && cancel->IsCancelled())) {
+            if (Cancelled(cancel)) {
                 return false;
             }
             int got = 0;
@@ -243,18 +219,8 @@ int CCallWinUsb::BulkWrite(const void *data, int length, unsigned *transferred)
                 transferred, nullptr);
 }
 
-int CCallWinUsb::BulkRead(void *buffer, int length, unsigned *transferred)
-{
-    return Bulk(m_pipeIn, static_cast<unsigned char *>(buffer), length, transferred, nullptr);
-}
-
 int CCallWinUsb::BulkReadCancellable(void *buffer, int length, unsigned *transferred,
                                      const CTransferCancel *cancel)
 {
     return Bulk(m_pipeIn, static_cast<unsigned char *>(buffer), length, transferred, cancel);
-}
-
-void CCallWinUsb::CancelTransfers()
-{
-    m_cancelled.store(true);
 }

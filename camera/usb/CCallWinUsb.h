@@ -1,8 +1,7 @@
 #pragma once
 
-#include "CCallSys.h"
+#include "CCallBase.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -11,7 +10,7 @@ struct libusb_device_handle;
 
 // Transport over the generic USB driver path: libusb on the device node of the first present
 // device whose udev property TEVALCAP_INTERFACE is the generic interface GUID.
-class CCallWinUsb : public CCallSys {
+class CCallWinUsb : public CCallBase {
 public:
     static constexpr const char *kInterfaceGuid = "{264D2EF8-B78E-4249-A210-401900E45B83}";
 
@@ -20,24 +19,17 @@ public:
     CCallWinUsb(const CCallWinUsb &) = delete;
     CCallWinUsb &operator=(const CCallWinUsb &) = delete;
 
-    int IsOpen() override;
-    const OpenResult &OpenError() const override;
     int ControlOut(std::uint32_t command, const void *data, int length) override;
-    int ControlIn(std::uint32_t command, void *buffer, int length) override;
     int ControlInReply(std::uint32_t command, void *buffer, int length, int *received) override;
     int BulkWrite(const void *data, int length, unsigned *transferred) override;
-    int BulkRead(void *buffer, int length, unsigned *transferred) override;
     int BulkReadCancellable(void *buffer, int length, unsigned *transferred,
                             const CTransferCancel *cancel) override;
-    void CancelTransfers() override;
 
 private:
     void FailLibusb(const char *step, int error);
     int Bulk(unsigned char pipe, unsigned char *data, int length, unsigned *transferred,
              const CTransferCancel *cancel);
 
-    int m_open = 0;
-    OpenResult m_failure;
     std::string m_node;
     std::uint16_t m_vendor = 0;
     std::uint16_t m_product = 0;
@@ -46,5 +38,4 @@ private:
     libusb_device_handle *m_handle = nullptr;
     unsigned char m_pipeIn = 0;
     unsigned char m_pipeOut = 0;
-    std::atomic<bool> m_cancelled{false};
 };

@@ -2,6 +2,7 @@
 
 #include "TevalLog.h"
 
+#include <fcntl.h>
 #include <libudev.h>
 #include <strings.h>
 
@@ -90,4 +91,18 @@ OpenResult NodeOpenFailure(const std::string &node, int error)
     }
     TEVAL_WARNING("open(%s) failed: %s (errno %d)", node.c_str(), std::strerror(error), error);
     return failure;
+}
+
+int OpenInterfaceNode(const char *guid, std::string &node, OpenResult &failure)
+{
+    node = FindInterfaceNode(guid);
+    if (node.empty()) {
+        failure = {OpenFailure::NoDevice, kNoInterfaceText};
+        return -1;
+    }
+    const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        failure = NodeOpenFailure(node, errno);
+    }
+    return fd;
 }

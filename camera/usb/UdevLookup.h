@@ -16,3 +16,7 @@ inline constexpr const char *kNoInterfaceText =
 
 // The failure to keep when open(2) of a transport's node failed with the given errno.
 OpenResult NodeOpenFailure(const std::string &node, int error);
+
+// FindInterfaceNode, then open(2) of that node read-write and close-on-exec: the descriptor, or
+// -1 with the reason kept in failure. node gets the path found (empty when there is none).
+int OpenInterfaceNode(const char *guid, std::string &node, OpenResult &failure);

@@ -1,16 +1,16 @@
 // Live mode on a camera other than the Document Camera, end to end: an in-process test webcam
 // listed by the device monitor, the real live source, graphs, frame tap and canvas, and the
 // simulated Document Camera from the camera plug-in beside it.
-#include "CameraElement.h"
+#include "CanvasDrag.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
+#include "LiveTestSetup.h"
 #include "MediaGraph.h"
 #include "RecordingProbe.h"
 #include "SimulatedCamera.h"
 #include "TestWebcams.h"
 
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -42,18 +42,6 @@ QString describe(const QColor &colour)
     return colour.name();
 }
 
-void drag(ImageCanvas &canvas, QPoint from, QPoint to)
-{
-    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
-
 } // namespace
 
 class AnycamLiveTest : public QObject {
@@ -73,12 +61,10 @@ private:
 
 void AnycamLiveTest::initTestCase()
 {
-    // No sound server: no microphone is found.
-    qputenv("PULSE_SERVER", QFile::encodeName(m_folder.filePath("no-sound-server")));
-    QVERIFY(MediaGraph::initialize());
+    LiveTestSetup::withoutSoundServer(m_folder);
+    const QString missing = LiveTestSetup::simulatedCamera(false);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
     QVERIFY(TestWebcams::registerProvider());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(false), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
 }
 
 void AnycamLiveTest::init()

@@ -98,6 +98,23 @@ inline void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos, Qt::Mo
     QCoreApplication::sendEvent(&canvas, &event);
 }
 
+// A press, a move with the button held, or a release, as its event type says.
+inline void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos)
+{
+    sendMouse(canvas, type, pos,
+              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
+}
+
+// Packed RGB rows of busy bytes, no two neighbours alike: a frame that compresses badly.
+inline std::vector<uchar> noiseBuffer(int width, int height)
+{
+    std::vector<uchar> buffer(size_t(width) * size_t(height) * 3);
+    for (size_t i = 0; i < buffer.size(); ++i) {
+        buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
+    }
+    return buffer;
+}
+
 // Presses at the first point, moves through the others with the button held, releases at
 // the last one.
 inline void drag(ImageCanvas &canvas, std::initializer_list<QPoint> points)

@@ -1,4 +1,6 @@
+#include "CanvasTestSupport.h"
 #include "ImageCanvas.h"
+#include "MedianReporter.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -19,29 +21,15 @@
 
 namespace {
 
+using canvastest::noiseBuffer;
+using canvastest::sendMouse;
+
 constexpr int kFrameW = 1280;
 constexpr int kFrameH = 960;
 
-std::vector<uchar> frameBuffer()
-{
-    std::vector<uchar> buffer(size_t(kFrameW) * size_t(kFrameH) * 3);
-    for (size_t i = 0; i < buffer.size(); ++i) {
-        buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
-    }
-    return buffer;
-}
-
-void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos)
-{
-    QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&canvas, &event);
-}
-
 void BM_FrameCopy(benchmark::State &state)
 {
-    const std::vector<uchar> source = frameBuffer();
+    const std::vector<uchar> source = noiseBuffer(kFrameW, kFrameH);
     std::vector<uchar> target(source.size());
     for (auto _ : state) {
         std::memcpy(target.data(), source.data(), source.size());
@@ -52,7 +40,7 @@ void BM_FrameCopy(benchmark::State &state)
 // range(0): quarter turns (0 or 1); range(1): zoom step; range(2): mirror off (0) or on (1).
 void BM_Compose(benchmark::State &state)
 {
-    const std::vector<uchar> source = frameBuffer();
+    const std::vector<uchar> source = noiseBuffer(kFrameW, kFrameH);
     std::vector<uchar> buffer = source;
     ImageCanvas canvas;
     canvas.resize(kFrameW, kFrameH);
@@ -83,27 +71,8 @@ void BM_Compose(benchmark::State &state)
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            std::string name = run.benchmark_name();
-            const std::string median = "_median";
-            if (run.run_type == Run::RT_Aggregate) {
-                if (name.size() <= median.size() ||
-                    name.compare(name.size() - median.size(), median.size(), median) != 0) {
-                    continue;
-                }
-                name.resize(name.size() - median.size());
-            } else if (run.repetitions > 1) {
-                continue;
-            }
-            times[name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -126,9 +95,6 @@ public:
             }
         }
     }
-
-private:
-    std::map<std::string, double> times;
 };
 
 } // namespace

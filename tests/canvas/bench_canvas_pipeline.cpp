@@ -1,4 +1,6 @@
+#include "CanvasTestSupport.h"
 #include "ImageCanvas.h"
+#include "MedianReporter.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -18,28 +20,14 @@
 
 namespace {
 
+using canvastest::noiseBuffer;
+using canvastest::sendMouse;
+
 struct Size {
     int width;
     int height;
 };
 constexpr Size sizes[] = {{640, 480}, {1024, 768}, {1280, 960}};
-
-std::vector<uchar> frameBuffer(int width, int height)
-{
-    std::vector<uchar> buffer(size_t(width) * size_t(height) * 3);
-    for (size_t i = 0; i < buffer.size(); ++i) {
-        buffer[i] = static_cast<uchar>((i * 7) ^ (i >> 11));
-    }
-    return buffer;
-}
-
-void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos)
-{
-    QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&canvas, &event);
-}
 
 // Strokes and shapes spread over the whole picture.
 void drawOn(ImageCanvas &canvas, int width, int height)
@@ -62,7 +50,7 @@ void drawOn(ImageCanvas &canvas, int width, int height)
 void BM_Memcpy(benchmark::State &state)
 {
     const Size size = sizes[state.range(0)];
-    const std::vector<uchar> source = frameBuffer(size.width, size.height);
+    const std::vector<uchar> source = noiseBuffer(size.width, size.height);
     std::vector<uchar> target(source.size());
     for (auto _ : state) {
         std::memcpy(target.data(), source.data(), source.size());
@@ -74,7 +62,7 @@ void BM_Pipeline(benchmark::State &state)
 {
     const Size size = sizes[state.range(0)];
     const bool heavy = state.range(1) != 0;
-    const std::vector<uchar> source = frameBuffer(size.width, size.height);
+    const std::vector<uchar> source = noiseBuffer(size.width, size.height);
     std::vector<uchar> buffer = source;
     ImageCanvas canvas;
     canvas.resize(size.width, size.height);
@@ -104,28 +92,8 @@ std::string sizeName(int index)
 // Prints each pipeline case as time per frame and as a multiple of the memcpy of its size.
 // The pipeline loop copies a fresh frame into the buffer before each run; that copy is
 // subtracted, so the ratio is the pipeline's own cost.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        // With repetitions, the median of each case stands for it.
-        for (const Run &run : runs) {
-            std::string name = run.benchmark_name();
-            const std::string median = "_median";
-            if (run.run_type == Run::RT_Aggregate) {
-                if (name.size() <= median.size() ||
-                    name.compare(name.size() - median.size(), median.size(), median) != 0) {
-                    continue;
-                }
-                name.resize(name.size() - median.size());
-            } else if (run.repetitions > 1) {
-                continue;
-            }
-            times[name] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -146,9 +114,6 @@ public:
             }
         }
     }
-
-private:
-    std::map<std::string, double> times;
 };
 
 } // namespace

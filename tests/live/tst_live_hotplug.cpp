@@ -2,10 +2,9 @@
 // with the property the camera's udev rule sets, and the live source finds the (simulated)
 // camera at once, long before its next presence check.
 #include "CameraAnnouncer.h"
-#include "CameraElement.h"
 #include "FrameCounter.h"
 #include "LiveSource.h"
-#include "MediaGraph.h"
+#include "LiveTestSetup.h"
 #include "SimulatedCamera.h"
 
 #include <QtTest>
@@ -35,9 +34,8 @@ void LiveHotplugTest::initTestCase()
 {
     QVERIFY2(CameraAnnouncer::isEmulated(), "runs under umockdev-wrapper");
     m_devices = std::make_unique<CameraAnnouncer>();
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(false), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    const QString missing = LiveTestSetup::simulatedCamera(false);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 void LiveHotplugTest::announcedCameraIsFoundAtOnce()

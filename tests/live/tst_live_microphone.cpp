@@ -1,13 +1,11 @@
 // The recording's sound: a private PulseAudio server offers a microphone named
 // "Document Camera Microphone" that hears a tone; the recording finds it among the sound
 // inputs and the AVI file carries the tone beside the video.
-#include "CameraElement.h"
 #include "FrameCounter.h"
 #include "LiveSource.h"
-#include "MediaGraph.h"
+#include "LiveTestSetup.h"
 #include "PrivateSoundServer.h"
 #include "RecordingProbe.h"
-#include "SimulatedCamera.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,9 +34,8 @@ void LiveMicrophoneTest::initTestCase()
     // Before GStreamer's sound elements connect anywhere.
     QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     QVERIFY2(m_server.playTone(440), qPrintable(m_server.error()));
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    const QString missing = LiveTestSetup::simulatedCamera(true);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 void LiveMicrophoneTest::recordingCarriesTheMicrophone()

@@ -1,33 +1,19 @@
 // A mirrored, annotated live picture from the simulated camera: the AVI recording and a snapshot
 // taken meanwhile hold it mirrored, with the drawing where the presenter saw it.
-#include "CameraElement.h"
+#include "CanvasDrag.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
-#include "MediaGraph.h"
+#include "LiveTestSetup.h"
 #include "RecordingProbe.h"
-#include "SimulatedCamera.h"
 
 #include <QDir>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 constexpr int WaitMs = 30000 * DOCCAM_TEST_SLOWDOWN;
-
-void drag(ImageCanvas &canvas, QPoint from, QPoint to)
-{
-    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
 
 bool isRed(const QColor &c)
 {
@@ -49,10 +35,9 @@ private:
 
 void LiveMirrorTest::initTestCase()
 {
-    qputenv("PULSE_SERVER", QFile::encodeName(m_folder.filePath("no-sound-server")));
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    LiveTestSetup::withoutSoundServer(m_folder);
+    const QString missing = LiveTestSetup::simulatedCamera(true);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 void LiveMirrorTest::recordingAndSnapshotHoldTheMirroredPicture()

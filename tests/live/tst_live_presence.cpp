@@ -4,6 +4,7 @@
 #include "ControlLog.h"
 #include "FrameCounter.h"
 #include "LiveSource.h"
+#include "LiveTestSetup.h"
 #include "MediaGraph.h"
 #include "SimulatedCamera.h"
 
@@ -37,9 +38,8 @@ private:
 
 void LivePresenceTest::initTestCase()
 {
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    const QString missing = LiveTestSetup::simulatedCamera(true);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
     m_log = std::make_unique<ControlLog>();
     QVERIFY(m_log->isValid());
 }

@@ -3,15 +3,15 @@
 // whose preview fails still ends as a finished, playable file, reported as ended; one that
 // cannot start leaves the preview untouched. No sound server runs here, so recordings have
 // video only.
-#include "CameraElement.h"
+#include "CanvasDrag.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
+#include "LiveTestSetup.h"
 #include "MediaGraph.h"
 #include "RecordingProbe.h"
 #include "SimulatedCamera.h"
 
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,18 +20,6 @@ namespace {
 // Generous: the machines running the tests are busy, and sanitizer builds are slower.
 constexpr int WaitMs = 30000 * DOCCAM_TEST_SLOWDOWN;
 constexpr qint64 FramePeriodNs = 40'000'000;
-
-void drag(ImageCanvas &canvas, QPoint from, QPoint to)
-{
-    auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
 
 // Mean absolute difference of two pictures of one size, over all channels.
 double meanDifference(const QImage &a, const QImage &b)
@@ -70,11 +58,9 @@ private:
 
 void LiveRecordingTest::initTestCase()
 {
-    // No sound server: the microphone search finds nothing.
-    qputenv("PULSE_SERVER", QFile::encodeName(m_folder.filePath("no-sound-server")));
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    LiveTestSetup::withoutSoundServer(m_folder);
+    const QString missing = LiveTestSetup::simulatedCamera(true);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 void LiveRecordingTest::recordingHoldsTheComposedPicture()

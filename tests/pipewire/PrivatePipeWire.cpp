@@ -1,13 +1,13 @@
 #include "PrivatePipeWire.h"
 
+#include "ChildProcess.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +30,8 @@ namespace {
 constexpr int StartWaitMs = 15000;
 constexpr int DumpWaitMs = 10000;
 constexpr int PollMs = 50;
+// How long a killed process may take to be reaped.
+constexpr int StopWaitMs = 60000;
 
 // Process groups of every live session in this process, for the exit and terminate paths.
 std::mutex &groupsMutex()
@@ -166,54 +168,40 @@ std::vector<std::string> PrivatePipeWire::daemonEnvironment() const
 pid_t PrivatePipeWire::spawnInGroup(const std::vector<std::string> &argv,
                                     const std::vector<std::string> &env, const std::string &logFile)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    const std::string out = logFile.empty() ? std::string("/dev/null") : logFile;
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signal : {SIGTERM, SIGINT, SIGPIPE, SIGCHLD, SIGHUP}) {
-        sigaddset(&defaults, signal);
+    ChildProcess::Environment variables;
+    for (const std::string &entry : env) {
+        const auto equals = entry.find('=');
+        if (equals != std::string::npos) {
+            variables[entry.substr(0, equals)] = entry.substr(equals + 1);
+        }
     }
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setpgroup(&attributes, m_group);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                              POSIX_SPAWN_SETSIGDEF);
-
-    std::vector<char *> args;
-    for (const std::string &a : argv) {
-        args.push_back(const_cast<char *>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    std::vector<char *> envp;
-    for (const std::string &e : env) {
-        envp.push_back(const_cast<char *>(e.c_str()));
-    }
-    envp.push_back(nullptr);
-
-    pid_t pid = -1;
-    const int result = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (result != 0) {
-        m_error = "cannot start " + argv[0] + ": " + std::strerror(result);
+    auto process = std::make_unique<ChildProcess>();
+    // The first process (the watchdog) leads the group and must outlive this process.
+    process->setProcessGroup(m_group);
+    process->setDiesWithParent(m_group != 0);
+    if (!process->start(argv, variables, logFile)) {
+        m_error = "cannot start " + argv[0];
         return -1;
     }
+    const pid_t pid = process->pid();
     if (m_group == 0) {
         m_group = pid;
         registerGroup(pid);
     }
-    m_children.push_back(pid);
+    m_children.push_back(std::move(process));
     return pid;
+}
+
+ChildProcess *PrivatePipeWire::child(pid_t pid)
+{
+    const auto found = std::find_if(m_children.begin(), m_children.end(),
+                                    [&](const auto &process) { return process->pid() == pid; });
+    return found == m_children.end() ? nullptr : found->get();
+}
+
+void PrivatePipeWire::forget(pid_t pid)
+{
+    std::erase_if(m_children, [&](const auto &process) { return process->pid() == pid; });
 }
 
 bool PrivatePipeWire::start()
@@ -279,15 +267,15 @@ void PrivatePipeWire::stop()
     ::kill(-m_group, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (std::chrono::steady_clock::now() < deadline) {
-        std::erase_if(m_children, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+        std::erase_if(m_children, [](const auto &process) { return !process->isRunning(); });
         if (m_children.empty()) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
     }
     ::kill(-m_group, SIGKILL);
-    for (pid_t pid : m_children) {
-        ::waitpid(pid, nullptr, 0);
+    for (const auto &process : m_children) {
+        process->waitForStatus(StopWaitMs);
     }
     m_children.clear();
     unregisterGroup(m_group);
@@ -313,35 +301,28 @@ pid_t PrivatePipeWire::spawn(const std::vector<std::string> &argv,
 
 bool PrivatePipeWire::isRunning(pid_t pid)
 {
-    if (std::find(m_children.begin(), m_children.end(), pid) == m_children.end()) {
-        return false;
-    }
-    if (::waitpid(pid, nullptr, WNOHANG) == 0) {
+    ChildProcess *process = child(pid);
+    if (process && process->isRunning()) {
         return true;
     }
-    std::erase(m_children, pid);
+    forget(pid);
     return false;
 }
 
 int PrivatePipeWire::terminate(pid_t pid, int signal, int timeoutMs)
 {
-    if (std::find(m_children.begin(), m_children.end(), pid) == m_children.end()) {
+    ChildProcess *process = child(pid);
+    if (!process) {
         return -1;
     }
-    ::kill(pid, signal);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0;
-    pid_t done = 0;
-    while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(PollMs / 5));
+    process->signal(signal);
+    int status = process->waitForStatus(timeoutMs);
+    if (status == -1) {
+        process->signal(SIGKILL);
+        status = process->waitForStatus(StopWaitMs);
     }
-    if (done == 0) {
-        ::kill(pid, SIGKILL);
-        done = ::waitpid(pid, &status, 0);
-    }
-    std::erase(m_children, pid);
-    return done == pid ? status : -1;
+    forget(pid);
+    return status;
 }
 
 bool PrivatePipeWire::waitForPath(const std::string &path, pid_t owner, int timeoutMs)

@@ -2,8 +2,11 @@
 
 #include <sys/types.h>
 
+class ChildProcess;
+
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,10 +17,10 @@
 // PIPEWIRE_RUNTIME_DIR, DBUS_SESSION_BUS_ADDRESS), so in-process pipewiresrc/pipewiresink
 // elements created afterwards connect to it.
 //
-// Every process is started with posix_spawn (safe once threads exist) into one process group.
-// The group is killed by the destructor, at exit, from std::terminate and, should this process
-// die without any of those, by a small watchdog in the group that outlives its parent only long
-// enough to end the group.
+// Every process is started as a ChildProcess (posix_spawn, safe once threads exist) into one
+// process group. The group is killed by the destructor, at exit, from std::terminate and,
+// should this process die without any of those, by a small watchdog in the group that outlives
+// its parent only long enough to end the group.
 class PrivatePipeWire {
 public:
     struct Node {
@@ -75,10 +78,12 @@ private:
     std::vector<std::string> daemonEnvironment() const;
     pid_t spawnInGroup(const std::vector<std::string> &argv, const std::vector<std::string> &env,
                        const std::string &logFile);
+    ChildProcess *child(pid_t pid);
+    void forget(pid_t pid);
 
     std::string m_base;
     std::string m_runtimeDir;
     std::string m_error;
     pid_t m_group = 0;
-    std::vector<pid_t> m_children;
+    std::vector<std::unique_ptr<ChildProcess>> m_children;
 };

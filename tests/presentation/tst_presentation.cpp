@@ -3,15 +3,14 @@
 // other programs run (pipewiresrc). The node carries what the canvas shows, costs nothing
 // without consumers, survives consumers that come and go, goes when switched off, and a missing
 // PipeWire leaves the preview alone.
-#include "CameraElement.h"
 #include "CountingCallback.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
+#include "LiveTestSetup.h"
 #include "MediaGraph.h"
 #include "PresentationConsumer.h"
 #include "PresentationPublisher.h"
 #include "PrivatePipeWire.h"
-#include "SimulatedCamera.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -60,10 +59,9 @@ private:
 
 void PresentationTest::initTestCase()
 {
-    qputenv("PULSE_SERVER", QFile::encodeName(m_folder.filePath("no-sound-server")));
-    QVERIFY(MediaGraph::initialize());
-    QVERIFY2(CameraElement().isValid(), "the camera plug-in is not on GST_PLUGIN_PATH");
-    QVERIFY2(SimulatedCamera::setPlugged(true), "TEVALCAP_SIMULATE=1 and the plug-in's switch");
+    LiveTestSetup::withoutSoundServer(m_folder);
+    const QString missing = LiveTestSetup::simulatedCamera(true);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
     QVERIFY2(gst_element_factory_find("pipewiresink"), "gstreamer1.0-pipewire is missing");
 }
 

@@ -60,7 +60,10 @@ bool ChildProcess::start(const std::vector<std::string> &argv, const Environment
         return false;
     }
     // setpriv gives the child the parent-death signal and then executes the program itself.
-    std::vector<std::string> args{"setpriv", "--pdeathsig", "KILL", "--"};
+    std::vector<std::string> args;
+    if (m_diesWithParent) {
+        args = {"setpriv", "--pdeathsig", "KILL", "--"};
+    }
     args.insert(args.end(), argv.begin(), argv.end());
     std::vector<std::string> envStrings;
     for (const auto &[name, value] : env) {
@@ -83,7 +86,12 @@ bool ChildProcess::start(const std::vector<std::string> &argv, const Environment
     sigset_t all;
     sigfillset(&all);
     posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (m_group >= 0) {
+        posix_spawnattr_setpgroup(&attributes, m_group);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    }
+    posix_spawnattr_setflags(&attributes, flags);
 
     auto argPointers = pointers(args);
     auto envPointers = pointers(envStrings);
@@ -116,7 +124,12 @@ bool ChildProcess::isRunning()
     return true;
 }
 
-int ChildProcess::waitForExit(int ms)
+bool ChildProcess::signal(int number)
+{
+    return isRunning() && kill(m_pid, number) == 0;
+}
+
+int ChildProcess::waitForStatus(int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (isRunning()) {
@@ -125,10 +138,16 @@ int ChildProcess::waitForExit(int ms)
         }
         std::this_thread::sleep_for(PollStep);
     }
-    if (m_pid <= 0 || !WIFEXITED(m_status)) {
+    return m_pid > 0 ? m_status : -1;
+}
+
+int ChildProcess::waitForExit(int ms)
+{
+    const int status = waitForStatus(ms);
+    if (status == -1 || !WIFEXITED(status)) {
         return -1;
     }
-    return WEXITSTATUS(m_status);
+    return WEXITSTATUS(status);
 }
 
 void ChildProcess::stop(int graceMs)

@@ -1,7 +1,7 @@
 #include "PresentationPublisher.h"
 
 #include "MediaGraph.h"
-#include "PipeWireLinkWatch.h"
+#include "PipeWireLinkCount.h"
 #include "SourcesLog.h"
 
 #include <QString>
@@ -192,9 +192,11 @@ bool PresentationPublisher::attach(GstElement *pipeline, GstElement *tee)
     m_primed.store(false);
     m_served.store(false);
     m_consumers.store(0);
-    m_watch = std::make_unique<PipeWireLinkWatch>(QString::fromLatin1(NodeName),
-                                                  [this](int links) { consumersChanged(links); });
-    if (!m_watch->isConnected()) {
+    m_watch = std::make_unique<PipeWireLinkCount>(
+        NodeName, PipeWireLinkCount::Owner::ThisProcess, "doccam-watch",
+        [this](int links) { consumersChanged(links); },
+        [](const std::string &message) { qCDebug(lcSources) << message.c_str(); });
+    if (!m_watch->connect()) {
         // Without the watch the branch cannot know its consumers: it feeds the sink always.
         qCDebug(lcSources) << "Presentation branch: no link watch, frames always flow";
         m_consumers.store(-1);

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <memory>
 
-class PipeWireLinkWatch;
+class PipeWireLinkCount;
 
 // Offers the composed live picture to other programs as a PipeWire camera.
 //
@@ -68,7 +68,7 @@ private:
     GstElement *m_tee = nullptr;      // referenced while attached
     GstElement *m_bin = nullptr;      // referenced while attached
     GstPad *m_teePad = nullptr;       // the tee's request pad
-    std::unique_ptr<PipeWireLinkWatch> m_watch;
+    std::unique_ptr<PipeWireLinkCount> m_watch;
     std::atomic<int> m_consumers{0};
     std::atomic<quint64> m_offered{0};
     std::atomic<quint64> m_sent{0};

@@ -1,14 +1,20 @@
 #include "TevalCam.h"
 
 #include "CameraStatus.h"
-#include "SimulatedPlug.h"
+#include "SimulatedCamera.h"
 
 #include <glib-unix.h>
 
 #include <csignal>
 
 TevalCam::TevalCam(Options options)
-    : m_options(std::move(options)), m_watch(m_options.identity.name)
+    : m_options(std::move(options)),
+      m_watch(
+          m_options.identity.name, PipeWireLinkCount::Owner::Anyone, "tevalcam-watch",
+          [name = m_options.identity.name](int links) {
+              GST_CAT_INFO(tevalcam_debug, "%d consumer(s) linked to %s", links, name.c_str());
+          },
+          [](const std::string &message) { GST_CAT_DEBUG(tevalcam_debug, "%s", message.c_str()); })
 {
     initTevalCamDebug();
     m_loop = g_main_loop_new(nullptr, FALSE);
@@ -55,14 +61,18 @@ gboolean TevalCam::onQuit(gpointer self)
 gboolean TevalCam::onUnplug(gpointer)
 {
     GST_CAT_INFO(tevalcam_debug, "simulated camera unplugged");
-    SimulatedPlug::set(false);
+    if (!SimulatedCamera::setPlugged(false)) {
+        GST_CAT_DEBUG(tevalcam_debug, "simulated camera switch not reached");
+    }
     return G_SOURCE_CONTINUE;
 }
 
 gboolean TevalCam::onReplug(gpointer)
 {
     GST_CAT_INFO(tevalcam_debug, "simulated camera plugged in");
-    SimulatedPlug::set(true);
+    if (!SimulatedCamera::setPlugged(true)) {
+        GST_CAT_DEBUG(tevalcam_debug, "simulated camera switch not reached");
+    }
     return G_SOURCE_CONTINUE;
 }
 
@@ -75,7 +85,7 @@ bool TevalCam::cameraPresent()
 
 void TevalCam::tick()
 {
-    if (!m_watch.connected() && !m_watch.start()) {
+    if (!m_watch.isConnected() && !m_watch.connect()) {
         return; // no PipeWire yet: nothing can be published
     }
     if (m_cameraFailed) {
@@ -90,7 +100,7 @@ void TevalCam::tick()
     if (m_ticks++ % TicksPerProbe == 0) {
         apply(m_policy.onPresence(cameraPresent()));
     }
-    apply(m_policy.onConsumers(m_watch.consumers()));
+    apply(m_policy.onConsumers(m_watch.links()));
 }
 
 void TevalCam::onCameraFailed()

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CameraGraph.h"
-#include "ConsumerWatch.h"
 #include "NodeIdentity.h"
+#include "PipeWireLinkCount.h"
 #include "PublishFormat.h"
 #include "PublishGraph.h"
 #include "PublisherPolicy.h"
@@ -46,7 +46,8 @@ private:
 
     Options m_options;
     PublisherPolicy m_policy;
-    ConsumerWatch m_watch;
+    // The consumers: the links leaving every node of the published name.
+    PipeWireLinkCount m_watch;
     // Held while the node is published: the plug-in's device provider then leaves the camera
     // out, and a second publisher publishes nothing.
     CRuntimeLock m_lock{CRuntimeLock::PublisherPath()};

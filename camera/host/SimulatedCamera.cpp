@@ -4,27 +4,32 @@
 
 #include <dlfcn.h>
 
+#include <memory>
+
 namespace {
 
 using SetPlugged = int (*)(int);
+
+struct PluginUnref {
+    void operator()(GstPlugin *plugin) const { gst_object_unref(plugin); }
+};
+using PluginPtr = std::unique_ptr<GstPlugin, PluginUnref>;
 
 SetPlugged findSwitch()
 {
     if (!gst_is_initialized()) {
         gst_init(nullptr, nullptr);
     }
-    GstPlugin *plugin = gst_registry_find_plugin(gst_registry_get(), "tevalcap");
+    const PluginPtr plugin(gst_registry_find_plugin(gst_registry_get(), "tevalcap"));
     if (!plugin) {
         return nullptr;
     }
-    GstPlugin *loaded = gst_plugin_load(plugin);
-    gst_object_unref(plugin);
+    const PluginPtr loaded(gst_plugin_load(plugin.get()));
     if (!loaded) {
         return nullptr;
     }
     // The same file is already mapped: this finds the plug-in's own copy of the camera.
-    void *handle = dlopen(gst_plugin_get_filename(loaded), RTLD_NOW | RTLD_NOLOAD);
-    gst_object_unref(loaded);
+    void *handle = dlopen(gst_plugin_get_filename(loaded.get()), RTLD_NOW | RTLD_NOLOAD);
     if (!handle) {
         return nullptr;
     }
