@@ -109,9 +109,11 @@ void onPadAdded(GstElement *, GstPad *pad, gpointer data)
 
 void linkLater(MediaGraph *graph, GstElement *source, GstElement *sink)
 {
+    // Made before it is published: the handler reads it on a streaming thread.
+    auto *pending = new PendingLink{graph, sink};
     MediaGraph::publishToStreamingThreads();
     g_signal_connect_data(
-        source, "pad-added", G_CALLBACK(onPadAdded), new PendingLink{graph, sink},
+        source, "pad-added", G_CALLBACK(onPadAdded), pending,
         [](gpointer data, GClosure *) { delete static_cast<PendingLink *>(data); },
         GConnectFlags(0));
 }
@@ -552,14 +554,16 @@ void MediaGraph::deliverToBranch(GstMessage *message)
 gulong MediaGraph::onPadAdded(GstElement *element, std::function<void(GstPad *)> handler)
 {
     using Handler = std::function<void(GstPad *)>;
+    // Made before it is published: the handler runs on a streaming thread.
+    auto *held = new Handler(std::move(handler));
     publishToStreamingThreads();
     return g_signal_connect_data(
         element, "pad-added", G_CALLBACK(+[](GstElement *, GstPad *pad, gpointer data) {
             seeFromStreamingThread();
             (*static_cast<Handler *>(data))(pad);
         }),
-        new Handler(std::move(handler)),
-        [](gpointer data, GClosure *) { delete static_cast<Handler *>(data); }, GConnectFlags(0));
+        held, [](gpointer data, GClosure *) { delete static_cast<Handler *>(data); },
+        GConnectFlags(0));
 }
 
 gulong MediaGraph::addProbe(GstPad *pad, GstPadProbeType type, Probe probe)
