@@ -6,7 +6,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 formatter=clang-format-16
-mapfile -t files < <(git ls-files '*.c' '*.cc' '*.cpp' '*.h')
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t files < <(git ls-files '*.c' '*.cc' '*.cpp' '*.h')
+else
+  # An exported tree without git: every source outside the build folders.
+  mapfile -t files < <(find camera viewer tests -type f \( -name '*.c' -o -name '*.cc' \
+                       -o -name '*.cpp' -o -name '*.h' \) | sort)
+fi
 if [ "${1:-}" = --fix ]; then
   "$formatter" -i "${files[@]}"
   exit 0
