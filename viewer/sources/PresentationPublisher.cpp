@@ -239,21 +239,18 @@ void PresentationPublisher::unlinkFromTee()
         return;
     }
     auto state = std::make_shared<Unlink>();
-    gst_pad_add_probe(
-        m_teePad, GST_PAD_PROBE_TYPE_IDLE,
-        [](GstPad *pad, GstPadProbeInfo *, gpointer data) {
-            auto *shared = static_cast<std::shared_ptr<Unlink> *>(data);
-            if (GstPad *peer = gst_pad_get_peer(pad)) {
-                gst_pad_unlink(pad, peer);
-                gst_object_unref(peer);
-            }
-            const std::lock_guard lock((*shared)->mutex);
-            (*shared)->unlinked = true;
-            (*shared)->done.notify_all();
-            return GST_PAD_PROBE_REMOVE;
-        },
-        new std::shared_ptr<Unlink>(state),
-        [](gpointer data) { delete static_cast<std::shared_ptr<Unlink> *>(data); });
+    // The graph's probe publishes the state to the streaming thread that runs it.
+    MediaGraph::addProbe(m_teePad, GST_PAD_PROBE_TYPE_IDLE,
+                         [state](GstPad *pad, GstPadProbeInfo *) {
+                             if (GstPad *peer = gst_pad_get_peer(pad)) {
+                                 gst_pad_unlink(pad, peer);
+                                 gst_object_unref(peer);
+                             }
+                             const std::lock_guard lock(state->mutex);
+                             state->unlinked = true;
+                             state->done.notify_all();
+                             return GST_PAD_PROBE_REMOVE;
+                         });
     std::unique_lock lock(state->mutex);
     if (!state->done.wait_for(lock, std::chrono::milliseconds(DetachWaitMs),
                               [&] { return state->unlinked; })) {
