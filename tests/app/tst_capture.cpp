@@ -5,6 +5,7 @@
 #include "ImageCanvas.h"
 #include "MainWindow.h"
 #include "OSDProcessor.h"
+#include "WindowButton.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -73,11 +74,7 @@ void CaptureTest::cleanup()
 
 ImageButton *CaptureTest::button(const char *name) const
 {
-    auto *found = m_window->findChild<ImageButton *>(QLatin1String(name));
-    if (found == nullptr) {
-        qFatal("no button %s", name);
-    }
-    return found;
+    return windowButton(m_window, name);
 }
 
 QStringList CaptureTest::pictures() const

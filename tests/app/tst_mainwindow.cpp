@@ -9,10 +9,14 @@
 #include "OSDProcessor.h"
 #include "SettingsToolWindow.h"
 #include "TextToolWindow.h"
+#include "WindowButton.h"
 
+#include <QAccessible>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QStackedWidget>
+
+#include <array>
 
 // The main window driven as a user drives it: mode buttons, the panel's expand button, tool
 // buttons with short and long presses.
@@ -32,6 +36,8 @@ private slots:
     void toolWindowsReplaceEachOther();
     void maskButtonRestoresTheLastShape();
     void viewCommandsActOnTheCurrentCanvas();
+    void everyImageButtonHasAName_data();
+    void everyImageButtonHasAName();
 
 private:
     ImageButton *button(const char *name) const;
@@ -55,11 +61,7 @@ void MainWindowTest::cleanup()
 
 ImageButton *MainWindowTest::button(const char *name) const
 {
-    auto *found = m_window->findChild<ImageButton *>(QLatin1String(name));
-    if (found == nullptr) {
-        qFatal("no button %s", name);
-    }
-    return found;
+    return windowButton(m_window, name);
 }
 
 // Presses the button until it reports a long press, then releases it over the button.
@@ -335,6 +337,42 @@ void MainWindowTest::viewCommandsActOnTheCurrentCanvas()
                                    QStringLiteral("brightnessDown")}));
     // The brightness indicator shows the camera's level.
     QCOMPARE(m_window->osdProcessor(liveCanvas)->brightnessLevel(), 8);
+}
+
+void MainWindowTest::everyImageButtonHasAName_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("collapsed");
+    QTest::newRow("live") << int(MainWindow::LiveMode) << false;
+    QTest::newRow("live, panel closed") << int(MainWindow::LiveMode) << true;
+    QTest::newRow("film") << int(MainWindow::FilmMode) << false;
+    QTest::newRow("photograph, panel closed") << int(MainWindow::PhotographMode) << true;
+}
+
+// A screen reader names every image button of the window: the frame's, the panel's, the mode
+// buttons, the expand button, the recording indicator's and those of the film and photograph
+// bars, whichever mode is shown.
+void MainWindowTest::everyImageButtonHasAName()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, collapsed);
+    const std::array<const char *, 3> modeButtons{"liveButton", "filmButton", "photographButton"};
+    button(modeButtons[std::size_t(mode)])->click();
+    if (collapsed) {
+        button("expandButton")->click();
+    }
+    QCOMPARE(m_window->mode(), mode);
+    const QList<ImageButton *> buttons = m_window->findChildren<ImageButton *>();
+    QVERIFY(buttons.size() >= 47);
+    QStringList unnamed;
+    for (ImageButton *b : buttons) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(b);
+        if (face == nullptr || face->text(QAccessible::Name).trimmed().isEmpty()) {
+            unnamed.append(b->objectName().isEmpty() ? QStringLiteral("(no object name)")
+                                                     : b->objectName());
+        }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 }
 
 DOCCAM_APP_TEST_MAIN(MainWindowTest)

@@ -7,6 +7,7 @@
 #include "PhotographSource.h"
 #include "RotateToolWindow.h"
 #include "SettingsToolWindow.h"
+#include "WindowButton.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -83,11 +84,7 @@ void RoomTest::cleanup()
 
 ImageButton *RoomTest::button(const char *name) const
 {
-    auto *found = m_window->findChild<ImageButton *>(QLatin1String(name));
-    if (found == nullptr) {
-        qFatal("no button %s", name);
-    }
-    return found;
+    return windowButton(m_window, name);
 }
 
 void RoomTest::keys(const QKeySequence &sequence)

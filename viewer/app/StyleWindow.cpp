@@ -43,6 +43,9 @@ StyleWindow::StyleWindow() : FramelessWindow(QImage(), false, nullptr)
     m_minimizeButton = new ImageButton(QStringLiteral("WINDOWS_MIN"), this, 0, 0);
     m_maximizeButton = new ImageButton(QStringLiteral("WINDOWS_MAX"), this, 0, 0);
     m_closeButton = new ImageButton(QStringLiteral("WINDOWS_CLOSE"), this, 0, 0);
+    m_minimizeButton->setAccessibleName(tr("Minimize"));
+    m_maximizeButton->setAccessibleName(tr("Maximize"));
+    m_closeButton->setAccessibleName(tr("Close"));
     connect(m_minimizeButton, &ImageButton::clicked, this, &StyleWindow::minimize);
     connect(m_maximizeButton, &ImageButton::clicked, this, &StyleWindow::maximize);
     connect(m_closeButton, &ImageButton::clicked, this, &StyleWindow::close);

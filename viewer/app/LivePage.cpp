@@ -1,0 +1,238 @@
+#include "LivePage.h"
+
+#include "AppLog.h"
+#include "CaptureFileName.h"
+#include "Config.h"
+#include "ImageButton.h"
+#include "ImageCanvas.h"
+#include "MainWindow.h"
+#include "OSDProcessor.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+constexpr QSize recordingIndicatorSize(60, 37);
+} // namespace
+
+LivePage::LivePage(MainWindow &window, LiveControlFactory factory)
+    : ModePage(window), m_factory(std::move(factory))
+{
+}
+
+LivePage::~LivePage()
+{
+    if (!m_live) {
+        return;
+    }
+    m_live->setRecordingEndedHandler({});
+    if (m_recording) {
+        m_live->stopRecord();
+    }
+    m_live.reset();
+}
+
+void LivePage::createControls()
+{
+    MainWindow &host = window();
+    if (m_factory) {
+        m_live = m_factory(canvas(), &host);
+    }
+    if (m_live) {
+        m_live->setRecordingEndedHandler([this](bool failed) { recordingEnded(failed); });
+    }
+    applySettings();
+    m_recordButton = host.panelButton(QStringLiteral("ICON_RECORDING"));
+    m_snapshotButton = host.panelButton(QStringLiteral("ICON_CAPTURE"));
+    m_freezeButton = host.panelButton(QStringLiteral("ICON_FREEZE"));
+
+    m_recordingIndicator = new QWidget(&host);
+    m_recordingIndicator->setObjectName(QStringLiteral("recordingIndicator"));
+    m_recordingIndicator->setFixedSize(recordingIndicatorSize);
+    m_indicatorRecordButton =
+        new ImageButton(QStringLiteral("ICON_LIVE_RECORDING"), m_recordingIndicator, 20, 5);
+    m_indicatorRecordButton->setObjectName(QStringLiteral("indicatorRecordButton"));
+    m_indicatorRecordButton->setCheckable(true);
+    m_indicatorRecordButton->setAccessibleName(tr("Record video"));
+    QObject::connect(m_indicatorRecordButton, &ImageButton::clicked, m_recordingIndicator,
+                     [this] { record(m_indicatorRecordButton); });
+}
+
+void LivePage::layout(const PageGeometry &geometry)
+{
+    m_recordingIndicator->move(
+        geometry.side + (geometry.content - m_recordingIndicator->width()) / 2,
+        geometry.height - 60);
+}
+
+void LivePage::leave()
+{
+    // The camera keeps running: a recording or snapshot series goes on in the background.
+    m_recordingIndicator->hide();
+}
+
+void LivePage::enter()
+{
+    if (m_live) {
+        m_live->activate();
+    }
+    m_recordingIndicator->show();
+    m_recordingIndicator->raise();
+}
+
+void LivePage::clickerBack()
+{
+    m_freezeButton->click();
+}
+
+void LivePage::clickerForward()
+{
+    m_freezeButton->click();
+}
+
+void LivePage::clickerStart()
+{
+    m_freezeButton->click();
+}
+
+// The stored camera choice and presentation switch go to the live source at start and after
+// the settings window's "OK".
+void LivePage::applySettings()
+{
+    if (!m_live) {
+        return;
+    }
+    m_live->setPreferredCamera(Config::camera());
+    m_live->setPresentationEnabled(Config::publishPresentation());
+}
+
+void LivePage::showNotice(const QString &notice) const
+{
+    if (OSDProcessor *current = window().osdProcessor(window().currentCanvas())) {
+        current->showNotice(notice);
+    }
+}
+
+void LivePage::showFolderError()
+{
+    // Window-modal and not waited for: the box closes itself and never holds up the program.
+    if (m_folderErrorBox) {
+        m_folderErrorBox->raise();
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Critical, QStringLiteral("ERROR"),
+                                QStringLiteral("Please select a folder first."), QMessageBox::Ok,
+                                &window());
+    box->setObjectName(QStringLiteral("folderErrorBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    m_folderErrorBox = box;
+    box->open();
+}
+
+void LivePage::snapshot()
+{
+    const QString path = Config::snapshotPath();
+    if (!folderExists(path)) {
+        showFolderError();
+        return;
+    }
+    ImageCanvas *target = window().currentCanvas();
+    target->setSnapshotFolder(path);
+    if (Config::snapshotMode() == 1) {
+        if (!m_snapshotButton->isCheckable()) {
+            m_snapshotButton->setCheckable(true);
+            m_snapshotButton->setChecked(true);
+        }
+        target->setSnapshotContinuous(true);
+        if (m_snapshotButton->isChecked()) {
+            target->setSnapshotInterval(Config::snapshotInterval());
+            target->setSnapshotStopAfter(ImageCanvas::kNeverStop);
+            target->startSnapshot();
+        } else {
+            target->stopSnapshot();
+        }
+        return;
+    }
+    target->setSnapshotContinuous(false);
+    target->stopSnapshot();
+    target->startSnapshot();
+    m_snapshotButton->setCheckable(false);
+    // The folder went between the check and the arming: no picture will come.
+    if (!target->isSnapshotArmed()) {
+        qCDebug(lcApp) << "snapshot folder" << path << "vanished before the snapshot";
+        showNotice(ImageCanvas::tr("Snapshot not saved"));
+    }
+}
+
+void LivePage::record(QAbstractButton *button)
+{
+    if (button == nullptr) {
+        button = m_recordButton;
+    }
+    OSDProcessor *current = window().osdProcessor(window().currentCanvas());
+    if (button->isChecked()) {
+        const QString folder = Config::recordPath();
+        // A recording never replaces an earlier one: a second recording started within the same
+        // second is numbered ("_2", "_3", ...) like snapshots are.
+        const QString path =
+            folderExists(folder)
+                ? CaptureFileName::firstFree(
+                      QDir(folder),
+                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")),
+                      QStringLiteral(".avi"))
+                : QString();
+        if (!folderExists(folder)) {
+            showFolderError();
+            button->setChecked(false);
+        } else if (path.isEmpty() || !QFileInfo(folder).isWritable()) {
+            qCDebug(lcApp) << "no recording: folder" << folder
+                           << (path.isEmpty() ? "has no free file name" : "is not writable");
+            button->setChecked(false);
+            showNotice(tr("Recording failed"));
+        } else {
+            m_recording = true;
+            if (current != nullptr) {
+                current->startRecordingClock();
+            }
+            // Last: a source that fails at once reports it through recordingEnded().
+            if (m_live) {
+                m_live->startRecord(path);
+            }
+        }
+    } else {
+        if (m_live) {
+            m_live->stopRecord();
+        }
+        m_recording = false;
+        if (current != nullptr) {
+            current->stopRecordingClock();
+        }
+    }
+    m_recordButton->setChecked(m_recording);
+    m_indicatorRecordButton->setChecked(m_recording);
+}
+
+void LivePage::recordingEnded(bool failed)
+{
+    if (!m_recording) {
+        return;
+    }
+    qCDebug(lcApp) << "recording ended without a stop command, failed:" << failed;
+    m_recording = false;
+    m_recordButton->setChecked(false);
+    m_indicatorRecordButton->setChecked(false);
+    // The clock runs on the live canvas, where the recording was started; the notice goes
+    // where the presenter looks.
+    if (osd() != nullptr) {
+        osd()->stopRecordingClock();
+    }
+    const QString notice = failed ? tr("Recording failed") : tr("Recording ended");
+    showNotice(notice);
+    OSDProcessor *current = window().osdProcessor(window().currentCanvas());
+    if (osd() != nullptr && osd() != current) {
+        osd()->showNotice(notice);
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "ILiveControl.h"
+#include "ModePage.h"
+
+#include <QPointer>
+
+#include <memory>
+
+class ImageButton;
+class QAbstractButton;
+class QMessageBox;
+class QWidget;
+
+// Live mode: the camera's picture from the live source, with the capture commands. A snapshot
+// or a recording is taken of the live canvas; the recording indicator under the picture shows a
+// running recording and starts and stops one like the panel's record button. The live source
+// keeps running in the other modes, so a recording or a snapshot series goes on there.
+class LivePage : public ModePage {
+public:
+    // The live source is made by the factory on the page's canvas (none without a factory).
+    LivePage(MainWindow &window, LiveControlFactory factory);
+    // Stops a running recording, then deletes the live source.
+    ~LivePage() override;
+
+    QString title() const override { return tr("Live"); }
+    const char *buttonName() const override { return "liveButton"; }
+    int buttonOffset() const override { return 40; }
+    QString description() const override { return tr("Live mode: the camera's picture"); }
+    bool usesCamera() const override { return true; }
+
+    void enter() override;
+    void leave() override;
+    void layout(const PageGeometry &geometry) override;
+    // Every clicker key freezes or unfreezes the picture.
+    void clickerBack() override;
+    void clickerForward() override;
+    void clickerStart() override;
+
+    // The live source; null when the window was made without one.
+    ILiveControl *control() const { return m_live.get(); }
+    bool isRecording() const { return m_recording; }
+    // The folder error box while it is shown.
+    QMessageBox *folderErrorBox() const { return m_folderErrorBox; }
+
+    // Gives the stored camera choice and presentation switch to the live source.
+    void applySettings();
+    void snapshot();
+    // Starts a recording when button (the panel's or the indicator's record button) was turned
+    // on, stops it otherwise; both buttons then show whether one runs.
+    void record(QAbstractButton *button);
+
+protected:
+    void createControls() override;
+
+private:
+    // A recording that ended without a stop command: the buttons and the clock say so.
+    void recordingEnded(bool failed);
+    void showFolderError();
+    void showNotice(const QString &notice) const;
+
+    LiveControlFactory m_factory;
+    std::unique_ptr<ILiveControl> m_live;
+    QWidget *m_recordingIndicator = nullptr;
+    ImageButton *m_indicatorRecordButton = nullptr;
+    ImageButton *m_recordButton = nullptr;
+    ImageButton *m_snapshotButton = nullptr;
+    ImageButton *m_freezeButton = nullptr;
+    bool m_recording = false;
+    QPointer<QMessageBox> m_folderErrorBox;
+};
