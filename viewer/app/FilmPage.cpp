@@ -13,7 +13,8 @@
 #include <QFileInfo>
 
 FilmPage::FilmPage(MainWindow &window)
-    : ModePage(window),
+    : ModePage(window, {QT_TRANSLATE_NOOP("MainWindow", "Film"), "filmButton", 135,
+                        QT_TRANSLATE_NOOP("MainWindow", "Film mode: the film being played")}),
       m_fileChooser([](QWidget *parent, const QString &folder, const QString &filter) {
           return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
       })
@@ -30,29 +31,30 @@ void FilmPage::createControls()
     MainWindow *parent = &window();
     m_source = new FilmSource(canvas(), parent);
 
-    m_bar = new ImageWidget(QImage(QStringLiteral(":/icons/Background/FILM_CONTROL_BK.png")),
-                            parent);
+    m_bar =
+        new ImageWidget(QImage(QStringLiteral(":/icons/Background/FILM_CONTROL_BK.png")), parent);
     m_bar->setObjectName(QStringLiteral("filmBar"));
     const QList<ImageButton *> buttons = addBarButtons(
-        m_bar, {
-                   {"ICON_FILM_OPEN", 20, QT_TRANSLATE_NOOP("MainWindow", "Open film"),
-                    [this] { openFile(); }},
-                   {"ICON_FILM_PLAY", 60, QT_TRANSLATE_NOOP("MainWindow", "Play"),
-                    [this] { play(); }, false, kForwardKey},
-                   {"ICON_FILM_PAUSE", 100, QT_TRANSLATE_NOOP("MainWindow", "Pause"),
-                    [this] { pause(); }, false, kBackKey},
-                   {"ICON_FILM_STOP", 140, QT_TRANSLATE_NOOP("MainWindow", "Stop"),
-                    [this] { stop(); }},
-                   {"ICON_FILM_BACKWARD", 180, QT_TRANSLATE_NOOP("MainWindow", "Rewind"),
-                    [this] { backward(); }},
-                   {"ICON_FILM_FORWARD", 220, QT_TRANSLATE_NOOP("MainWindow", "Fast forward"),
-                    [this] { forward(); }},
-                   {"ICON_FILM_VOLUME", 260, QT_TRANSLATE_NOOP("MainWindow", "Volume"),
-                    [this] { showVolume(); }, true},
-               });
+        m_bar,
+        {
+            {"ICON_FILM_OPEN", 20, QT_TRANSLATE_NOOP("MainWindow", "Open film"),
+             [this] { openFile(); }},
+            {"ICON_FILM_PLAY", 60, QT_TRANSLATE_NOOP("MainWindow", "Play"), [this] { play(); },
+             false, kForwardKey},
+            {"ICON_FILM_PAUSE", 100, QT_TRANSLATE_NOOP("MainWindow", "Pause"), [this] { pause(); },
+             false, kBackKey},
+            {"ICON_FILM_STOP", 140, QT_TRANSLATE_NOOP("MainWindow", "Stop"), [this] { stop(); }},
+            {"ICON_FILM_BACKWARD", 180, QT_TRANSLATE_NOOP("MainWindow", "Rewind"),
+             [this] { backward(); }},
+            {"ICON_FILM_FORWARD", 220, QT_TRANSLATE_NOOP("MainWindow", "Fast forward"),
+             [this] { forward(); }},
+            {"ICON_FILM_VOLUME", 260, QT_TRANSLATE_NOOP("MainWindow", "Volume"),
+             [this] { showVolume(); }, true},
+        });
     m_playButton = buttons[1];
     m_pauseButton = buttons[2];
     m_volumeButton = buttons[6];
+    setClickerButtons(m_pauseButton, m_playButton, m_playButton);
     m_bar->hide();
 
     m_volumeSlider = new Slider(Qt::Vertical, parent);
@@ -81,7 +83,8 @@ void FilmPage::layout(const PageGeometry &geometry)
     m_bar->move(geometry.side + (geometry.content - m_bar->width()) / 2, geometry.height - 60);
     m_volumeSlider->move(m_bar->x() + m_bar->width(),
                          m_bar->y() + m_bar->height() - m_volumeSlider->height());
-    m_positionSlider->setGeometry(geometry.picture.x(), geometry.picture.y() + geometry.picture.height(),
+    m_positionSlider->setGeometry(geometry.picture.x(),
+                                  geometry.picture.y() + geometry.picture.height(),
                                   geometry.picture.width() + 2, 10);
 }
 
@@ -102,16 +105,6 @@ void FilmPage::enter()
     m_source->activate();
 }
 
-void FilmPage::clickerBack()
-{
-    m_pauseButton->click();
-}
-
-void FilmPage::clickerForward()
-{
-    m_playButton->click();
-}
-
 void FilmPage::clickerStart()
 {
     (m_source->isPlaying() ? m_pauseButton : m_playButton)->click();
@@ -122,8 +115,8 @@ void FilmPage::openFile()
     if (!m_fileChooser) {
         return;
     }
-    const QString path = m_fileChooser(&window(), Config::recordPath(),
-                                       tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
+    const QString path =
+        m_fileChooser(&window(), Config::recordPath(), tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
         m_source->open(path);
     }

@@ -17,6 +17,8 @@ class QWidget;
 // pauses, stops and winds it, a vertical slider beside the bar sets its volume and a slider
 // along the picture's bottom edge follows and seeks its position.
 class FilmPage : public ModePage {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+
 public:
     // Asks for a film: (parent, start folder, name filter) -> the chosen file, empty if none.
     using FileChooser =
@@ -25,17 +27,11 @@ public:
     explicit FilmPage(MainWindow &window);
     ~FilmPage() override;
 
-    QString title() const override { return tr("Film"); }
-    const char *buttonName() const override { return "filmButton"; }
-    int buttonOffset() const override { return 135; }
-    QString description() const override { return tr("Film mode: the film being played"); }
-
     void enter() override;
     void leave() override;
     void layout(const PageGeometry &geometry) override;
-    // Back pauses, forward plays, start plays a paused film and pauses a playing one.
-    void clickerBack() override;
-    void clickerForward() override;
+    // The clicker's back key pauses, forward plays; start plays a paused film and pauses a
+    // playing one.
     void clickerStart() override;
 
     FilmSource *source() const { return m_source; }

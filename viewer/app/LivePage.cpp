@@ -18,7 +18,9 @@ constexpr QSize recordingIndicatorSize(60, 37);
 } // namespace
 
 LivePage::LivePage(MainWindow &window, LiveControlFactory factory)
-    : ModePage(window), m_factory(std::move(factory))
+    : ModePage(window, {QT_TRANSLATE_NOOP("MainWindow", "Live"), "liveButton", 40,
+                        QT_TRANSLATE_NOOP("MainWindow", "Live mode: the camera's picture")}),
+      m_factory(std::move(factory))
 {
 }
 
@@ -46,7 +48,8 @@ void LivePage::createControls()
     applySettings();
     m_recordButton = host.panelButton(QStringLiteral("ICON_RECORDING"));
     m_snapshotButton = host.panelButton(QStringLiteral("ICON_CAPTURE"));
-    m_freezeButton = host.panelButton(QStringLiteral("ICON_FREEZE"));
+    ImageButton *freeze = host.panelButton(QStringLiteral("ICON_FREEZE"));
+    setClickerButtons(freeze, freeze, freeze);
 
     m_recordingIndicator = new QWidget(&host);
     m_recordingIndicator->setObjectName(QStringLiteral("recordingIndicator"));
@@ -62,9 +65,9 @@ void LivePage::createControls()
 
 void LivePage::layout(const PageGeometry &geometry)
 {
-    m_recordingIndicator->move(
-        geometry.side + (geometry.content - m_recordingIndicator->width()) / 2,
-        geometry.height - 60);
+    m_recordingIndicator->move(geometry.side +
+                                   (geometry.content - m_recordingIndicator->width()) / 2,
+                               geometry.height - 60);
 }
 
 void LivePage::leave()
@@ -80,21 +83,6 @@ void LivePage::enter()
     }
     m_recordingIndicator->show();
     m_recordingIndicator->raise();
-}
-
-void LivePage::clickerBack()
-{
-    m_freezeButton->click();
-}
-
-void LivePage::clickerForward()
-{
-    m_freezeButton->click();
-}
-
-void LivePage::clickerStart()
-{
-    m_freezeButton->click();
 }
 
 // The stored camera choice and presentation switch go to the live source at start and after

@@ -15,27 +15,22 @@ class QWidget;
 // Live mode: the camera's picture from the live source, with the capture commands. A snapshot
 // or a recording is taken of the live canvas; the recording indicator under the picture shows a
 // running recording and starts and stops one like the panel's record button. The live source
-// keeps running in the other modes, so a recording or a snapshot series goes on there.
+// keeps running in the other modes, so a recording or a snapshot series goes on there. Every
+// clicker key freezes or unfreezes the picture.
 class LivePage : public ModePage {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+
 public:
     // The live source is made by the factory on the page's canvas (none without a factory).
     LivePage(MainWindow &window, LiveControlFactory factory);
     // Stops a running recording, then deletes the live source.
     ~LivePage() override;
 
-    QString title() const override { return tr("Live"); }
-    const char *buttonName() const override { return "liveButton"; }
-    int buttonOffset() const override { return 40; }
-    QString description() const override { return tr("Live mode: the camera's picture"); }
     bool usesCamera() const override { return true; }
 
     void enter() override;
     void leave() override;
     void layout(const PageGeometry &geometry) override;
-    // Every clicker key freezes or unfreezes the picture.
-    void clickerBack() override;
-    void clickerForward() override;
-    void clickerStart() override;
 
     // The live source; null when the window was made without one.
     ILiveControl *control() const { return m_live.get(); }
@@ -65,7 +60,6 @@ private:
     ImageButton *m_indicatorRecordButton = nullptr;
     ImageButton *m_recordButton = nullptr;
     ImageButton *m_snapshotButton = nullptr;
-    ImageButton *m_freezeButton = nullptr;
     bool m_recording = false;
     QPointer<QMessageBox> m_folderErrorBox;
 };

@@ -227,7 +227,7 @@ int MainWindow::slideshowInterval(int position)
 
 void MainWindow::updateLayout()
 {
-    if (m_stack == nullptr || !m_pages.back()->isCreated()) {
+    if (m_stack == nullptr || m_pages.empty() || !m_pages.back()->isCreated()) {
         return; // still under construction
     }
     PageGeometry geometry;

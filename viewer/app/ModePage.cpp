@@ -13,6 +13,28 @@ void ModePage::create(ImageCanvas *canvas, OSDProcessor *osd)
     createControls();
 }
 
+void ModePage::setClickerButtons(ImageButton *back, ImageButton *forward, ImageButton *start)
+{
+    m_back = back;
+    m_forward = forward;
+    m_start = start;
+}
+
+void ModePage::clickerBack() const
+{
+    m_back->click();
+}
+
+void ModePage::clickerForward() const
+{
+    m_forward->click();
+}
+
+void ModePage::clickerStart()
+{
+    m_start->click();
+}
+
 QList<ImageButton *> ModePage::addBarButtons(ImageWidget *bar,
                                              std::initializer_list<BarButton> buttons)
 {
@@ -25,10 +47,10 @@ QList<ImageButton *> ModePage::addBarButtons(ImageWidget *bar,
         QObject::connect(button, &ImageButton::clicked, bar, entry.clicked);
         // The button also takes its tool tip as its name, as the panel's buttons do.
         const QString name = tr(entry.name);
-        button->setToolTip(entry.key == 0 ? name
-                                          : QStringLiteral("%1 (%2)").arg(
-                                                name, QKeySequence(entry.key).toString(
-                                                          QKeySequence::NativeText)));
+        button->setToolTip(
+            entry.key == 0 ? name
+                           : QStringLiteral("%1 (%2)").arg(
+                                 name, QKeySequence(entry.key).toString(QKeySequence::NativeText)));
         made.append(button);
     }
     return made;

@@ -43,12 +43,13 @@ public:
     ModePage(const ModePage &) = delete;
     ModePage &operator=(const ModePage &) = delete;
 
-    // The mode button: caption, object name and distance from the picture area's left edge.
-    virtual QString title() const = 0;
-    virtual const char *buttonName() const = 0;
-    virtual int buttonOffset() const = 0;
+    // The mode button's caption and object name.
+    QString title() const { return tr(m_identity.title); }
+    const char *buttonName() const { return m_identity.buttonName; }
+    // The mode button's distance from the picture area's left edge.
+    int buttonOffset() const { return m_identity.buttonOffset; }
     // What the page's canvas shows, for a screen reader.
-    virtual QString description() const = 0;
+    QString description() const { return tr(m_identity.description); }
     // Whether the camera's commands (focus, brightness, freeze, capture) apply in this mode.
     virtual bool usesCamera() const { return false; }
 
@@ -57,18 +58,28 @@ public:
     virtual void enter() = 0;
     virtual void leave() = 0;
     // Places the page's controls; runs after every resize once the page is created.
-    virtual void layout(const PageGeometry &geometry) { (void)geometry; }
+    virtual void layout(const PageGeometry &geometry) = 0;
 
-    virtual void clickerBack() = 0;
-    virtual void clickerForward() = 0;
-    virtual void clickerStart() = 0;
+    // The clicker's keys click the page's back, forward and start buttons.
+    void clickerBack() const;
+    void clickerForward() const;
+    virtual void clickerStart();
 
     ImageCanvas *canvas() const { return m_canvas; }
     OSDProcessor *osd() const { return m_osd; }
     bool isCreated() const { return m_canvas != nullptr; }
 
 protected:
-    explicit ModePage(MainWindow &window) : m_window(window) {}
+    // Texts to be translated in the window's context (QT_TRANSLATE_NOOP).
+    struct Identity {
+        const char *title;
+        const char *buttonName;
+        int buttonOffset;
+        const char *description;
+    };
+    ModePage(MainWindow &window, const Identity &identity) : m_window(window), m_identity(identity)
+    {
+    }
 
     MainWindow &window() const { return m_window; }
     virtual void createControls() = 0;
@@ -89,9 +100,15 @@ protected:
     };
     // Makes one button of bar for each entry, in order.
     QList<ImageButton *> addBarButtons(ImageWidget *bar, std::initializer_list<BarButton> buttons);
+    // The buttons the clicker's keys click (not owned; set in createControls()).
+    void setClickerButtons(ImageButton *back, ImageButton *forward, ImageButton *start);
 
 private:
     MainWindow &m_window;
+    Identity m_identity;
+    ImageButton *m_back = nullptr;
+    ImageButton *m_forward = nullptr;
+    ImageButton *m_start = nullptr;
     ImageCanvas *m_canvas = nullptr;
     OSDProcessor *m_osd = nullptr;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QList>
 
@@ -55,4 +56,6 @@ struct PanelTool {
     static const QList<PanelTool> &all();
     // The drawing tool that selects canvas tool code, or null.
     static const PanelTool *forCode(int code);
+
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
 };

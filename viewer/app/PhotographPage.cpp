@@ -24,10 +24,11 @@ constexpr int kStripHeight = 60;
 } // namespace
 
 PhotographPage::PhotographPage(MainWindow &window)
-    : ModePage(window), m_folderChooser([](QWidget *parent, const QString &folder) {
-          return QFileDialog::getExistingDirectory(parent, QString(), folder,
-                                                   QFileDialog::ShowDirsOnly |
-                                                       QFileDialog::ReadOnly);
+    : ModePage(window, {QT_TRANSLATE_NOOP("MainWindow", "Photograph"), "photographButton", 231,
+                        QT_TRANSLATE_NOOP("MainWindow", "Photograph mode: the photograph shown")}),
+      m_folderChooser([](QWidget *parent, const QString &folder) {
+          return QFileDialog::getExistingDirectory(
+              parent, QString(), folder, QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
       })
 {
 }
@@ -61,8 +62,8 @@ void PhotographPage::createControls()
     m_source = new PhotographSource(canvas(), parent);
     m_source->setInterval(slideshowInterval(0));
 
-    m_bar = new ImageWidget(QImage(QStringLiteral(":/icons/Background/PHOTO_CONTROL_BK.png")),
-                            parent);
+    m_bar =
+        new ImageWidget(QImage(QStringLiteral(":/icons/Background/PHOTO_CONTROL_BK.png")), parent);
     m_bar->setObjectName(QStringLiteral("photographBar"));
     QObject::connect(m_source, &PhotographSource::playDone, m_bar, [this] { playDone(); });
     const QList<ImageButton *> buttons = addBarButtons(
@@ -81,9 +82,8 @@ void PhotographPage::createControls()
             {"ICON_PHOTO_TIME", 220, QT_TRANSLATE_NOOP("MainWindow", "Slideshow interval"),
              [this] { playInterval(); }, true},
         });
-    m_previousButton = buttons[1];
     m_slideshowButton = buttons[2];
-    m_nextButton = buttons[3];
+    setClickerButtons(buttons[1], buttons[3], m_slideshowButton);
     m_thumbnailsButton = buttons[4];
     m_intervalButton = buttons[5];
     m_bar->hide();
@@ -159,8 +159,7 @@ void PhotographPage::enter()
         // Until a folder shows, the page opens the snapshot folder, where the presenter's own
         // pictures are (never the folder the program was started from).
         const QString snapshots = Config::snapshotPath();
-        m_folderOpen = folderExists(snapshots) &&
-                       m_source->openDirectory(QDir(snapshots));
+        m_folderOpen = folderExists(snapshots) && m_source->openDirectory(QDir(snapshots));
         if (!m_folderOpen) {
             qCDebug(lcApp) << "no photographs in the snapshot folder" << snapshots;
         }
@@ -168,21 +167,6 @@ void PhotographPage::enter()
     }
     // The rescan ends a slideshow; the button says so.
     m_slideshowButton->setChecked(m_source->isPlaying());
-}
-
-void PhotographPage::clickerBack()
-{
-    m_previousButton->click();
-}
-
-void PhotographPage::clickerForward()
-{
-    m_nextButton->click();
-}
-
-void PhotographPage::clickerStart()
-{
-    m_slideshowButton->click();
 }
 
 void PhotographPage::openDirectory()

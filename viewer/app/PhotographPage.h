@@ -19,7 +19,11 @@ class ThumbnailWidget;
 // Photograph mode: pages through the pictures of a folder (the snapshot folder until another
 // is chosen). The bar under the picture opens a folder, pages, runs a slideshow and shows the
 // thumbnail strip and the slideshow interval slider; a counter shows the picture's place.
+//
+// The clicker's back and forward keys page, its start key runs or stops the slideshow.
 class PhotographPage : public ModePage {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+
 public:
     // Asks for a photograph folder: (parent, start folder) -> the chosen folder, empty if none.
     using FolderChooser = std::function<QString(QWidget *parent, const QString &folder)>;
@@ -27,18 +31,9 @@ public:
     explicit PhotographPage(MainWindow &window);
     ~PhotographPage() override;
 
-    QString title() const override { return tr("Photograph"); }
-    const char *buttonName() const override { return "photographButton"; }
-    int buttonOffset() const override { return 231; }
-    QString description() const override { return tr("Photograph mode: the photograph shown"); }
-
     void enter() override;
     void leave() override;
     void layout(const PageGeometry &geometry) override;
-    // Back and forward page, start runs or stops the slideshow.
-    void clickerBack() override;
-    void clickerForward() override;
-    void clickerStart() override;
 
     PhotographSource *source() const { return m_source; }
     ThumbnailWidget *thumbnailStrip() const { return m_thumbnailStrip; }
@@ -68,9 +63,7 @@ private:
 
     PhotographSource *m_source = nullptr;
     ImageWidget *m_bar = nullptr;
-    ImageButton *m_previousButton = nullptr;
     ImageButton *m_slideshowButton = nullptr;
-    ImageButton *m_nextButton = nullptr;
     ImageButton *m_thumbnailsButton = nullptr;
     ImageButton *m_intervalButton = nullptr;
     Slider *m_intervalSlider = nullptr;

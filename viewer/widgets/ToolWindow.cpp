@@ -17,6 +17,7 @@ ToolWindow::ToolWindow(const QImage &background, QWidget *ownerButton, IToolHost
       m_closeButton(new ImageButton(QStringLiteral("POPUP_CLOSE"), this, 0, 0))
 {
     m_closeButton->setObjectName(QStringLiteral("POPUP_CLOSE"));
+    m_closeButton->setAccessibleName(tr("Close"));
     connect(m_closeButton, &ImageButton::clicked, this, &ToolWindow::close);
     if (parentWidget() != nullptr) {
         parentWidget()->installEventFilter(this);

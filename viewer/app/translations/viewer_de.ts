@@ -216,6 +216,66 @@
         <source>Printing failed</source>
         <translation>Drucken fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>Open tool panel</source>
+        <translation>Werkzeugleiste öffnen</translation>
+    </message>
+    <message>
+        <source>Close tool panel</source>
+        <translation>Werkzeugleiste schließen</translation>
+    </message>
+    <message>
+        <source>Open film</source>
+        <translation>Film öffnen</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Rewind</source>
+        <translation>Zurückspulen</translation>
+    </message>
+    <message>
+        <source>Fast forward</source>
+        <translation>Vorspulen</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Previous photograph</source>
+        <translation>Vorheriges Foto</translation>
+    </message>
+    <message>
+        <source>Slideshow</source>
+        <translation>Diashow</translation>
+    </message>
+    <message>
+        <source>Next photograph</source>
+        <translation>Nächstes Foto</translation>
+    </message>
+    <message>
+        <source>Thumbnails</source>
+        <translation>Miniaturansichten</translation>
+    </message>
+    <message>
+        <source>Slideshow interval</source>
+        <translation>Diashow-Intervall</translation>
+    </message>
 </context>
 <context>
     <name>MaskToolWindow</name>
@@ -334,6 +394,21 @@
     </message>
 </context>
 <context>
+    <name>StyleWindow</name>
+    <message>
+        <source>Minimize</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>Maximieren</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
     <name>TextToolWindow</name>
     <message>
         <source>Text</source>
@@ -342,6 +417,13 @@
     <message>
         <source>Color</source>
         <translation>Farbe</translation>
+    </message>
+</context>
+<context>
+    <name>ToolWindow</name>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 </TS>
