@@ -276,7 +276,12 @@ void MainWindow::expand()
 
 void MainWindow::switchMode()
 {
-    const int newMode = std::max(0, int(m_modeButtons.indexOf(sender())));
+    // The button group has already checked the clicked button.
+    const auto checked =
+        std::find_if(m_modeButtons.cbegin(), m_modeButtons.cend(),
+                     [](const ImageButton *button) { return button->isChecked(); });
+    const int newMode =
+        checked == m_modeButtons.cend() ? m_mode : int(checked - m_modeButtons.cbegin());
     // The canvas shown over the screen goes home before another one becomes current.
     leaveFullScreen();
     m_currentCanvas = canvas(newMode);
