@@ -22,14 +22,19 @@ int roundHalfUp(double value)
 
 } // namespace
 
-void AnnotationLayer::reset(const QSize &size)
+QImage AnnotationLayer::blank(const QSize &size)
 {
     QImage image;
     if (size.width() > 0 && size.height() > 0) {
         image = QImage(size, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
     }
-    replace(image, QRect());
+    return image;
+}
+
+void AnnotationLayer::reset(const QSize &size)
+{
+    replace(blank(size), QRect());
 }
 
 void AnnotationLayer::clear(const QImage &cleared)

@@ -36,7 +36,9 @@ public:
     // Bounding box of everything drawn since the layer was last cleared; empty: transparent.
     QRect used() const { return m_layer.used; }
 
-    // A new transparent layer of that size (null for an empty size).
+    // A transparent ARGB32 image of that size (null for an empty size).
+    static QImage blank(const QSize &size);
+    // A new transparent layer of that size.
     void reset(const QSize &size);
     // Everything cleared; `cleared` is taken as the new pixels when it is a transparent image
     // of the layer's size (made outside the canvas lock), otherwise the layer is filled.

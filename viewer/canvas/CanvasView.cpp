@@ -32,8 +32,7 @@ QPointF CanvasView::centre() const
     const double z = m_zoom;
     const double f = std::min(z, 1.0);
     const double cx =
-        (std::min(static_cast<int>(rotatedWidth() * z), m_frame.width()) * f * 0.5 + m_pan.x()) /
-        z;
+        (std::min(static_cast<int>(rotatedWidth() * z), m_frame.width()) * f * 0.5 + m_pan.x()) / z;
     const double cy =
         (std::min(static_cast<int>(rotatedHeight() * z), m_frame.height()) * f * 0.5 + m_pan.y()) /
         z;
@@ -54,8 +53,7 @@ void CanvasView::setPan(int x, int y)
 {
     // One pixel short of the last window position.
     const int maxX = std::max(0, static_cast<int>(rotatedWidth() * m_zoom) - m_frame.width() - 1);
-    const int maxY =
-        std::max(0, static_cast<int>(rotatedHeight() * m_zoom) - m_frame.height() - 1);
+    const int maxY = std::max(0, static_cast<int>(rotatedHeight() * m_zoom) - m_frame.height() - 1);
     m_pan = {std::clamp(x, 0, maxX), std::clamp(y, 0, maxY)};
 }
 
@@ -120,12 +118,20 @@ QRect CanvasView::window() const
     const int rotH = rotatedHeight();
     const QRect bounds(0, 0, rotW, rotH);
     const double z = m_zoom;
-    const QRect window =
-        QRect(static_cast<int>(m_pan.x() / z), static_cast<int>(m_pan.y() / z),
-              std::max(1, std::min(rotW, static_cast<int>(m_frame.width() / z))),
-              std::max(1, std::min(rotH, static_cast<int>(m_frame.height() / z))))
-            .intersected(bounds);
+    const QRect window = QRect(static_cast<int>(m_pan.x() / z), static_cast<int>(m_pan.y() / z),
+                               std::max(1, std::min(rotW, static_cast<int>(m_frame.width() / z))),
+                               std::max(1, std::min(rotH, static_cast<int>(m_frame.height() / z))))
+                             .intersected(bounds);
     return window.isEmpty() ? bounds : window;
+}
+
+QRect CanvasView::clipSelection(const QPoint &a, const QPoint &b) const
+{
+    const int right = std::max(0, m_frame.width() - 1);
+    const int bottom = std::max(0, m_frame.height() - 1);
+    return {
+        QPoint(std::max(0, std::min(a.x(), b.x())), std::max(0, std::min(a.y(), b.y()))),
+        QPoint(std::min(std::max(a.x(), b.x()), right), std::min(std::max(a.y(), b.y()), bottom))};
 }
 
 CanvasView::Placement CanvasView::place(const QSize &picture, const QSize &widget)
@@ -155,8 +161,8 @@ QPoint CanvasView::widgetToFrame(const QPoint &widgetPoint, const Placement &pla
 QPoint CanvasView::barOffset() const
 {
     const double z = m_zoom;
-    return {std::max(0, static_cast<int>(
-                            (m_frame.width() - static_cast<int>(rotatedWidth() * z)) * 0.5)),
+    return {std::max(0, static_cast<int>((m_frame.width() - static_cast<int>(rotatedWidth() * z)) *
+                                         0.5)),
             std::max(0, static_cast<int>(
                             (m_frame.height() - static_cast<int>(rotatedHeight() * z)) * 0.5))};
 }

@@ -61,6 +61,9 @@ public:
 
     // The visible window in layer pixels, never empty for a frame of some size.
     QRect window() const;
+    // The rectangle dragged from a to b (frame pixels, inclusive corners), kept inside the
+    // frame.
+    QRect clipSelection(const QPoint &a, const QPoint &b) const;
 
     static Placement place(const QSize &picture, const QSize &widget);
     // Widget point to pixel of the picture placed as `placed` says.

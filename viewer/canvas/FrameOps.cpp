@@ -349,7 +349,6 @@ void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &ch
     }
 }
 
-
 void importFrame(QImage &picture, const uchar *data, int width, int height, bool bottomUp)
 {
     if (width <= 0 || height <= 0) {

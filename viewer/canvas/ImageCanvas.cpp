@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <QThread>
 
 #include <algorithm>
@@ -47,16 +46,10 @@ int floorToBlock(int v)
 } // namespace
 
 ImageCanvas::ImageCanvas(QWidget *parent)
-    : QWidget(parent), m_textEdit(new QTextEdit(this)),
+    : QWidget(parent), m_text(this),
       m_clock{steadyMilliseconds, [] { return QDateTime::currentDateTime(); }},
       m_encoder(SnapshotWriter::encodeJpeg)
 {
-    m_textEdit->hide();
-    m_textEdit->setStyleSheet(QStringLiteral("border: none;"));
-    m_fontFamily = font().family();
-    m_fontSize = font().pointSize();
-    m_textEdit->setTextColor(m_textColor);
-
     m_refreshTimer.setInterval(kRefreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &ImageCanvas::autoRefresh);
 
@@ -132,21 +125,6 @@ void ImageCanvas::setImage(const QImage &image)
     frameArrived(buffer.data(), width, height, false);
 }
 
-void ImageCanvas::startRefresh()
-{
-    m_refreshTimer.start();
-}
-
-void ImageCanvas::stopRefresh()
-{
-    m_refreshTimer.stop();
-}
-
-bool ImageCanvas::isRefreshing() const
-{
-    return m_refreshTimer.isActive();
-}
-
 void ImageCanvas::autoRefresh()
 {
     QImage raw;
@@ -155,11 +133,6 @@ void ImageCanvas::autoRefresh()
         raw = m_raw;
     }
     setImage(raw);
-}
-
-void ImageCanvas::setOSDProcessor(OSDProcessor *osd)
-{
-    m_osd = osd;
 }
 
 QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
@@ -266,60 +239,10 @@ void ImageCanvas::showSnapshotOutcome(bool written)
     update();
 }
 
-void ImageCanvas::setSnapshotFolder(const QString &folder)
-{
-    m_series.change([&](SnapshotSeries::Settings &s) { s.folder = folder; });
-}
-
-QString ImageCanvas::snapshotFolder() const
-{
-    return m_series.settings().folder;
-}
-
-void ImageCanvas::setSnapshotContinuous(bool continuous)
-{
-    m_series.change([&](SnapshotSeries::Settings &s) { s.continuous = continuous; });
-}
-
-bool ImageCanvas::isSnapshotContinuous() const
-{
-    return m_series.settings().continuous;
-}
-
-void ImageCanvas::setSnapshotInterval(quint64 seconds)
-{
-    m_series.change([&](SnapshotSeries::Settings &s) { s.intervalSeconds = seconds; });
-}
-
-quint64 ImageCanvas::snapshotInterval() const
-{
-    return m_series.settings().intervalSeconds;
-}
-
-void ImageCanvas::setSnapshotStopAfter(quint64 seconds)
-{
-    m_series.change([&](SnapshotSeries::Settings &s) { s.stopAfterSeconds = seconds; });
-}
-
-quint64 ImageCanvas::snapshotStopAfter() const
-{
-    return m_series.settings().stopAfterSeconds;
-}
-
 void ImageCanvas::startSnapshot()
 {
     QMutexLocker locker(&m_lock);
     m_series.arm(m_clock.monotonicMs());
-}
-
-void ImageCanvas::stopSnapshot()
-{
-    m_series.disarm();
-}
-
-bool ImageCanvas::isSnapshotArmed() const
-{
-    return m_series.isArmed();
 }
 
 void ImageCanvas::setClock(const Clock &clock)
@@ -567,12 +490,7 @@ void ImageCanvas::setTool(int code)
 void ImageCanvas::eraseAll()
 {
     // The cleared layer is made outside the lock; the old one becomes the undo step.
-    const QSize size = frameSize();
-    QImage cleared;
-    if (size.width() > 0 && size.height() > 0) {
-        cleared = QImage(viewTransform().viewSize(size), QImage::Format_ARGB32);
-        cleared.fill(Qt::transparent);
-    }
+    QImage cleared = AnnotationLayer::blank(viewTransform().viewSize(frameSize()));
     QImage before;
     QImage after;
     QRect area;
@@ -588,16 +506,6 @@ void ImageCanvas::eraseAll()
     cleared = QImage();
     recordStep(before, after, area, epoch, viewTransform());
     update();
-}
-
-void ImageCanvas::undo()
-{
-    applyHistory(true);
-}
-
-void ImageCanvas::redo()
-{
-    applyHistory(false);
 }
 
 bool ImageCanvas::canUndo()
@@ -673,44 +581,6 @@ void ImageCanvas::setBlanked(bool blanked)
     update();
 }
 
-void ImageCanvas::setLineWidth(int width)
-{
-    m_style.lineWidth = width;
-}
-
-void ImageCanvas::setLineColor(const QColor &color)
-{
-    m_style.lineColor = color;
-}
-
-void ImageCanvas::setFillColor(const QColor &color)
-{
-    m_style.fillColor = color;
-}
-
-void ImageCanvas::setFillEnabled(bool enabled)
-{
-    m_style.fillEnabled = enabled;
-}
-
-void ImageCanvas::setTextColor(const QColor &color)
-{
-    m_textColor = color;
-    m_textEdit->setTextColor(color);
-}
-
-void ImageCanvas::setFontFamily(const QString &family)
-{
-    m_fontFamily = family;
-    m_textEdit->setCurrentFont(QFont(m_fontFamily, m_fontSize));
-}
-
-void ImageCanvas::setFontSize(int pointSize)
-{
-    m_fontSize = pointSize;
-    m_textEdit->setCurrentFont(QFont(m_fontFamily, m_fontSize));
-}
-
 void ImageCanvas::mousePressEvent(QMouseEvent *event)
 {
     QMutexLocker locker(&m_lock);
@@ -743,16 +613,9 @@ void ImageCanvas::mouseMoveEvent(QMouseEvent *event)
             m_lastPoint = p;
             break;
         }
-        case ToolClip: {
-            // The selection stays inside the picture (inclusive corners).
-            const int right = std::max(0, m_frameWidth.load() - 1);
-            const int bottom = std::max(0, m_frameHeight.load() - 1);
-            m_clipRect = QRect(QPoint(std::max(0, std::min(m_lastPoint.x(), p.x())),
-                                      std::max(0, std::min(m_lastPoint.y(), p.y()))),
-                               QPoint(std::min(std::max(m_lastPoint.x(), p.x()), right),
-                                      std::min(std::max(m_lastPoint.y(), p.y()), bottom)));
+        case ToolClip:
+            m_clipRect = m_view.clipSelection(m_lastPoint, p);
             break;
-        }
         case ToolText:
             break;
         case ToolEraser:
@@ -772,10 +635,15 @@ void ImageCanvas::mouseReleaseEvent(QMouseEvent *event)
     if (tool() == ToolClip) {
         copyClip();
     } else if (tool() == ToolText) {
-        if (!m_textEdit->isHidden()) {
+        if (m_text.isOpen()) {
             commitText();
         } else {
-            openTextEditor(event->position().toPoint());
+            const QPoint at = event->position().toPoint();
+            {
+                QMutexLocker locker(&m_lock);
+                m_textAnchor = m_view.frameToLayer(widgetToFrameLocked(at));
+            }
+            m_text.open(at, size(), font());
         }
     } else {
         // A finished stroke (drawing tools and the eraser) is one undo step.
@@ -831,34 +699,12 @@ void ImageCanvas::copyClip()
     emit clipDone();
 }
 
-void ImageCanvas::openTextEditor(const QPoint &widgetPoint)
-{
-    QMutexLocker locker(&m_lock);
-    m_textEdit->move(widgetPoint);
-    m_textEdit->resize(std::max(40, width() - widgetPoint.x() - 3),
-                       std::max(20, height() - widgetPoint.y() - 3));
-    m_textEdit->setFont(font());
-    m_textEdit->clear();
-    // Typed text takes the chosen colour and font, also after clear() reset the format.
-    m_textEdit->setTextColor(m_textColor);
-    m_textEdit->setCurrentFont(QFont(m_fontFamily, m_fontSize));
-    m_textEdit->show();
-    m_textEdit->setFocus(Qt::OtherFocusReason);
-    m_textAnchor = m_view.frameToLayer(widgetToFrameLocked(widgetPoint));
-}
-
 void ImageCanvas::commitText()
 {
-    // Only text being edited is committed, once: the editor is emptied afterwards, so that
-    // a later tool change cannot paint the same text again (over an erased area, say).
-    if (m_textEdit->isHidden()) {
+    const std::unique_ptr<QTextDocument> document = m_text.close();
+    if (!document) {
         return;
     }
-    m_textEdit->hide();
-    // A copy lays itself out at the editor's width, also when the editor never got the
-    // layout a shown widget gets; the text keeps the wrapping it had in the editor.
-    const std::unique_ptr<QTextDocument> document(m_textEdit->document()->clone());
-    document->setTextWidth(m_textEdit->viewport()->width());
     QImage before;
     QImage after;
     QRect bounds;
@@ -873,6 +719,5 @@ void ImageCanvas::commitText()
         }
     }
     recordStep(before, after, bounds, epoch, viewTransform());
-    m_textEdit->clear();
     update();
 }

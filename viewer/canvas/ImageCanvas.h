@@ -6,6 +6,7 @@
 #include "ICaptureCB.h"
 #include "SnapshotSeries.h"
 #include "SnapshotWriter.h"
+#include "TextEntry.h"
 #include "ViewTransform.h"
 
 #include <QColor>
@@ -79,12 +80,12 @@ public:
     // ICaptureCB
     void frameArrived(uchar *data, int width, int height, bool bottomUp) override;
     void setImage(const QImage &image) override;
-    void startRefresh() override;
-    void stopRefresh() override;
-    bool isRefreshing() const;
+    void startRefresh() override { m_refreshTimer.start(); }
+    void stopRefresh() override { m_refreshTimer.stop(); }
+    bool isRefreshing() const { return m_refreshTimer.isActive(); }
 
     // On-screen-display painter (not owned), set once right after construction.
-    void setOSDProcessor(OSDProcessor *osd);
+    void setOSDProcessor(OSDProcessor *osd) { m_osd = osd; }
     OSDProcessor *osdProcessor() const { return m_osd; }
 
     // View commands (GUI thread); each ends with update().
@@ -149,8 +150,8 @@ public:
     void eraseAll();
     // Annotation history (GUI thread): every finished stroke, shape, text, eraser stroke and
     // erase-all is one step. A new frame size clears it with the layer.
-    void undo();
-    void redo();
+    void undo() { applyHistory(true); }
+    void redo() { applyHistory(false); }
     bool canUndo();
     bool canRedo();
     const AnnotationHistory &history() const { return m_history; }
@@ -158,39 +159,51 @@ public:
     bool isBlanked() const { return m_blanked.load(std::memory_order_relaxed); }
     void setBlanked(bool blanked);
     int lineWidth() const { return m_style.lineWidth; }
-    void setLineWidth(int width);
+    void setLineWidth(int width) { m_style.lineWidth = width; }
     QColor lineColor() const { return m_style.lineColor; }
-    void setLineColor(const QColor &color);
+    void setLineColor(const QColor &color) { m_style.lineColor = color; }
     QColor fillColor() const { return m_style.fillColor; }
-    void setFillColor(const QColor &color);
+    void setFillColor(const QColor &color) { m_style.fillColor = color; }
     bool fillEnabled() const { return m_style.fillEnabled; }
-    void setFillEnabled(bool enabled);
-    QColor textColor() const { return m_textColor; }
-    void setTextColor(const QColor &color);
-    QString fontFamily() const { return m_fontFamily; }
-    void setFontFamily(const QString &family);
-    int fontSize() const { return m_fontSize; }
-    void setFontSize(int pointSize);
+    void setFillEnabled(bool enabled) { m_style.fillEnabled = enabled; }
+    QColor textColor() const { return m_text.color(); }
+    void setTextColor(const QColor &color) { m_text.setColor(color); }
+    QString fontFamily() const { return m_text.family(); }
+    void setFontFamily(const QString &family) { m_text.setFamily(family); }
+    int fontSize() const { return m_text.pointSize(); }
+    void setFontSize(int pointSize) { m_text.setPointSize(pointSize); }
     // Current clip selection in frame pixels (inclusive corners); empty while none is dragged.
     // GUI thread only.
     QRect clipRect() const { return m_clipRect; }
     // The editor the text tool shows (GUI thread).
-    QTextEdit *textEditor() const { return m_textEdit; }
+    QTextEdit *textEditor() const { return m_text.editor(); }
 
     // Snapshots. The owner sets folder, mode, interval and stop-after, then arms.
-    void setSnapshotFolder(const QString &folder);
-    QString snapshotFolder() const;
-    void setSnapshotContinuous(bool continuous);
-    bool isSnapshotContinuous() const;
-    void setSnapshotInterval(quint64 seconds);
-    quint64 snapshotInterval() const;
+    void setSnapshotFolder(const QString &folder)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.folder = folder; });
+    }
+    QString snapshotFolder() const { return m_series.settings().folder; }
+    void setSnapshotContinuous(bool continuous)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.continuous = continuous; });
+    }
+    bool isSnapshotContinuous() const { return m_series.settings().continuous; }
+    void setSnapshotInterval(quint64 seconds)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.intervalSeconds = seconds; });
+    }
+    quint64 snapshotInterval() const { return m_series.settings().intervalSeconds; }
     // Clock second after which a series ends; kNeverStop (-1) means never.
-    void setSnapshotStopAfter(quint64 seconds);
-    quint64 snapshotStopAfter() const;
+    void setSnapshotStopAfter(quint64 seconds)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.stopAfterSeconds = seconds; });
+    }
+    quint64 snapshotStopAfter() const { return m_series.settings().stopAfterSeconds; }
     // Arms the canvas if the snapshot folder exists; the series clock restarts at 0.
     void startSnapshot();
-    void stopSnapshot();
-    bool isSnapshotArmed() const;
+    void stopSnapshot() { m_series.disarm(); }
+    bool isSnapshotArmed() const { return m_series.isArmed(); }
     void setClock(const Clock &clock);
     // Replaces the JPEG encoder of the snapshot writer (a slow disk, in tests and benchmarks).
     void setSnapshotEncoder(const SnapshotWriter::Encoder &encoder);
@@ -229,7 +242,6 @@ private:
     void paintOutline(QPainter &painter) const;
     void drawShape(const QPoint &framePoint);
     void copyClip();
-    void openTextEditor(const QPoint &widgetPoint);
     void commitText();
     void requestRepaint();
     // Runs a view change under the lock, publishes it and repaints.
@@ -241,7 +253,7 @@ private:
     void syncHistory();
 
     OSDProcessor *m_osd = nullptr;
-    QTextEdit *m_textEdit = nullptr;
+    TextEntry m_text;
     QPoint m_textAnchor;
     QPolygonF m_overlayOutline;
 
@@ -283,9 +295,6 @@ private:
     QPoint m_lastPoint;
     QRect m_clipRect;
     AnnotationLayer::Style m_style;
-    QColor m_textColor = Qt::black;
-    QString m_fontFamily;
-    int m_fontSize = 0;
 
     QTimer m_refreshTimer;
     // Last: it is destroyed first, and its destructor waits for the pending writes while
