@@ -376,6 +376,16 @@ void importFrame(QImage &picture, const uchar *data, int width, int height, bool
     }
 }
 
+std::vector<uchar> packedRows(const QImage &rgb888)
+{
+    const auto rowBytes = size_t(rgb888.width()) * kBytesPerPixel;
+    std::vector<uchar> buffer(rowBytes * size_t(rgb888.height()));
+    for (int y = 0; y < rgb888.height(); ++y) {
+        std::memcpy(buffer.data() + rowBytes * size_t(y), rgb888.constScanLine(y), rowBytes);
+    }
+    return buffer;
+}
+
 void exportFrame(const QImage &picture, uchar *data, bool bottomUp)
 {
     const int width = picture.width();

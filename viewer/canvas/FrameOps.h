@@ -20,6 +20,8 @@ constexpr int kChunkPixels = 8;
 // Copies a caller's packed frame (top-down R, G, B, or bottom-up B, G, R) into picture, reusing
 // its buffer when nobody else holds it; a null picture for an empty frame.
 void importFrame(QImage &picture, const uchar *data, int width, int height, bool bottomUp);
+// The rows of a 24-bit picture packed (stride width * 3), top-down R, G, B.
+std::vector<uchar> packedRows(const QImage &rgb888);
 // Writes picture into a packed buffer of its size in the caller's layout.
 void exportFrame(const QImage &picture, uchar *data, bool bottomUp);
 

@@ -14,13 +14,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace {
 
-constexpr int kBytesPerPixel = 3;
 const char *const snapshotNameFormat = "yyyy-MM-dd_hh-mm-ss";
 const char *const backgroundPicture = ":/icons/Background/MAIN_WINDOWS.png";
 constexpr int kOutlineWidth = 3;
@@ -108,21 +106,14 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
 void ImageCanvas::setImage(const QImage &image)
 {
     std::vector<uchar> buffer;
-    int width = 0;
-    int height = 0;
+    QSize size;
     {
         QMutexLocker locker(&m_lock);
         const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-        width = rgb.width();
-        height = rgb.height();
-        const auto rowBytes = static_cast<size_t>(width) * kBytesPerPixel;
-        buffer.resize(rowBytes * static_cast<size_t>(height));
-        for (int y = 0; y < height; ++y) {
-            std::memcpy(buffer.data() + rowBytes * static_cast<size_t>(y), rgb.constScanLine(y),
-                        rowBytes);
-        }
+        size = rgb.size();
+        buffer = FrameOps::packedRows(rgb);
     }
-    frameArrived(buffer.data(), width, height, false);
+    frameArrived(buffer.data(), size.width(), size.height(), false);
 }
 
 void ImageCanvas::autoRefresh()
@@ -287,22 +278,8 @@ double ImageCanvas::bestFit() const
     return m_view.bestFit();
 }
 
-QSize ImageCanvas::frameSize() const
-{
-    return {m_frameWidth.load(), m_frameHeight.load()};
-}
-
-QSize ImageCanvas::displaySize() const
-{
-    return {m_displayWidth.load(std::memory_order_relaxed),
-            m_displayHeight.load(std::memory_order_relaxed)};
-}
-
 void ImageCanvas::zoomIn()
 {
-    if (zoom() + 1 > kMaxZoom) {
-        return;
-    }
     changeView([&] { m_view.zoomIn(); });
 }
 
@@ -506,18 +483,6 @@ void ImageCanvas::eraseAll()
     cleared = QImage();
     recordStep(before, after, area, epoch, viewTransform());
     update();
-}
-
-bool ImageCanvas::canUndo()
-{
-    syncHistory();
-    return m_history.canUndo();
-}
-
-bool ImageCanvas::canRedo()
-{
-    syncHistory();
-    return m_history.canRedo();
 }
 
 void ImageCanvas::syncHistory()

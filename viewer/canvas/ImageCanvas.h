@@ -114,9 +114,13 @@ public:
     // Zoom that shows the whole rotated frame inside the frame size (1 when upright).
     double bestFit() const;
     // Size of the raw frame the layer and the view are set up for; (-1, -1) before any frame.
-    QSize frameSize() const;
+    QSize frameSize() const { return {m_frameWidth.load(), m_frameHeight.load()}; }
     // Size of the picture painted on the widget (the composed frame).
-    QSize displaySize() const;
+    QSize displaySize() const
+    {
+        return {m_displayWidth.load(std::memory_order_relaxed),
+                m_displayHeight.load(std::memory_order_relaxed)};
+    }
 
     // A copy of the composed frame (printing).
     QImage currentImage() const;
@@ -152,8 +156,16 @@ public:
     // erase-all is one step. A new frame size clears it with the layer.
     void undo() { applyHistory(true); }
     void redo() { applyHistory(false); }
-    bool canUndo();
-    bool canRedo();
+    bool canUndo()
+    {
+        syncHistory();
+        return m_history.canUndo();
+    }
+    bool canRedo()
+    {
+        syncHistory();
+        return m_history.canRedo();
+    }
     const AnnotationHistory &history() const { return m_history; }
     // While blanked the widget shows black; frames are composed and written back as usual.
     bool isBlanked() const { return m_blanked.load(std::memory_order_relaxed); }
