@@ -52,6 +52,8 @@ ImageCanvas::ImageCanvas(QWidget *parent)
     connect(&m_refreshTimer, &QTimer::timeout, this, &ImageCanvas::autoRefresh);
 
     setImage(QImage(QString::fromLatin1(backgroundPicture)));
+    QMutexLocker locker(&m_lock);
+    m_backgroundOnly = true;
 }
 
 ImageCanvas::~ImageCanvas()
@@ -79,6 +81,7 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
         // While frozen the incoming picture is dropped, so it need not be read at all.
         if (!isFrozen()) {
             FrameOps::importFrame(m_raw, data, width, height, bottomUp);
+            m_backgroundOnly = false;
         }
         QImage picture = compose(m_raw, spare);
         if (!picture.isNull()) {
@@ -354,7 +357,7 @@ QImage ImageCanvas::currentImage() const
 QImage ImageCanvas::cameraFrame() const
 {
     QMutexLocker locker(&m_lock);
-    return m_raw;
+    return m_backgroundOnly ? QImage() : m_raw;
 }
 
 QPolygonF ImageCanvas::frameToWidget(const QPolygonF &framePoints) const

@@ -271,6 +271,8 @@ private:
 
     mutable QMutex m_lock;
     QImage m_raw;
+    // The raw frame is still the skin's background the canvas starts with.
+    bool m_backgroundOnly = false;
     QImage m_composed;
     QImage m_display;
     AnnotationLayer m_layer;
