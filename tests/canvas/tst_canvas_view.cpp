@@ -97,8 +97,8 @@ void TestCanvasView::cameraPointsLandOnTheirPixels_data()
     QTest::addColumn<QPoint>("pan");
     QTest::addColumn<QSize>("widget");
     QTest::newRow("upright") << 0 << false << 0 << false << QPoint() << QSize(320, 240);
-    QTest::newRow("upright, larger widget") << 0 << false << 0 << false << QPoint()
-                                            << QSize(500, 300);
+    QTest::newRow("upright, larger widget")
+        << 0 << false << 0 << false << QPoint() << QSize(500, 300);
     QTest::newRow("quarter turn, best fit")
         << 1 << false << 0 << true << QPoint() << QSize(320, 240);
     QTest::newRow("quarter turn, zoom 2, panned")
@@ -152,9 +152,8 @@ void TestCanvasView::cameraPointsLandOnTheirPixels()
         QPolygonF{QPointF(square.center()) + QPointF(0.5, 0.5), QPointF(40, 200)});
     QCOMPARE(mapped.size(), 2);
     const QPoint onMarker = mapped[0].toPoint();
-    QVERIFY2(shown.rect().contains(onMarker), qPrintable(QStringLiteral("%1,%2")
-                                                            .arg(onMarker.x())
-                                                            .arg(onMarker.y())));
+    QVERIFY2(shown.rect().contains(onMarker),
+             qPrintable(QStringLiteral("%1,%2").arg(onMarker.x()).arg(onMarker.y())));
     QCOMPARE(shown.pixelColor(onMarker), marker);
     const QPoint offMarker = mapped[1].toPoint();
     if (shown.rect().contains(offMarker)) {
@@ -183,8 +182,8 @@ void TestCanvasView::outlineIsPaintedButNotComposed()
     ImageCanvas canvas;
     canvas.resize(320, 240);
     feed(canvas, uniformImage(320, 240, Qt::white));
-    canvas.setOverlayOutline(QPolygonF{QPointF(40, 40), QPointF(280, 40), QPointF(280, 200),
-                                       QPointF(40, 200)});
+    canvas.setOverlayOutline(
+        QPolygonF{QPointF(40, 40), QPointF(280, 40), QPointF(280, 200), QPointF(40, 200)});
     const QImage shown = canvas.grab().toImage();
     const QColor edge = shown.pixelColor(160, 40);
     QVERIFY(edge.green() > 200 && edge.red() < 60 && edge.blue() < 60);
