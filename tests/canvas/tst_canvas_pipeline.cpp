@@ -198,31 +198,22 @@ void TestCanvasPipeline::composesAsTheDescribedSteps()
     }
 }
 
+// The zoom steps and the pan bounds themselves are the view geometry's (tst_canvas_view); here
+// the pictures they give.
 void TestCanvasPipeline::zoomStepsAndBestFit()
 {
     ImageCanvas canvas;
     const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
-    QCOMPARE(canvas.zoom(), 1.0);
-
-    canvas.zoomOut();
-    QCOMPARE(canvas.zoom(), 1.0); // upright: nothing below 1
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         canvas.zoomIn();
     }
     QCOMPARE(canvas.zoom(), 6.0);
-    canvas.zoomIn();
-    QCOMPARE(canvas.zoom(), 6.0);
     canvas.zoomReset();
-    QCOMPARE(canvas.zoom(), 1.0);
     QCOMPARE(canvas.pan(), QPoint(0, 0));
 
     // A quarter turn: best fit 0.75 shows the whole upright picture between black bars.
     canvas.rotate();
-    QCOMPARE(canvas.zoom(), 1.0);
-    QCOMPARE(canvas.bestFit(), 0.75);
-    canvas.zoomOut();
-    QCOMPARE(canvas.zoom(), 0.75);
     canvas.zoomOut();
     QCOMPARE(canvas.zoom(), 0.75);
     feed(canvas, picture);
@@ -238,13 +229,8 @@ void TestCanvasPipeline::zoomStepsAndBestFit()
     }
     QCOMPARE(shown.pixel(140, 0), upright.pixel(0, 0));
     QCOMPARE(shown.pixel(499, 479), upright.pixel(479, 639));
-
-    canvas.zoomIn();
-    QCOMPARE(canvas.zoom(), 1.0);
-    canvas.zoomIn();
     canvas.zoomReset();
     QCOMPARE(canvas.zoom(), 0.75);
-    QCOMPARE(canvas.pan(), QPoint(0, 0));
 }
 
 void TestCanvasPipeline::panStaysInsideTheZoomedPicture()
@@ -252,16 +238,10 @@ void TestCanvasPipeline::panStaysInsideTheZoomedPicture()
     ImageCanvas canvas;
     const QImage picture = patternImage(kFrameW, kFrameH);
     feed(canvas, picture);
-    canvas.setPan(50, 50);
-    QCOMPARE(canvas.pan(), QPoint(0, 0));
-
     canvas.zoomIn();
     QCOMPARE(canvas.zoom(), 2.0);
-    QCOMPARE(canvas.pan(), QPoint(320, 240)); // zoomed about the centre
     canvas.setPan(100000, 100000);
     QCOMPARE(canvas.pan(), QPoint(2 * kFrameW - kFrameW - 1, 2 * kFrameH - kFrameH - 1));
-    canvas.setPan(-7, -7);
-    QCOMPARE(canvas.pan(), QPoint(0, 0));
 
     // The shown picture is the window at the pan, every pixel doubled.
     canvas.setPan(200, 100);
