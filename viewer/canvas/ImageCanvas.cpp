@@ -23,13 +23,6 @@ const char *const snapshotNameFormat = "yyyy-MM-dd_hh-mm-ss";
 const char *const backgroundPicture = ":/icons/Background/MAIN_WINDOWS.png";
 constexpr int kOutlineWidth = 3;
 
-static_assert(int(AnnotationLayer::Freehand) == ImageCanvas::ToolFreehand &&
-              int(AnnotationLayer::Line) == ImageCanvas::ToolLine &&
-              int(AnnotationLayer::Arrow) == ImageCanvas::ToolArrow &&
-              int(AnnotationLayer::Rectangle) == ImageCanvas::ToolRectangle &&
-              int(AnnotationLayer::Circle) == ImageCanvas::ToolCircle &&
-              int(AnnotationLayer::Triangle) == ImageCanvas::ToolTriangle);
-
 qint64 steadyMilliseconds()
 {
     using namespace std::chrono;
@@ -83,6 +76,7 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
             FrameOps::importFrame(m_raw, data, width, height, bottomUp);
             m_backgroundOnly = false;
         }
+        m_composedRevision = m_revision;
         QImage picture = compose(m_raw, spare);
         if (!picture.isNull()) {
             queued = snapshotStep(picture);
@@ -124,6 +118,12 @@ void ImageCanvas::autoRefresh()
     QImage raw;
     {
         QMutexLocker locker(&m_lock);
+        // An unchanged still picture is only painted again; a snapshot due needs its frame.
+        if (m_revision == m_composedRevision && !m_series.isArmed()) {
+            locker.unlock();
+            update();
+            return;
+        }
         raw = m_raw;
     }
     setImage(raw);
@@ -195,8 +195,7 @@ void ImageCanvas::requestRepaint()
 bool ImageCanvas::snapshotStep(const QImage &picture)
 {
     const SnapshotSeries::Decision due = m_series.due(m_clock.monotonicMs());
-    if (due.folderMissing) {
-        // Meanwhile the notice says that nothing is saved.
+    if (due.folderMissing) { // meanwhile the notice says that nothing is saved
         if (m_osd != nullptr) {
             m_osd->showNotice(tr("Snapshot not saved"));
         }
@@ -260,6 +259,7 @@ void ImageCanvas::changeView(const std::function<void()> &change)
         QMutexLocker locker(&m_lock);
         change();
         publishView();
+        ++m_revision;
     }
     update();
 }
@@ -344,6 +344,7 @@ void ImageCanvas::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     QMutexLocker locker(&m_lock);
+    ++m_revision;
     m_view.recentre();
     publishView();
 }
@@ -381,18 +382,21 @@ QImage ImageCanvas::layerImage() const
 void ImageCanvas::setEffect(int effect)
 {
     QMutexLocker locker(&m_lock);
+    ++m_revision;
     m_effect.store(effect);
 }
 
 void ImageCanvas::setMask(int mask)
 {
     QMutexLocker locker(&m_lock);
+    ++m_revision;
     m_mask.store(mask);
 }
 
 void ImageCanvas::setFrozen(bool frozen)
 {
     QMutexLocker locker(&m_lock);
+    ++m_revision;
     m_frozen.store(frozen);
 }
 
@@ -477,6 +481,7 @@ void ImageCanvas::eraseAll()
     quint64 epoch = 0;
     {
         QMutexLocker locker(&m_lock);
+        ++m_revision;
         before = m_layer.image();
         area = m_layer.used();
         m_layer.clear(cleared);
@@ -525,6 +530,7 @@ void ImageCanvas::applyHistory(bool undo)
         if (m_layerEpoch.load() != m_historyEpoch) {
             stale = true;
         } else {
+            ++m_revision;
             AnnotationHistory::exchange(m_layer.pixels(), patches);
             for (const AnnotationHistory::Patch &patch : patches) {
                 m_layer.noteDrawn(patch.area);
@@ -572,6 +578,7 @@ void ImageCanvas::mouseMoveEvent(QMouseEvent *event)
 {
     {
         QMutexLocker locker(&m_lock);
+        ++m_revision;
         const QPoint p = widgetToFrameLocked(event->position().toPoint());
         switch (tool()) {
         case ToolHand: {
@@ -680,6 +687,7 @@ void ImageCanvas::commitText()
     {
         QMutexLocker locker(&m_lock);
         if (!m_layer.isNull()) {
+            ++m_revision;
             before = m_layer.image();
             bounds = m_layer.drawText(*document, m_textAnchor);
             after = m_layer.image();

@@ -51,12 +51,12 @@ public:
     // Tool codes of setTool().
     enum Tool {
         ToolHand = 0,
-        ToolFreehand = 1,
-        ToolLine = 2,
-        ToolArrow = 3,
-        ToolRectangle = 4,
-        ToolCircle = 5,
-        ToolTriangle = 6,
+        ToolFreehand = AnnotationLayer::Freehand,   // 1
+        ToolLine = AnnotationLayer::Line,           // 2
+        ToolArrow = AnnotationLayer::Arrow,         // 3
+        ToolRectangle = AnnotationLayer::Rectangle, // 4
+        ToolCircle = AnnotationLayer::Circle,       // 5
+        ToolTriangle = AnnotationLayer::Triangle,   // 6
         ToolEraser = 7,
         ToolClip = 8,
         ToolText = 9
@@ -301,6 +301,10 @@ private:
     std::atomic<int> m_mask{0};
     std::atomic<int> m_effect{0};
     std::atomic<bool> m_frozen{false};
+    // Counts the changes to what a composed picture shows (view, layer, effect, mask, freeze),
+    // under the lock; the composed frame was made at m_composedRevision.
+    quint64 m_revision = 0;
+    quint64 m_composedRevision = ~quint64(0);
 
     Clock m_clock;
     SnapshotSeries m_series;
