@@ -84,6 +84,24 @@ void BM_Pipeline(benchmark::State &state)
     }
 }
 
+// The refresh timer's run over a still picture that nothing changes (Photograph mode).
+void BM_Refresh(benchmark::State &state)
+{
+    const Size size = sizes[state.range(0)];
+    std::vector<uchar> buffer = noiseBuffer(size.width, size.height);
+    ImageCanvas canvas;
+    canvas.resize(size.width, size.height);
+    canvas.frameArrived(buffer.data(), size.width, size.height, false);
+    int n = 0;
+    for (auto _ : state) {
+        canvas.autoRefresh();
+        if (++n % 32 == 0) {
+            QCoreApplication::processEvents();
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
 std::string sizeName(int index)
 {
     return std::to_string(sizes[index].width) + "x" + std::to_string(sizes[index].height);
@@ -112,6 +130,11 @@ public:
                             heavy ? "heavy" : "default", own, copy, own / copy,
                             heavy ? "<=12" : "<=4");
             }
+            const std::string refresh = "BM_Refresh/" + std::to_string(i);
+            if (times.count(refresh) != 0 && copy > 0) {
+                std::printf("%-12s %-8s %12.0f %12.0f %8.2f %6s\n", sizeName(i).c_str(), "still",
+                            times[refresh], copy, times[refresh] / copy, "");
+            }
         }
     }
 };
@@ -120,6 +143,7 @@ public:
 
 BENCHMARK(BM_Memcpy)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pipeline)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Refresh)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {

@@ -1,9 +1,15 @@
 #include "CanvasTestSupport.h"
 #include "ImageCanvas.h"
+#include "OSDProcessor.h"
+#include "SnapshotWriter.h"
 
+#include <QDir>
+#include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace canvastest;
@@ -16,7 +22,32 @@ class TestCanvasThreaded : public QObject {
 private slots:
     void framesWhileTheUserWorks();
     void undoAndRedoWhileFramesArrive();
+    void snapshotsWaitForNoDisk_data();
+    void snapshotsWaitForNoDisk();
+    void pendingSnapshotsOutliveTheCanvas();
 };
+
+namespace {
+
+QStringList jpegFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
+}
+
+// A series with a picture due every frame, each frame a second later than the one before, so
+// that every picture has its own name.
+void armEverySecond(ImageCanvas &canvas, const QString &folder, const std::atomic<qint64> &ms)
+{
+    const QDateTime base(QDate(2024, 3, 3), QTime(14, 5, 0));
+    canvas.setClock({[&ms] { return ms.load(); }, [&ms, base] { return base.addMSecs(ms); }});
+    canvas.setSnapshotFolder(folder);
+    canvas.setSnapshotContinuous(true);
+    canvas.setSnapshotInterval(1);
+    canvas.setSnapshotStopAfter(ImageCanvas::kNeverStop);
+    canvas.startSnapshot();
+}
+
+} // namespace
 
 void TestCanvasThreaded::framesWhileTheUserWorks()
 {
@@ -149,6 +180,99 @@ void TestCanvasThreaded::undoAndRedoWhileFramesArrive()
     QCOMPARE(canvas.layerImage(), empty);
     feed(canvas, picture);
     QCOMPARE(canvas.currentImage(), picture);
+}
+
+void TestCanvasThreaded::snapshotsWaitForNoDisk_data()
+{
+    QTest::addColumn<bool>("encodes");
+    QTest::newRow("written: the mark") << true;
+    QTest::newRow("failed: the notice") << false;
+}
+
+// While the disk is stuck the stream goes on; a series keeps at most two pictures pending and
+// drops the rest; once the disk is back the pending ones are written and their outcome is
+// shown on the GUI thread.
+void TestCanvasThreaded::snapshotsWaitForNoDisk()
+{
+    QFETCH(bool, encodes);
+    constexpr int frames = 8;
+    QTemporaryDir folder;
+    ImageCanvas canvas;
+    OSDProcessor osd(nullptr, &canvas);
+    canvas.setOSDProcessor(&osd);
+    const QImage picture = patternImage(64, 48);
+    feed(canvas, picture);
+    QSemaphore disk;
+    std::atomic<int> started{0};
+    canvas.setSnapshotEncoder([&](QIODevice &file, const QImage &shot) {
+        started.fetch_add(1);
+        disk.acquire();
+        return encodes && SnapshotWriter::encodeJpeg(file, shot);
+    });
+    std::atomic<qint64> ms{0};
+    armEverySecond(canvas, folder.path(), ms);
+
+    std::atomic<int> delivered{0};
+    std::thread stream([&] {
+        for (int i = 1; i <= frames; ++i) {
+            ms = i * 1000;
+            std::vector<uchar> buffer = toBuffer(picture, true);
+            canvas.frameArrived(buffer.data(), picture.width(), picture.height(), true);
+            delivered.fetch_add(1);
+        }
+    });
+    // Bounded, so that a stream stuck behind the disk fails the test instead of hanging it.
+    for (int i = 0; i < 500 && delivered.load() < frames; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const int deliveredWhileStuck = delivered.load();
+    disk.release(frames);
+    stream.join();
+    QCOMPARE(deliveredWhileStuck, frames);
+    QVERIFY(osd.noticeText().isEmpty());
+    QVERIFY(!osd.isSnapshotMarkShowing());
+
+    QTRY_COMPARE(started.load(), SnapshotWriter::kMaxPending);
+    QTRY_VERIFY(encodes ? osd.isSnapshotMarkShowing() : !osd.noticeText().isEmpty());
+    if (encodes) {
+        QCOMPARE(jpegFiles(folder.path()),
+                 (QStringList{QStringLiteral("2024-03-03_14-05-01.jpg"),
+                              QStringLiteral("2024-03-03_14-05-02.jpg")}));
+        QVERIFY(osd.noticeText().isEmpty());
+    } else {
+        QVERIFY(jpegFiles(folder.path()).isEmpty());
+        QCOMPARE(osd.noticeText(), ImageCanvas::tr("Snapshot not saved"));
+        QVERIFY(!osd.isSnapshotMarkShowing());
+    }
+}
+
+// A canvas closed while its pictures are still being written waits for them: none is lost.
+void TestCanvasThreaded::pendingSnapshotsOutliveTheCanvas()
+{
+    QTemporaryDir folder;
+    std::atomic<qint64> ms{0};
+    {
+        ImageCanvas canvas;
+        const QImage picture = patternImage(64, 48);
+        feed(canvas, picture);
+        canvas.setSnapshotEncoder([](QIODevice &file, const QImage &shot) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            return SnapshotWriter::encodeJpeg(file, shot);
+        });
+        armEverySecond(canvas, folder.path(), ms);
+        std::thread stream([&] {
+            for (int i = 1; i <= 2; ++i) {
+                ms = i * 1000;
+                std::vector<uchar> buffer = toBuffer(picture, false);
+                canvas.frameArrived(buffer.data(), picture.width(), picture.height(), false);
+            }
+        });
+        stream.join();
+    }
+    QCOMPARE(jpegFiles(folder.path()).size(), 2);
+    for (const QString &name : jpegFiles(folder.path())) {
+        QCOMPARE(QImage(QDir(folder.path()).filePath(name)).size(), QSize(64, 48));
+    }
 }
 
 QTEST_MAIN(TestCanvasThreaded)

@@ -1,7 +1,12 @@
 #pragma once
 
 #include "AnnotationHistory.h"
+#include "AnnotationLayer.h"
+#include "CanvasView.h"
 #include "ICaptureCB.h"
+#include "SnapshotSeries.h"
+#include "SnapshotWriter.h"
+#include "TextEntry.h"
 #include "ViewTransform.h"
 
 #include <QColor>
@@ -9,6 +14,7 @@
 #include <QImage>
 #include <QMutex>
 #include <QPoint>
+#include <QPolygonF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -17,21 +23,21 @@
 
 #include <atomic>
 #include <functional>
-#include <vector>
 
 class OSDProcessor;
-class QPainterPath;
-class QPen;
+class QPainter;
 class QTextEdit;
 
 // The widget that shows the picture of one mode and composes every frame it is given.
 //
 // Each frame is rotated, covered with the annotation layer, colour-filtered, cut to the
-// zoomed and panned view, masked, scaled back to the frame size, possibly saved as a
-// snapshot, kept for painting and printing, and written back into the caller's buffer in
-// the caller's layout. Frames arrive on a streaming thread or on the GUI thread; one
-// non-recursive lock (the canvas lock) serialises the pipeline, painting, pointer handling
-// and the view and snapshot commands.
+// zoomed and panned view, masked, scaled back to the frame size, kept for painting and
+// printing, and written back into the caller's buffer in the caller's layout. Frames arrive on
+// a streaming thread or on the GUI thread; one non-recursive lock (the canvas lock) serialises
+// the pipeline, painting, pointer handling and the view commands. A snapshot due is decided
+// under the lock and written by a writer thread outside it; its mark or failure notice is
+// shown on the GUI thread once the file is written (or not). A frame handed over on the GUI
+// thread returns with its snapshot written.
 //
 // Threading of the accessors: zoom(), rotation(), isFrozen(), effect(), mask(), tool(),
 // frameSize(), displaySize() and clipRect() do not take the canvas lock and may be called
@@ -45,21 +51,21 @@ public:
     // Tool codes of setTool().
     enum Tool {
         ToolHand = 0,
-        ToolFreehand = 1,
-        ToolLine = 2,
-        ToolArrow = 3,
-        ToolRectangle = 4,
-        ToolCircle = 5,
-        ToolTriangle = 6,
+        ToolFreehand = AnnotationLayer::Freehand,   // 1
+        ToolLine = AnnotationLayer::Line,           // 2
+        ToolArrow = AnnotationLayer::Arrow,         // 3
+        ToolRectangle = AnnotationLayer::Rectangle, // 4
+        ToolCircle = AnnotationLayer::Circle,       // 5
+        ToolTriangle = AnnotationLayer::Triangle,   // 6
         ToolEraser = 7,
         ToolClip = 8,
         ToolText = 9
     };
 
-    static constexpr int kMaxZoom = 6;
+    static constexpr int kMaxZoom = CanvasView::kMaxZoom;
     static constexpr int kRefreshIntervalMs = 40;
     // Stop-after value of a series that never ends by itself.
-    static constexpr quint64 kNeverStop = ~quint64(0);
+    static constexpr quint64 kNeverStop = SnapshotSeries::kNeverStop;
 
     // Time sources of the snapshot step: a monotonic millisecond clock for the series and the
     // local wall time for file names. Tests replace them to run a series without waiting.
@@ -74,12 +80,12 @@ public:
     // ICaptureCB
     void frameArrived(uchar *data, int width, int height, bool bottomUp) override;
     void setImage(const QImage &image) override;
-    void startRefresh() override;
-    void stopRefresh() override;
-    bool isRefreshing() const;
+    void startRefresh() override { m_refreshTimer.start(); }
+    void stopRefresh() override { m_refreshTimer.stop(); }
+    bool isRefreshing() const { return m_refreshTimer.isActive(); }
 
     // On-screen-display painter (not owned), set once right after construction.
-    void setOSDProcessor(OSDProcessor *osd);
+    void setOSDProcessor(OSDProcessor *osd) { m_osd = osd; }
     OSDProcessor *osdProcessor() const { return m_osd; }
 
     // View commands (GUI thread); each ends with update().
@@ -108,12 +114,26 @@ public:
     // Zoom that shows the whole rotated frame inside the frame size (1 when upright).
     double bestFit() const;
     // Size of the raw frame the layer and the view are set up for; (-1, -1) before any frame.
-    QSize frameSize() const;
+    QSize frameSize() const { return {m_frameWidth.load(), m_frameHeight.load()}; }
     // Size of the picture painted on the widget (the composed frame).
-    QSize displaySize() const;
+    QSize displaySize() const
+    {
+        return {m_displayWidth.load(std::memory_order_relaxed),
+                m_displayHeight.load(std::memory_order_relaxed)};
+    }
 
     // A copy of the composed frame (printing).
     QImage currentImage() const;
+    // The last frame as the source delivered it (the held one while frozen), upright RGB at
+    // full resolution, before turns, zoom, effect and drawing; null before any frame.
+    QImage cameraFrame() const;
+    // Points in cameraFrame() pixel coordinates to widget coordinates of the current view.
+    QPolygonF frameToWidget(const QPolygonF &framePoints) const;
+    // An outline in cameraFrame() coordinates drawn over the picture (3 px, green) until an
+    // empty polygon clears it; it follows the view and stays out of snapshots and recordings.
+    // GUI thread.
+    void setOverlayOutline(const QPolygonF &framePoints);
+    QPolygonF overlayOutline() const { return m_overlayOutline; }
     // A copy of the annotation layer, in rotated-frame coordinates.
     QImage layerImage() const;
 
@@ -134,49 +154,71 @@ public:
     void eraseAll();
     // Annotation history (GUI thread): every finished stroke, shape, text, eraser stroke and
     // erase-all is one step. A new frame size clears it with the layer.
-    void undo();
-    void redo();
-    bool canUndo();
-    bool canRedo();
+    void undo() { applyHistory(true); }
+    void redo() { applyHistory(false); }
+    bool canUndo()
+    {
+        syncHistory();
+        return m_history.canUndo();
+    }
+    bool canRedo()
+    {
+        syncHistory();
+        return m_history.canRedo();
+    }
     const AnnotationHistory &history() const { return m_history; }
     // While blanked the widget shows black; frames are composed and written back as usual.
     bool isBlanked() const { return m_blanked.load(std::memory_order_relaxed); }
     void setBlanked(bool blanked);
-    int lineWidth() const { return m_lineWidth; }
-    void setLineWidth(int width);
-    QColor lineColor() const { return m_lineColor; }
-    void setLineColor(const QColor &color);
-    QColor fillColor() const { return m_fillColor; }
-    void setFillColor(const QColor &color);
-    bool fillEnabled() const { return m_fillEnabled; }
-    void setFillEnabled(bool enabled);
-    QColor textColor() const { return m_textColor; }
-    void setTextColor(const QColor &color);
-    QString fontFamily() const { return m_fontFamily; }
-    void setFontFamily(const QString &family);
-    int fontSize() const { return m_fontSize; }
-    void setFontSize(int pointSize);
+    int lineWidth() const { return m_style.lineWidth; }
+    void setLineWidth(int width) { m_style.lineWidth = width; }
+    QColor lineColor() const { return m_style.lineColor; }
+    void setLineColor(const QColor &color) { m_style.lineColor = color; }
+    QColor fillColor() const { return m_style.fillColor; }
+    void setFillColor(const QColor &color) { m_style.fillColor = color; }
+    bool fillEnabled() const { return m_style.fillEnabled; }
+    void setFillEnabled(bool enabled) { m_style.fillEnabled = enabled; }
+    QColor textColor() const { return m_text.color(); }
+    void setTextColor(const QColor &color) { m_text.setColor(color); }
+    QString fontFamily() const { return m_text.family(); }
+    void setFontFamily(const QString &family) { m_text.setFamily(family); }
+    int fontSize() const { return m_text.pointSize(); }
+    void setFontSize(int pointSize) { m_text.setPointSize(pointSize); }
     // Current clip selection in frame pixels (inclusive corners); empty while none is dragged.
     // GUI thread only.
     QRect clipRect() const { return m_clipRect; }
     // The editor the text tool shows (GUI thread).
-    QTextEdit *textEditor() const { return m_textEdit; }
+    QTextEdit *textEditor() const { return m_text.editor(); }
 
     // Snapshots. The owner sets folder, mode, interval and stop-after, then arms.
-    void setSnapshotFolder(const QString &folder);
-    QString snapshotFolder() const;
-    void setSnapshotContinuous(bool continuous);
-    bool isSnapshotContinuous() const;
-    void setSnapshotInterval(quint64 seconds);
-    quint64 snapshotInterval() const;
+    void setSnapshotFolder(const QString &folder)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.folder = folder; });
+    }
+    QString snapshotFolder() const { return m_series.settings().folder; }
+    void setSnapshotContinuous(bool continuous)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.continuous = continuous; });
+    }
+    bool isSnapshotContinuous() const { return m_series.settings().continuous; }
+    void setSnapshotInterval(quint64 seconds)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.intervalSeconds = seconds; });
+    }
+    quint64 snapshotInterval() const { return m_series.settings().intervalSeconds; }
     // Clock second after which a series ends; kNeverStop (-1) means never.
-    void setSnapshotStopAfter(quint64 seconds);
-    quint64 snapshotStopAfter() const;
+    void setSnapshotStopAfter(quint64 seconds)
+    {
+        m_series.change([&](SnapshotSeries::Settings &s) { s.stopAfterSeconds = seconds; });
+    }
+    quint64 snapshotStopAfter() const { return m_series.settings().stopAfterSeconds; }
     // Arms the canvas if the snapshot folder exists; the series clock restarts at 0.
     void startSnapshot();
-    void stopSnapshot();
-    bool isSnapshotArmed() const;
+    void stopSnapshot() { m_series.disarm(); }
+    bool isSnapshotArmed() const { return m_series.isArmed(); }
     void setClock(const Clock &clock);
+    // Replaces the JPEG encoder of the snapshot writer (a slow disk, in tests and benchmarks).
+    void setSnapshotEncoder(const SnapshotWriter::Encoder &encoder);
 
     // Widget point to frame pixel (GUI thread, lock not held by the caller).
     QPoint widgetToFrame(const QPoint &widgetPoint) const;
@@ -200,51 +242,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    struct Placement {
-        double scale = 0;
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-    };
-
     // All private helpers below expect the canvas lock to be held.
-    // The buffers of `picture` and `spare` are reused when nobody else holds them.
-    static void importFrame(QImage &picture, const uchar *data, int width, int height,
-                            bool bottomUp);
-    static void exportFrame(const QImage &picture, uchar *data, bool bottomUp);
     QImage compose(const QImage &raw, QImage &spare);
-    QImage fitView(const QImage &view, QImage &spare) const;
-    void snapshotStep(const QImage &picture);
-    // Writes one snapshot named by `stem`; replace keeps one picture per name (an every-frame
-    // series) instead of numbering the later ones. Shows the snapshot mark for a written file,
-    // the failure notice otherwise.
-    void shoot(const QImage &picture, const QString &stem, bool replace);
-    void resetLayer(int width, int height);
-    // The ellipse of a shape box (drawn as a path, so that what is painted is the outline the
-    // area below is computed from), and the layer pixels it can touch when drawn with pen.
-    static QPainterPath ellipseOutline(const QRect &box);
-    static QRect ellipseArea(const QRect &box, const QPen &pen);
-    // Records what the layer now holds inside `area` (layer pixels).
-    void noteDrawn(const QRect &area);
-    int rotatedWidth() const;
-    int rotatedHeight() const;
-    double bestFitLocked() const;
-    QPointF centre() const;
-    void setZoomCentred(const QPointF &centre, int step);
-    void setPanLocked(int x, int y);
-    Placement placement() const;
+    // Hands the picture to the writer if a snapshot is due; true when it was queued.
+    bool snapshotStep(const QImage &picture);
+    void showSnapshotOutcome(bool written);
+    void resetLayer(const QSize &size);
+    void publishView();
+    CanvasView::Placement placement() const;
     QPoint widgetToFrameLocked(const QPoint &widgetPoint) const;
-    QPoint frameToLayerLocked(const QPoint &framePoint) const;
+    void paintOutline(QPainter &painter) const;
     void drawShape(const QPoint &framePoint);
-    void erase(const QPoint &layerPoint);
     void copyClip();
-    void openTextEditor(const QPoint &widgetPoint);
     void commitText();
     void requestRepaint();
-    void turnLocked();
-    void mirrorViewLocked(bool leftRight);
-    void replaceLayerLocked(const QImage &layer, const QRect &used);
+    // Runs a view change under the lock, publishes it and repaints.
+    void changeView(const std::function<void()> &change);
     // Records the change from `before` to the layer (taken under the lock) as one step.
     void recordStep(const QImage &before, const QImage &after, const QRect &area, quint64 epoch,
                     const ViewTransform &transform);
@@ -252,22 +265,18 @@ private:
     void syncHistory();
 
     OSDProcessor *m_osd = nullptr;
-    QTextEdit *m_textEdit = nullptr;
+    TextEntry m_text;
     QPoint m_textAnchor;
+    QPolygonF m_overlayOutline;
 
     mutable QMutex m_lock;
     QImage m_raw;
+    // The raw frame is still the skin's background the canvas starts with.
+    bool m_backgroundOnly = false;
     QImage m_composed;
     QImage m_display;
-    QImage m_layer;
-    QImage m_layerBackup;
-    // Bounding box of everything ever drawn on the layer since it was last cleared; the
-    // pipeline composes only this part (an empty box means the layer is transparent).
-    QRect m_layerUsed;
-    QRect m_layerBackupUsed;
-    // Per layer row, one flag for each run of eight pixels: set where the run holds anything.
-    std::vector<quint8> m_layerChunks;
-    std::vector<quint8> m_layerChunksBackup;
+    AnnotationLayer m_layer;
+    CanvasView m_view;
     // Changes whenever the layer is replaced by an empty one of a new size (the history then
     // no longer fits it); the GUI thread compares it with the history's.
     std::atomic<quint64> m_layerEpoch{0};
@@ -278,6 +287,7 @@ private:
     ViewTransform m_strokeTransform;
     QRect m_strokeArea;
 
+    // Published copies of the view, for the accessors that do not take the lock.
     std::atomic<int> m_frameWidth{-1};
     std::atomic<int> m_frameHeight{-1};
     std::atomic<int> m_displayWidth{0};
@@ -285,33 +295,27 @@ private:
     std::atomic<int> m_rotation{0};
     std::atomic<bool> m_mirrorH{false};
     std::atomic<bool> m_mirrorV{false};
-    std::atomic<bool> m_blanked{false};
     std::atomic<double> m_zoom{1.0};
-    int m_panX = 0;
-    int m_panY = 0;
+    std::atomic<bool> m_blanked{false};
     std::atomic<int> m_tool{ToolHand};
     std::atomic<int> m_mask{0};
     std::atomic<int> m_effect{0};
     std::atomic<bool> m_frozen{false};
+    // Counts the changes to what a composed picture shows (view, layer, effect, mask, freeze),
+    // under the lock; the composed frame was made at m_composedRevision.
+    quint64 m_revision = 0;
+    quint64 m_composedRevision = ~quint64(0);
 
     Clock m_clock;
-    qint64 m_snapshotStartMs = 0;
-    quint64 m_lastShotSecond = 0;
-    bool m_continuous = false;
-    bool m_armed = false;
-    QString m_snapshotFolder;
-    quint64 m_intervalSeconds = 0;
-    quint64 m_stopAfterSeconds = kNeverStop;
+    SnapshotSeries m_series;
+    SnapshotWriter::Encoder m_encoder;
 
     QPoint m_lastPoint;
     QRect m_clipRect;
-    int m_lineWidth = 2;
-    bool m_fillEnabled = false;
-    QColor m_lineColor = Qt::black;
-    QColor m_fillColor = Qt::black;
-    QColor m_textColor = Qt::black;
-    QString m_fontFamily;
-    int m_fontSize = 0;
+    AnnotationLayer::Style m_style;
 
     QTimer m_refreshTimer;
+    // Last: it is destroyed first, and its destructor waits for the pending writes while
+    // everything they report to still exists.
+    SnapshotWriter m_writer;
 };

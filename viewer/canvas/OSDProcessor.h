@@ -27,9 +27,9 @@ class QPainter;
 // A notice is a line of text shown for a few seconds at the top of the canvas when a capture
 // command did not do what was asked (a snapshot not written, a recording that ended by itself).
 //
-// Threads: showSnapshot() runs on the canvas's pipeline thread with the canvas lock held,
-// paint() on the GUI thread with the same lock held; showNotice() and noticeText() on any
-// thread (the notice has a lock of its own); everything else on the GUI thread.
+// Threads: paint() runs on the GUI thread with the canvas lock held; showNotice() and
+// noticeText() on any thread (the notice has a lock of its own); everything else, the
+// snapshot mark included, on the GUI thread.
 class OSDProcessor : public QObject {
     Q_OBJECT
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ViewTransform.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <vector>
+
+// Pixel kernels of the canvas pipeline, on 24-bit pictures (QImage::Format_RGB888) and the
+// ARGB32 annotation layer. They give the same pixels as the toolkit's mirroring, fast
+// rotation, source-over drawing and fast scaling, in fewer passes over the picture.
+namespace FrameOps {
+
+// Layer pixels per flag of a layer's chunk map: one flag per run of eight pixels of a row.
+constexpr int kChunkPixels = 8;
+
+// Copies a caller's packed frame (top-down R, G, B, or bottom-up B, G, R) into picture, reusing
+// its buffer when nobody else holds it; a null picture for an empty frame.
+void importFrame(QImage &picture, const uchar *data, int width, int height, bool bottomUp);
+// The rows of a 24-bit picture packed (stride width * 3), top-down R, G, B.
+std::vector<uchar> packedRows(const QImage &rgb888);
+// Writes picture into a packed buffer of its size in the caller's layout.
+void exportFrame(const QImage &picture, uchar *data, bool bottomUp);
+
+// The pixels of `region` of the view of a 24-bit picture: the picture mirrored as `view` says,
+// then turned clockwise by its quarter turns; the same pixels the toolkit's mirroring and fast
+// rotation give, in one copy and without turning the rest of the picture.
+QImage viewRegion(const QImage &picture, const ViewTransform &view, const QRect &region);
+
+// Flags per layer row for a layer of the given width.
+int chunksPerRow(int width);
+// Sets the flag of every run of eight layer pixels inside `area` that is not fully cleared,
+// and clears the others.
+void scanChunks(const QImage &layer, std::vector<quint8> &chunks, const QRect &area);
+// Lays the part `area` of the ARGB32 layer over the 24-bit picture whose top-left corner is
+// at `origin` of the layer (source-over), with the toolkit's rounding; runs of eight layer
+// pixels flagged empty in `chunks` are not read at all.
+void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &chunks,
+             const QRect &area, const QPoint &origin);
+
+// The view scaled (nearest) to fit the frame size: as it is when it has that size, scaled to
+// fill it when its shape allows, otherwise scaled and centred between black bars. The buffer
+// of `spare` is reused when nobody else holds it.
+QImage fitInto(const QImage &view, const QSize &frame, QImage &spare);
+
+} // namespace FrameOps
