@@ -25,6 +25,7 @@ private slots:
     void init();
     void pluggingInStartsThePreviewAndUnpluggingSilencesCommands();
     void cameraBackBetweenTwoChecksRestartsThePreview();
+    void sourceGoneSendsNoMoreFrames();
     void brightnessStepsStayOnTheScale();
     void autoFocusStopsEachStartAfterThreeSeconds();
     void commandsWithoutCameraDoNothing();
@@ -112,6 +113,24 @@ void LivePresenceTest::cameraBackBetweenTwoChecksRestartsThePreview()
     QVERIFY(SimulatedCamera::setPlugged(true));
     QTRY_VERIFY_WITH_TIMEOUT(canvas.frames() > atEnd, WaitMs);
     QVERIFY(source.isPresent());
+}
+
+void LivePresenceTest::sourceGoneSendsNoMoreFrames()
+{
+    // Its graph is still being stopped when the source has gone, but the canvas (which may go
+    // next) hears nothing more of it: neither while the camera starts nor while it streams.
+    for (const bool streaming : {false, true}) {
+        FrameCounter canvas;
+        auto source = std::make_unique<LiveSource>(&canvas);
+        QVERIFY(source->isPresent());
+        if (streaming) {
+            QVERIFY(waitForPreview(*source, canvas));
+        }
+        source.reset();
+        const int atEnd = canvas.frames();
+        QTest::qWait(1000);
+        QCOMPARE(canvas.frames(), atEnd);
+    }
 }
 
 void LivePresenceTest::brightnessStepsStayOnTheScale()

@@ -48,6 +48,7 @@ class LiveRecordingTest : public QObject {
 private slots:
     void initTestCase();
     void recordingHoldsTheComposedPicture();
+    void recordingAskedForWhileTheGraphStartsIsComplete();
     void unpluggedRecordingIsFinished();
     void recordingThatCannotStartLeavesThePreview();
     void errorOnThePreviewFinishesTheRecordingAndIsRebuilt();
@@ -120,6 +121,23 @@ void LiveRecordingTest::recordingHoldsTheComposedPicture()
         QVERIFY2(line.red() < 90 && line.green() > 160 && line.blue() > 160,
                  qPrintable(QString("%1: %2").arg(x).arg(line.name())));
     }
+}
+
+void LiveRecordingTest::recordingAskedForWhileTheGraphStartsIsComplete()
+{
+    ImageCanvas canvas;
+    CountingCallback callback(canvas);
+    LiveSource source(&callback);
+    // At once: the graph has only begun to start.
+    const QString path = m_folder.filePath("at-once.avi");
+    source.startRecord(path);
+    QVERIFY(source.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(source.recordedFrames() >= 10, WaitMs);
+    source.stopRecord();
+
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QCOMPARE(probe.videoFrames(), source.recordedFrames());
 }
 
 void LiveRecordingTest::unpluggedRecordingIsFinished()
