@@ -17,7 +17,8 @@ public:
     // Status bits that are both set while the camera is present.
     static constexpr quint32 PresentBits = 0x0C000000;
     // The camera's brightness values, one per level, darkest first.
-    static constexpr std::array<int, LevelCount> BrightnessLevels{0, 1, 3, 4, 6, 7, 8, 10, 11, 12, 14};
+    static constexpr std::array<int, LevelCount> BrightnessLevels{0, 1,  3,  4,  6, 7,
+                                                                  8, 10, 11, 12, 14};
     static constexpr const char *MicrophoneName = "Document Camera";
 
     static bool statusShowsCamera(quint32 status) { return (status & PresentBits) == PresentBits; }
