@@ -17,6 +17,7 @@
 // simulated camera takes to start streaming (450 ms unless set).
 #include "CameraAnnouncer.h"
 #include "CountingCallback.h"
+#include "GraphWorker.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
 #include "MediaGraph.h"
@@ -419,6 +420,8 @@ int cpuAndRecording(int seconds, CameraAnnouncer *announcer)
     std::printf("longest GUI-thread pause during steady preview: %lld ms\n", steady->longestMs());
     steady.reset();
     source.reset();
+    // The source's graph lets the camera go on the graph worker: the bare pipeline opens it after.
+    GraphWorker::instance().waitIdle(WaitMs);
     const Load bare = barePipeline(seconds);
     std::printf("preview 1024x768: %.1f %% of one core at %.1f frames/s\n", preview.percentOfCore,
                 preview.framesPerSecond);
