@@ -2,6 +2,7 @@
 
 #include "SourcesLog.h"
 
+#include <QCoreApplication>
 #include <chrono>
 
 GraphWorker &GraphWorker::instance()
@@ -10,6 +11,15 @@ GraphWorker &GraphWorker::instance()
     lcLive();
     lcSources();
     static GraphWorker worker;
+    static std::once_flag drainAtExit;
+    std::call_once(drainAtExit, [] {
+        // While the application object goes, everything the jobs use is still there.
+        qAddPostRoutine([] {
+            if (!worker.waitIdle(ExitWaitMs)) {
+                qCDebug(lcSources) << "graph changes still running at exit";
+            }
+        });
+    });
     return worker;
 }
 

@@ -10,11 +10,14 @@
 // camera's start, the end of a graph and the release of its camera), one after the other in
 // the order asked for: the GUI thread does not wait for them, and a camera is opened by a new
 // graph only after the graph before has let it go. Results go back to the GUI thread by
-// queued calls, made by the jobs themselves. The worker lives as long as the process; at exit
-// it finishes what is queued (every wait of a job is bounded) before its thread ends.
+// queued calls, made by the jobs themselves. The worker lives as long as the process; when the
+// application object goes it waits (bounded) for what is queued, and at exit it finishes what
+// is left (every wait of a job is bounded) before its thread ends.
 class GraphWorker {
 public:
     using Job = std::function<void()>;
+    // Bound of the wait for queued jobs when the application object goes.
+    static constexpr int ExitWaitMs = 5000;
 
     static GraphWorker &instance();
 
