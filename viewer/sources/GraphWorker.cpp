@@ -44,6 +44,12 @@ void GraphWorker::post(Job job)
     m_wake.notify_one();
 }
 
+bool GraphWorker::isBusy()
+{
+    std::lock_guard lock(m_mutex);
+    return m_busy || !m_jobs.empty();
+}
+
 bool GraphWorker::waitIdle(int waitMs)
 {
     std::unique_lock lock(m_mutex);

@@ -27,6 +27,8 @@ public:
 
     // Runs job on the worker after every job posted before it.
     void post(Job job);
+    // A job is running or waiting.
+    bool isBusy();
     // Waits until every job posted so far has run; false when waitMs passed first.
     bool waitIdle(int waitMs);
 

@@ -55,7 +55,7 @@ LiveSource::LiveSource(ICaptureCB *callback, QObject *parent)
             checkExistance();
         }
     });
-    checkExistance();
+    checkPresence(false);
     connect(&m_presenceTimer, &QTimer::timeout, this, &LiveSource::checkExistance);
     m_presenceTimer.setInterval(PresenceIntervalMs);
     m_presenceTimer.start();
@@ -255,6 +255,11 @@ void LiveSource::brightnessUp()
 
 void LiveSource::checkExistance()
 {
+    checkPresence(true);
+}
+
+void LiveSource::checkPresence(bool mayWait)
+{
     if (m_present && !m_camera->standsIn()) {
         // While the camera starts streaming its start sequence holds the device: asking now
         // would hold up the GUI thread until it ends. A start that fails ends the graph.
@@ -272,6 +277,13 @@ void LiveSource::checkExistance()
                             << "while the camera answers: rebuilt";
             rebuild();
         }
+        return;
+    }
+    // Asked while a graph lets its camera go, the camera answers only when that is done: it is
+    // asked then instead, and the GUI thread goes on meanwhile (not at construction, which
+    // finds the camera present when it is).
+    if (mayWait && GraphWorker::instance().isBusy()) {
+        lookAfterGraphChanges();
         return;
     }
     // The Document Camera, whenever it answers, takes over from another camera.
@@ -410,12 +422,31 @@ void LiveSource::buildGraph()
     MediaGraph *starting = m_graph.get(); // destroyed by a later job of the worker only
     GraphWorker::instance().post([starting, serial, link = m_link] {
         const bool running = starting->run(RunWaitMs);
-        std::lock_guard lock(link->mutex);
-        if (LiveSource *source = link->source) {
-            QMetaObject::invokeMethod(
-                source, [source, serial, running] { source->graphStarted(serial, running); },
-                Qt::QueuedConnection);
-        }
+        callBack(*link,
+                 [serial, running](LiveSource &source) { source.graphStarted(serial, running); });
+    });
+}
+
+void LiveSource::callBack(Link &link, std::function<void(LiveSource &)> call)
+{
+    std::lock_guard lock(link.mutex);
+    if (LiveSource *source = link.source) {
+        QMetaObject::invokeMethod(
+            source, [source, call = std::move(call)] { call(*source); }, Qt::QueuedConnection);
+    }
+}
+
+void LiveSource::lookAfterGraphChanges()
+{
+    if (m_lookPending) {
+        return;
+    }
+    m_lookPending = true;
+    GraphWorker::instance().post([link = m_link] {
+        callBack(*link, [](LiveSource &source) {
+            source.m_lookPending = false;
+            source.checkExistance();
+        });
     });
 }
 

@@ -152,6 +152,11 @@ private:
     void buildGraph();
     // The start of the graph with this serial has ended (on the worker); running tells how.
     void graphStarted(quint64 serial, bool running);
+    // The presence check; with mayWait, looking for the camera while the graph worker is busy
+    // waits for it to finish instead.
+    void checkPresence(bool mayWait);
+    // Looks for the camera again once the graph worker has done what it was asked.
+    void lookAfterGraphChanges();
     // Waits (bounded) for a graph that is starting, so that it can take a recording; false
     // when it is still starting.
     bool settle();
@@ -205,6 +210,9 @@ private:
         LiveSource *source;
     };
     std::shared_ptr<Link> m_link;
+    // Runs call on the GUI thread later while the source is there (from any thread).
+    static void callBack(Link &link, std::function<void(LiveSource &)> call);
+    bool m_lookPending = false;
     gulong m_streamProbe = 0;
     bool m_presentationEnabled = true;
     std::unique_ptr<PresentationPublisher> m_presentation; // destroyed before the graph
