@@ -2,8 +2,8 @@
 // listed by the device monitor, the real live source, graphs, frame tap and canvas, and the
 // simulated Document Camera from the camera plug-in beside it.
 #include "CanvasDrag.h"
-#include "CountingCallback.h"
 #include "ImageCanvas.h"
+#include "LiveRig.h"
 #include "LiveSource.h"
 #include "LiveTestSetup.h"
 #include "MediaGraph.h"
@@ -82,10 +82,8 @@ void AnycamLiveTest::cleanupTestCase()
 void AnycamLiveTest::webcamPictureControlsAndPresence()
 {
     TestWebcams::plug(QStringLiteral("Test Webcam"), Teal);
-    ImageCanvas canvas;
-    canvas.resize(640, 480);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(640, 480));
+    auto [canvas, callback, source] = rig.parts();
     QList<std::function<void()>> due;
     QList<int> delays;
     source.setDelay([&](int ms, std::function<void()> action) {
@@ -155,10 +153,8 @@ void AnycamLiveTest::webcamPictureControlsAndPresence()
 void AnycamLiveTest::recordingHoldsThePatternTheAnnotationAndTheWebcamsSound()
 {
     TestWebcams::plug(QStringLiteral("Test Webcam"), Teal);
-    ImageCanvas canvas;
-    canvas.resize(640, 480);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(640, 480));
+    auto [canvas, callback, source] = rig.parts();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 0, WaitMs);
     canvas.setTool(ImageCanvas::ToolLine);
     canvas.setLineColor(Qt::red);
@@ -200,10 +196,8 @@ void AnycamLiveTest::documentCameraComesFirstThenTheChosenCamera()
     TestWebcams::plug(QStringLiteral("Test Webcam"), Teal);
     TestWebcams::plug(QStringLiteral("Second Webcam"), Orange);
     QVERIFY(SimulatedCamera::setPlugged(true));
-    ImageCanvas canvas;
-    canvas.resize(1024, 768);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(1024, 768));
+    auto [canvas, callback, source] = rig.parts();
     source.setPreferredCamera(QStringLiteral("Second Webcam"));
     QVERIFY(source.isPresent());
     QVERIFY(source.cameraName().isEmpty()); // the Document Camera

@@ -7,12 +7,17 @@
 //   bench_live_source memory [seconds]   peak resident size during 1280 x 960 preview and the
 //                                        growth of the resident size after the first minute
 //   bench_live_source return [rounds]    the camera's return only, stage by stage
+//   bench_live_source pauses [rounds]    the longest GUI-thread pause during each kind of graph
+//                                        change (unplug, return, restart between two presence
+//                                        checks, leaving and entering Live mode) against the
+//                                        longest in steady preview
 // Run with TEVALCAP_SIMULATE=1 and GST_PLUGIN_PATH set to the build tree's plug-in folder, under
 // umockdev-wrapper so that a plug can also be announced as the device manager does (without it
 // only the presence check's own period is measured). TEVALCAP_SIM_START_MS sets how long the
 // simulated camera takes to start streaming (450 ms unless set).
 #include "CameraAnnouncer.h"
 #include "CountingCallback.h"
+#include "GraphWorker.h"
 #include "ImageCanvas.h"
 #include "LiveSource.h"
 #include "MediaGraph.h"
@@ -38,6 +43,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <sys/resource.h>
 #include <vector>
 
@@ -414,6 +420,8 @@ int cpuAndRecording(int seconds, CameraAnnouncer *announcer)
     std::printf("longest GUI-thread pause during steady preview: %lld ms\n", steady->longestMs());
     steady.reset();
     source.reset();
+    // The source's graph lets the camera go on the graph worker: the bare pipeline opens it after.
+    GraphWorker::instance().waitIdle(WaitMs);
     const Load bare = barePipeline(seconds);
     std::printf("preview 1024x768: %.1f %% of one core at %.1f frames/s\n", preview.percentOfCore,
                 preview.framesPerSecond);
@@ -524,6 +532,79 @@ int returnOnly(int rounds, CameraAnnouncer *announcer)
     return cameraReturn(source, timed, announcer, rounds);
 }
 
+// The longest pause of the GUI thread's event loop while each kind of graph change happens,
+// rounds times each, with the longest of steady preview in the same run for scale.
+int pauses(int rounds)
+{
+    ImageCanvas canvas;
+    canvas.resize(1024, 768);
+    canvas.show();
+    CountingCallback callback(canvas);
+    auto source = std::make_unique<LiveSource>(&callback);
+    source->activate();
+    const auto previewRuns = [&] {
+        const int before = callback.frames();
+        return spinUntil([&] { return callback.frames() > before + 2; });
+    };
+    if (!previewRuns()) {
+        std::printf("no frames from the camera\n");
+        return 1;
+    }
+    qint64 steady = 0;
+    {
+        StallWatch watch;
+        spin(3000);
+        steady = watch.longestMs();
+    }
+    std::map<std::string, qint64> longest;
+    std::map<std::string, int> missed;
+    const auto watched = [&](const char *change, const std::function<bool()> &action) {
+        StallWatch watch;
+        const bool done = action();
+        spin(200); // work left to the event loop after the change is seen
+        longest[change] = std::max(longest[change], watch.longestMs());
+        missed[change] += done ? 0 : 1;
+    };
+    for (int i = 0; i < rounds; ++i) {
+        watched("camera unplugged", [&] {
+            SimulatedCamera::setPlugged(false);
+            return spinUntil([&] { return !source->isPresent(); });
+        });
+        watched("camera plugged in again", [&] {
+            SimulatedCamera::setPlugged(true);
+            return spinUntil([&] { return source->isPresent(); }) && previewRuns();
+        });
+        watched("camera out and in between two presence checks", [&] {
+            const MediaGraph *graph = source->graph();
+            SimulatedCamera::setPlugged(false);
+            spinUntil([&] { return graph == nullptr || graph->atEos(); });
+            SimulatedCamera::setPlugged(true);
+            // The new graph may live at the old one's address: its state tells.
+            return spinUntil([&] { return source->graph() && !source->graph()->atEos(); }, 5000) &&
+                   previewRuns();
+        });
+        watched("Live mode left (source destroyed)", [&] {
+            source.reset();
+            return true;
+        });
+        watched("Live mode entered (source made)", [&] {
+            source = std::make_unique<LiveSource>(&callback);
+            source->activate();
+            return previewRuns();
+        });
+    }
+    std::printf("longest GUI-thread pause in steady preview: %lld ms\n", steady);
+    for (const auto &[change, ms] : longest) {
+        std::printf("longest GUI-thread pause, %s (%d rounds): %lld ms (%.1f x steady)%s\n",
+                    change.c_str(), rounds, ms, double(ms) / double(std::max<qint64>(steady, 1)),
+                    missed[change] ? qPrintable(QStringLiteral("; the preview did not follow %1 "
+                                                               "times")
+                                                    .arg(missed[change]))
+                                   : "");
+    }
+    return 0;
+}
+
 int memory(int seconds)
 {
     ImageCanvas canvas;
@@ -583,6 +664,9 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments().mid(1);
     if (!args.isEmpty() && args.front() == "memory") {
         return memory(args.size() > 1 ? args[1].toInt() : 600);
+    }
+    if (!args.isEmpty() && args.front() == "pauses") {
+        return pauses(args.size() > 1 ? std::max(args[1].toInt(), 1) : 5);
     }
     if (!args.isEmpty() && args.front() == "return") {
         return returnOnly(args.size() > 1 ? std::max(args[1].toInt(), 1) : 8, announcer.get());

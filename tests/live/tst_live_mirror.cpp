@@ -1,8 +1,8 @@
 // A mirrored, annotated live picture from the simulated camera: the AVI recording and a snapshot
 // taken meanwhile hold it mirrored, with the drawing where the presenter saw it.
 #include "CanvasDrag.h"
-#include "CountingCallback.h"
 #include "ImageCanvas.h"
+#include "LiveRig.h"
 #include "LiveSource.h"
 #include "LiveTestSetup.h"
 #include "RecordingProbe.h"
@@ -42,10 +42,8 @@ void LiveMirrorTest::initTestCase()
 
 void LiveMirrorTest::recordingAndSnapshotHoldTheMirroredPicture()
 {
-    ImageCanvas canvas;
-    canvas.resize(1024, 768);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(1024, 768));
+    auto [canvas, callback, source] = rig.parts();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 0, WaitMs);
     const QSize size = canvas.frameSize();
     QCOMPARE(size, QSize(1024, 768));

@@ -3,12 +3,16 @@
 #include "CameraElement.h"
 #include "ControlLog.h"
 #include "FrameCounter.h"
+#include "GraphWorker.h"
 #include "LiveSource.h"
 #include "LiveTestSetup.h"
 #include "MediaGraph.h"
 #include "SimulatedCamera.h"
 
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -25,6 +29,7 @@ private slots:
     void init();
     void pluggingInStartsThePreviewAndUnpluggingSilencesCommands();
     void cameraBackBetweenTwoChecksRestartsThePreview();
+    void sourceGoneSendsNoMoreFrames();
     void brightnessStepsStayOnTheScale();
     void autoFocusStopsEachStartAfterThreeSeconds();
     void commandsWithoutCameraDoNothing();
@@ -112,6 +117,28 @@ void LivePresenceTest::cameraBackBetweenTwoChecksRestartsThePreview()
     QVERIFY(SimulatedCamera::setPlugged(true));
     QTRY_VERIFY_WITH_TIMEOUT(canvas.frames() > atEnd, WaitMs);
     QVERIFY(source.isPresent());
+}
+
+void LivePresenceTest::sourceGoneSendsNoMoreFrames()
+{
+    FrameCounter canvas;
+    auto source = std::make_unique<LiveSource>(&canvas);
+    QVERIFY(waitForPreview(*source, canvas));
+    // The graph worker is kept busy, so the graph of the source streams on after the source
+    // has gone; the canvas (which may go next) hears nothing more of it all the same.
+    std::atomic<bool> release{false};
+    GraphWorker::instance().post([&release] {
+        while (!release.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    source.reset();
+    const int atEnd = canvas.frames();
+    QTest::qWait(500);
+    const int later = canvas.frames();
+    release.store(true);
+    QVERIFY(GraphWorker::instance().waitIdle(WaitMs));
+    QCOMPARE(later, atEnd);
 }
 
 void LivePresenceTest::brightnessStepsStayOnTheScale()

@@ -4,8 +4,8 @@
 // cannot start leaves the preview untouched. No sound server runs here, so recordings have
 // video only.
 #include "CanvasDrag.h"
-#include "CountingCallback.h"
 #include "ImageCanvas.h"
+#include "LiveRig.h"
 #include "LiveSource.h"
 #include "LiveTestSetup.h"
 #include "MediaGraph.h"
@@ -48,6 +48,7 @@ class LiveRecordingTest : public QObject {
 private slots:
     void initTestCase();
     void recordingHoldsTheComposedPicture();
+    void recordingAskedForWhileTheGraphStartsIsComplete();
     void unpluggedRecordingIsFinished();
     void recordingThatCannotStartLeavesThePreview();
     void errorOnThePreviewFinishesTheRecordingAndIsRebuilt();
@@ -65,10 +66,8 @@ void LiveRecordingTest::initTestCase()
 
 void LiveRecordingTest::recordingHoldsTheComposedPicture()
 {
-    ImageCanvas canvas;
-    canvas.resize(1024, 768);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(1024, 768));
+    auto [canvas, callback, source] = rig.parts();
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 0, WaitMs);
     QCOMPARE(canvas.frameSize(), QSize(1024, 768));
 
@@ -122,11 +121,26 @@ void LiveRecordingTest::recordingHoldsTheComposedPicture()
     }
 }
 
+void LiveRecordingTest::recordingAskedForWhileTheGraphStartsIsComplete()
+{
+    LiveRig rig;
+    auto [canvas, callback, source] = rig.parts();
+    // At once: the graph has only begun to start.
+    const QString path = m_folder.filePath("at-once.avi");
+    source.startRecord(path);
+    QVERIFY(source.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(source.recordedFrames() >= 10, WaitMs);
+    source.stopRecord();
+
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QCOMPARE(probe.videoFrames(), source.recordedFrames());
+}
+
 void LiveRecordingTest::unpluggedRecordingIsFinished()
 {
-    ImageCanvas canvas;
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig;
+    auto [canvas, callback, source] = rig.parts();
     QList<bool> ended;
     source.setRecordingEndedHandler([&](bool failed) { ended.append(failed); });
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
@@ -161,9 +175,8 @@ void LiveRecordingTest::unpluggedRecordingIsFinished()
 
 void LiveRecordingTest::recordingThatCannotStartLeavesThePreview()
 {
-    ImageCanvas canvas;
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig;
+    auto [canvas, callback, source] = rig.parts();
     QList<bool> ended;
     source.setRecordingEndedHandler([&](bool failed) { ended.append(failed); });
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent() && callback.frames() > 0, WaitMs);
@@ -195,9 +208,8 @@ void LiveRecordingTest::recordingThatCannotStartLeavesThePreview()
 
 void LiveRecordingTest::errorOnThePreviewFinishesTheRecordingAndIsRebuilt()
 {
-    ImageCanvas canvas;
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig;
+    auto [canvas, callback, source] = rig.parts();
     QList<bool> ended;
     source.setRecordingEndedHandler([&](bool failed) { ended.append(failed); });
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent() && callback.frames() > 0, WaitMs);

@@ -3,8 +3,8 @@
 // other programs run (pipewiresrc). The node carries what the canvas shows, costs nothing
 // without consumers, survives consumers that come and go, goes when switched off, and a missing
 // PipeWire leaves the preview alone.
-#include "CountingCallback.h"
 #include "ImageCanvas.h"
+#include "LiveRig.h"
 #include "LiveSource.h"
 #include "LiveTestSetup.h"
 #include "MediaGraph.h"
@@ -73,10 +73,8 @@ void PresentationTest::withoutPipeWireThePreviewRuns()
     qputenv("PIPEWIRE_RUNTIME_DIR", nowhere);
     qputenv("XDG_RUNTIME_DIR", nowhere);
 
-    ImageCanvas canvas;
-    canvas.resize(1024, 768);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(1024, 768));
+    auto [canvas, callback, source] = rig.parts();
     QVERIFY(source.presentationEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() >= 5, WaitMs);
     QVERIFY(!source.presentation() || !source.presentation()->isAttached());
@@ -90,11 +88,9 @@ void PresentationTest::consumersSeeTheComposedPicture()
     m_session = std::make_unique<PrivatePipeWire>();
     QVERIFY2(m_session->start(), m_session->error().c_str());
 
-    ImageCanvas canvas;
-    canvas.resize(1024, 768);
+    LiveRig rig(QSize(1024, 768));
+    auto [canvas, callback, source] = rig.parts();
     canvas.show();
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 0, WaitMs);
     QCOMPARE(canvas.frameSize(), QSize(1024, 768));
     drawLine(canvas);
@@ -179,10 +175,8 @@ void PresentationTest::switchedOffThereIsNoNode()
 {
     QVERIFY(m_session);
     QVERIFY(m_session->waitForNodeGone(NodeName, WaitMs));
-    ImageCanvas canvas;
-    canvas.resize(1024, 768);
-    CountingCallback callback(canvas);
-    LiveSource source(&callback);
+    LiveRig rig(QSize(1024, 768));
+    auto [canvas, callback, source] = rig.parts();
     // As the main window does right after creating the source, before the event loop runs.
     source.setPresentationEnabled(false);
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() >= 25, WaitMs);

@@ -9,8 +9,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -116,6 +119,7 @@ private slots:
     void acceptsOnlyRgbVideo_data();
     void acceptsOnlyRgbVideo();
     void transformCopiesRowAndHonoursStride();
+    void disconnectWaitsForTheFrameWithTheCanvas();
     void composedPictureLeavesTheTapInPaddedRows();
     void linkConvertsWhatTheTapRefuses();
     void volumeInHundredthsOfDecibel();
@@ -203,6 +207,42 @@ struct SinkCheck {
     int buffers = 0;
     bool composed = false;
 };
+
+void FrameTapTest::disconnectWaitsForTheFrameWithTheCanvas()
+{
+    TestCanvas &canvas = *m_canvas;
+    std::atomic<int> delivered{0};
+    std::atomic<bool> inside{false};
+    std::atomic<bool> leaving{false};
+    canvas.setComposer([&](uchar *, int, int) {
+        inside.store(true);
+        while (!leaving.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        delivered.fetch_add(1);
+        inside.store(false);
+    });
+    DirectShowTransformFilter tap(&canvas);
+    tap.setMediaType(4, 3);
+    QByteArray frame(12 * 3, char(0));
+    auto *data = reinterpret_cast<uchar *>(frame.data());
+
+    // A frame is with the canvas on a streaming thread while the tap is disconnected: the
+    // disconnection returns only after the canvas has let the frame go.
+    std::thread streaming([&] { tap.transform(data, 12); });
+    QTRY_VERIFY(inside.load());
+    leaving.store(true);
+    tap.disconnect();
+    QCOMPARE(delivered.load(), 1);
+    QVERIFY(!inside.load());
+    streaming.join();
+
+    // Later frames pass the tap without reaching the canvas.
+    tap.transform(data, 12);
+    QCOMPARE(delivered.load(), 1);
+    QCOMPARE(tap.callback(), nullptr);
+}
 
 void FrameTapTest::composedPictureLeavesTheTapInPaddedRows()
 {

@@ -25,6 +25,18 @@ DirectShowTransformFilter::~DirectShowTransformFilter()
     gst_object_unref(m_element);
 }
 
+ICaptureCB *DirectShowTransformFilter::callback() const
+{
+    std::lock_guard lock(m_callbackMutex);
+    return m_callback;
+}
+
+void DirectShowTransformFilter::disconnect()
+{
+    std::lock_guard lock(m_callbackMutex);
+    m_callback = nullptr;
+}
+
 bool DirectShowTransformFilter::checkInputType(const GstCaps *caps)
 {
     if (!caps || gst_caps_get_size(caps) != 1 || !gst_caps_is_fixed(caps)) {
@@ -61,6 +73,7 @@ void DirectShowTransformFilter::transform(uchar *data, int stride)
         std::memcpy(data + size_t(h - 1) * size_t(stride), data + size_t(h - 2) * size_t(stride),
                     rowBytes);
     }
+    std::lock_guard lock(m_callbackMutex);
     if (!m_callback) {
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 #include <atomic>
+#include <mutex>
 #include <vector>
 
 class ICaptureCB;
@@ -25,7 +26,11 @@ public:
     // The pipeline element (one input, one output pad). This object holds a reference; add
     // it to a graph and take it out again to reuse it in another.
     GstElement *element() const { return m_element; }
-    ICaptureCB *callback() const { return m_callback; }
+    // The canvas the frames go to; nullptr once disconnected.
+    ICaptureCB *callback() const;
+    // From now on no frame reaches the canvas: a frame being handed to it now is delivered
+    // before this returns, so the canvas may go away afterwards while the graph still runs.
+    void disconnect();
 
     // True for RGB video in system memory with a size within FrameBounds; every other type is
     // refused.
@@ -40,7 +45,8 @@ public:
     void transform(uchar *data, int stride);
 
 private:
-    ICaptureCB *const m_callback;
+    mutable std::mutex m_callbackMutex; // held while a frame is with the canvas
+    ICaptureCB *m_callback;
     GstElement *m_element = nullptr;
     std::atomic<int> m_width{0};
     std::atomic<int> m_height{0};

@@ -12,20 +12,20 @@
 
 namespace {
 
-struct FrameTap {
+struct DocCamFrameTap {
     GstVideoFilter parent;
     std::atomic<DirectShowTransformFilter *> owner;
 };
 
-struct FrameTapClass {
+struct DocCamFrameTapClass {
     GstVideoFilterClass parent;
 };
 
-GType frameTapType();
+G_DEFINE_TYPE(DocCamFrameTap, doccam_frame_tap, GST_TYPE_VIDEO_FILTER)
 
-FrameTap *asFrameTap(gpointer object)
+DocCamFrameTap *asFrameTap(gpointer object)
 {
-    return G_TYPE_CHECK_INSTANCE_CAST(object, frameTapType(), FrameTap);
+    return G_TYPE_CHECK_INSTANCE_CAST(object, doccam_frame_tap_get_type(), DocCamFrameTap);
 }
 
 // Frames beyond the bound fail to negotiate, so a decoder in front never allocates them.
@@ -59,7 +59,7 @@ GstFlowReturn transformFrame(GstVideoFilter *filter, GstVideoFrame *frame)
     return GST_FLOW_OK;
 }
 
-void frameTapClassInit(gpointer klass, gpointer)
+void doccam_frame_tap_class_init(DocCamFrameTapClass *klass)
 {
     auto *elementClass = GST_ELEMENT_CLASS(klass);
     gst_element_class_set_static_metadata(elementClass, "Frame tap", "Filter/Video",
@@ -74,30 +74,24 @@ void frameTapClassInit(gpointer klass, gpointer)
     filterClass->transform_frame_ip = transformFrame;
 }
 
-void frameTapInit(GTypeInstance *instance, gpointer)
+void doccam_frame_tap_init(DocCamFrameTap *instance)
 {
     auto *transform = GST_BASE_TRANSFORM(instance);
     gst_base_transform_set_in_place(transform, TRUE);
     gst_base_transform_set_passthrough(transform, FALSE);
     gst_base_transform_set_qos_enabled(transform, FALSE);
-    asFrameTap(instance)->owner.store(nullptr);
+    instance->owner.store(nullptr);
 }
 
+// The element's type, registered as the factory of this process on first use.
 GType frameTapType()
 {
-    static GType type = 0;
     static std::once_flag once;
     std::call_once(once, [] {
-        GTypeInfo info{};
-        info.class_size = sizeof(FrameTapClass);
-        info.class_init = frameTapClassInit;
-        info.instance_size = sizeof(FrameTap);
-        info.instance_init = frameTapInit;
-        type =
-            g_type_register_static(GST_TYPE_VIDEO_FILTER, "DocCamFrameTap", &info, GTypeFlags(0));
-        gst_element_register(nullptr, FrameTapElement::FactoryName, GST_RANK_NONE, type);
+        gst_element_register(nullptr, FrameTapElement::FactoryName, GST_RANK_NONE,
+                             doccam_frame_tap_get_type());
     });
-    return type;
+    return doccam_frame_tap_get_type();
 }
 
 } // namespace

@@ -1,16 +1,15 @@
 #include "LiveSource.h"
 
-#include "CameraElement.h"
-#include "CameraFormat.h"
 #include "CameraHotplug.h"
 #include "CameraMonitor.h"
-#include "DeviceControls.h"
 #include "DirectShowTransformFilter.h"
+#include "GraphWorker.h"
 #include "GstHandle.h"
 #include "ICaptureCB.h"
 #include "MediaBranch.h"
 #include "MediaDeviceEnumerator.h"
 #include "MediaGraph.h"
+#include "MonitorCamera.h"
 #include "PresentationPublisher.h"
 #include "SourcesLog.h"
 
@@ -24,12 +23,9 @@ namespace {
 // Bound of the wait for a new graph to start running (live sinks do not wait for a frame).
 constexpr int RunWaitMs = 1000;
 
-GstCaps *cameraCaps(const QSize &size, int framesPerSecond)
-{
-    return gst_caps_new_simple("image/jpeg", "width", G_TYPE_INT, size.width(), "height",
-                               G_TYPE_INT, size.height(), "framerate", GST_TYPE_FRACTION,
-                               framesPerSecond, 1, nullptr);
-}
+// Bound of a recording's wait for a graph that is still starting: the graph before it stops
+// first on the worker.
+constexpr int SettleWaitMs = LiveSource::StopWaitMs + RunWaitMs;
 
 // A sink that neither waits for a first frame nor holds frames back to the clock.
 void makeLiveSink(GstElement *sink)
@@ -41,24 +37,25 @@ void makeLiveSink(GstElement *sink)
 
 int LiveSource::levelOf(int brightness)
 {
-    const auto *found = std::find(BrightnessLevels.begin(), BrightnessLevels.end(), brightness);
-    return found == BrightnessLevels.end() ? UnknownLevel : int(found - BrightnessLevels.begin());
+    const int level = DocumentCamera::levelOf(brightness);
+    return level < 0 ? UnknownLevel : level;
 }
 
 LiveSource::LiveSource(ICaptureCB *callback, QObject *parent)
-    : QObject(parent), m_callback(callback)
+    : QObject(parent), m_callback(callback), m_link(std::make_shared<Link>())
 {
+    m_link->source = this;
     m_delay = [this](int ms, std::function<void()> action) {
         QTimer::singleShot(ms, this, std::move(action));
     };
     m_hotplug = std::make_unique<CameraHotplug>();
     connect(m_hotplug.get(), &CameraHotplug::cameraAdded, this, [this] {
         // The Document Camera takes over from another camera too.
-        if (!m_present || m_camera->isDevice()) {
+        if (!m_present || m_camera->standsIn()) {
             checkExistance();
         }
     });
-    checkExistance();
+    checkPresence(false);
     connect(&m_presenceTimer, &QTimer::timeout, this, &LiveSource::checkExistance);
     m_presenceTimer.setInterval(PresenceIntervalMs);
     m_presenceTimer.start();
@@ -67,6 +64,11 @@ LiveSource::LiveSource(ICaptureCB *callback, QObject *parent)
 LiveSource::~LiveSource()
 {
     m_presenceTimer.stop();
+    {
+        std::lock_guard lock(m_link->mutex);
+        m_link->source = nullptr;
+    }
+    // The graph is stopped on the worker; nothing of it reaches this source or the canvas.
     tearDown();
 }
 
@@ -90,7 +92,7 @@ void LiveSource::setPreferredCamera(const QString &name)
 {
     m_preferredCamera = name;
     // Another camera in use changes at once when the choice now names a different one.
-    if (m_present && m_camera->isDevice()) {
+    if (m_present && m_camera->standsIn()) {
         checkOtherCamera();
     }
 }
@@ -124,9 +126,9 @@ void LiveSource::startRecord(const QString &path)
     }
     // A graph that has ended cannot feed a recording: a new one starts first.
     if (!m_graph || graphEnded()) {
-        tearDown();
-        buildGraph();
+        rebuild();
     }
+    const bool settled = settle();
     m_recordingPath = path;
     m_recordedFrames.store(0);
     m_firstFrameNs.store(-1);
@@ -138,7 +140,7 @@ void LiveSource::startRecord(const QString &path)
     }
     QElapsedTimer clock;
     clock.start();
-    GstElement *bin = m_tee ? makeRecording() : nullptr;
+    GstElement *bin = m_tee && settled ? makeRecording() : nullptr;
     const qint64 madeMs = clock.elapsed();
     m_recording = bin ? m_graph->attach(m_tee, bin) : nullptr;
     qCDebug(lcLive) << "recording made in" << madeMs << "ms, attached in"
@@ -215,23 +217,14 @@ void LiveSource::autoFocus()
     if (!m_present) {
         return;
     }
-    setAutoFocus(true);
+    m_camera->setAutoFocus(true);
     m_delay(AutoFocusMs, [this] { autoFocusStop(); });
 }
 
 void LiveSource::autoFocusStop()
 {
     if (m_present) {
-        setAutoFocus(false);
-    }
-}
-
-void LiveSource::setAutoFocus(bool on)
-{
-    if (m_camera->isDevice()) {
-        DeviceControls(m_camera->element()).setAutoFocus(on);
-    } else {
-        m_camera->set(AutoFocus, on ? 1 : 0);
+        m_camera->setAutoFocus(false);
     }
 }
 
@@ -240,16 +233,8 @@ int LiveSource::brightnessLevel() const
     if (!m_present) {
         return AbsentLevel;
     }
-    if (m_camera && m_camera->isDevice()) {
-        const int step =
-            DeviceControls(m_camera->element()).brightnessStep(int(BrightnessLevels.size()) - 1);
-        return step < 0 ? UnknownLevel : step;
-    }
-    qint32 value = 0;
-    if (!m_camera || !m_camera->get(Brightness, &value)) {
-        return UnknownLevel;
-    }
-    return levelOf(value);
+    const int level = m_camera ? m_camera->brightnessLevel() : -1;
+    return level < 0 ? UnknownLevel : level;
 }
 
 void LiveSource::brightnessDown()
@@ -257,7 +242,7 @@ void LiveSource::brightnessDown()
     if (!m_present) {
         return;
     }
-    setBrightnessLevel(std::max(brightnessLevel() - 1, 0));
+    m_camera->setBrightnessLevel(std::max(brightnessLevel() - 1, 0));
 }
 
 void LiveSource::brightnessUp()
@@ -265,30 +250,24 @@ void LiveSource::brightnessUp()
     if (!m_present) {
         return;
     }
-    setBrightnessLevel(std::min(brightnessLevel() + 1, int(BrightnessLevels.size()) - 1));
-}
-
-void LiveSource::setBrightnessLevel(int index)
-{
-    if (m_camera->isDevice()) {
-        DeviceControls(m_camera->element())
-            .setBrightnessStep(index, int(BrightnessLevels.size()) - 1);
-    } else {
-        m_camera->set(Brightness, BrightnessLevels[size_t(index)]);
-    }
+    m_camera->setBrightnessLevel(std::min(brightnessLevel() + 1, LiveCamera::LevelCount - 1));
 }
 
 void LiveSource::checkExistance()
 {
-    qint32 status = 0;
-    if (m_present && !m_camera->isDevice()) {
+    checkPresence(true);
+}
+
+void LiveSource::checkPresence(bool mayWait)
+{
+    if (m_present && !m_camera->standsIn()) {
         // While the camera starts streaming its start sequence holds the device: asking now
         // would hold up the GUI thread until it ends. A start that fails ends the graph.
-        if (m_graph && !m_cameraStreaming.load() && !graphEnded()) {
+        if (m_graph && (m_starting || !m_cameraStreaming->load()) && !graphEnded()) {
             return;
         }
         // A camera that stops answering is absent; its graph stays until the next build.
-        if (!m_camera->get(CameraStatus, &status) || !statusShowsCamera(quint32(status))) {
+        if (!m_camera->answers()) {
             qCDebug(lcLive) << "camera gone";
             m_present = false;
         } else if (graphEnded()) {
@@ -296,28 +275,30 @@ void LiveSource::checkExistance()
             // recording with it), or the graph failed: the preview starts afresh.
             qCDebug(lcLive) << "graph" << (m_graph->failed() ? "failed" : "ended")
                             << "while the camera answers: rebuilt";
-            tearDown();
-            buildGraph();
+            rebuild();
         }
+        return;
+    }
+    // Asked while a graph lets its camera go, the camera answers only when that is done: it is
+    // asked then instead, and the GUI thread goes on meanwhile (not at construction, which
+    // finds the camera present when it is).
+    if (mayWait && GraphWorker::instance().isBusy()) {
+        lookAfterGraphChanges();
         return;
     }
     // The Document Camera, whenever it answers, takes over from another camera.
     qCDebug(lcLive) << "looking for the camera";
     QElapsedTimer clock;
     clock.start();
-    auto camera = std::make_unique<CameraElement>();
+    auto camera = std::make_shared<DocumentCamera>();
     const qint64 madeMs = clock.elapsed();
-    if (!camera->isValid() || !camera->hasControls() || !camera->get(CameraStatus, &status) ||
-        !statusShowsCamera(quint32(status))) {
+    if (!camera->isValid() || !camera->answers()) {
         checkOtherCamera();
         return;
     }
     qCDebug(lcLive) << "camera present: element made in" << madeMs << "ms, answered in"
                     << clock.elapsed() - madeMs << "ms";
-    m_present = true;
-    tearDown();
-    m_camera = std::move(camera);
-    buildGraph();
+    useCamera(std::move(camera));
 }
 
 // Presence of another camera: the device monitor still lists the camera in use as the one to
@@ -334,12 +315,11 @@ void LiveSource::checkOtherCamera()
     bool retryLater = false;
     if (m_present) {
         const bool same = device && name == m_camera->displayName();
-        const bool running =
-            m_graph && !m_graph->failed() && m_graph->state() != MediaGraph::State::Stopped;
+        const bool running = m_graph && !m_graph->failed() &&
+                             (m_starting || m_graph->state() != MediaGraph::State::Stopped);
         if (same && running) {
             if (m_graph->atEos()) {
-                tearDown();
-                buildGraph();
+                rebuild();
             }
             return;
         }
@@ -355,13 +335,33 @@ void LiveSource::checkOtherCamera()
     if (!device) {
         return;
     }
-    auto camera = std::make_unique<CameraElement>(device.get());
+    auto camera = std::make_shared<MonitorCamera>(device.get());
     if (retryLater || !camera->isValid()) {
         return;
     }
     qCDebug(lcLive) << "camera" << camera->displayName() << "present";
+    useCamera(std::move(camera)); // a Document Camera's graph left behind when it went goes
+}
+
+void LiveSource::useCamera(std::shared_ptr<LiveCamera> camera)
+{
     m_present = true;
-    tearDown(); // a Document Camera's graph left behind when it went
+    tearDown();
+    m_camera = std::move(camera);
+    buildGraph();
+}
+
+void LiveSource::rebuild()
+{
+    tearDown();
+    // The ended graph lets its element go on the worker; the new graph has an element of its
+    // own, so the two never share one.
+    std::shared_ptr<LiveCamera> camera = m_camera->renewed();
+    if (!camera) {
+        qCDebug(lcLive) << "camera made no new element: looked for again at the next check";
+        m_present = false;
+        return;
+    }
     m_camera = std::move(camera);
     buildGraph();
 }
@@ -381,11 +381,7 @@ void LiveSource::buildGraph()
     if (!graph->add(camera) || !format || !graph->add(tapElement)) {
         return;
     }
-    CapsHandle caps(m_camera->isDevice() ? nullptr : cameraCaps(m_frameSize, m_framesPerSecond));
-    if (m_camera->isDevice()) {
-        CapsHandle offered(m_camera->deviceCaps());
-        caps.reset(CameraFormat::choose(offered.get(), m_frameSize, m_framesPerSecond));
-    }
+    CapsHandle caps(m_camera->formatCaps(m_frameSize, m_framesPerSecond));
     MediaGraph::setProperty(format, "caps", caps.get());
     // The camera's MJPEG is decoded and converted to RGB in front of the tap; behind it the
     // tee hands the composed frames to the renderer and to the branches.
@@ -400,10 +396,12 @@ void LiveSource::buildGraph()
     MediaGraph::linkDirect(tapElement, tee);
     MediaGraph::linkDirect(tee, renderer);
 
-    m_cameraStreaming.store(false);
+    // Shared with the probe, which may still run while the graph stops after this source went.
+    auto streaming = std::make_shared<std::atomic<bool>>(false);
+    m_cameraStreaming = streaming;
     m_streamProbe = MediaGraph::addProbe(camera, "src", GST_PAD_PROBE_TYPE_BUFFER,
-                                         [this](GstPad *, GstPadProbeInfo *) {
-                                             m_cameraStreaming.store(true);
+                                         [streaming](GstPad *, GstPadProbeInfo *) {
+                                             streaming->store(true);
                                              return GST_PAD_PROBE_OK;
                                          });
     // A failed graph finishes its recording (the graph ends its branches first); the next
@@ -416,10 +414,66 @@ void LiveSource::buildGraph()
     m_tap = std::move(tap);
     m_tee = tee;
     qCDebug(lcLive) << "preview graph built at" << m_frameSize << m_framesPerSecond << "fps";
-    m_graph->run(RunWaitMs);
     searchMicrophones();
-    // Published from the event loop, so a switch set right after construction comes first.
-    QMetaObject::invokeMethod(this, &LiveSource::publishPresentation, Qt::QueuedConnection);
+    // Started on the worker, after the graph before has stopped there; the presentation is
+    // published from the event loop once the graph runs.
+    m_starting = true;
+    const quint64 serial = ++m_serial;
+    MediaGraph *starting = m_graph.get(); // destroyed by a later job of the worker only
+    GraphWorker::instance().post([starting, serial, link = m_link] {
+        const bool running = starting->run(RunWaitMs);
+        callBack(*link,
+                 [serial, running](LiveSource &source) { source.graphStarted(serial, running); });
+    });
+}
+
+void LiveSource::callBack(Link &link, std::function<void(LiveSource &)> call)
+{
+    std::lock_guard lock(link.mutex);
+    if (LiveSource *source = link.source) {
+        QMetaObject::invokeMethod(
+            source, [source, call = std::move(call)] { call(*source); }, Qt::QueuedConnection);
+    }
+}
+
+void LiveSource::lookAfterGraphChanges()
+{
+    if (m_lookPending) {
+        return;
+    }
+    m_lookPending = true;
+    GraphWorker::instance().post([link = m_link] {
+        callBack(*link, [](LiveSource &source) {
+            source.m_lookPending = false;
+            source.checkExistance();
+        });
+    });
+}
+
+void LiveSource::graphStarted(quint64 serial, bool running)
+{
+    if (serial != m_serial || !m_starting) {
+        return; // a graph since torn down, or one that a recording has waited for
+    }
+    m_starting = false;
+    qCDebug(lcLive) << "preview graph" << (running ? "runs" : "did not start");
+    publishPresentation();
+}
+
+bool LiveSource::settle()
+{
+    if (!m_starting) {
+        return true;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const bool idle = GraphWorker::instance().waitIdle(SettleWaitMs);
+    qCDebug(lcLive) << "waited" << clock.elapsed() << "ms for the graph to start"
+                    << (idle ? "" : "(still starting)");
+    if (idle) {
+        graphStarted(m_serial, m_graph && m_graph->state() == MediaGraph::State::Running);
+    }
+    return idle;
 }
 
 void LiveSource::searchMicrophones()
@@ -447,6 +501,9 @@ void LiveSource::publishPresentation()
     if (!m_presentationEnabled || !m_graph || !m_tee) {
         m_presentation.reset();
         return;
+    }
+    if (m_starting) {
+        return; // published when the graph runs
     }
     if (m_presentation && m_presentation->isAttached()) {
         return;
@@ -494,7 +551,7 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
         for (int i = 0; i < devices.count(); ++i) {
             const QString name = devices.name(i);
             qDebug().noquote().nospace() << "Audio input device " << i << ": " << name;
-            if (name.contains(microphoneName(), Qt::CaseSensitive)) {
+            if (name.contains(m_camera->microphoneName(), Qt::CaseSensitive)) {
                 return i;
             }
         }
@@ -509,7 +566,7 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
         chosen = pick(*found);
     }
     if (chosen < 0) {
-        qCDebug(lcLive) << "no microphone named like" << microphoneName()
+        qCDebug(lcLive) << "no microphone named like" << m_camera->microphoneName()
                         << ": recording without sound";
         return nullptr;
     }
@@ -533,12 +590,6 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     return nullptr;
 }
 
-// The Document Camera's microphone by its name; another camera's by the camera's name.
-QString LiveSource::microphoneName() const
-{
-    return m_camera->isDevice() ? m_camera->displayName() : QString::fromLatin1(MicrophoneName);
-}
-
 void LiveSource::tearDown()
 {
     // The presentation branch leaves the graph before the graph stops.
@@ -546,13 +597,25 @@ void LiveSource::tearDown()
     // A recording still attached ends with its file complete.
     endRecording(true, graphEnded() && m_graph->failed());
     if (m_graph) {
-        m_graph->stop(StopWaitMs);
         MediaGraph::removeProbe(m_camera->element(), "src", m_streamProbe);
         m_streamProbe = 0;
-        m_graph->remove(m_camera->element());
-        m_graph.reset();
-        qCDebug(lcLive) << "graph torn down";
+        // From here on the graph belongs to the worker, which stops it after anything asked of
+        // it before (its start) and lets the camera go; no frame of it reaches the canvas.
+        m_graph->leaveEventLoop();
+        m_tap->disconnect();
+        // Moved into the job: the worker drops the last references, the graph goes there.
+        GraphWorker::instance().post(
+            [graph = std::shared_ptr<MediaGraph>(std::move(m_graph)),
+             tap = std::shared_ptr<DirectShowTransformFilter>(std::move(m_tap)),
+             camera = m_camera] {
+                QElapsedTimer clock;
+                clock.start();
+                graph->stop(StopWaitMs);
+                graph->remove(camera->element());
+                qCDebug(lcLive) << "graph torn down in" << clock.elapsed() << "ms";
+            });
     }
+    m_starting = false;
     m_tee = nullptr;
     m_tap.reset();
     m_audioPresent = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentCamera.h"
+
 #include <gst/gst.h>
 
 #include <QImage>
@@ -12,11 +14,12 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 
-class CameraElement;
 class CameraHotplug;
 class CameraMonitor;
 class DirectShowTransformFilter;
+class LiveCamera;
 class ICaptureCB;
 class MediaBranch;
 class MediaDeviceEnumerator;
@@ -36,8 +39,11 @@ class PresentationPublisher;
 // for the microphone runs on a worker thread while the preview starts. The source also
 // carries the camera
 // commands auto focus and brightness; every command does nothing while the camera is absent.
-// All operations belong to the GUI thread; every wait they make is bounded. What happens is
-// logged in the category doccam.live.
+// All operations belong to the GUI thread; every wait they make is bounded. The graph's state
+// changes (a camera starting, a graph ending and letting its camera go) run on the graph
+// worker (GraphWorker), one after the other, so the GUI thread goes on meanwhile; a recording
+// asked for while the graph is still starting waits for the start. What happens is logged in
+// the category doccam.live.
 //
 // The Document Camera is used whenever it is present. Otherwise another camera of the device
 // monitor is (the preferred one when present, else the first): it is present while the monitor
@@ -50,17 +56,17 @@ public:
     static constexpr int PresenceIntervalMs = 500;
     static constexpr int AutoFocusMs = 3000;
     // Camera parameters.
-    static constexpr int CameraStatus = 0x200E;
-    static constexpr int Brightness = 0x2008;
-    static constexpr int AutoFocus = 0x2146;
+    static constexpr int CameraStatus = DocumentCamera::CameraStatus;
+    static constexpr int Brightness = DocumentCamera::Brightness;
+    static constexpr int AutoFocus = DocumentCamera::AutoFocus;
     // Status bits that are both set while the camera is present.
-    static constexpr quint32 PresentBits = 0x0C000000;
+    static constexpr quint32 PresentBits = DocumentCamera::PresentBits;
     // The eleven brightness values of the camera, darkest first.
-    static constexpr std::array<int, 11> BrightnessLevels{0, 1, 3, 4, 6, 7, 8, 10, 11, 12, 14};
+    static constexpr std::array<int, 11> BrightnessLevels = DocumentCamera::BrightnessLevels;
     static constexpr int AbsentLevel = 5;
     static constexpr int UnknownLevel = 7;
     // The microphone is the first sound input whose name contains this (case-sensitive).
-    static constexpr const char *MicrophoneName = "Document Camera";
+    static constexpr const char *MicrophoneName = DocumentCamera::MicrophoneName;
     // Bound of the wait for the end of a recording's streams when it is stopped.
     static constexpr int StopWaitMs = 3000;
     // Bound of the wait at a recording's start for the microphone search begun with the
@@ -68,7 +74,10 @@ public:
     static constexpr int MicrophoneWaitMs = 2000;
 
     // Whether a camera status word says the camera is present.
-    static bool statusShowsCamera(quint32 status) { return (status & PresentBits) == PresentBits; }
+    static bool statusShowsCamera(quint32 status)
+    {
+        return DocumentCamera::statusShowsCamera(status);
+    }
     // Index of a camera brightness value on the scale, UnknownLevel for a value not on it.
     static int levelOf(int brightness);
 
@@ -141,6 +150,16 @@ signals:
 
 private:
     void buildGraph();
+    // The start of the graph with this serial has ended (on the worker); running tells how.
+    void graphStarted(quint64 serial, bool running);
+    // The presence check; with mayWait, looking for the camera while the graph worker is busy
+    // waits for it to finish instead.
+    void checkPresence(bool mayWait);
+    // Looks for the camera again once the graph worker has done what it was asked.
+    void lookAfterGraphChanges();
+    // Waits (bounded) for a graph that is starting, so that it can take a recording; false
+    // when it is still starting.
+    bool settle();
     // The recording's bin (the branch), nullptr when an element is missing.
     GstElement *makeRecording();
     GstElement *addMicrophone(GstElement *bin, GstElement *muxer);
@@ -154,9 +173,10 @@ private:
     void tearDown();
     void publishPresentation();
     void checkOtherCamera();
-    void setAutoFocus(bool on);
-    void setBrightnessLevel(int index);
-    QString microphoneName() const;
+    // Makes camera the camera in use and builds its graph.
+    void useCamera(std::shared_ptr<LiveCamera> camera);
+    // A new graph for the camera in use, with an element of its own.
+    void rebuild();
 
     ICaptureCB *const m_callback;
     QTimer m_presenceTimer;
@@ -166,7 +186,7 @@ private:
     QSize m_frameSize{1024, 768};
     int m_framesPerSecond = 25;
     std::unique_ptr<CameraHotplug> m_hotplug;
-    std::unique_ptr<CameraElement> m_camera;
+    std::shared_ptr<LiveCamera> m_camera; // shared with a graph that is still being stopped
     std::unique_ptr<CameraMonitor> m_otherCameras;
     QString m_preferredCamera;
     std::unique_ptr<MediaGraph> m_graph;
@@ -180,7 +200,19 @@ private:
     std::shared_future<std::shared_ptr<const MediaDeviceEnumerator>> m_microphones;
     Delay m_delay;
     // The camera of the current graph has delivered a frame (set on its streaming thread).
-    std::atomic<bool> m_cameraStreaming{false};
+    std::shared_ptr<std::atomic<bool>> m_cameraStreaming;
+    // The current graph is starting on the worker; the serial tells graphs apart.
+    bool m_starting = false;
+    quint64 m_serial = 0;
+    // How the worker's jobs reach this source: cleared when the source goes.
+    struct Link {
+        std::mutex mutex;
+        LiveSource *source;
+    };
+    std::shared_ptr<Link> m_link;
+    // Runs call on the GUI thread later while the source is there (from any thread).
+    static void callBack(Link &link, std::function<void(LiveSource &)> call);
+    bool m_lookPending = false;
     gulong m_streamProbe = 0;
     bool m_presentationEnabled = true;
     std::unique_ptr<PresentationPublisher> m_presentation; // destroyed before the graph

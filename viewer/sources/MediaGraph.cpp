@@ -172,7 +172,7 @@ MediaGraph::MediaGraph(const char *name)
     gst_object_ref_sink(m_pipeline);
     m_bus = gst_element_get_bus(m_pipeline);
     gst_bus_set_sync_handler(m_bus, &MediaGraph::onSyncMessage, this, nullptr);
-    gst_bus_add_watch(m_bus, &MediaGraph::onWatchMessage, this);
+    m_watching = gst_bus_add_watch(m_bus, &MediaGraph::onWatchMessage, this) != 0;
 }
 
 MediaGraph::~MediaGraph()
@@ -182,7 +182,7 @@ MediaGraph::~MediaGraph()
     }
     stop();
     qCDebug(lcSources) << "graph" << objectName(GST_OBJECT(m_pipeline)).constData() << "torn down";
-    gst_bus_remove_watch(m_bus);
+    leaveEventLoop();
     gst_bus_set_sync_handler(m_bus, nullptr, nullptr, nullptr);
     gst_object_unref(m_bus);
     gst_object_unref(m_pipeline);
@@ -742,6 +742,16 @@ bool MediaGraph::waitForEos(int waitMs) const
         QThread::msleep(WaitSliceMs);
     }
     return m_eos.load(std::memory_order_acquire);
+}
+
+void MediaGraph::leaveEventLoop()
+{
+    if (m_watching) {
+        gst_bus_remove_watch(m_bus);
+        m_watching = false;
+    }
+    m_errorHandler = nullptr;
+    m_eosHandler = nullptr;
 }
 
 bool MediaGraph::writesFile() const

@@ -131,6 +131,10 @@ public:
     bool failed() const { return m_failed.load(std::memory_order_acquire); }
 
     void setErrorHandler(std::function<void()> handler) { m_errorHandler = std::move(handler); }
+    // Stops handling the bus on the default main context and drops the handlers, so that
+    // another thread may stop and destroy the graph from now on; called on the thread that
+    // runs that context. Errors still fail the graph, end-of-stream is still seen.
+    void leaveEventLoop();
     void setEosHandler(std::function<void()> handler) { m_eosHandler = std::move(handler); }
 
 private:
@@ -159,6 +163,7 @@ private:
     std::atomic<bool> m_eos{false};
     std::atomic<bool> m_error{false};
     std::atomic<bool> m_failed{false};
+    bool m_watching = false;      // the bus watch is attached (controlling thread only)
     bool m_errorReported = false; // the error handler ran (controlling thread only)
     std::function<void()> m_errorHandler;
     std::function<void()> m_eosHandler;

@@ -13,21 +13,21 @@ namespace {
 
 // The branch's bin keeps the errors of its elements to itself: a branch that fails must not
 // end the graph it hangs in.
-struct PresentationBin {
+struct DocCamPresentationBin {
     GstBin parent;
     std::atomic<bool> failed;
 };
 
-struct PresentationBinClass {
+struct DocCamPresentationBinClass {
     GstBinClass parent;
 };
 
-GType presentationBinType();
-GstBinClass *binParentClass = nullptr;
+G_DEFINE_TYPE(DocCamPresentationBin, doccam_presentation_bin, GST_TYPE_BIN)
 
-PresentationBin *asPresentationBin(gpointer object)
+DocCamPresentationBin *asPresentationBin(gpointer object)
 {
-    return G_TYPE_CHECK_INSTANCE_CAST(object, presentationBinType(), PresentationBin);
+    return G_TYPE_CHECK_INSTANCE_CAST(object, doccam_presentation_bin_get_type(),
+                                      DocCamPresentationBin);
 }
 
 void handleMessage(GstBin *bin, GstMessage *message)
@@ -53,34 +53,18 @@ void handleMessage(GstBin *bin, GstMessage *message)
         gst_message_unref(message);
         return;
     default:
-        binParentClass->handle_message(bin, message);
+        GST_BIN_CLASS(doccam_presentation_bin_parent_class)->handle_message(bin, message);
     }
 }
 
-void presentationBinClassInit(gpointer klass, gpointer)
+void doccam_presentation_bin_class_init(DocCamPresentationBinClass *klass)
 {
-    binParentClass = GST_BIN_CLASS(g_type_class_peek_parent(klass));
     GST_BIN_CLASS(klass)->handle_message = handleMessage;
 }
 
-void presentationBinInit(GTypeInstance *instance, gpointer)
+void doccam_presentation_bin_init(DocCamPresentationBin *bin)
 {
-    asPresentationBin(instance)->failed.store(false);
-}
-
-GType presentationBinType()
-{
-    static GType type = 0;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        GTypeInfo info{};
-        info.class_size = sizeof(PresentationBinClass);
-        info.class_init = presentationBinClassInit;
-        info.instance_size = sizeof(PresentationBin);
-        info.instance_init = presentationBinInit;
-        type = g_type_register_static(GST_TYPE_BIN, "DocCamPresentationBin", &info, GTypeFlags(0));
-    });
-    return type;
+    bin->failed.store(false);
 }
 
 // The node's properties: what browsers, the camera portal and other programs look for.
@@ -117,8 +101,8 @@ bool PresentationPublisher::failed() const
 
 GstElement *PresentationPublisher::buildBranch()
 {
-    GstElement *bin =
-        GST_ELEMENT(g_object_new(presentationBinType(), "name", "Presentation", nullptr));
+    GstElement *bin = GST_ELEMENT(
+        g_object_new(doccam_presentation_bin_get_type(), "name", "Presentation", nullptr));
     GstElement *queue = gst_element_factory_make("queue", "Presentation Queue");
     GstElement *converter = gst_element_factory_make("videoconvert", "Presentation Converter");
     GstElement *format = gst_element_factory_make("capsfilter", "Presentation Format");
