@@ -1,6 +1,6 @@
 #include "filter/GstTevalCapSrc.h"
 
-#include "filter/GstRef.h"
+#include "GstHandle.h"
 #include "filter/GstTevalCapDebug.h"
 #include "filter/GstTevalCapPool.h"
 
@@ -18,7 +18,7 @@
 
 #define GST_CAT_DEFAULT tevalcap_debug
 
-using FrameReader = CFrameReader<GstBufferRef>;
+using FrameReader = CFrameReader<BufferHandle>;
 
 struct _GstTevalCapSrc {
     GstPushSrc parent;
@@ -124,7 +124,7 @@ public:
         if (!gst_buffer_pool_set_config(m_pool, config)) {
             return E_FAIL;
         }
-        const GstStructureRef granted(gst_buffer_pool_get_config(m_pool));
+        const StructureHandle granted(gst_buffer_pool_get_config(m_pool));
         guint size = 0;
         guint min = 0;
         guint max = 0;
@@ -252,11 +252,11 @@ void gst_tevalcap_src_reconnect(GstTevalCapSrc *self, const CMediaType &type)
     int n = 0;
     int d = 1;
     CFrameRate::FromPeriod(vih->AvgTimePerFrame, &n, &d);
-    const GstCapsRef caps(
+    const CapsHandle caps(
         gst_caps_new_full(CapsStructure(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight), nullptr));
     gst_caps_set_simple(caps.get(), "framerate", GST_TYPE_FRACTION, n, d, nullptr);
     GstPad *pad = GST_BASE_SRC_PAD(self);
-    const GstCapsRef current(gst_pad_get_current_caps(pad));
+    const CapsHandle current(gst_pad_get_current_caps(pad));
     const bool changed = !current || !gst_caps_is_equal(current.get(), caps.get());
     if (changed && gst_pad_peer_query_accept_caps(pad, caps.get())) {
         gst_pad_mark_reconfigure(pad);
@@ -351,7 +351,7 @@ gboolean gst_tevalcap_src_decide_allocation(GstBaseSrc *src, GstQuery *query)
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     GstCaps *caps = nullptr;
     gst_query_parse_allocation(query, &caps, nullptr);
-    const GstObjectRef<GstBufferPool> pool(TevalCapPoolNew());
+    const GstHandle<GstBufferPool> pool(TevalCapPoolNew());
     PoolAllocator allocator(pool.get(), caps);
     ALLOCATOR_PROPERTIES request{};
     const HRESULT hr = Stream(self)->DecideBufferSize(&allocator, &request);
@@ -416,19 +416,19 @@ gboolean gst_tevalcap_src_unlock_stop(GstBaseSrc *src)
 }
 
 // A buffer of the negotiated pool, or one of its own while the pool is being replaced.
-GstBufferRef gst_tevalcap_src_new_buffer(GstTevalCapSrc *self)
+BufferHandle gst_tevalcap_src_new_buffer(GstTevalCapSrc *self)
 {
-    const GstObjectRef<GstBufferPool> pool(gst_base_src_get_buffer_pool(GST_BASE_SRC(self)));
+    const GstHandle<GstBufferPool> pool(gst_base_src_get_buffer_pool(GST_BASE_SRC(self)));
     GstBuffer *buffer = nullptr;
     if (pool && gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) == GST_FLOW_OK) {
-        return GstBufferRef(buffer);
+        return BufferHandle(buffer);
     }
-    return GstBufferRef(gst_buffer_new_allocate(nullptr, CTevalStream::kSampleSize, nullptr));
+    return BufferHandle(gst_buffer_new_allocate(nullptr, CTevalStream::kSampleSize, nullptr));
 }
 
 // On the reader thread: (re)starts the camera when due, then reads one frame, stamped with the
 // running time at its arrival.
-std::optional<GstBufferRef> gst_tevalcap_src_read_frame(GstTevalCapSrc *self)
+std::optional<BufferHandle> gst_tevalcap_src_read_frame(GstTevalCapSrc *self)
 {
     const bool restart = g_atomic_int_compare_and_exchange(&self->restartCamera, 1, 0);
     const bool started = g_atomic_int_get(&self->cameraStarted);
@@ -439,7 +439,7 @@ std::optional<GstBufferRef> gst_tevalcap_src_read_frame(GstTevalCapSrc *self)
         Stream(self)->OnThreadCreate();
         g_atomic_int_set(&self->cameraStarted, TRUE);
     }
-    GstBufferRef buffer = gst_tevalcap_src_new_buffer(self);
+    BufferHandle buffer = gst_tevalcap_src_new_buffer(self);
     BufferSample sample(buffer.get());
     if (Stream(self)->FillBuffer(&sample) != S_OK) {
         return std::nullopt;
@@ -455,7 +455,7 @@ GstFlowReturn gst_tevalcap_src_create(GstPushSrc *src, GstBuffer **out)
         return GST_FLOW_FLUSHING;
     }
     self->reader->Start();
-    GstBufferRef frame;
+    BufferHandle frame;
     switch (self->reader->Take(&frame)) {
     case FrameReader::Taken::Frame:
         *out = frame.release();
@@ -544,7 +544,7 @@ GstStateChangeReturn gst_tevalcap_src_change_state(GstElement *element, GstState
 
 REFERENCE_TIME gst_tevalcap_src_running_time(GstElement *element)
 {
-    const GstObjectRef<GstClock> clock(gst_element_get_clock(element));
+    const GstHandle<GstClock> clock(gst_element_get_clock(element));
     if (!clock) {
         return 0;
     }
