@@ -25,7 +25,7 @@ struct _GstTevalCapSrc {
     CTevalFilter *filter;
     FrameReader *reader;
     gint cameraStarted; // atomic: written by the reader thread, and while it does not run
-    gint restartCamera; // atomic: the format changed while the camera streams
+    gint restartCamera; // atomic: the format changed since the camera was last started
     gint flushing;      // atomic: the element is being stopped or flushed
     GstColorBalanceChannel *brightness;
     GList *channels;
@@ -339,9 +339,8 @@ gboolean gst_tevalcap_src_set_caps(GstBaseSrc *src, GstCaps *caps)
     }
     // Agreed with downstream already: stored without being offered again.
     Stream(self)->SetNegotiatedFormat(&type);
-    if (g_atomic_int_get(&self->cameraStarted)) {
-        g_atomic_int_set(&self->restartCamera, 1);
-    }
+    // Also while the reader starts the camera: it may have read the format before this one.
+    g_atomic_int_set(&self->restartCamera, 1);
     GST_DEBUG_OBJECT(self, "format %dx%d at %d/%d", width, height, n, d);
     return TRUE;
 }
