@@ -1,9 +1,11 @@
 #include "filter/GstTevalCapSrc.h"
 
-#include "filter/GstRef.h"
+#include "GstHandle.h"
 #include "filter/GstTevalCapDebug.h"
+#include "filter/GstTevalCapPool.h"
 
 #include "filter/CFrameRate.h"
+#include "filter/CFrameReader.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
 #include "filter/Resolutions.h"
@@ -12,14 +14,19 @@
 
 #include <gst/video/colorbalance.h>
 
+#include <optional>
+
 #define GST_CAT_DEFAULT tevalcap_debug
+
+using FrameReader = CFrameReader<BufferHandle>;
 
 struct _GstTevalCapSrc {
     GstPushSrc parent;
     CTevalFilter *filter;
-    gboolean cameraStarted; // streaming thread only
-    gint restartCamera;     // atomic: the format changed while the camera streams
-    gint flushing;          // atomic: the element is being stopped or flushed
+    FrameReader *reader;
+    gint cameraStarted; // atomic: written by the reader thread, and while it does not run
+    gint restartCamera; // atomic: the format changed since the camera was last started
+    gint flushing;      // atomic: the element is being stopped or flushed
     GstColorBalanceChannel *brightness;
     GList *channels;
 };
@@ -27,6 +34,11 @@ struct _GstTevalCapSrc {
 namespace {
 
 constexpr gint kBrightnessMax = 14;
+// Frames kept for a streaming thread that comes back late: enough for a synchronised sink's
+// wait of a frame and the transfer.
+constexpr std::size_t kKeptFrames = 3;
+// A whole sample crossing USB 2.0 bulk transfers (512 KiB at about 35 MB/s).
+constexpr GstClockTime kTransferTime = 15 * GST_MSECOND;
 
 void gst_tevalcap_src_color_balance_init(GstColorBalanceInterface *iface);
 
@@ -112,7 +124,7 @@ public:
         if (!gst_buffer_pool_set_config(m_pool, config)) {
             return E_FAIL;
         }
-        const GstStructureRef granted(gst_buffer_pool_get_config(m_pool));
+        const StructureHandle granted(gst_buffer_pool_get_config(m_pool));
         guint size = 0;
         guint min = 0;
         guint max = 0;
@@ -240,11 +252,11 @@ void gst_tevalcap_src_reconnect(GstTevalCapSrc *self, const CMediaType &type)
     int n = 0;
     int d = 1;
     CFrameRate::FromPeriod(vih->AvgTimePerFrame, &n, &d);
-    const GstCapsRef caps(
+    const CapsHandle caps(
         gst_caps_new_full(CapsStructure(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight), nullptr));
     gst_caps_set_simple(caps.get(), "framerate", GST_TYPE_FRACTION, n, d, nullptr);
     GstPad *pad = GST_BASE_SRC_PAD(self);
-    const GstCapsRef current(gst_pad_get_current_caps(pad));
+    const CapsHandle current(gst_pad_get_current_caps(pad));
     const bool changed = !current || !gst_caps_is_equal(current.get(), caps.get());
     if (changed && gst_pad_peer_query_accept_caps(pad, caps.get())) {
         gst_pad_mark_reconfigure(pad);
@@ -327,9 +339,8 @@ gboolean gst_tevalcap_src_set_caps(GstBaseSrc *src, GstCaps *caps)
     }
     // Agreed with downstream already: stored without being offered again.
     Stream(self)->SetNegotiatedFormat(&type);
-    if (self->cameraStarted) {
-        g_atomic_int_set(&self->restartCamera, 1);
-    }
+    // Also while the reader starts the camera: it may have read the format before this one.
+    g_atomic_int_set(&self->restartCamera, 1);
     GST_DEBUG_OBJECT(self, "format %dx%d at %d/%d", width, height, n, d);
     return TRUE;
 }
@@ -339,7 +350,7 @@ gboolean gst_tevalcap_src_decide_allocation(GstBaseSrc *src, GstQuery *query)
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     GstCaps *caps = nullptr;
     gst_query_parse_allocation(query, &caps, nullptr);
-    const GstObjectRef<GstBufferPool> pool(gst_buffer_pool_new());
+    const GstHandle<GstBufferPool> pool(TevalCapPoolNew());
     PoolAllocator allocator(pool.get(), caps);
     ALLOCATOR_PROPERTIES request{};
     const HRESULT hr = Stream(self)->DecideBufferSize(&allocator, &request);
@@ -364,7 +375,7 @@ gboolean gst_tevalcap_src_start(GstBaseSrc *src)
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     g_atomic_int_set(&self->flushing, 0);
     Stream(self)->ClearUnblock();
-    self->cameraStarted = FALSE;
+    g_atomic_int_set(&self->cameraStarted, FALSE);
     g_atomic_int_set(&self->restartCamera, 0);
     return TRUE;
 }
@@ -372,13 +383,18 @@ gboolean gst_tevalcap_src_start(GstBaseSrc *src)
 gboolean gst_tevalcap_src_stop(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
+    // The reader's pending frame read or camera start gives up, then the reader ends.
+    Stream(self)->Unblock();
+    self->reader->Stop();
     // The stop sequence waits for the camera (bounded): it must not be cut short by the
-    // unblocking of the streaming thread that came before it.
+    // unblocking that ended the reader.
     Stream(self)->ClearUnblock();
-    if (self->cameraStarted) {
+    if (g_atomic_int_get(&self->cameraStarted)) {
         Stream(self)->OnThreadDestroy();
     }
-    self->cameraStarted = FALSE;
+    g_atomic_int_set(&self->cameraStarted, FALSE);
+    GST_DEBUG_OBJECT(self, "%llu frames dropped so far: downstream came back late for them",
+                     static_cast<unsigned long long>(self->reader->Dropped()));
     return TRUE;
 }
 
@@ -386,36 +402,67 @@ gboolean gst_tevalcap_src_unlock(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     g_atomic_int_set(&self->flushing, 1);
-    Stream(self)->Unblock();
+    self->reader->Interrupt();
     return TRUE;
 }
 
 gboolean gst_tevalcap_src_unlock_stop(GstBaseSrc *src)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
-    Stream(self)->ClearUnblock();
+    self->reader->Resume();
     g_atomic_int_set(&self->flushing, 0);
     return TRUE;
 }
 
-GstFlowReturn gst_tevalcap_src_fill(GstPushSrc *src, GstBuffer *buffer)
+// A buffer of the negotiated pool, or one of its own while the pool is being replaced.
+BufferHandle gst_tevalcap_src_new_buffer(GstTevalCapSrc *self)
+{
+    const GstHandle<GstBufferPool> pool(gst_base_src_get_buffer_pool(GST_BASE_SRC(self)));
+    GstBuffer *buffer = nullptr;
+    if (pool && gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) == GST_FLOW_OK) {
+        return BufferHandle(buffer);
+    }
+    return BufferHandle(gst_buffer_new_allocate(nullptr, CTevalStream::kSampleSize, nullptr));
+}
+
+// On the reader thread: (re)starts the camera when due, then reads one frame, stamped with the
+// running time at its arrival.
+std::optional<BufferHandle> gst_tevalcap_src_read_frame(GstTevalCapSrc *self)
+{
+    const bool restart = g_atomic_int_compare_and_exchange(&self->restartCamera, 1, 0);
+    const bool started = g_atomic_int_get(&self->cameraStarted);
+    if (!started || restart) {
+        if (started) {
+            Stream(self)->OnThreadDestroy();
+        }
+        Stream(self)->OnThreadCreate();
+        g_atomic_int_set(&self->cameraStarted, TRUE);
+    }
+    BufferHandle buffer = gst_tevalcap_src_new_buffer(self);
+    BufferSample sample(buffer.get());
+    if (Stream(self)->FillBuffer(&sample) != S_OK) {
+        return std::nullopt;
+    }
+    sample.Commit();
+    return buffer;
+}
+
+GstFlowReturn gst_tevalcap_src_create(GstPushSrc *src, GstBuffer **out)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     if (g_atomic_int_get(&self->flushing)) {
         return GST_FLOW_FLUSHING;
     }
-    if (!self->cameraStarted || g_atomic_int_compare_and_exchange(&self->restartCamera, 1, 0)) {
-        if (self->cameraStarted) {
-            Stream(self)->OnThreadDestroy();
-        }
-        Stream(self)->OnThreadCreate();
-        self->cameraStarted = TRUE;
-    }
-    BufferSample sample(buffer);
-    const HRESULT hr = Stream(self)->FillBuffer(&sample);
-    if (hr == S_OK) {
-        sample.Commit();
+    self->reader->Start();
+    BufferHandle frame;
+    switch (self->reader->Take(&frame)) {
+    case FrameReader::Taken::Frame:
+        *out = frame.release();
         return GST_FLOW_OK;
+    case FrameReader::Taken::Interrupted:
+        return GST_FLOW_FLUSHING;
+    case FrameReader::Taken::Ended:
+        break;
     }
     if (g_atomic_int_get(&self->flushing)) {
         return GST_FLOW_FLUSHING;
@@ -446,8 +493,16 @@ gboolean gst_tevalcap_src_query(GstBaseSrc *src, GstQuery *query)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(src);
     if (GST_QUERY_TYPE(query) == GST_QUERY_LATENCY) {
-        const GstClockTime period = static_cast<GstClockTime>(Stream(self)->FramePeriod()) * 100;
-        gst_query_set_latency(query, TRUE, period, period * CTevalStream::kBufferCount);
+        // A frame is stamped when it arrives: it was taken a frame period and its transfer
+        // before; it may then wait among the kept frames.
+        CMediaType type;
+        Stream(self)->GetFormat(&type);
+        const GstClockTime period =
+            static_cast<GstClockTime>(type.VideoInfo()->AvgTimePerFrame) * 100;
+        const GstClockTime min = period + kTransferTime;
+        gst_query_set_latency(query, TRUE, min, min + kKeptFrames * period);
+        GST_DEBUG_OBJECT(self, "latency %" GST_TIME_FORMAT " to %" GST_TIME_FORMAT,
+                         GST_TIME_ARGS(min), GST_TIME_ARGS(min + kKeptFrames * period));
         return TRUE;
     }
     return GST_BASE_SRC_CLASS(gst_tevalcap_src_parent_class)->query(src, query);
@@ -488,7 +543,7 @@ GstStateChangeReturn gst_tevalcap_src_change_state(GstElement *element, GstState
 
 REFERENCE_TIME gst_tevalcap_src_running_time(GstElement *element)
 {
-    const GstObjectRef<GstClock> clock(gst_element_get_clock(element));
+    const GstHandle<GstClock> clock(gst_element_get_clock(element));
     if (!clock) {
         return 0;
     }
@@ -500,6 +555,8 @@ REFERENCE_TIME gst_tevalcap_src_running_time(GstElement *element)
 void gst_tevalcap_src_finalize(GObject *object)
 {
     GstTevalCapSrc *self = GST_TEVALCAP_SRC(object);
+    delete self->reader;
+    self->reader = nullptr;
     delete self->filter;
     self->filter = nullptr;
     g_list_free(self->channels);
@@ -538,7 +595,7 @@ static void gst_tevalcap_src_class_init(GstTevalCapSrcClass *klass)
     baseClass->unlock_stop = gst_tevalcap_src_unlock_stop;
     baseClass->event = gst_tevalcap_src_event;
     baseClass->query = gst_tevalcap_src_query;
-    pushClass->fill = gst_tevalcap_src_fill;
+    pushClass->create = gst_tevalcap_src_create;
 
     g_signal_new_class_handler("get-control", G_TYPE_FROM_CLASS(klass),
                                static_cast<GSignalFlags>(G_SIGNAL_RUN_LAST | G_SIGNAL_ACTION),
@@ -561,6 +618,8 @@ static void gst_tevalcap_src_init(GstTevalCapSrc *self)
     self->filter->SetStreamClock([element] { return gst_tevalcap_src_running_time(element); });
     self->filter->Stream()->SetReconnectHandler(
         [self](const CMediaType &type) { gst_tevalcap_src_reconnect(self, type); });
+    self->reader =
+        new FrameReader(kKeptFrames, [self] { return gst_tevalcap_src_read_frame(self); });
     self->cameraStarted = FALSE;
     self->restartCamera = 0;
     self->flushing = 0;

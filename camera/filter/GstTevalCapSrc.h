@@ -5,9 +5,11 @@
 
 class CTevalFilter;
 
-// The element "tevalcapsrc": a live GStreamer source over CTevalFilter. Its streaming task
-// starts the camera before the first frame (OnThreadCreate), asks the pin for one frame per
-// buffer (FillBuffer) and stops the camera when the element stops (OnThreadDestroy).
+// The element "tevalcapsrc": a live GStreamer source over CTevalFilter. A reader thread of its
+// own starts the camera before the first frame (OnThreadCreate) and asks the pin for one frame
+// per buffer (FillBuffer), stamped with the running time at its arrival; the streaming task
+// pushes the frames it kept. The camera stops when the element stops (OnThreadDestroy). The
+// latency it answers is a frame period and the transfer, at least.
 //
 // Camera controls, reachable without linking against the library (action signals):
 //   gint get-control (GstElement *src, gint property, gpointer value)

@@ -7,6 +7,7 @@
 #include <gst/video/colorbalance.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -245,6 +246,52 @@ TEST(Element, QualityEventsStretchTheDuration)
         gst_sample_unref(sample);
     }
     EXPECT_TRUE(stretched);
+}
+
+void CountFrame(GstElement *, GstBuffer *, GstPad *, gpointer count)
+{
+    static_cast<std::atomic<int> *>(count)->fetch_add(1);
+}
+
+// Behind a sink that waits for each frame's time on the clock, the camera's rate still arrives:
+// the element answers the latency query with a frame period at least, and stamps each frame
+// when it arrives rather than when the held-up streaming thread comes back for it.
+TEST(Element, AClockSynchronisedSinkGetsTheCamerasRate)
+{
+    constexpr int kRate = 25;
+    Pipeline pipeline =
+        Launch("tevalcapsrc name=src ! image/jpeg,width=1024,height=768,"
+               "framerate=25/1 ! fakesink name=sink sync=true signal-handoffs=true");
+    ASSERT_TRUE(pipeline);
+    std::atomic<int> frames{0};
+    GstElement *sink = gst_bin_get_by_name(GST_BIN(pipeline.get()), "sink");
+    g_signal_connect(sink, "handoff", G_CALLBACK(CountFrame), &frames);
+    gst_object_unref(sink);
+    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+    for (int waited = 0; waited < 600 && frames.load() == 0; ++waited) {
+        g_usleep(50 * 1000);
+    }
+    ASSERT_GT(frames.load(), 0) << "no frame reached the sink";
+
+    GstElement *src = gst_bin_get_by_name(GST_BIN(pipeline.get()), "src");
+    GstQuery *query = gst_query_new_latency();
+    ASSERT_TRUE(gst_element_query(src, query));
+    gboolean live = FALSE;
+    GstClockTime min = 0;
+    GstClockTime max = 0;
+    gst_query_parse_latency(query, &live, &min, &max);
+    gst_query_unref(query);
+    gst_object_unref(src);
+    EXPECT_TRUE(live);
+    EXPECT_GE(min, GST_SECOND / kRate);
+    EXPECT_LT(min, GST_SECOND / 5) << "a frame and its transfer, not more";
+    EXPECT_GT(max, min);
+
+    constexpr int kSeconds = 3;
+    const int before = frames.load();
+    g_usleep(kSeconds * G_USEC_PER_SEC);
+    const int counted = frames.load() - before;
+    EXPECT_GE(counted, kRate * kSeconds * 9 / 10) << counted << " frames in " << kSeconds << " s";
 }
 
 TEST(Element, StopReturnsWhileAFrameReadWaits)

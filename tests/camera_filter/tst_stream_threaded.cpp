@@ -1,9 +1,11 @@
 // The stream's worker thread against the host's other threads: format and quality calls, camera
-// controls, stopping a pending read, and the device being closed under a read.
+// controls, stopping a pending read, and the device being closed under a read; the element's
+// frame reader ahead of a late consumer.
 #include "CameraMessage.h"
 #include "FakeSample.h"
 #include "commands/TevalCap.h"
 #include "device/DeviceAccess.h"
+#include "filter/CFrameReader.h"
 #include "filter/CTevalFilter.h"
 #include "filter/CTevalStream.h"
 #include "protocol/CJpegFrame.h"
@@ -13,8 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -109,3 +115,103 @@ TEST_F(StreamThreads, ClosingTheDeviceUnderReadsIsSafe)
 }
 
 } // namespace
+
+namespace {
+
+// Frames numbered from 1, read as the test lets them through, until the test ends the reads.
+class CountedReads {
+public:
+    std::optional<int> Read()
+    {
+        std::unique_lock lock(m_lock);
+        m_idle = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_allowed > 0 || m_ended; });
+        m_idle = false;
+        if (m_allowed == 0) {
+            return std::nullopt;
+        }
+        --m_allowed;
+        return ++m_read;
+    }
+    // Lets count frames through and waits until the reader kept them and asks for the next.
+    void Allow(int count)
+    {
+        std::unique_lock lock(m_lock);
+        const int target = m_read + count;
+        m_allowed += count;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_read >= target && m_idle; });
+    }
+    void End()
+    {
+        const std::lock_guard lock(m_lock);
+        m_ended = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    int m_allowed = 0;
+    int m_read = 0;
+    bool m_ended = false;
+    bool m_idle = false;
+};
+
+using IntReader = CFrameReader<int>;
+
+std::vector<int> TakeAll(IntReader &reader)
+{
+    std::vector<int> taken;
+    int frame = 0;
+    while (reader.Take(&frame) == IntReader::Taken::Frame) {
+        taken.push_back(frame);
+    }
+    return taken;
+}
+
+} // namespace
+
+TEST(FrameReader, ALateConsumerGetsTheNewestFramesThenTheEnd)
+{
+    CountedReads reads;
+    IntReader reader(3, [&] { return reads.Read(); });
+    reader.Start();
+    reads.Allow(5);
+    reads.End();
+    EXPECT_EQ(TakeAll(reader), (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(reader.Dropped(), 2u);
+    int frame = 0;
+    EXPECT_EQ(reader.Take(&frame), IntReader::Taken::Ended) << "the end stays";
+}
+
+TEST(FrameReader, AnInterruptedConsumerReturnsAndThenGetsOnlyNewFrames)
+{
+    CountedReads reads;
+    IntReader reader(3, [&] { return reads.Read(); });
+    reader.Start();
+    std::atomic<bool> interrupted{false};
+    std::thread consumer([&] {
+        int frame = 0;
+        interrupted = reader.Take(&frame) == IntReader::Taken::Interrupted;
+    });
+    reader.Interrupt(); // the consumer waits for a first frame, or has not begun to
+    consumer.join();
+    EXPECT_TRUE(interrupted.load());
+
+    reads.Allow(2);
+    int frame = 0;
+    EXPECT_EQ(reader.Take(&frame), IntReader::Taken::Interrupted) << "until resumed";
+    reader.Interrupt(); // the frames kept meanwhile are stale
+    reader.Resume();
+    reads.Allow(1);
+    EXPECT_EQ(reader.Take(&frame), IntReader::Taken::Frame);
+    EXPECT_EQ(frame, 3);
+
+    // Stopped once the reads ended, and started again: it reads afresh.
+    reads.End();
+    reader.Stop();
+    reader.Start();
+    EXPECT_EQ(reader.Take(&frame), IntReader::Taken::Ended);
+}

@@ -62,7 +62,7 @@ bool CameraGraph::start()
         GST_CAT_DEBUG(tevalcam_debug, "camera graph does not link at %s", m_format.text().c_str());
         return false;
     }
-    GstPtr<GstBus> bus(gst_element_get_bus(bin));
+    GstHandle<GstBus> bus(gst_element_get_bus(bin));
     m_busWatch = gst_bus_add_watch(bus.get(), onBusMessage, this);
     if (gst_element_set_state(bin, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         GST_CAT_DEBUG(tevalcam_debug, "camera graph does not start");

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "GstPtr.h"
+#include "DebugCategory.h"
+#include "GstHandle.h"
 #include "PublishFormat.h"
 
 #include <atomic>
@@ -32,7 +33,7 @@ private:
     PublishFormat m_format;
     FrameHandler m_handler;
     std::function<void()> m_failed;
-    GstPipelinePtr m_pipeline;
+    PipelineHandle m_pipeline;
     GstElement *m_camera = nullptr; // owned by the pipeline
     guint m_busWatch = 0;
     std::atomic<unsigned long> m_frames{0};

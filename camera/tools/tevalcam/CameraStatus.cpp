@@ -1,6 +1,7 @@
 #include "CameraStatus.h"
 
-#include "GstPtr.h"
+#include "DebugCategory.h"
+#include "GstHandle.h"
 
 namespace CameraStatus {
 
@@ -27,7 +28,7 @@ std::optional<unsigned> probe()
                       FactoryName);
         return std::nullopt;
     }
-    GstPtr<GstElement> camera(GST_ELEMENT(gst_object_ref_sink(made)));
+    GstHandle<GstElement> camera(GST_ELEMENT(gst_object_ref_sink(made)));
     const std::optional<unsigned> status = read(camera.get());
     gst_element_set_state(camera.get(), GST_STATE_NULL);
     return status;

@@ -1,4 +1,4 @@
-#include "GstPtr.h"
+#include "DebugCategory.h"
 
 GST_DEBUG_CATEGORY(tevalcam_debug);
 

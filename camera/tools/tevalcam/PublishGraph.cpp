@@ -67,7 +67,7 @@ bool PublishGraph::start()
 
 bool PublishGraph::takePool(GstElement *sink)
 {
-    GstPtr<GstPad> pad(gst_element_get_static_pad(sink, "sink"));
+    GstHandle<GstPad> pad(gst_element_get_static_pad(sink, "sink"));
     // The sink connects its stream when the format reaches it, on the appsrc's thread.
     for (int waited = 0; !gst_pad_has_current_caps(pad.get()); waited += 10) {
         if (waited > CapsWaitMs) {
@@ -144,7 +144,7 @@ bool PublishGraph::failed() const
     if (!m_pipeline || m_failed) {
         return true;
     }
-    GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline.get()));
+    GstHandle<GstBus> bus(gst_element_get_bus(m_pipeline.get()));
     GstMessage *error = gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR);
     if (!error) {
         return false;

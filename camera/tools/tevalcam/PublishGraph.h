@@ -1,6 +1,7 @@
 #pragma once
 
-#include "GstPtr.h"
+#include "DebugCategory.h"
+#include "GstHandle.h"
 #include "NodeIdentity.h"
 #include "PublishFormat.h"
 
@@ -30,12 +31,12 @@ private:
 
     PublishFormat m_format;
     NodeIdentity m_identity;
-    GstPipelinePtr m_pipeline;
+    PipelineHandle m_pipeline;
     GstElement *m_source = nullptr; // owned by the pipeline
     mutable bool m_failed = false;
     // The sink's own buffer pool: frames are copied into its buffers, which the sink hands to
     // PipeWire as they are (its own copying of foreign buffers fails with this PipeWire).
-    GstPtr<GstBufferPool> m_pool;
+    GstHandle<GstBufferPool> m_pool;
     gsize m_frameSize = 0;
     std::atomic<unsigned long> m_published{0};
     std::atomic<unsigned long> m_dropped{0};
