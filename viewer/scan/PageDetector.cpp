@@ -38,9 +38,9 @@ std::optional<std::vector<cv::Point2f>> quadOf(const Contour &contour, double mi
     return quad;
 }
 
-// Fits a line to the contour points along each side and intersects neighbouring sides: the
-// corners of the approximation are contour points, the fitted lines lie between them.
-std::vector<cv::Point2f> refined(const std::vector<cv::Point2f> &quad, const Contour &contour)
+// Fits a line to the edge points along each side and intersects neighbouring sides: the
+// approximation's corners are points of a widened edge, the fitted lines follow the edge itself.
+std::vector<cv::Point2f> refined(const std::vector<cv::Point2f> &quad, const Contour &edgePoints)
 {
     std::array<cv::Vec4f, 4> lines;
     for (size_t side = 0; side < 4; ++side) {
@@ -49,7 +49,7 @@ std::vector<cv::Point2f> refined(const std::vector<cv::Point2f> &quad, const Con
         const cv::Point2f d = b - a;
         const float length = std::hypot(d.x, d.y);
         std::vector<cv::Point2f> near;
-        for (const cv::Point &p : contour) {
+        for (const cv::Point &p : edgePoints) {
             const cv::Point2f v = cv::Point2f(p) - a;
             const float along = (v.x * d.x + v.y * d.y) / (length * length);
             const float across = std::abs(v.x * d.y - v.y * d.x) / length;
@@ -135,6 +135,8 @@ PageDetector::Result PageDetector::detect(const QImage &picture)
     cv::threshold(blurred, bright, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
     cv::morphologyEx(bright, bright, cv::MORPH_OPEN,
                      cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
+    Contour edgePoints;
+    cv::findNonZero(weak, edgePoints);
     const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3));
     cv::dilate(weak, weak, kernel);
     cv::dilate(strong, strong, kernel);
@@ -153,13 +155,13 @@ PageDetector::Result PageDetector::detect(const QImage &picture)
             // Nearly the whole picture is its frame, not a page.
             if (area > bestArea && area < 0.98 * small.cols * small.rows) {
                 bestArea = area;
-                best = refined(*quad, contour);
+                best = refined(*quad, edgePoints);
             }
         }
     }
     if (best.empty()) {
-        qCDebug(lcScan) << "no page: no quadrilateral of edges covers"
-                        << kMinAreaShare * 100 << "% of the picture";
+        qCDebug(lcScan) << "no page: no quadrilateral of edges covers" << kMinAreaShare * 100
+                        << "% of the picture";
         return {};
     }
 

@@ -45,19 +45,82 @@ cv::Mat stretched(const cv::Mat &grey)
     return out;
 }
 
-// Black text on white: the page divided by its own background (uneven light gone), then
+// The light falling on the paper: a smooth surface (second order) fitted to the page with its
+// print closed over, leaving out what is darker than the fit (photographs, dark drawings), so
+// that only the paper sets the light.
+cv::Mat paperLight(const cv::Mat &grey)
+{
+    constexpr int kSampleWidth = 96;
+    const double step = static_cast<double>(grey.cols) / kSampleWidth;
+    const int sampleHeight = std::max(2, static_cast<int>(grey.rows / step));
+    cv::Mat sample;
+    cv::resize(grey, sample, cv::Size(kSampleWidth, sampleHeight), 0, 0, cv::INTER_AREA);
+    cv::morphologyEx(sample, sample, cv::MORPH_CLOSE,
+                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
+    const auto terms = [](double x, double y) {
+        return std::array<double, 6>{1.0, x, y, x * x, x * y, y * y};
+    };
+    std::vector<bool> paper(sample.total(), true);
+    cv::Mat coefficients = cv::Mat::zeros(6, 1, CV_64F);
+    for (int round = 0; round < 4; ++round) {
+        cv::Mat a(0, 6, CV_64F);
+        cv::Mat b(0, 1, CV_64F);
+        for (int y = 0; y < sample.rows; ++y) {
+            for (int x = 0; x < sample.cols; ++x) {
+                if (!paper[static_cast<size_t>(y * sample.cols + x)]) {
+                    continue;
+                }
+                const auto t = terms(static_cast<double>(x) / sample.cols,
+                                     static_cast<double>(y) / sample.rows);
+                a.push_back(cv::Mat(1, 6, CV_64F, const_cast<double *>(t.data())).clone());
+                b.push_back(static_cast<double>(sample.at<uchar>(y, x)));
+            }
+        }
+        if (a.rows < 6 || !cv::solve(a, b, coefficients, cv::DECOMP_SVD)) {
+            break;
+        }
+        for (int y = 0; y < sample.rows; ++y) {
+            for (int x = 0; x < sample.cols; ++x) {
+                const auto t = terms(static_cast<double>(x) / sample.cols,
+                                     static_cast<double>(y) / sample.rows);
+                double fit = 0.0;
+                for (int i = 0; i < 6; ++i) {
+                    fit += t[static_cast<size_t>(i)] * coefficients.at<double>(i);
+                }
+                paper[static_cast<size_t>(y * sample.cols + x)] =
+                    sample.at<uchar>(y, x) >= fit - 12.0;
+            }
+        }
+    }
+    cv::Mat light(grey.size(), CV_32F);
+    for (int y = 0; y < grey.rows; ++y) {
+        auto *row = light.ptr<float>(y);
+        for (int x = 0; x < grey.cols; ++x) {
+            const auto t =
+                terms(static_cast<double>(x) / grey.cols, static_cast<double>(y) / grey.rows);
+            double fit = 0.0;
+            for (int i = 0; i < 6; ++i) {
+                fit += t[static_cast<size_t>(i)] * coefficients.at<double>(i);
+            }
+            row[x] = static_cast<float>(std::max(fit, 16.0));
+        }
+    }
+    return light;
+}
+
+// Black text on white: the page divided by the light on its paper (uneven light gone), then
 // thresholded, except where mid-tones are dense (photographs, drawings), which keep their grey.
 cv::Mat document(const cv::Mat &grey)
 {
-    const int kernelSize = std::max(15, std::max(grey.cols, grey.rows) / 40) | 1;
-    cv::Mat background;
-    cv::morphologyEx(grey, background, cv::MORPH_CLOSE,
-                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(kernelSize, kernelSize)));
     cv::Mat normalised;
-    cv::divide(grey, background, normalised, 255.0);
+    cv::Mat grey32;
+    grey.convertTo(grey32, CV_32F);
+    cv::divide(grey32, paperLight(grey), grey32, 255.0);
+    grey32.convertTo(normalised, CV_8U);
 
+    const int kernelSize = std::max(15, std::max(grey.cols, grey.rows) / 40) | 1;
     cv::Mat midTones;
-    cv::inRange(normalised, 60, 200, midTones);
+    cv::inRange(normalised, 40, 215, midTones);
     cv::Mat density;
     cv::boxFilter(midTones, density, CV_32F, cv::Size(kernelSize * 2 + 1, kernelSize * 2 + 1));
     cv::Mat picture = density > 255.0 * 0.35;
@@ -113,15 +176,15 @@ PageWarp::Page PageWarp::straighten(const QImage &picture, const QPolygonF &corn
     QSize size(static_cast<int>(std::lround(width)), static_cast<int>(std::lround(height)));
     Page page;
     page.sizeMm = paperSize(size, page.standardSize);
-    const double shrink = std::min(
-        1.0, static_cast<double>(kMaxLongSide) / std::max(size.width(), size.height()));
+    const double shrink =
+        std::min(1.0, static_cast<double>(kMaxLongSide) / std::max(size.width(), size.height()));
     size = QSize(std::max(1, static_cast<int>(size.width() * shrink)),
                  std::max(1, static_cast<int>(size.height() * shrink)));
 
     std::array<cv::Point2f, 4> from;
     for (int i = 0; i < 4; ++i) {
-        from[static_cast<size_t>(i)] = cv::Point2f(static_cast<float>(corners[i].x()),
-                                                   static_cast<float>(corners[i].y()));
+        from[static_cast<size_t>(i)] =
+            cv::Point2f(static_cast<float>(corners[i].x()), static_cast<float>(corners[i].y()));
     }
     const auto w = static_cast<float>(size.width());
     const auto h = static_cast<float>(size.height());

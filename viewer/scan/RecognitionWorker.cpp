@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-RecognitionWorker::RecognitionWorker(const QString &language, QObject *parent)
-    : QObject(parent)
+RecognitionWorker::RecognitionWorker(const QString &language, QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<RecognizedText>();
     m_thread = std::thread([this, language] { run(language); });

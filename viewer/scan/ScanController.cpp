@@ -25,12 +25,8 @@ QPolygonF wholePicture(const QImage &frame)
 ScanController::ScanController(FrameProvider frames, OutlineSink outline, NoticeSink notice,
                                const QString &storageFolder, const QString &language,
                                QObject *parent)
-    : QObject(parent)
-    , m_frames(std::move(frames))
-    , m_outline(std::move(outline))
-    , m_notice(std::move(notice))
-    , m_document(storageFolder)
-    , m_worker(language)
+    : QObject(parent), m_frames(std::move(frames)), m_outline(std::move(outline)),
+      m_notice(std::move(notice)), m_document(storageFolder), m_worker(language)
 {
     m_clock.start();
     m_autoTimer.setInterval(kAutoCaptureIntervalMs);
@@ -83,10 +79,9 @@ void ScanController::scanPage()
     m_outline(corners);
     m_outlineTimer.start();
     m_taking = true;
-    QTimer::singleShot(kOutlineLeadMs, this,
-                       [this, frame, corners, found = page.found] {
-                           takePage(frame, corners, found);
-                       });
+    QTimer::singleShot(kOutlineLeadMs, this, [this, frame, corners, found = page.found] {
+        takePage(frame, corners, found);
+    });
 }
 
 void ScanController::takePage(const QImage &frame, const QPolygonF &corners, bool found)
@@ -115,8 +110,8 @@ void ScanController::queueRecognition(int index)
     }
     const ScanPage &page = m_document.page(index);
     const QImage image = m_document.image(index);
-    const double dpi = page.sizeMm.width() > 0 ? image.width() / (page.sizeMm.width() / kMmPerInch)
-                                               : 0.0;
+    const double dpi =
+        page.sizeMm.width() > 0 ? image.width() / (page.sizeMm.width() / kMmPerInch) : 0.0;
     ++m_queued;
     m_outstanding.insert(page.id);
     m_worker.enqueue(page.id, image, dpi);
@@ -179,7 +174,8 @@ void ScanController::savePdf(const QString &folder)
 
 void ScanController::saveNow(const QString &folder)
 {
-    const QString stem = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss"));
+    const QString stem =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss"));
     const QString path = PdfExporter::save(m_document, QDir(folder), stem);
     if (path.isEmpty()) {
         m_notice(tr("The PDF could not be saved; the scanned pages are kept."));

@@ -20,8 +20,8 @@ QJsonObject pageJson(const ScanPage &page)
 {
     QJsonArray words;
     for (const RecognizedWord &word : page.text.words) {
-        words.append(QJsonArray{word.text, word.box.x(), word.box.y(), word.box.width(),
-                                word.box.height()});
+        words.append(
+            QJsonArray{word.text, word.box.x(), word.box.y(), word.box.width(), word.box.height()});
     }
     return {{"id", page.id},
             {"widthMm", page.sizeMm.width()},
@@ -41,17 +41,16 @@ ScanPage pageFromJson(const QJsonObject &json)
     for (const QJsonValue &value : json.value("words").toArray()) {
         const QJsonArray word = value.toArray();
         if (word.size() == 5) {
-            page.text.words.append({word[0].toString(),
-                                    QRectF(word[1].toDouble(), word[2].toDouble(),
-                                           word[3].toDouble(), word[4].toDouble())});
+            page.text.words.append(
+                {word[0].toString(), QRectF(word[1].toDouble(), word[2].toDouble(),
+                                            word[3].toDouble(), word[4].toDouble())});
         }
     }
     return page;
 }
 } // namespace
 
-ScanDocument::ScanDocument(const QString &folder)
-    : m_folder(folder)
+ScanDocument::ScanDocument(const QString &folder) : m_folder(folder)
 {
     if (!m_folder.mkpath(QStringLiteral("."))) {
         qCDebug(lcScan) << "scan folder" << folder << "cannot be created";

@@ -10,16 +10,13 @@
 #include <QVBoxLayout>
 
 ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
-    : QWidget(parent)
-    , m_controller(controller)
-    , m_pages(new QListWidget(this))
-    , m_left(new QPushButton(tr("Move left"), this))
-    , m_right(new QPushButton(tr("Move right"), this))
-    , m_delete(new QPushButton(tr("Delete"), this))
-    , m_save(new QPushButton(tr("Save as PDF"), this))
-    , m_copy(new QPushButton(tr("Copy text"), this))
-    , m_auto(new QCheckBox(tr("Auto capture"), this))
-    , m_progress(new QProgressBar(this))
+    : QWidget(parent), m_controller(controller), m_pages(new QListWidget(this)),
+      m_left(new QPushButton(tr("Move left"), this)),
+      m_right(new QPushButton(tr("Move right"), this)),
+      m_delete(new QPushButton(tr("Delete"), this)),
+      m_save(new QPushButton(tr("Save as PDF"), this)),
+      m_copy(new QPushButton(tr("Copy text"), this)),
+      m_auto(new QCheckBox(tr("Auto capture"), this)), m_progress(new QProgressBar(this))
 {
     m_pages->setViewMode(QListView::IconMode);
     m_pages->setFlow(QListView::LeftToRight);
@@ -43,12 +40,10 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
     layout->addWidget(m_pages);
     layout->addLayout(buttons);
 
-    connect(m_left, &QPushButton::clicked, this, [this] {
-        m_controller->movePage(selected(), selected() - 1);
-    });
-    connect(m_right, &QPushButton::clicked, this, [this] {
-        m_controller->movePage(selected(), selected() + 1);
-    });
+    connect(m_left, &QPushButton::clicked, this,
+            [this] { m_controller->movePage(selected(), selected() - 1); });
+    connect(m_right, &QPushButton::clicked, this,
+            [this] { m_controller->movePage(selected(), selected() + 1); });
     connect(m_delete, &QPushButton::clicked, this,
             [this] { m_controller->removePage(selected()); });
     connect(m_copy, &QPushButton::clicked, m_controller, &ScanController::copyText);

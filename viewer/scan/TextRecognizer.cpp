@@ -37,10 +37,7 @@ QString ownedText(char *text)
 }
 } // namespace
 
-TextRecognizer::TextRecognizer(QString language)
-    : m_language(std::move(language))
-{
-}
+TextRecognizer::TextRecognizer(QString language) : m_language(std::move(language)) {}
 
 TextRecognizer::~TextRecognizer()
 {
@@ -60,8 +57,8 @@ bool TextRecognizer::isAvailable()
         m_tried = true;
         m_api = std::make_unique<tesseract::TessBaseAPI>();
         // The engine reads its language packs from TESSDATA_PREFIX, or its installed folder.
-        m_ready = m_api->Init(nullptr, m_language.toUtf8().constData(),
-                              tesseract::OEM_LSTM_ONLY) == 0;
+        m_ready =
+            m_api->Init(nullptr, m_language.toUtf8().constData(), tesseract::OEM_LSTM_ONLY) == 0;
         if (!m_ready) {
             qCDebug(lcScan) << "text recognition: language pack" << m_language
                             << "could not be loaded";
@@ -113,9 +110,9 @@ RecognizedText TextRecognizer::recognize(const QImage &page, double dpi, const P
                 !words->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
                 continue;
             }
-            result.words.append({text, QRectF(left / enlargement, top / enlargement,
-                                              (right - left) / enlargement,
-                                              (bottom - top) / enlargement)});
+            result.words.append(
+                {text, QRectF(left / enlargement, top / enlargement, (right - left) / enlargement,
+                              (bottom - top) / enlargement)});
         } while (words->Next(tesseract::RIL_WORD));
     }
     m_api->Clear();
