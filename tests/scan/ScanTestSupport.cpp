@@ -94,10 +94,8 @@ QPolygonF pageCorners(QSize pictureSize, QSize pageSize, double degrees, double 
     const double w = pageSize.width() * scale;
     const double h = pageSize.height() * scale;
     const double inset = perspective * w / 2;
-    const QPolygonF flat({{-w / 2 + inset, -h / 2},
-                          {w / 2 - inset, -h / 2},
-                          {w / 2, h / 2},
-                          {-w / 2, h / 2}});
+    const QPolygonF flat(
+        {{-w / 2 + inset, -h / 2}, {w / 2 - inset, -h / 2}, {w / 2, h / 2}, {-w / 2, h / 2}});
     QTransform turn;
     turn.translate(pictureSize.width() / 2.0, pictureSize.height() / 2.0);
     turn.rotate(degrees);

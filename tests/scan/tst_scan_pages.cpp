@@ -39,8 +39,7 @@ void TestScanPages::findsPageOnDesk_data()
     QTest::addColumn<Desk>("desk");
     QTest::addColumn<QSizeF>("paperMm");
 
-    QTest::newRow("A4, 5 degrees, wood") << kA4Page << 5.0 << 0.0 << Desk::Wood
-                                         << QSizeF(210, 297);
+    QTest::newRow("A4, 5 degrees, wood") << kA4Page << 5.0 << 0.0 << Desk::Wood << QSizeF(210, 297);
     QTest::newRow("A4, 15 degrees, perspective, green")
         << kA4Page << 15.0 << 0.06 << Desk::Green << QSizeF(210, 297);
     QTest::newRow("A4, -25 degrees, perspective, grey")
@@ -79,13 +78,13 @@ void TestScanPages::findsPageOnDesk()
     QVERIFY(std::abs(ratio - paperMm.height() / paperMm.width()) < 0.01);
     // The page's own corner pixels are paper, not desk: the edges were cut at the page.
     const QImage grey = straight.image.convertToFormat(QImage::Format_Grayscale8);
-    for (const QPoint p : {QPoint(3, 3), QPoint(grey.width() - 4, 3),
-                           QPoint(grey.width() - 4, grey.height() - 4),
-                           QPoint(3, grey.height() - 4)}) {
+    for (const QPoint p :
+         {QPoint(3, 3), QPoint(grey.width() - 4, 3), QPoint(grey.width() - 4, grey.height() - 4),
+          QPoint(3, grey.height() - 4)}) {
         QVERIFY2(qGray(grey.pixel(p)) > 200, qPrintable(QStringLiteral("corner %1,%2 is %3")
-                                                             .arg(p.x())
-                                                             .arg(p.y())
-                                                             .arg(qGray(grey.pixel(p)))));
+                                                            .arg(p.x())
+                                                            .arg(p.y())
+                                                            .arg(qGray(grey.pixel(p)))));
     }
 }
 
@@ -124,9 +123,9 @@ void TestScanPages::largePictureIsSearchedSmallAndStraightenedWithinLimits()
     const QSize large(8000, 6000);
     const QSize pageSize(1050, 1485);
     const QPolygonF corners = scantest::pageCorners(large, pageSize, 12, 0.04);
-    const QImage picture = scantest::onDesk(
-        scantest::desk(large, Desk::Wood),
-        scantest::printedPage(pageSize, scantest::sampleWords(), 30), corners);
+    const QImage picture =
+        scantest::onDesk(scantest::desk(large, Desk::Wood),
+                         scantest::printedPage(pageSize, scantest::sampleWords(), 30), corners);
 
     const PageDetector::Result found = PageDetector::detect(picture);
     QVERIFY(found.found);
@@ -147,14 +146,13 @@ void TestScanPages::paperSize_data()
     QTest::addColumn<bool>("standard");
     QTest::addColumn<QSize>("snappedPixels");
 
-    QTest::newRow("A4 within 3 %") << QSize(1000, 1450) << QSizeF(210, 297) << true
-                                   << QSize(1025, 1450);
+    QTest::newRow("A4 within 3 %")
+        << QSize(1000, 1450) << QSizeF(210, 297) << true << QSize(1025, 1450);
     QTest::newRow("Letter") << QSize(1000, 1290) << QSizeF(215.9, 279.4) << true
                             << QSize(997, 1290);
     QTest::newRow("A4 landscape") << QSize(1414, 1000) << QSizeF(297, 210) << true
                                   << QSize(1414, 1000);
-    QTest::newRow("square card") << QSize(800, 800) << QSizeF(297, 297) << false
-                                 << QSize(800, 800);
+    QTest::newRow("square card") << QSize(800, 800) << QSizeF(297, 297) << false << QSize(800, 800);
     QTest::newRow("long receipt") << QSize(400, 1200) << QSizeF(99, 297) << false
                                   << QSize(400, 1200);
 }

@@ -3,6 +3,7 @@
 #include "CaptureFileName.h"
 #include "ScanDocument.h"
 #include "ScanLog.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <cmath>
 
 namespace {
@@ -91,10 +91,9 @@ QString PdfExporter::save(const ScanDocument &document, const QDir &folder, cons
         return {};
     }
     name.close();
-    QSaveFile file(name.fileName());
-    if (!file.open(QIODevice::WriteOnly) || !write(document, file) || !file.commit()) {
+    WholeFile file(name.fileName());
+    if (!file.open() || !write(document, file) || !file.commit()) {
         qCDebug(lcScan) << "PDF not saved:" << file.errorString();
-        file.cancelWriting();
         QFile::remove(name.fileName());
         return {};
     }

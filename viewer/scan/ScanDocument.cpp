@@ -1,13 +1,13 @@
 #include "ScanDocument.h"
 
 #include "ScanLog.h"
+#include "WholeFile.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QUuid>
 
 namespace {
@@ -78,9 +78,8 @@ int ScanDocument::add(const QImage &image, const QSizeF &sizeMm)
     ScanPage page;
     page.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     page.sizeMm = sizeMm;
-    QSaveFile file(imagePath(page.id));
-    if (image.isNull() || !file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") ||
-        !file.commit()) {
+    WholeFile file(imagePath(page.id));
+    if (image.isNull() || !file.open() || !image.save(&file, "PNG") || !file.commit()) {
         qCDebug(lcScan) << "page not stored:" << file.errorString();
         return -1;
     }
@@ -154,9 +153,9 @@ bool ScanDocument::writeIndex() const
     for (const ScanPage &page : m_pages) {
         pages.append(pageJson(page));
     }
-    QSaveFile file(m_folder.filePath(kIndexName));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(QJsonObject{{"pages", pages}}).toJson()) < 0 || !file.commit()) {
+    WholeFile file(m_folder.filePath(kIndexName));
+    if (!file.open() || file.write(QJsonDocument(QJsonObject{{"pages", pages}}).toJson()) < 0 ||
+        !file.commit()) {
         qCDebug(lcScan) << "scan index not written:" << file.errorString();
         return false;
     }
