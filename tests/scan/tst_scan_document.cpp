@@ -174,8 +174,8 @@ void TestScanDocument::autoCapture_data()
     QTest::newRow("two pages turned")
         << QList<Segment>{{1, 500}, {kMoving, 400}, {2, 1500}, {kMoving, 400}, {3, 1500}}
         << QList<qint64>{1900, 3800};
-    QTest::newRow("hand never still") << QList<Segment>{{1, 500}, {kMoving, 3000}}
-                                      << QList<qint64>{};
+    QTest::newRow("hand never still")
+        << QList<Segment>{{1, 500}, {kMoving, 3000}} << QList<qint64>{};
 }
 
 void TestScanDocument::autoCapture()

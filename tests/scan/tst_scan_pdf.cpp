@@ -59,13 +59,12 @@ QImage noisePage()
 // A tmpfs of a few kilobytes mounted on a folder, unmounted however the test ends.
 class TinyDisk {
 public:
-    explicit TinyDisk(const QString &folder)
-        : m_folder(folder)
+    explicit TinyDisk(const QString &folder) : m_folder(folder)
     {
-        m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                       QStringLiteral("-o"), QStringLiteral("size=64k"),
-                                       QStringLiteral("tmpfs"), folder}) == 0;
+        m_mounted =
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=64k"), QStringLiteral("tmpfs"), folder}) == 0;
     }
     ~TinyDisk()
     {
@@ -92,8 +91,7 @@ void TestScanPdf::printedPagesBecomeASearchablePdf()
     TextRecognizer recognizer(QStringLiteral("eng"));
     QVERIFY(recognizer.isAvailable());
     for (const QSizeF &paper : papers) {
-        const QImage page =
-            scantest::printedPage(pixelsAt(paper, kPrintDpi), words, kTextPixels);
+        const QImage page = scantest::printedPage(pixelsAt(paper, kPrintDpi), words, kTextPixels);
         QList<int> progress;
         const RecognizedText text = recognizer.recognize(page, kPrintDpi, [&](int percent) {
             progress.append(percent);
@@ -113,11 +111,12 @@ void TestScanPdf::printedPagesBecomeASearchablePdf()
     const QString path = PdfExporter::save(document, QDir(out.path()), QStringLiteral("scan"));
     QCOMPARE(path, out.filePath(QStringLiteral("scan.pdf")));
 
-    const QString info = run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
-                                                         QStringLiteral("-l"), QStringLiteral("9"),
-                                                         path});
+    const QString info =
+        run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                        QStringLiteral("-l"), QStringLiteral("9"), path});
     QVERIFY(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
-    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))),
+    QVERIFY2(info.contains(QRegularExpression(
+                 QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))),
              qPrintable(info));
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+612 x 792 pts"))),
              qPrintable(info));
@@ -130,10 +129,10 @@ void TestScanPdf::printedPagesBecomeASearchablePdf()
     }
     // The words stand where they are printed: the first one at the margin, a tenth of the
     // page's width (21 mm = 59.5 points) from its left edge.
-    const QString boxes = run(QStringLiteral("pdftotext"),
-                              {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
-                               QStringLiteral("-l"), QStringLiteral("1"), path,
-                               QStringLiteral("-")});
+    const QString boxes =
+        run(QStringLiteral("pdftotext"),
+            {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+             QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")});
     const QRegularExpressionMatch first =
         QRegularExpression(QStringLiteral("<word xMin=\"([\\d.]+)\"[^>]*>The<")).match(boxes);
     QVERIFY2(first.hasMatch(), qPrintable(boxes.left(2000)));

@@ -39,9 +39,8 @@ ScanController::ScanController(FrameProvider frames, OutlineSink outline, Notice
     connect(&m_worker, &RecognitionWorker::dropped, this, &ScanController::settle);
     connect(&m_worker, &RecognitionWorker::unavailable, this, [this](const QString &lang) {
         m_languageMissing = true;
-        m_notice(tr("Text recognition is not available: the language pack \"%1\" is not "
-                    "installed. The pages are kept without text.")
-                     .arg(lang));
+        m_missingLanguage = lang;
+        noticeMissingLanguage();
         const QSet<QString> outstanding = m_outstanding;
         for (const QString &id : outstanding) {
             settle(id);
@@ -195,6 +194,10 @@ void ScanController::copyText()
         return;
     }
     const ScanPage &page = m_document.page(m_current);
+    if (!page.recognized && m_languageMissing) {
+        noticeMissingLanguage();
+        return;
+    }
     if (!page.recognized) {
         m_notice(tr("The text of this page is still being read."));
         return;
@@ -272,6 +275,13 @@ void ScanController::discard()
     m_document.discard();
     m_current = -1;
     emit documentChanged();
+}
+
+void ScanController::noticeMissingLanguage()
+{
+    m_notice(tr("Text recognition is not available: the language pack \"%1\" is not "
+                "installed. The pages are kept without text.")
+                 .arg(m_missingLanguage));
 }
 
 void ScanController::setCleaning(PageWarp::Cleaning cleaning)

@@ -82,6 +82,7 @@ private:
     // A page queued for reading is done with (read, dropped or cancelled).
     void settle(const QString &id);
     void saveNow(const QString &folder);
+    void noticeMissingLanguage();
 
     FrameProvider m_frames;
     OutlineSink m_outline;
@@ -96,6 +97,7 @@ private:
     int m_current = -1;
     bool m_taking = false;
     bool m_languageMissing = false;
+    QString m_missingLanguage;
     // Pages queued for reading and not yet read; how many were queued since it was last empty.
     QSet<QString> m_outstanding;
     int m_queued = 0;

@@ -16,6 +16,7 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
       m_delete(new QPushButton(tr("Delete"), this)),
       m_save(new QPushButton(tr("Save as PDF"), this)),
       m_copy(new QPushButton(tr("Copy text"), this)),
+      m_discard(new QPushButton(tr("Discard"), this)),
       m_auto(new QCheckBox(tr("Auto capture"), this)), m_progress(new QProgressBar(this))
 {
     m_pages->setViewMode(QListView::IconMode);
@@ -31,7 +32,7 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
 
     auto *buttons = new QHBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{m_left, m_right, m_delete, m_copy, m_save,
-                                                       m_auto, m_progress}) {
+                                                       m_discard, m_auto, m_progress}) {
         buttons->addWidget(w);
     }
     buttons->addStretch();
@@ -48,6 +49,7 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
             [this] { m_controller->removePage(selected()); });
     connect(m_copy, &QPushButton::clicked, m_controller, &ScanController::copyText);
     connect(m_save, &QPushButton::clicked, this, &ScanStrip::savePdfRequested);
+    connect(m_discard, &QPushButton::clicked, m_controller, &ScanController::discard);
     connect(m_auto, &QCheckBox::toggled, m_controller, &ScanController::setAutoCapture);
     connect(m_controller, &ScanController::autoCaptureChanged, m_auto, &QCheckBox::setChecked);
     connect(m_pages, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -85,6 +87,7 @@ void ScanStrip::updateButtons()
     m_delete->setEnabled(row >= 0);
     m_copy->setEnabled(row >= 0);
     m_save->setEnabled(count > 0);
+    m_discard->setEnabled(count > 0);
 }
 
 int ScanStrip::selected() const

@@ -9,8 +9,8 @@ class QPushButton;
 class ScanController;
 
 // The document being scanned, for the Live page: the pages' thumbnails in order, with commands
-// to delete and move the chosen page, save the document as a PDF, copy the chosen page's text,
-// and the progress of text recognition.
+// to delete and move the chosen page, save the document as a PDF or discard it, copy the chosen
+// page's text, turn auto capture on and off, and the progress of text recognition.
 class ScanStrip : public QWidget {
     Q_OBJECT
 
@@ -36,6 +36,7 @@ private:
     QPushButton *m_delete;
     QPushButton *m_save;
     QPushButton *m_copy;
+    QPushButton *m_discard;
     QCheckBox *m_auto;
     QProgressBar *m_progress;
 };

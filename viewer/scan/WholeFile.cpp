@@ -4,10 +4,7 @@
 
 #include <cerrno>
 
-WholeFile::WholeFile(const QString &path)
-    : m_file(path)
-{
-}
+WholeFile::WholeFile(const QString &path) : m_file(path) {}
 
 bool WholeFile::open()
 {
