@@ -46,10 +46,9 @@ QImage pageOnDesk(int degrees = 8)
 // outlines and notices it shows.
 struct Rig {
     explicit Rig(const QString &folder, QImage picture = {})
-        : frame(std::move(picture))
-        , controller([this] { return frame; }, [this](const QPolygonF &p) { outlines.append(p); },
-                     [this](const QString &n) { notices.append(n); }, folder,
-                     QStringLiteral("eng"))
+        : frame(std::move(picture)),
+          controller([this] { return frame; }, [this](const QPolygonF &p) { outlines.append(p); },
+                     [this](const QString &n) { notices.append(n); }, folder, QStringLiteral("eng"))
     {
     }
     QImage frame;
@@ -193,7 +192,7 @@ void TestScanController::autoCaptureTakesTheTurnedPage()
     QVERIFY(rig.controller.autoCapture());
     QTest::qWait(1500);
     QCOMPARE(rig.controller.document().count(), 0); // the page already there is not new
-    rig.frame = pageOnDesk(-15);                     // turned
+    rig.frame = pageOnDesk(-15);                    // turned
     QTRY_COMPARE_WITH_TIMEOUT(rig.controller.document().count(), 1, 5000);
     QTest::qWait(1500);
     QCOMPARE(rig.controller.document().count(), 1); // held still: taken once

@@ -107,14 +107,19 @@ PageDetector::Result PageDetector::detect(const QImage &picture)
         qCDebug(lcScan) << "no page: no picture";
         return {};
     }
-    const cv::Mat full = CvImage::grey(picture);
+    // Sampled down in colour first: a full camera picture is turned grey only at search size.
+    QImage holder;
+    CvImage::Layout layout = CvImage::Layout::Grey;
+    const cv::Mat full = CvImage::view(picture, holder, layout);
     const double scale =
         std::min(1.0, static_cast<double>(kDetectLongSide) / std::max(full.cols, full.rows));
     cv::Mat small;
     if (scale < 1.0) {
-        cv::resize(full, small, cv::Size(), scale, scale, cv::INTER_AREA);
+        cv::Mat reduced;
+        cv::resize(full, reduced, cv::Size(), scale, scale, cv::INTER_AREA);
+        small = CvImage::toGrey(reduced, layout);
     } else {
-        small = full;
+        small = CvImage::toGrey(full, layout);
     }
     if (cv::mean(small)[0] < kMinBrightness) {
         qCDebug(lcScan) << "no page: the picture is too dark";

@@ -191,11 +191,14 @@ PageWarp::Page PageWarp::straighten(const QImage &picture, const QPolygonF &corn
     const std::array<cv::Point2f, 4> to{
         {{-0.5f, -0.5f}, {w - 0.5f, -0.5f}, {w - 0.5f, h - 0.5f}, {-0.5f, h - 0.5f}}};
     const cv::Mat transform = cv::getPerspectiveTransform(from.data(), to.data());
+    // Warped from the picture's own pixels: only the page's share of them is read.
+    QImage holder;
+    CvImage::Layout layout = CvImage::Layout::Rgb;
+    const cv::Mat source = CvImage::view(picture, holder, layout);
     cv::Mat straight;
-    cv::warpPerspective(CvImage::rgb(picture), straight, transform,
-                        cv::Size(size.width(), size.height()), cv::INTER_LINEAR,
-                        cv::BORDER_REPLICATE);
-    page.image = clean(CvImage::image(straight), cleaning);
+    cv::warpPerspective(source, straight, transform, cv::Size(size.width(), size.height()),
+                        cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+    page.image = clean(CvImage::image(CvImage::toRgb(straight, layout)), cleaning);
     return page;
 }
 

@@ -4,6 +4,9 @@
 #include "TextRecognizer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/resource.h>
+#include <unistd.h>
 
 RecognitionWorker::RecognitionWorker(const QString &language, QObject *parent) : QObject(parent)
 {
@@ -49,6 +52,11 @@ void RecognitionWorker::cancelAll()
 
 void RecognitionWorker::run(const QString &language)
 {
+    // Reading yields to the live picture: the engine's own threads, started from this one,
+    // inherit its lower priority.
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness) != 0) {
+        qCDebug(lcScan) << "text recognition runs at normal priority:" << qt_error_string(errno);
+    }
     // Made on this thread and used only here: the engine loads its language once.
     TextRecognizer recognizer(language);
     for (;;) {

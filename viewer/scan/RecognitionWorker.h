@@ -18,6 +18,9 @@ class RecognitionWorker : public QObject {
     Q_OBJECT
 
 public:
+    // The reading thread's scheduling niceness (0 normal, 19 lowest).
+    static constexpr int kNiceness = 10;
+
     explicit RecognitionWorker(const QString &language, QObject *parent = nullptr);
     // Stops the page being read and waits for the thread.
     ~RecognitionWorker() override;

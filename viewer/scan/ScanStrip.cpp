@@ -26,6 +26,9 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
     m_pages->setIconSize(QSize(ScanDocument::kThumbnailHeight, ScanDocument::kThumbnailHeight));
     m_pages->setFixedHeight(ScanDocument::kThumbnailHeight + 40);
     m_pages->setSpacing(4);
+    // Room for a landscape page (a whole camera picture) and its number.
+    m_pages->setGridSize(
+        QSize(ScanDocument::kThumbnailHeight * 4 / 3 + 12, ScanDocument::kThumbnailHeight + 28));
     m_progress->setRange(0, 100);
     m_progress->setFormat(tr("Reading text %p%"));
     m_progress->hide();
