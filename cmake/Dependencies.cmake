@@ -1,7 +1,7 @@
 # Third-party packages, all from Debian (scripts/install-deps.sh installs them). The programs
 # need only the first group; the tests and benchmarks (BUILD_TESTING, DOCCAM_BENCHMARKS) also
 # need GoogleTest, Google Benchmark, umockdev, libturbojpeg and Qt's test library.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets PrintSupport LinguistTools)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets PrintSupport Concurrent LinguistTools)
 set(CMAKE_AUTOMOC ON)
 
 find_package(PkgConfig REQUIRED)

@@ -36,16 +36,15 @@ double medianMs(int runs, const std::function<void()> &work)
 QImage cameraPicture(QSize camera, QSize page, double degrees)
 {
     return scantest::onDesk(scantest::desk(camera, scantest::Desk::Wood),
-                            scantest::printedPage(page, scantest::sampleWords(),
-                                                  page.width() / 30),
+                            scantest::printedPage(page, scantest::sampleWords(), page.width() / 30),
                             scantest::pageCorners(camera, page, degrees, 0.05));
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
 
     const QImage picture = cameraPicture(QSize(1280, 960), QSize(420, 594), 12);
@@ -55,8 +54,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no page found in the benchmark picture\n");
         return 1;
     }
-    std::printf("page detection, 1280x960:        %8.1f ms  (goal 100 ms: %.2f of it)\n",
-                detectMs, detectMs / 100.0);
+    std::printf("page detection, 1280x960:        %8.1f ms  (goal 100 ms: %.2f of it)\n", detectMs,
+                detectMs / 100.0);
 
     const QImage large = cameraPicture(QSize(8000, 6000), QSize(1050, 1485), 12);
     PageDetector::Result largeFound;
@@ -119,7 +118,6 @@ int main(int argc, char **argv)
     const double totalMs = static_cast<double>(total.elapsed());
     std::printf("ten pages stored and read:       %8.0f ms\n", readAllMs);
     std::printf("ten-page searchable PDF saved:   %8.0f ms  (goal 60 s: %.2f of it; %lld KiB)\n",
-                totalMs, totalMs / 60000.0,
-                static_cast<long long>(QFileInfo(path).size() / 1024));
+                totalMs, totalMs / 60000.0, static_cast<long long>(QFileInfo(path).size() / 1024));
     return path.isEmpty() ? 1 : 0;
 }

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 constexpr double kMmPerInch = 25.4;
@@ -34,6 +35,8 @@ ScanController::ScanController(FrameProvider frames, OutlineSink outline, Notice
     m_outlineTimer.setSingleShot(true);
     m_outlineTimer.setInterval(kOutlineMs);
     connect(&m_outlineTimer, &QTimer::timeout, this, [this] { m_outline({}); });
+    connect(&m_straightening, &QFutureWatcher<PageWarp::Page>::finished, this,
+            &ScanController::takePage);
     connect(&m_worker, &RecognitionWorker::recognized, this, &ScanController::onRecognized);
     connect(&m_worker, &RecognitionWorker::progress, this, &ScanController::onProgress);
     connect(&m_worker, &RecognitionWorker::dropped, this, &ScanController::settle);
@@ -55,7 +58,10 @@ ScanController::ScanController(FrameProvider frames, OutlineSink outline, Notice
     m_current = m_document.count() - 1;
 }
 
-ScanController::~ScanController() = default;
+ScanController::~ScanController()
+{
+    m_straightening.waitForFinished();
+}
 
 QString ScanController::defaultStorageFolder()
 {
@@ -65,7 +71,7 @@ QString ScanController::defaultStorageFolder()
 
 void ScanController::scanPage()
 {
-    if (m_taking) {
+    if (m_straightening.isRunning()) {
         return; // the last page is still being taken
     }
     const QImage frame = m_frames();
@@ -77,16 +83,17 @@ void ScanController::scanPage()
     const QPolygonF corners = page.found ? page.corners : wholePicture(frame);
     m_outline(corners);
     m_outlineTimer.start();
-    m_taking = true;
-    QTimer::singleShot(kOutlineLeadMs, this, [this, frame, corners, found = page.found] {
-        takePage(frame, corners, found);
-    });
+    m_takenFrame = frame;
+    m_takenFound = page.found;
+    m_straightening.setFuture(QtConcurrent::run([frame, corners, cleaning = m_cleaning] {
+        return PageWarp::straighten(frame, corners, cleaning);
+    }));
 }
 
-void ScanController::takePage(const QImage &frame, const QPolygonF &corners, bool found)
+void ScanController::takePage()
 {
-    m_taking = false;
-    const PageWarp::Page page = PageWarp::straighten(frame, corners, m_cleaning);
+    const PageWarp::Page page = m_straightening.result();
+    const QImage frame = std::exchange(m_takenFrame, QImage());
     const int index = m_document.add(page.image, page.sizeMm);
     if (index < 0) {
         m_notice(tr("The page could not be stored."));
@@ -97,8 +104,8 @@ void ScanController::takePage(const QImage &frame, const QPolygonF &corners, boo
         m_autoCapture.rebase(frame);
     }
     emit documentChanged();
-    m_notice(found ? tr("Page %1 scanned.").arg(index + 1)
-                   : tr("No page found: page %1 is the whole picture.").arg(index + 1));
+    m_notice(m_takenFound ? tr("Page %1 scanned.").arg(index + 1)
+                          : tr("No page found: page %1 is the whole picture.").arg(index + 1));
     queueRecognition(index);
 }
 

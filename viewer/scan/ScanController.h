@@ -6,6 +6,7 @@
 #include "ScanDocument.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QObject>
 #include <QPolygonF>
@@ -27,8 +28,7 @@ public:
     // Shows a short notice over the picture.
     using NoticeSink = std::function<void(const QString &)>;
 
-    // How long the found outline shows before the page is taken, and in all.
-    static constexpr int kOutlineLeadMs = 300;
+    // How long the found outline shows.
     static constexpr int kOutlineMs = 1500;
     // How often auto capture looks at the picture.
     static constexpr int kAutoCaptureIntervalMs = 200;
@@ -75,7 +75,8 @@ signals:
     void autoCaptureChanged(bool on);
 
 private:
-    void takePage(const QImage &frame, const QPolygonF &corners, bool found);
+    // The straightened page is ready (from the worker).
+    void takePage();
     void queueRecognition(int index);
     void onRecognized(const QString &id, const RecognizedText &text);
     void onProgress(const QString &id, int percent);
@@ -93,9 +94,13 @@ private:
     PageWarp::Cleaning m_cleaning = PageWarp::Cleaning::Document;
     QTimer m_autoTimer;
     QTimer m_outlineTimer;
+    // Straightening a page being taken, off the window's thread (a large picture takes a
+    // second), with the picture it came from and whether a page was found in it.
+    QFutureWatcher<PageWarp::Page> m_straightening;
+    QImage m_takenFrame;
+    bool m_takenFound = false;
     QElapsedTimer m_clock;
     int m_current = -1;
-    bool m_taking = false;
     bool m_languageMissing = false;
     QString m_missingLanguage;
     // Pages queued for reading and not yet read; how many were queued since it was last empty.
