@@ -62,6 +62,14 @@ cv::Mat paperLight(const cv::Mat &grey)
     };
     std::vector<bool> paper(sample.total(), true);
     cv::Mat coefficients = cv::Mat::zeros(6, 1, CV_64F);
+    const auto fitAt = [&](double x, double y) {
+        const auto t = terms(x, y);
+        double fit = 0.0;
+        for (int i = 0; i < 6; ++i) {
+            fit += t[static_cast<size_t>(i)] * coefficients.at<double>(i);
+        }
+        return fit;
+    };
     for (int round = 0; round < 4; ++round) {
         cv::Mat a(0, 6, CV_64F);
         cv::Mat b(0, 1, CV_64F);
@@ -81,14 +89,10 @@ cv::Mat paperLight(const cv::Mat &grey)
         }
         for (int y = 0; y < sample.rows; ++y) {
             for (int x = 0; x < sample.cols; ++x) {
-                const auto t = terms(static_cast<double>(x) / sample.cols,
-                                     static_cast<double>(y) / sample.rows);
-                double fit = 0.0;
-                for (int i = 0; i < 6; ++i) {
-                    fit += t[static_cast<size_t>(i)] * coefficients.at<double>(i);
-                }
                 paper[static_cast<size_t>(y * sample.cols + x)] =
-                    sample.at<uchar>(y, x) >= fit - 12.0;
+                    sample.at<uchar>(y, x) >= fitAt(static_cast<double>(x) / sample.cols,
+                                                    static_cast<double>(y) / sample.rows) -
+                                                  12.0;
             }
         }
     }
@@ -96,12 +100,8 @@ cv::Mat paperLight(const cv::Mat &grey)
     for (int y = 0; y < grey.rows; ++y) {
         auto *row = light.ptr<float>(y);
         for (int x = 0; x < grey.cols; ++x) {
-            const auto t =
-                terms(static_cast<double>(x) / grey.cols, static_cast<double>(y) / grey.rows);
-            double fit = 0.0;
-            for (int i = 0; i < 6; ++i) {
-                fit += t[static_cast<size_t>(i)] * coefficients.at<double>(i);
-            }
+            const double fit =
+                fitAt(static_cast<double>(x) / grey.cols, static_cast<double>(y) / grey.rows);
             row[x] = static_cast<float>(std::max(fit, 16.0));
         }
     }
