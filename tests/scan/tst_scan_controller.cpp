@@ -1,5 +1,6 @@
 // Scanning as the window drives it: the controller with a camera picture, its notices and
 // outline, text recognition on its worker, saving, restarts, and the page strip.
+#include "PdfExporter.h"
 #include "ScanController.h"
 #include "ScanStrip.h"
 #include "ScanTestSupport.h"
@@ -240,11 +241,18 @@ void TestScanController::stripFollowsTheDocument()
         QVERIFY(waitForText(rig.controller));
         strip.grab().save(shot + QStringLiteral("-strip.png"));
         rig.controller.document().image(1).save(shot + QStringLiteral("-page.png"));
+        ScanDocument copy(dir.path()); // the same pages, for a PDF to look at
+        PdfExporter::save(copy, QFileInfo(shot).dir(), QFileInfo(shot).fileName());
     }
 
     QTest::mouseClick(button(QStringLiteral("Delete")), Qt::LeftButton);
     QCOMPARE(pages->count(), 1);
     QVERIFY(rig.controller.document().indexOf(second) < 0);
+
+    QTest::mouseClick(button(QStringLiteral("Discard")), Qt::LeftButton);
+    QCOMPARE(pages->count(), 0);
+    QCOMPARE(rig.controller.document().count(), 0);
+    QVERIFY(!button(QStringLiteral("Save as PDF"))->isEnabled());
 }
 
 QTEST_MAIN(TestScanController)

@@ -146,8 +146,10 @@ void TestScanPages::paperSize_data()
     QTest::addColumn<bool>("standard");
     QTest::addColumn<QSize>("snappedPixels");
 
-    QTest::newRow("A4 within 3 %")
-        << QSize(1000, 1450) << QSizeF(210, 297) << true << QSize(1025, 1450);
+    QTest::newRow("A4 within 2 %")
+        << QSize(1000, 1440) << QSizeF(210, 297) << true << QSize(1018, 1440);
+    QTest::newRow("4:3 camera picture")
+        << QSize(1280, 960) << QSizeF(297, 222.75) << false << QSize(1280, 960);
     QTest::newRow("Letter") << QSize(1000, 1290) << QSizeF(215.9, 279.4) << true
                             << QSize(997, 1290);
     QTest::newRow("A4 landscape") << QSize(1414, 1000) << QSizeF(297, 210) << true
