@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,12 +24,12 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
     m_pages->setFlow(QListView::LeftToRight);
     m_pages->setWrapping(false);
     m_pages->setMovement(QListView::Static);
-    m_pages->setIconSize(QSize(ScanDocument::kThumbnailHeight, ScanDocument::kThumbnailHeight));
+    // Room for a landscape page (a whole camera picture).
+    m_pages->setIconSize(
+        QSize(ScanDocument::kThumbnailHeight * 4 / 3, ScanDocument::kThumbnailHeight));
     m_pages->setFixedHeight(ScanDocument::kThumbnailHeight + 40);
     m_pages->setSpacing(4);
-    // Room for a landscape page (a whole camera picture) and its number.
-    m_pages->setGridSize(
-        QSize(ScanDocument::kThumbnailHeight * 4 / 3 + 12, ScanDocument::kThumbnailHeight + 28));
+    m_pages->setGridSize(m_pages->iconSize() + QSize(12, 28));
     m_progress->setRange(0, 100);
     m_progress->setFormat(tr("Reading text %p%"));
     m_progress->hide();
@@ -67,13 +68,33 @@ ScanStrip::ScanStrip(ScanController *controller, QWidget *parent)
     rebuild();
 }
 
+namespace {
+// A page's thumbnail centred in a cell of the strip's icon size, framed so that a white page
+// stands out from the white strip.
+QPixmap framed(const QImage &thumbnail, QSize cell)
+{
+    QPixmap pixmap(cell);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const QImage fitted =
+        thumbnail.scaled(cell - QSize(2, 2), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QRect place(
+        QPoint((cell.width() - fitted.width()) / 2, (cell.height() - fitted.height()) / 2),
+        fitted.size());
+    painter.drawImage(place, fitted);
+    painter.setPen(QColor(120, 120, 120));
+    painter.drawRect(place.adjusted(-1, -1, 0, 0));
+    return pixmap;
+}
+} // namespace
+
 void ScanStrip::rebuild()
 {
     const ScanDocument &document = m_controller->document();
     const QSignalBlocker blocker(m_pages);
     m_pages->clear();
     for (int i = 0; i < document.count(); ++i) {
-        auto *item = new QListWidgetItem(QPixmap::fromImage(document.thumbnail(i)),
+        auto *item = new QListWidgetItem(framed(document.thumbnail(i), m_pages->iconSize()),
                                          QString::number(i + 1), m_pages);
         item->setToolTip(document.page(i).text.text.left(200));
     }
