@@ -84,6 +84,7 @@ void TestScanDocument::damagedStorageLosesOnlyWhatIsDamaged_data()
     QTest::newRow("a page file gone") << QByteArray() << true << 1;
     QTest::newRow("index cut short") << QByteArray("{\"pages\": [{\"id\": ") << false << 0;
     QTest::newRow("index not JSON") << QByteArray("\x89PNG garbage") << false << 0;
+    QTest::newRow("sizes missing: pages kept as A4") << QByteArray("SIZELESS") << false << 2;
     QTest::newRow("id leading out of the folder")
         << QByteArray("{\"pages\": [{\"id\": \"../../etc/passwd\", \"widthMm\": 210}]}") << false
         << 0;
@@ -103,6 +104,12 @@ void TestScanDocument::damagedStorageLosesOnlyWhatIsDamaged()
         document.add(pageImage(90), QSizeF(210, 297));
         firstId = document.page(0).id;
     }
+    if (index == "SIZELESS") {
+        QFile file(dir.filePath(ScanDocument::kIndexName));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        index = file.readAll().replace("\"widthMm\": 210", "\"widthMm\": 0");
+        QVERIFY(index.contains("\"widthMm\": 0"));
+    }
     if (!index.isEmpty()) {
         QFile file(dir.filePath(ScanDocument::kIndexName));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -113,6 +120,9 @@ void TestScanDocument::damagedStorageLosesOnlyWhatIsDamaged()
     }
     ScanDocument reopened(dir.path());
     QCOMPARE(reopened.count(), pages);
+    for (int i = 0; i < reopened.count(); ++i) {
+        QCOMPARE(reopened.page(i).sizeMm, QSizeF(210, 297));
+    }
     // A damaged document still takes new pages.
     QCOMPARE(reopened.add(pageImage(70), QSizeF(210, 297)), pages);
 }

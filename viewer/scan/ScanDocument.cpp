@@ -180,6 +180,10 @@ void ScanDocument::readIndex()
         if (QUuid::fromString(page.id).isNull()) {
             continue;
         }
+        // A page needs a paper size to be written into a PDF.
+        if (page.sizeMm.isEmpty()) {
+            page.sizeMm = QSizeF(210, 297);
+        }
         const QImage image(imagePath(page.id));
         if (image.isNull()) {
             qCDebug(lcScan) << "scanned page" << page.id << "is missing";
