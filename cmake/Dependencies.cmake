@@ -1,7 +1,7 @@
 # Third-party packages, all from Debian (scripts/install-deps.sh installs them). The programs
 # need only the first group; the tests and benchmarks (BUILD_TESTING, DOCCAM_BENCHMARKS) also
 # need GoogleTest, Google Benchmark, umockdev, libturbojpeg and Qt's test library.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets PrintSupport LinguistTools)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets PrintSupport Concurrent LinguistTools)
 set(CMAKE_AUTOMOC ON)
 
 find_package(PkgConfig REQUIRED)
@@ -11,6 +11,9 @@ pkg_check_modules(LIBUSB REQUIRED IMPORTED_TARGET libusb-1.0)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 # The presentation node's link watch and the camera publisher.
 pkg_check_modules(PIPEWIRE REQUIRED IMPORTED_TARGET libpipewire-0.3)
+# Page scanning: page detection and straightening, and text recognition.
+pkg_check_modules(OPENCV REQUIRED IMPORTED_TARGET opencv4)
+pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
 

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth imagemagick ffmpeg pulseaudio pulseaudio-utils
   pipewire pipewire-bin wireplumber gstreamer1.0-pipewire libpipewire-0.3-dev dbus
   fonts-liberation fonts-dejavu-core
+  libopencv-dev libtesseract-dev tesseract-ocr-eng tesseract-ocr-deu
   appstream desktop-file-utils poppler-utils x11-utils systemd
 )
 

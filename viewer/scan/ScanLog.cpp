@@ -1,0 +1,3 @@
+#include "ScanLog.h"
+
+Q_LOGGING_CATEGORY(lcScan, "doccam.scan", QtInfoMsg)
