@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 constexpr double kMmPerInch = 25.4;
@@ -35,8 +34,6 @@ ScanController::ScanController(FrameProvider frames, OutlineSink outline, Notice
     m_outlineTimer.setSingleShot(true);
     m_outlineTimer.setInterval(kOutlineMs);
     connect(&m_outlineTimer, &QTimer::timeout, this, [this] { m_outline({}); });
-    connect(&m_straightening, &QFutureWatcher<PageWarp::Page>::finished, this,
-            &ScanController::takePage);
     connect(&m_worker, &RecognitionWorker::recognized, this, &ScanController::onRecognized);
     connect(&m_worker, &RecognitionWorker::progress, this, &ScanController::onProgress);
     connect(&m_worker, &RecognitionWorker::dropped, this, &ScanController::settle);
@@ -60,7 +57,9 @@ ScanController::ScanController(FrameProvider frames, OutlineSink outline, Notice
 
 ScanController::~ScanController()
 {
-    m_straightening.waitForFinished();
+    if (m_straightener.joinable()) {
+        m_straightener.join();
+    }
 }
 
 QString ScanController::defaultStorageFolder()
@@ -71,7 +70,7 @@ QString ScanController::defaultStorageFolder()
 
 void ScanController::scanPage()
 {
-    if (m_straightening.isRunning()) {
+    if (m_straightening) {
         return; // the last page is still being taken
     }
     const QImage frame = m_frames();
@@ -85,14 +84,27 @@ void ScanController::scanPage()
     m_outlineTimer.start();
     m_takenFrame = frame;
     m_takenFound = page.found;
-    m_straightening.setFuture(QtConcurrent::run([frame, corners, cleaning = m_cleaning] {
-        return PageWarp::straighten(frame, corners, cleaning);
-    }));
+    m_straightening = true;
+    m_straightener = std::thread([this, frame, corners, cleaning = m_cleaning] {
+        PageWarp::Page page = PageWarp::straighten(frame, corners, cleaning);
+        {
+            const std::lock_guard lock(m_straightenedLock);
+            m_straightened = std::move(page);
+        }
+        QMetaObject::invokeMethod(this, &ScanController::takePage, Qt::QueuedConnection);
+    });
 }
 
 void ScanController::takePage()
 {
-    const PageWarp::Page page = m_straightening.result();
+    m_straightener.join();
+    m_straightening = false;
+    PageWarp::Page page;
+    {
+        const std::lock_guard lock(m_straightenedLock);
+        page = std::move(*m_straightened);
+        m_straightened.reset();
+    }
     const QImage frame = std::exchange(m_takenFrame, QImage());
     const int index = m_document.add(page.image, page.sizeMm);
     if (index < 0) {

@@ -6,13 +6,15 @@
 #include "ScanDocument.h"
 
 #include <QElapsedTimer>
-#include <QFutureWatcher>
 #include <QImage>
 #include <QObject>
 #include <QPolygonF>
 #include <QSet>
 #include <QTimer>
 #include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 // Scanning paper into a searchable PDF, for the window: finds the page in the camera's picture,
 // shows its outline, straightens it into the document being built, reads its text on a worker
@@ -96,7 +98,12 @@ private:
     QTimer m_outlineTimer;
     // Straightening a page being taken, off the window's thread (a large picture takes a
     // second), with the picture it came from and whether a page was found in it.
-    QFutureWatcher<PageWarp::Page> m_straightening;
+    // The page being straightened, on a thread of its own; its result is handed over under the
+    // lock (a pool of the toolkit's would hand it over where ThreadSanitizer cannot see).
+    std::thread m_straightener;
+    std::mutex m_straightenedLock;
+    std::optional<PageWarp::Page> m_straightened;
+    bool m_straightening = false;
     QImage m_takenFrame;
     bool m_takenFound = false;
     QElapsedTimer m_clock;
