@@ -5,7 +5,7 @@
 # Camera library: the layers, lowest first, as camera/CMakeLists.txt builds them; the tools may
 # use every layer. Its includes name the folder ("usb/Transport.h").
 #
-# Viewer: resources < canvas < sources < widgets < app. The sources hand frames to the canvas
+# Viewer: resources < canvas < sources < widgets < scan < app. The sources hand frames to the canvas
 # through its callback interface, so the canvas lies below them; the widgets show canvases and
 # sources, and the application shell puts them all together. The viewer's includes name the
 # header alone, so each is traced to the folder that holds it; headers from outside the viewer
@@ -25,7 +25,7 @@ for i in "${!camera_layers[@]}"; do
   done < <(grep -rnE '#include "[a-z]+/' "${camera_layers[i]}" | grep -vE "#include \"($allowed)/" || true)
 done
 
-viewer_layers=(resources canvas sources widgets app)
+viewer_layers=(resources canvas sources widgets scan app)
 cd "$root/viewer"
 declare -A rank
 for i in "${!viewer_layers[@]}"; do

@@ -29,6 +29,28 @@ QImage samplePicture()
     return picture;
 }
 
+// A printed sheet lying turned on a dark desk, as a page to scan.
+QImage deskWithSheet()
+{
+    QImage picture(1280, 960, QImage::Format_RGB888);
+    picture.fill(QColor(70, 52, 40));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(640, 480);
+    painter.rotate(-12);
+    painter.fillRect(QRect(-300, -420, 600, 840), Qt::white);
+    painter.setPen(Qt::black);
+    painter.setFont(QFont(QStringLiteral("Liberation Serif"), 26));
+    painter.drawText(QRect(-260, -390, 520, 60), Qt::AlignCenter, QStringLiteral("Worksheet 3"));
+    painter.setFont(QFont(QStringLiteral("Liberation Serif"), 14));
+    for (int k = 0; k < 14; ++k) {
+        painter.drawText(
+            QPoint(-260, -280 + 48 * k),
+            QStringLiteral("%1. The quick brown fox jumps over the lazy dog.").arg(k + 1));
+    }
+    return picture;
+}
+
 // The window with its open tool window drawn where it stands on the screen.
 QImage shoot(MainWindow &window)
 {
@@ -84,6 +106,17 @@ int main(int argc, char **argv)
     osd->showNotice(MainWindow::tr("Recording failed"));
     save(QStringLiteral("live-notice.png"));
     osd->showNotice(QString());
+    // Two pages scanned: the strip over the foot of the picture and the found outline.
+    window.canvas(MainWindow::LiveMode)->setImage(deskWithSheet());
+    for (int page = 0; page < 2; ++page) {
+        click(window, "ICON_SCAN");
+        QWidget *strip = window.findChild<QWidget *>(QStringLiteral("scanStrip"));
+        (void)QTest::qWaitFor([strip] { return strip != nullptr && strip->isVisible(); }, 10000);
+        QTest::qWait(page == 0 ? 1600 : 300);
+    }
+    save(QStringLiteral("live-scanning.png"));
+    window.canvas(MainWindow::LiveMode)->setImage(samplePicture());
+
     const std::pair<const char *, const char *> tools[] = {
         {"ICON_LINE", "tool-line.png"},           {"ICON_RETANGLE", "tool-rectangle.png"},
         {"ICON_ERASE", "tool-eraser.png"},        {"ICON_TEXT", "tool-text.png"},

@@ -343,10 +343,16 @@ void MainWindowTest::everyImageButtonHasAName_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("collapsed");
-    QTest::newRow("live") << int(MainWindow::LiveMode) << false;
-    QTest::newRow("live, panel closed") << int(MainWindow::LiveMode) << true;
-    QTest::newRow("film") << int(MainWindow::FilmMode) << false;
-    QTest::newRow("photograph, panel closed") << int(MainWindow::PhotographMode) << true;
+    // The slot that opens a tool window first, or empty.
+    QTest::addColumn<QByteArray>("opens");
+    QTest::newRow("live") << int(MainWindow::LiveMode) << false << QByteArray();
+    QTest::newRow("live, panel closed") << int(MainWindow::LiveMode) << true << QByteArray();
+    QTest::newRow("film") << int(MainWindow::FilmMode) << false << QByteArray();
+    QTest::newRow("photograph, panel closed")
+        << int(MainWindow::PhotographMode) << true << QByteArray();
+    for (const char *hold : {"rectangleHold", "textHold", "maskHold", "effectHold", "rotateHold"}) {
+        QTest::newRow(hold) << int(MainWindow::LiveMode) << false << QByteArray(hold);
+    }
 }
 
 // A screen reader names every image button of the window: the frame's, the panel's, the mode
@@ -356,14 +362,24 @@ void MainWindowTest::everyImageButtonHasAName()
 {
     QFETCH(int, mode);
     QFETCH(bool, collapsed);
+    QFETCH(QByteArray, opens);
     const std::array<const char *, 3> modeButtons{"liveButton", "filmButton", "photographButton"};
     button(modeButtons[std::size_t(mode)])->click();
     if (collapsed) {
         button("expandButton")->click();
     }
     QCOMPARE(m_window->mode(), mode);
-    const QList<ImageButton *> buttons = m_window->findChildren<ImageButton *>();
+    QList<ImageButton *> buttons = m_window->findChildren<ImageButton *>();
     QVERIFY(buttons.size() >= 47);
+    if (!opens.isEmpty()) {
+        QVERIFY(QMetaObject::invokeMethod(m_window, opens.constData()));
+        QWidget *tool = m_window->openToolWindow();
+        QVERIFY(tool != nullptr);
+        // The window's choices and its close button.
+        const QList<ImageButton *> choices = tool->findChildren<ImageButton *>();
+        QVERIFY(choices.size() >= 5);
+        buttons = choices;
+    }
     QStringList unnamed;
     for (ImageButton *b : buttons) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(b);

@@ -190,16 +190,16 @@ protected:
     void SetUp() override
     {
         SimFixture::SetUp();
-        filter = std::make_unique<CTevalFilter>(nullptr, nullptr);
+        m_filter = std::make_unique<CTevalFilter>(nullptr, nullptr);
     }
     CMediaType Format()
     {
         CMediaType mt;
-        filter->Stream()->GetFormat(&mt);
+        m_filter->Stream()->GetFormat(&mt);
         return mt;
     }
-    IUnknown *Pin() { return static_cast<IAMStreamConfig *>(filter->Stream()); }
-    std::unique_ptr<CTevalFilter> filter;
+    IUnknown *Pin() { return static_cast<IAMStreamConfig *>(m_filter->Stream()); }
+    std::unique_ptr<CTevalFilter> m_filter;
 };
 
 TEST_F(FormatPageTest, ChoosingTheLargestSizeAndOk)

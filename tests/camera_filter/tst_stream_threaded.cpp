@@ -31,45 +31,45 @@ protected:
         setenv("TEVALCAP_SIMULATE", "1", 1);
         CSimCamera::Shared().Reset();
         ReleaseDevice();
-        filter = std::make_unique<CTevalFilter>(nullptr, nullptr);
+        m_filter = std::make_unique<CTevalFilter>(nullptr, nullptr);
     }
     void TearDown() override
     {
-        filter.reset();
+        m_filter.reset();
         CSimCamera::Shared().Reset();
     }
 
     // Runs the worker: start the camera, fill samples until one fails, stop the camera.
     void StartWorker()
     {
-        worker = std::thread([this] {
-            filter->Stream()->OnThreadCreate();
+        m_worker = std::thread([this] {
+            m_filter->Stream()->OnThreadCreate();
             FakeSample sample;
-            while (filter->Stream()->FillBuffer(&sample) == S_OK) {
+            while (m_filter->Stream()->FillBuffer(&sample) == S_OK) {
                 testjpeg::Picture picture;
                 if (testjpeg::Decode(sample.buffer.data(), static_cast<std::size_t>(sample.length),
                                      &picture)) {
-                    ++decoded;
+                    ++m_decoded;
                 }
-                ++frames;
+                ++m_frames;
             }
-            filter->Stream()->ClearUnblock();
-            filter->Stream()->OnThreadDestroy();
-            finished = true;
+            m_filter->Stream()->ClearUnblock();
+            m_filter->Stream()->OnThreadDestroy();
+            m_finished = true;
         });
     }
     void WaitForFrames(int count)
     {
-        for (int i = 0; i < 2000 && frames.load() < count && !finished.load(); ++i) {
+        for (int i = 0; i < 2000 && m_frames.load() < count && !m_finished.load(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
 
-    std::unique_ptr<CTevalFilter> filter;
-    std::thread worker;
-    std::atomic<int> frames{0};
-    std::atomic<int> decoded{0};
-    std::atomic<bool> finished{false};
+    std::unique_ptr<CTevalFilter> m_filter;
+    std::thread m_worker;
+    std::atomic<int> m_frames{0};
+    std::atomic<int> m_decoded{0};
+    std::atomic<bool> m_finished{false};
 };
 
 TEST_F(StreamThreads, HostCallsRunBesideTheWorkerAndStopEndsAPendingRead)
@@ -79,21 +79,21 @@ TEST_F(StreamThreads, HostCallsRunBesideTheWorkerAndStopEndsAPendingRead)
     // The host's threads meanwhile: formats, quality messages, pages, controls.
     CMediaType type;
     for (int i = 0; i < 50; ++i) {
-        filter->Stream()->GetFormat(&type);
-        filter->Stream()->GetMediaType(0, &type);
-        filter->Stream()->Notify(nullptr, Quality{0, 900 + i, 0, 0});
-        EXPECT_EQ(filter->Set(teval::kParamBrightness, i % 15, 0), S_OK);
+        m_filter->Stream()->GetFormat(&type);
+        m_filter->Stream()->GetMediaType(0, &type);
+        m_filter->Stream()->Notify(nullptr, Quality{0, 900 + i, 0, 0});
+        EXPECT_EQ(m_filter->Set(teval::kParamBrightness, i % 15, 0), S_OK);
         std::int32_t value = 0;
-        EXPECT_EQ(filter->Get(teval::kParamBrightness, &value, nullptr), S_OK);
-        filter->Stream()->SetFormat(&type);
+        EXPECT_EQ(m_filter->Get(teval::kParamBrightness, &value, nullptr), S_OK);
+        m_filter->Stream()->SetFormat(&type);
     }
     // One frame every two seconds from now on: the worker is left waiting in a read.
     CSimCamera::Shared().SetParam(teval::kParamFrameRate, 1);
-    filter->Stream()->Unblock();
-    worker.join();
-    EXPECT_TRUE(finished);
-    EXPECT_GE(frames.load(), 2);
-    EXPECT_EQ(decoded.load(), frames.load());
+    m_filter->Stream()->Unblock();
+    m_worker.join();
+    EXPECT_TRUE(m_finished);
+    EXPECT_GE(m_frames.load(), 2);
+    EXPECT_EQ(m_decoded.load(), m_frames.load());
     EXPECT_NE(CSimCamera::Shared().Param(teval::kParamStreamStatus), teval::kStreamStatusStreaming);
 }
 
@@ -103,15 +103,15 @@ TEST_F(StreamThreads, ClosingTheDeviceUnderReadsIsSafe)
     // fails (the stream ends) or completes, and the next read opens the device afresh.
     StartWorker();
     WaitForFrames(1);
-    for (int i = 0; i < 20 && !finished.load(); ++i) {
+    for (int i = 0; i < 20 && !m_finished.load(); ++i) {
         Teval_CloseDevice();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    filter->Stream()->Unblock();
-    worker.join();
-    EXPECT_TRUE(finished);
-    EXPECT_GE(frames.load(), 1);
-    EXPECT_EQ(decoded.load(), frames.load()) << "every frame delivered is a whole image";
+    m_filter->Stream()->Unblock();
+    m_worker.join();
+    EXPECT_TRUE(m_finished);
+    EXPECT_GE(m_frames.load(), 1);
+    EXPECT_EQ(m_decoded.load(), m_frames.load()) << "every frame delivered is a whole image";
 }
 
 } // namespace
@@ -203,7 +203,7 @@ TEST(FrameReader, AnInterruptedConsumerReturnsAndThenGetsOnlyNewFrames)
     reads.Allow(2);
     int frame = 0;
     EXPECT_EQ(reader.Take(&frame), IntReader::Taken::Interrupted) << "until resumed";
-    reader.Interrupt(); // the frames kept meanwhile are stale
+    reader.Interrupt(); // the m_frames kept meanwhile are stale
     reader.Resume();
     reads.Allow(1);
     EXPECT_EQ(reader.Take(&frame), IntReader::Taken::Frame);

@@ -7,10 +7,15 @@
 #include "ImageCanvas.h"
 #include "MainWindow.h"
 #include "OSDProcessor.h"
+#include "ScanController.h"
+#include "ScanDocument.h"
+#include "ScanStrip.h"
+#include "TextRecognizer.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace {
@@ -61,10 +66,53 @@ void LivePage::createControls()
     m_indicatorRecordButton->setAccessibleName(tr("Record video"));
     QObject::connect(m_indicatorRecordButton, &ImageButton::clicked, m_recordingIndicator,
                      [this] { record(m_indicatorRecordButton); });
+    createScanner();
+}
+
+void LivePage::createScanner()
+{
+    MainWindow &host = window();
+    ImageCanvas *live = canvas();
+    OSDProcessor *display = osd();
+    m_scanner = new ScanController(
+        [live] { return live->cameraFrame(); },
+        [live](const QPolygonF &outline) { live->setOverlayOutline(outline); },
+        [display](const QString &notice) {
+            if (display != nullptr) {
+                display->showNotice(notice);
+            }
+        },
+        ScanController::defaultStorageFolder(), TextRecognizer::languageFor(QLocale()), &host);
+    m_scanStrip = new ScanStrip(m_scanner, &host);
+    m_scanStrip->setObjectName(QStringLiteral("scanStrip"));
+    m_scanStrip->setAutoFillBackground(true);
+    m_scanStrip->hide();
+    QObject::connect(m_scanStrip, &ScanStrip::savePdfRequested, m_scanStrip,
+                     [this] { m_scanner->savePdf(Config::snapshotPath()); });
+    QObject::connect(m_scanner, &ScanController::documentChanged, m_scanStrip,
+                     [this] { updateScanStrip(); });
+}
+
+void LivePage::scanPage()
+{
+    m_scanner->scanPage();
+}
+
+void LivePage::updateScanStrip()
+{
+    const bool shown = m_entered && m_scanner->document().count() > 0;
+    m_scanStrip->setVisible(shown);
+    if (shown) {
+        m_scanStrip->raise();
+    }
 }
 
 void LivePage::layout(const PageGeometry &geometry)
 {
+    // Over the foot of the picture, so that the picture keeps its size while pages are taken.
+    const int stripHeight = m_scanStrip->sizeHint().height();
+    m_scanStrip->setGeometry(geometry.picture.left(), geometry.picture.bottom() + 1 - stripHeight,
+                             geometry.picture.width(), stripHeight);
     m_recordingIndicator->move(geometry.side +
                                    (geometry.content - m_recordingIndicator->width()) / 2,
                                geometry.height - 60);
@@ -74,6 +122,8 @@ void LivePage::leave()
 {
     // The camera keeps running: a recording or snapshot series goes on in the background.
     m_recordingIndicator->hide();
+    m_entered = false;
+    updateScanStrip();
 }
 
 void LivePage::enter()
@@ -83,6 +133,8 @@ void LivePage::enter()
     }
     m_recordingIndicator->show();
     m_recordingIndicator->raise();
+    m_entered = true;
+    updateScanStrip();
 }
 
 // The stored camera choice and presentation switch go to the live source at start and after

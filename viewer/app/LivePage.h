@@ -11,6 +11,8 @@ class ImageButton;
 class QAbstractButton;
 class QMessageBox;
 class QWidget;
+class ScanController;
+class ScanStrip;
 
 // Live mode: the camera's picture from the live source, with the capture commands. A snapshot
 // or a recording is taken of the live canvas; the recording indicator under the picture shows a
@@ -44,6 +46,11 @@ public:
     // Starts a recording when button (the panel's or the indicator's record button) was turned
     // on, stops it otherwise; both buttons then show whether one runs.
     void record(QAbstractButton *button);
+    // Scanning paper: finds the sheet in the camera's picture and adds it, straightened, to the
+    // document being built, which the scan strip under the picture shows while it has pages.
+    void scanPage();
+    ScanController *scanner() const { return m_scanner; }
+    ScanStrip *scanStrip() const { return m_scanStrip; }
 
 protected:
     void createControls() override;
@@ -53,6 +60,9 @@ private:
     void recordingEnded(bool failed);
     void showFolderError();
     void showNotice(const QString &notice) const;
+    void createScanner();
+    // The strip shows in Live mode while the document has pages.
+    void updateScanStrip();
 
     LiveControlFactory m_factory;
     std::unique_ptr<ILiveControl> m_live;
@@ -61,5 +71,9 @@ private:
     ImageButton *m_recordButton = nullptr;
     ImageButton *m_snapshotButton = nullptr;
     bool m_recording = false;
+    ScanController *m_scanner = nullptr;
+    ScanStrip *m_scanStrip = nullptr;
+    // Whether Live mode is shown; the window opens in it.
+    bool m_entered = true;
     QPointer<QMessageBox> m_folderErrorBox;
 };

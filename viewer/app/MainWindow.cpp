@@ -766,6 +766,11 @@ void MainWindow::snapshot()
     m_livePage->snapshot();
 }
 
+void MainWindow::scanPage()
+{
+    m_livePage->scanPage();
+}
+
 void MainWindow::record()
 {
     m_livePage->record(qobject_cast<QAbstractButton *>(sender()));

@@ -156,6 +156,7 @@ private slots:
 
     void snapshot();
     void record();
+    void scanPage();
     void print();
 
     void filmOpenFile();

@@ -67,6 +67,8 @@ const QList<PanelTool> &PanelTool::all()
          &W::record, nullptr, {K(Qt::Key_V)}, -1, NoStyle, true},
         {nullptr, "ICON_CAPTURE", QT_TR_NOOP("Take snapshot"), Command, &W::snapshot, nullptr,
          {K(Qt::Key_S)}, -1, NoStyle, true},
+        {nullptr, "ICON_SCAN", QT_TR_NOOP("Scan page"), Command, &W::scanPage, nullptr,
+         {K(Qt::Key_D)}, -1, NoStyle, true},
         {nullptr, "ICON_SETTING", QT_TR_NOOP("Settings"), Command, &W::settings, nullptr,
          {K(Qt::CTRL | Qt::Key_Comma)}, -1, NoStyle, true},
         {nullptr, "ICON_PRINT", QT_TR_NOOP("Print"), Command, &W::print, nullptr,

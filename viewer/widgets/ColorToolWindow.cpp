@@ -11,15 +11,6 @@ namespace {
 constexpr int kRowX = 110;
 constexpr int kButtonStep = 33;
 
-QStringList swatchIcons(const QString &prefix, int count)
-{
-    QStringList icons;
-    for (int k = 0; k < count; ++k) {
-        icons.append(prefix + ToolStyles::colorName(k));
-    }
-    return icons;
-}
-
 template <class Array> void fill(Array &buttons, const QList<ImageButton *> &row)
 {
     for (int k = 0; k < row.size() && k < int(buttons.size()); ++k) {
@@ -44,10 +35,12 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
                   QStringLiteral("px; color: white;"));
 
     QStringList widthIcons;
+    QStringList widthTitles;
     for (int k = 0; k < ToolStyles::kWidthCount; ++k) {
         widthIcons.append(QStringLiteral("ICON_LINE_WIDTH_%1").arg(k + 1));
+        widthTitles.append(ToolStyles::widthTitle(k));
     }
-    fill(m_widthButtons, addChoiceRow(widthIcons, kRowX, 20, kButtonStep));
+    fill(m_widthButtons, addChoiceRow(widthIcons, widthTitles, kRowX, 20, kButtonStep));
     for (ImageButton *button : m_widthButtons) {
         connect(button, &ImageButton::clicked, this, &ColorToolWindow::lineWidthChanged);
     }
@@ -55,8 +48,10 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
     if (m_hasColorRow) {
         (new QLabel(colorLabel, this))->move(8, 45);
         fill(m_lineColorButtons,
-             addChoiceRow(swatchIcons(QStringLiteral("ICON_LINE_COLOR_"), ToolStyles::kColorCount),
-                          kRowX, 43, kButtonStep));
+             addChoiceRow(ToolStyles::swatchIcons(QStringLiteral("ICON_LINE_COLOR_"),
+                                                  ToolStyles::kColorCount),
+                          ToolStyles::swatchTitles(ToolStyles::kColorCount), kRowX, 43,
+                          kButtonStep));
         for (ImageButton *button : m_lineColorButtons) {
             connect(button, &ImageButton::clicked, this, &ColorToolWindow::colorChanged);
         }
@@ -64,9 +59,10 @@ ColorToolWindow::ColorToolWindow(QWidget *ownerButton, IToolHost *host, const QS
 
     if (m_hasFillRow) {
         (new QLabel(fillLabel, this))->move(8, 68);
-        fill(m_fillButtons, addChoiceRow(swatchIcons(QStringLiteral("ICON_FILL_COLOR_"),
-                                                     ToolStyles::kNoFillIndex + 1),
-                                         kRowX, 67, kButtonStep));
+        constexpr int kFillCount = ToolStyles::kNoFillIndex + 1;
+        fill(m_fillButtons,
+             addChoiceRow(ToolStyles::swatchIcons(QStringLiteral("ICON_FILL_COLOR_"), kFillCount),
+                          ToolStyles::swatchTitles(kFillCount), kRowX, 67, kButtonStep));
         for (ImageButton *button : m_fillButtons) {
             connect(button, &ImageButton::clicked, this, &ColorToolWindow::fillColorChanged);
         }

@@ -5,15 +5,19 @@
 #include "ImageButton.h"
 #include "ImageCanvas.h"
 
+#include <QCoreApplication>
+
 EffectToolWindow::EffectToolWindow(QWidget *ownerButton, IToolHost *host)
     : ToolWindow(QImage(QStringLiteral(":/icons/Background/POP_BK_TOOL.png")), ownerButton, host,
                  tr("Color Effect"))
 {
     QStringList icons;
+    QStringList titles;
     for (int k = 0; k < int(m_effectButtons.size()); ++k) {
         icons.append(QStringLiteral("ICON_EFFECT_SUB_") + ColorEffects::effectKey(k));
+        titles.append(QCoreApplication::translate("ColorEffects", ColorEffects::effectLabel(k)));
     }
-    const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
+    const QList<ImageButton *> row = addChoiceRow(icons, titles, 4, 18, 60);
     for (int k = 0; k < int(m_effectButtons.size()); ++k) {
         m_effectButtons[k] = row[k];
         connect(row[k], &ImageButton::clicked, this, &EffectToolWindow::effectChanged);

@@ -15,7 +15,9 @@ MaskToolWindow::MaskToolWindow(QWidget *ownerButton, IToolHost *host)
     for (int k = 0; k < int(m_maskButtons.size()); ++k) {
         icons.append(QStringLiteral("ICON_MASK_SUB_") + ColorEffects::maskKey(k + 1));
     }
-    const QList<ImageButton *> row = addChoiceRow(icons, 4, 18, 60);
+    const QStringList titles{tr("Circle mask"), tr("Rectangle mask"), tr("Left mask"),
+                             tr("Top mask")};
+    const QList<ImageButton *> row = addChoiceRow(icons, titles, 4, 18, 60);
     for (int k = 0; k < int(m_maskButtons.size()); ++k) {
         m_maskButtons[k] = row[k];
         connect(row[k], &ImageButton::clicked, this, &MaskToolWindow::maskChanged);

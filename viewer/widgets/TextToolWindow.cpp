@@ -18,11 +18,9 @@ TextToolWindow::TextToolWindow(QWidget *ownerButton, IToolHost *host)
     colorLabel->setStyleSheet(QStringLiteral("font-family: Arial; font-size: 15px; color: white;"));
     colorLabel->move(8, 45);
 
-    QStringList icons;
-    for (int k = 0; k < ToolStyles::kColorCount; ++k) {
-        icons.append(QStringLiteral("ICON_LINE_COLOR_") + ToolStyles::colorName(k));
-    }
-    const QList<ImageButton *> row = addChoiceRow(icons, 110, 43, 33);
+    const QList<ImageButton *> row = addChoiceRow(
+        ToolStyles::swatchIcons(QStringLiteral("ICON_LINE_COLOR_"), ToolStyles::kColorCount),
+        ToolStyles::swatchTitles(ToolStyles::kColorCount), 110, 43, 33);
     for (int k = 0; k < int(m_colorButtons.size()); ++k) {
         m_colorButtons[k] = row[k];
         connect(row[k], &ImageButton::clicked, this, &TextToolWindow::colorChanged);

@@ -64,7 +64,8 @@ void ToolWindow::resizeEvent(QResizeEvent *event)
     followOwnerButton();
 }
 
-QList<ImageButton *> ToolWindow::addChoiceRow(const QStringList &iconNames, int x, int y, int step)
+QList<ImageButton *> ToolWindow::addChoiceRow(const QStringList &iconNames,
+                                              const QStringList &titles, int x, int y, int step)
 {
     auto *group = new QButtonGroup(this);
     group->setExclusive(true);
@@ -72,6 +73,7 @@ QList<ImageButton *> ToolWindow::addChoiceRow(const QStringList &iconNames, int 
     for (int k = 0; k < iconNames.size(); ++k) {
         auto *button = new ImageButton(iconNames[k], this, x + step * k, y);
         button->setObjectName(iconNames[k]);
+        button->setToolTip(titles.value(k));
         button->setCheckable(true);
         group->addButton(button);
         row.append(button);

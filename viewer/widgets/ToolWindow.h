@@ -31,8 +31,10 @@ protected:
     IToolHost *host() const { return m_host; }
 
     // A row of checkable buttons in one new exclusive group: button k shows iconNames[k], is
-    // named after it and stands at (x + step * k, y).
-    QList<ImageButton *> addChoiceRow(const QStringList &iconNames, int x, int y, int step);
+    // named after it, has titles[k] as its tool tip and screen reader name and stands at
+    // (x + step * k, y).
+    QList<ImageButton *> addChoiceRow(const QStringList &iconNames, const QStringList &titles,
+                                      int x, int y, int step);
 
     // Position in buttons of the object that sent the signal being handled, or -1.
     template <class Buttons> int senderIndex(const Buttons &buttons) const

@@ -41,6 +41,10 @@
         <translation>Bild</translation>
     </message>
     <message>
+        <source>Scan page</source>
+        <translation>Seite scannen</translation>
+    </message>
+    <message>
         <source>Live mode: the camera&apos;s picture</source>
         <translation>Live-Modus: das Bild der Kamera</translation>
     </message>
@@ -280,6 +284,22 @@
 <context>
     <name>MaskToolWindow</name>
     <message>
+        <source>Circle mask</source>
+        <translation>Kreismaske</translation>
+    </message>
+    <message>
+        <source>Rectangle mask</source>
+        <translation>Rechteckmaske</translation>
+    </message>
+    <message>
+        <source>Left mask</source>
+        <translation>Linke Maske</translation>
+    </message>
+    <message>
+        <source>Top mask</source>
+        <translation>Obere Maske</translation>
+    </message>
+    <message>
         <source>Effect</source>
         <translation>Effekt</translation>
     </message>
@@ -316,6 +336,104 @@
     <message>
         <source>Mirror top-bottom</source>
         <translation>Oben-unten spiegeln</translation>
+    </message>
+</context>
+<context>
+    <name>ScanController</name>
+    <message>
+        <source>There is no camera picture to scan.</source>
+        <translation>Es gibt kein Kamerabild zum Scannen.</translation>
+    </message>
+    <message>
+        <source>The page could not be stored.</source>
+        <translation>Die Seite konnte nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Page %1 scanned.</source>
+        <translation>Seite %1 gescannt.</translation>
+    </message>
+    <message>
+        <source>No page found: page %1 is the whole picture.</source>
+        <translation>Keine Seite gefunden: Seite %1 ist das ganze Bild.</translation>
+    </message>
+    <message>
+        <source>There are no scanned pages to save.</source>
+        <translation>Es gibt keine gescannten Seiten zum Speichern.</translation>
+    </message>
+    <message>
+        <source>Please select a snapshot folder first.</source>
+        <translation>Bitte zuerst einen Ordner für Schnappschüsse wählen.</translation>
+    </message>
+    <message>
+        <source>The PDF is saved when the text of every page has been read.</source>
+        <translation>Das PDF wird gespeichert, sobald der Text jeder Seite gelesen ist.</translation>
+    </message>
+    <message>
+        <source>The PDF could not be saved; the scanned pages are kept.</source>
+        <translation>Das PDF konnte nicht gespeichert werden; die gescannten Seiten bleiben erhalten.</translation>
+    </message>
+    <message>
+        <source>Saved %1.</source>
+        <translation>%1 gespeichert.</translation>
+    </message>
+    <message>
+        <source>There is no scanned page.</source>
+        <translation>Es gibt keine gescannte Seite.</translation>
+    </message>
+    <message>
+        <source>The text of this page is still being read.</source>
+        <translation>Der Text dieser Seite wird noch gelesen.</translation>
+    </message>
+    <message>
+        <source>There is no text on this page.</source>
+        <translation>Auf dieser Seite steht kein Text.</translation>
+    </message>
+    <message>
+        <source>The text of page %1 is on the clipboard.</source>
+        <translation>Der Text von Seite %1 ist in der Zwischenablage.</translation>
+    </message>
+    <message>
+        <source>The page could not be deleted.</source>
+        <translation>Die Seite konnte nicht gelöscht werden.</translation>
+    </message>
+    <message>
+        <source>Text recognition is not available: the language pack &quot;%1&quot; is not installed. The pages are kept without text.</source>
+        <translation>Texterkennung ist nicht verfügbar: das Sprachpaket „%1“ ist nicht installiert. Die Seiten werden ohne Text behalten.</translation>
+    </message>
+</context>
+<context>
+    <name>ScanStrip</name>
+    <message>
+        <source>Move left</source>
+        <translation>Nach links</translation>
+    </message>
+    <message>
+        <source>Move right</source>
+        <translation>Nach rechts</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Save as PDF</source>
+        <translation>Als PDF speichern</translation>
+    </message>
+    <message>
+        <source>Copy text</source>
+        <translation>Text kopieren</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
+    </message>
+    <message>
+        <source>Auto capture</source>
+        <translation>Automatisch aufnehmen</translation>
+    </message>
+    <message>
+        <source>Reading text %p%</source>
+        <translation>Text wird gelesen %p%</translation>
     </message>
 </context>
 <context>
@@ -417,6 +535,33 @@
     <message>
         <source>Color</source>
         <translation>Farbe</translation>
+    </message>
+</context>
+<context>
+    <name>ToolStyles</name>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>No fill</source>
+        <translation>Keine Füllung</translation>
+    </message>
+    <message>
+        <source>Line %1 pixels wide</source>
+        <translation>Linie %1 Pixel breit</translation>
     </message>
 </context>
 <context>

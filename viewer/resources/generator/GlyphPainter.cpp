@@ -329,6 +329,16 @@ const QHash<QString, Drawer> &drawers()
              g.stroke(1.8);
              g.p.drawEllipse(QPointF(12, 12), 3.2, 3.2);
          }},
+        {"scan",
+         [](const Pen &g) {
+             // A sheet with lines of text inside the corners of a camera's frame.
+             brackets(g);
+             g.stroke(1.6);
+             g.p.drawRect(QRectF(7, 6, 10, 12));
+             g.line(9, 9.5, 15, 9.5);
+             g.line(9, 12, 15, 12);
+             g.line(9, 14.5, 13, 14.5);
+         }},
         {"printer",
          [](const Pen &g) {
              g.stroke();
