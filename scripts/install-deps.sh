@@ -9,6 +9,7 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio gstreamer1.0-plugins-base-apps
+  gstreamer1.0-x
   libusb-1.0-0-dev libudev-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libjpeg62-turbo-dev libturbojpeg0-dev
   xvfb xauth imagemagick ffmpeg pulseaudio pulseaudio-utils

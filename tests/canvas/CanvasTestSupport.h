@@ -91,6 +91,27 @@ inline std::vector<uchar> feed(ImageCanvas &canvas, const QImage &image, bool bo
     return buffer;
 }
 
+// The picture as a 32-bit frame (B, G, R and a fourth byte of `spare`, rows `stride` bytes
+// apart); the canvas gets it, and the frame comes back with whatever the canvas left in it.
+inline std::vector<uchar> feed32(ImageCanvas &canvas, const QImage &image, bool writeBack,
+                                 int stride, uchar spare)
+{
+    const QImage rgb32 = image.convertToFormat(QImage::Format_RGB32);
+    std::vector<uchar> buffer(size_t(stride) * size_t(image.height()), 0xEE);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = rgb32.pixel(x, y);
+            uchar *out = &buffer[size_t(y) * size_t(stride) + size_t(x) * 4];
+            out[0] = uchar(qBlue(p));
+            out[1] = uchar(qGreen(p));
+            out[2] = uchar(qRed(p));
+            out[3] = spare;
+        }
+    }
+    canvas.frameArrivedRgb32(buffer.data(), image.width(), image.height(), stride, writeBack);
+    return buffer;
+}
+
 inline void sendMouse(ImageCanvas &canvas, QEvent::Type type, QPoint pos, Qt::MouseButtons held)
 {
     QMouseEvent event(type, QPointF(pos), canvas.mapToGlobal(QPointF(pos)), Qt::LeftButton, held,

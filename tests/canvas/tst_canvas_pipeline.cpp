@@ -86,6 +86,8 @@ class TestCanvasPipeline : public QObject {
 private slots:
     void writesBackInTheCallersLayout_data();
     void writesBackInTheCallersLayout();
+    void wideFramesShowWhatPackedOnesShow_data();
+    void wideFramesShowWhatPackedOnesShow();
     void composesAsTheDescribedSteps_data();
     void composesAsTheDescribedSteps();
     void zoomStepsAndBestFit();
@@ -138,6 +140,70 @@ void TestCanvasPipeline::writesBackInTheCallersLayout()
     const QImage turned = turnedClockwise(picture, 2);
     QCOMPARE(canvas.currentImage(), turned);
     QCOMPARE(fromBuffer(buffer, width, height, bottomUp), turned);
+}
+
+// The settings a row of wideFramesShowWhatPackedOnesShow gives both canvases.
+using ViewSetting = void (*)(ImageCanvas &);
+const std::pair<const char *, ViewSetting> kViewSettings[] = {
+    {"default view", [](ImageCanvas &) {}},
+    {"quarter turn", [](ImageCanvas &c) { c.rotate(); }},
+    {"half turn", [](ImageCanvas &c) { c.rotate(), c.rotate(); }},
+    {"zoom 2, panned", [](ImageCanvas &c) { c.zoomIn(), c.setPan(9, 5); }},
+    {"mirrored", [](ImageCanvas &c) { c.mirrorLeftRight(); }},
+    {"grey effect", [](ImageCanvas &c) { c.setEffect(1); }},
+    {"mask", [](ImageCanvas &c) { c.setMask(2); }},
+    {"stroke",
+     [](ImageCanvas &c) {
+         c.setTool(ImageCanvas::ToolFreehand), drag(c, {{2, 2}, {30, 20}});
+     }},
+    {"frozen", [](ImageCanvas &c) { c.setFrozen(true); }},
+};
+
+void TestCanvasPipeline::wideFramesShowWhatPackedOnesShow_data()
+{
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<bool>("writeBack");
+    for (int i = 0; i < int(std::size(kViewSettings)); ++i) {
+        QTest::addRow("%s, written back", kViewSettings[i].first) << i << true;
+        QTest::addRow("%s, nothing downstream", kViewSettings[i].first) << i << false;
+    }
+}
+
+// A 32-bit frame (padded rows, any fourth byte) is composed as the same picture in 3 bytes a
+// pixel: what the canvas keeps and what it writes back are the same pixels, and without a
+// write-back the caller's frame stays as it came.
+void TestCanvasPipeline::wideFramesShowWhatPackedOnesShow()
+{
+    QFETCH(int, setting);
+    QFETCH(bool, writeBack);
+    constexpr int w = 41;
+    constexpr int h = 30;
+    constexpr int stride = w * 4 + 12;
+    const QImage first = patternImage(w, h, 1);
+    const QImage second = patternImage(w, h, 2);
+    ImageCanvas packed;
+    ImageCanvas wide;
+    for (ImageCanvas *canvas : {&packed, &wide}) {
+        canvas->resize(w, h);
+    }
+    feed(packed, first);
+    feed32(wide, first, true, stride, 0);
+    kViewSettings[setting].second(packed);
+    kViewSettings[setting].second(wide);
+
+    feed(packed, second);
+    const std::vector<uchar> frame = feed32(wide, second, writeBack, stride, 0x5A);
+    const QImage shown = packed.currentImage();
+    QCOMPARE(wide.currentImage().convertToFormat(QImage::Format_RGB888), shown);
+    const QImage untouched = second.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const uchar *p = &frame[size_t(y) * stride + size_t(x) * 4];
+            const QRgb want = writeBack ? shown.pixel(x, y) : untouched.pixel(x, y);
+            QCOMPARE(qRgb(p[2], p[1], p[0]), want);
+        }
+        QCOMPARE(frame[size_t(y) * stride + w * 4], uchar(0xEE)); // the padding stays
+    }
 }
 
 void TestCanvasPipeline::composesAsTheDescribedSteps_data()

@@ -14,6 +14,11 @@ public:
         m_canvas.frameArrived(data, width, height, bottomUp);
         m_frames.fetch_add(1);
     }
+    void frameArrivedRgb32(uchar *data, int width, int height, int stride, bool writeBack) override
+    {
+        m_canvas.frameArrivedRgb32(data, width, height, stride, writeBack);
+        m_frames.fetch_add(1);
+    }
     void setImage(const QImage &image) override { m_canvas.setImage(image); }
     void startRefresh() override { m_canvas.startRefresh(); }
     void stopRefresh() override { m_canvas.stopRefresh(); }

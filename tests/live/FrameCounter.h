@@ -12,6 +12,10 @@
 class FrameCounter : public ICaptureCB {
 public:
     void frameArrived(uchar *data, int width, int height, bool bottomUp) override;
+    void frameArrivedRgb32(uchar *data, int width, int height, int, bool) override
+    {
+        frameArrived(data, width, height, false);
+    }
     void setImage(const QImage &) override {}
     void stopRefresh() override { m_stopRefresh.fetch_add(1); }
 

@@ -6,6 +6,8 @@
 //                                        frames a 10 s recording keeps
 //   bench_live_source memory [seconds]   peak resident size during 1280 x 960 preview and the
 //                                        growth of the resident size after the first minute
+//   bench_live_source display [seconds]  CPU of the preview shown in a window against the camera
+//                                        decoded into ximagesink on the same display (xvfb-run)
 //   bench_live_source return [rounds]    the camera's return only, stage by stage
 //   bench_live_source pauses [rounds]    the longest GUI-thread pause during each kind of graph
 //                                        change (unplug, return, restart between two presence
@@ -125,6 +127,12 @@ public:
     void frameArrived(uchar *data, int width, int height, bool bottomUp) override
     {
         m_next.frameArrived(data, width, height, bottomUp);
+        std::lock_guard lock(m_mutex);
+        m_times.push_back(now());
+    }
+    void frameArrivedRgb32(uchar *data, int width, int height, int stride, bool writeBack) override
+    {
+        m_next.frameArrivedRgb32(data, width, height, stride, writeBack);
         std::lock_guard lock(m_mutex);
         m_times.push_back(now());
     }
@@ -364,13 +372,15 @@ Load measure(int seconds, const std::function<int()> &frames)
     return {100.0 * (cpuSeconds() - cpu0) / elapsed, double(frames() - frames0) / elapsed};
 }
 
-Load barePipeline(int seconds)
+// The camera decoded into `sink` (a sink element's launch text named "sink").
+Load barePipeline(int seconds, const char *sink = "fakesink name=sink")
 {
     GError *error = nullptr;
-    GstElement *pipeline =
-        gst_parse_launch("tevalcapsrc ! image/jpeg,width=1024,height=768,framerate=25/1 ! "
-                         "jpegdec ! videoconvert ! fakesink name=sink",
-                         &error);
+    const std::string launch =
+        std::string("tevalcapsrc ! image/jpeg,width=1024,height=768,framerate=25/1 ! "
+                    "jpegdec ! videoconvert ! ") +
+        sink;
+    GstElement *pipeline = gst_parse_launch(launch.c_str(), &error);
     if (error) {
         std::printf("bare pipeline: %s\n", error->message);
         g_error_free(error);
@@ -517,6 +527,37 @@ int cpuAndRecording(int seconds, CameraAnnouncer *announcer)
     std::printf("startRecord took %lld ms, stopRecord %lld ms (GUI thread)\n", startMs, stopMs);
     std::printf("longest GUI-thread pause over the whole run (graph changes included): %lld ms\n",
                 wholeRun.longestMs());
+    return 0;
+}
+
+// The viewer's preview shown in a window against the camera decoded into the display server's
+// own video sink, both on the same display (run under xvfb-run).
+int display(int seconds)
+{
+    Load preview;
+    {
+        ImageCanvas canvas;
+        canvas.resize(1024, 768);
+        canvas.show();
+        CountingCallback callback(canvas);
+        auto source = std::make_unique<LiveSource>(&callback);
+        source->activate();
+        if (!spinUntil([&] { return callback.frames() > 0; })) {
+            std::printf("no frames from the camera\n");
+            return 1;
+        }
+        preview = measure(seconds, [&] { return callback.frames(); });
+    }
+    GraphWorker::instance().waitIdle(WaitMs);
+    const Load bare = barePipeline(seconds, "ximagesink name=sink");
+    std::printf("preview shown 1024x768: %.1f %% of one core at %.1f frames/s\n",
+                preview.percentOfCore, preview.framesPerSecond);
+    std::printf("camera into ximagesink: %.1f %% of one core at %.1f frames/s\n",
+                bare.percentOfCore, bare.framesPerSecond);
+    if (bare.percentOfCore > 0) {
+        std::printf("preview against the bare display pipeline: %.2f (goal <= 1.3)\n",
+                    preview.percentOfCore / bare.percentOfCore);
+    }
     return 0;
 }
 
@@ -667,6 +708,9 @@ int main(int argc, char **argv)
     }
     if (!args.isEmpty() && args.front() == "pauses") {
         return pauses(args.size() > 1 ? std::max(args[1].toInt(), 1) : 5);
+    }
+    if (!args.isEmpty() && args.front() == "display") {
+        return display(args.size() > 1 ? std::max(args[1].toInt(), 1) : 10);
     }
     if (!args.isEmpty() && args.front() == "return") {
         return returnOnly(args.size() > 1 ? std::max(args[1].toInt(), 1) : 8, announcer.get());

@@ -101,6 +101,11 @@ public:
         m_target->frameArrived(data, width, height, bottomUp);
         m_frames.fetch_add(1);
     }
+    void frameArrivedRgb32(uchar *data, int width, int height, int stride, bool writeBack) override
+    {
+        m_target->frameArrivedRgb32(data, width, height, stride, writeBack);
+        m_frames.fetch_add(1);
+    }
     void setImage(const QImage &image) override { m_target->setImage(image); }
     void startRefresh() override { m_target->startRefresh(); }
     void stopRefresh() override { m_target->stopRefresh(); }

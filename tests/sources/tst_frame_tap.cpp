@@ -119,6 +119,8 @@ private slots:
     void acceptsOnlyRgbVideo_data();
     void acceptsOnlyRgbVideo();
     void transformCopiesRowAndHonoursStride();
+    void wideFramesGoBackOnlyWhenSomethingShowsThem_data();
+    void wideFramesGoBackOnlyWhenSomethingShowsThem();
     void disconnectWaitsForTheFrameWithTheCanvas();
     void composedPictureLeavesTheTapInPaddedRows();
     void linkConvertsWhatTheTapRefuses();
@@ -138,6 +140,7 @@ void FrameTapTest::acceptsOnlyRgbVideo_data()
     QTest::addColumn<QString>("caps");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("rgb") << "video/x-raw,format=RGB,width=33,height=9,framerate=25/1" << true;
+    QTest::newRow("bgrx") << "video/x-raw,format=BGRx,width=33,height=9,framerate=25/1" << true;
     QTest::newRow("bgr") << "video/x-raw,format=BGR,width=32,height=8,framerate=25/1" << false;
     QTest::newRow("i420") << "video/x-raw,format=I420,width=32,height=8,framerate=25/1" << false;
     QTest::newRow("rgbx") << "video/x-raw,format=RGBx,width=32,height=8,framerate=25/1" << false;
@@ -176,7 +179,7 @@ void FrameTapTest::transformCopiesRowAndHonoursStride()
     // Packed rows (4 x 3 pixels, 12 bytes a row) and padded rows (5 x 3, 15 bytes in 16).
     for (const auto &[width, stride] : {std::pair{4, 12}, std::pair{5, 16}}) {
         const int height = 3;
-        tap.setMediaType(width, height);
+        tap.setMediaType(width, height, false);
         QByteArray buffer(stride * height, char(0xEE));
         auto *data = reinterpret_cast<uchar *>(buffer.data());
         for (int y = 0; y < height; ++y) {
@@ -199,6 +202,51 @@ void FrameTapTest::transformCopiesRowAndHonoursStride()
         }
     }
     QVERIFY(!canvas.sawBottomUp());
+}
+
+void FrameTapTest::wideFramesGoBackOnlyWhenSomethingShowsThem_data()
+{
+    QTest::addColumn<bool>("writeBack");
+    QTest::newRow("a recording or the presentation downstream") << true;
+    QTest::newRow("nothing downstream") << false;
+}
+
+// A BGRx frame reaches a canvas that takes 3 bytes a pixel as R, G, B; what the canvas writes
+// comes back into the frame as B, G, R only when the tap is told that something shows it.
+void FrameTapTest::wideFramesGoBackOnlyWhenSomethingShowsThem()
+{
+    QFETCH(bool, writeBack);
+    TestCanvas &canvas = *m_canvas;
+    QImage received;
+    canvas.setComposer([&received](uchar *data, int width, int height) {
+        received = QImage(data, width, height, width * 3, QImage::Format_RGB888).copy();
+        invert(data, width, height);
+    });
+    DirectShowTransformFilter tap(&canvas);
+    constexpr int width = 3;
+    constexpr int height = 2;
+    constexpr int stride = 16;
+    tap.setMediaType(width, height, true);
+    tap.setWriteBack(writeBack);
+    QByteArray buffer(stride * height, char(0xEE));
+    auto *data = reinterpret_cast<uchar *>(buffer.data());
+    for (int i = 0; i < width * 4; ++i) {
+        data[i] = uchar(i + 1); // the bottom row becomes a copy of this one
+    }
+    tap.transform(data, stride);
+
+    QCOMPARE(received.size(), QSize(width, height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uchar *bgrx = data + y * stride + x * 4;
+            const uchar blue = uchar(x * 4 + 1);
+            QCOMPARE(received.pixel(x, y), qRgb(blue + 2, blue + 1, blue));
+            const uchar expected = writeBack ? uchar(255 - blue) : blue;
+            QCOMPARE(bgrx[0], expected);
+            QCOMPARE(bgrx[3], uchar(blue + 3)); // the fourth byte is never the canvas's
+        }
+        QCOMPARE(data[y * stride + width * 4], uchar(0xEE));
+    }
 }
 
 // What reached the sink, checked on the streaming thread as the sink receives it.
@@ -224,7 +272,7 @@ void FrameTapTest::disconnectWaitsForTheFrameWithTheCanvas()
         inside.store(false);
     });
     DirectShowTransformFilter tap(&canvas);
-    tap.setMediaType(4, 3);
+    tap.setMediaType(4, 3, false);
     QByteArray frame(12 * 3, char(0));
     auto *data = reinterpret_cast<uchar *>(frame.data());
 

@@ -205,6 +205,14 @@ QRect AnnotationLayer::drawText(QTextDocument &document, const QPoint &anchor)
     return bounds;
 }
 
+void AnnotationLayer::overlayArea(QImage &picture, const QRect &area) const
+{
+    const QRect drawn = m_layer.used.intersected(area).intersected(m_layer.image.rect());
+    if (!drawn.isEmpty()) {
+        FrameOps::overlay(picture, m_layer.image, m_layer.chunks, drawn, QPoint(0, 0));
+    }
+}
+
 void AnnotationLayer::overlayOnto(QImage &picture, const QRect &region) const
 {
     const QRect drawn = m_layer.used.intersected(region).intersected(m_layer.image.rect());

@@ -63,6 +63,8 @@ public:
 
     // Lays the layer over `picture`, which shows the part `region` of the turned frame.
     void overlayOnto(QImage &picture, const QRect &region) const;
+    // Lays the part `area` of the layer over a picture of the layer's own size, in place.
+    void overlayArea(QImage &picture, const QRect &area) const;
 
 private:
     struct Pixels {

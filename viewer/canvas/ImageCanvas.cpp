@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -67,30 +69,98 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
     bool queued = false;
     {
         QMutexLocker locker(&m_lock);
-        // The last frame's pictures lend their buffers to this one unless someone (a
-        // printout, a snapshot being written) still holds them.
-        QImage spare = std::move(m_composed);
-        m_display = QImage();
+        QImage spare = takeSpare();
         // While frozen the incoming picture is dropped, so it need not be read at all.
         if (!isFrozen()) {
             FrameOps::importFrame(m_raw, data, width, height, bottomUp);
             m_backgroundOnly = false;
         }
-        m_composedRevision = m_revision;
-        QImage picture = compose(m_raw, spare);
-        if (!picture.isNull()) {
-            queued = snapshotStep(picture);
-        }
-        m_composed = picture;
-        m_display = picture;
-        m_displayWidth.store(picture.width(), std::memory_order_relaxed);
-        m_displayHeight.store(picture.height(), std::memory_order_relaxed);
+        queued = composeAndKeep(spare);
         // A frozen picture of another size than the buffer cannot be written back; the
         // buffer then keeps the incoming picture.
+        const QImage &picture = m_composed;
         if (!picture.isNull() && picture.width() == width && picture.height() == height) {
             FrameOps::exportFrame(picture, data, bottomUp);
         }
     }
+    finishFrame(queued);
+}
+
+void ImageCanvas::frameArrivedRgb32(uchar *data, int width, int height, int stride, bool writeBack)
+{
+    if (data == nullptr || width <= 0 || height <= 0 || stride < width * 4) {
+        frameArrived(nullptr, 0, 0, false);
+        return;
+    }
+    bool queued = false;
+    {
+        QMutexLocker locker(&m_lock);
+        QImage spare = takeSpare();
+        const bool frozen = isFrozen();
+        QImage drawnOver;
+        if (!frozen) {
+            if (m_view.frameSize() == QSize(width, height) && showsWholeUprightFrame() &&
+                !showsFrameAsItIs()) {
+                drawnOver = importUnderDrawing(data, stride, spare);
+            } else {
+                FrameOps::importFrame32(m_raw, data, width, height, stride);
+            }
+            m_backgroundOnly = false;
+        }
+        queued = composeAndKeep(spare, drawnOver);
+        const QImage &picture = m_composed;
+        const bool untouched = !frozen && picture.constBits() == m_raw.constBits();
+        if (writeBack && !untouched && picture.width() == width && picture.height() == height) {
+            FrameOps::exportFrame32(picture, data, stride);
+        }
+    }
+    finishFrame(queued);
+}
+
+QImage ImageCanvas::takeSpare()
+{
+    // The last frame's pictures lend their buffers to this one unless someone (a printout, a
+    // snapshot being written) still holds them.
+    QImage spare = std::move(m_composed);
+    m_display = QImage();
+    if (!spare.isNull() && spare.constBits() == m_raw.constBits()) {
+        spare = QImage();
+    }
+    return spare;
+}
+
+QImage ImageCanvas::importUnderDrawing(const uchar *data, int stride, QImage &spare)
+{
+    const QSize size = m_view.frameSize();
+    if (!FrameOps::fit32(m_raw, size) || !FrameOps::fit32(spare, size)) {
+        return {};
+    }
+    // In bands that stay in the processor's cache from the copy to the drawing.
+    constexpr int kBandRows = 16;
+    const auto bpl = size_t(m_raw.bytesPerLine());
+    for (int top = 0; top < size.height(); top += kBandRows) {
+        const int bottom = std::min(size.height(), top + kBandRows) - 1;
+        FrameOps::importRows32(m_raw, data, stride, top, bottom);
+        std::memcpy(spare.scanLine(top), m_raw.constScanLine(top), bpl * size_t(bottom - top + 1));
+        m_layer.overlayArea(spare, QRect(0, top, size.width(), bottom - top + 1));
+    }
+    return std::exchange(spare, QImage());
+}
+
+bool ImageCanvas::composeAndKeep(QImage &spare, const QImage &composed)
+{
+    m_composedRevision = m_revision;
+    QImage picture = composed.isNull() ? compose(m_raw, spare) : composed;
+    const bool queued = !picture.isNull() && snapshotStep(picture);
+    m_composed = picture;
+    m_display = picture;
+    m_displayWidth.store(picture.width(), std::memory_order_relaxed);
+    m_displayHeight.store(picture.height(), std::memory_order_relaxed);
+    return queued;
+}
+
+void ImageCanvas::finishFrame(bool queued)
+{
     if (queued && QThread::currentThread() == thread()) {
         // A picture handed over on the GUI thread (a still one) returns with its snapshot
         // written and its outcome shown; only a streaming thread leaves the write behind.
@@ -139,6 +209,18 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
     if (raw.isNull()) {
         return {};
     }
+    if (showsFrameAsItIs()) {
+        return raw;
+    }
+    if (raw.format() == QImage::Format_RGB32 && showsWholeUprightFrame()) {
+        // Only the drawing changes the picture: it is laid over a copy at the depth it came.
+        QImage c = FrameOps::copyInto(raw, spare);
+        m_layer.overlayOnto(c, c.rect());
+        return c;
+    }
+    if (raw.format() != QImage::Format_RGB888) {
+        return compose(raw.convertToFormat(QImage::Format_RGB888), spare);
+    }
 
     // Only the part of the turned picture that the view shows is composed: the window of
     // the view, widened to whole blocks for the mosaic, whose blocks start at (0, 0).
@@ -163,6 +245,19 @@ QImage ImageCanvas::compose(const QImage &raw, QImage &spare)
         ColorEffects::applyMask(view, mask());
     }
     return FrameOps::fitInto(view, m_view.frameSize(), spare);
+}
+
+bool ImageCanvas::showsWholeUprightFrame() const
+{
+    return m_view.transform().isIdentity() &&
+           m_view.window() == QRect(QPoint(0, 0), m_view.frameSize()) &&
+           effect() == ColorEffects::EffectColor && mask() == ColorEffects::MaskNone;
+}
+
+bool ImageCanvas::showsFrameAsItIs() const
+{
+    return showsWholeUprightFrame() &&
+           !m_layer.used().intersects(QRect(QPoint(0, 0), m_view.frameSize()));
 }
 
 void ImageCanvas::resetLayer(const QSize &size)
@@ -358,7 +453,11 @@ QImage ImageCanvas::currentImage() const
 QImage ImageCanvas::cameraFrame() const
 {
     QMutexLocker locker(&m_lock);
-    return m_backgroundOnly ? QImage() : m_raw;
+    if (m_backgroundOnly) {
+        return {};
+    }
+    return m_raw.format() == QImage::Format_RGB888 ? m_raw
+                                                   : m_raw.convertToFormat(QImage::Format_RGB888);
 }
 
 QPolygonF ImageCanvas::frameToWidget(const QPolygonF &framePoints) const

@@ -79,6 +79,10 @@ public:
 
     // ICaptureCB
     void frameArrived(uchar *data, int width, int height, bool bottomUp) override;
+    // A picture the view shows as it came (upright, whole, no drawing, effect or mask) is
+    // kept and painted in the 32-bit format it arrives in, without conversion, and is not
+    // written back: it is already what goes on downstream.
+    void frameArrivedRgb32(uchar *data, int width, int height, int stride, bool writeBack) override;
     void setImage(const QImage &image) override;
     void startRefresh() override { m_refreshTimer.start(); }
     void stopRefresh() override { m_refreshTimer.stop(); }
@@ -243,7 +247,24 @@ protected:
 
 private:
     // All private helpers below expect the canvas lock to be held.
+    // The composed picture of raw (24 or 32 bits a pixel); raw itself when the view shows it
+    // as it is.
     QImage compose(const QImage &raw, QImage &spare);
+    // Upright, unmirrored, the whole frame, no effect and no mask; drawing or not.
+    bool showsWholeUprightFrame() const;
+    // That, and nothing drawn: the composed picture is the frame itself.
+    bool showsFrameAsItIs() const;
+    // Takes the last composed picture out for reuse as `spare`; it gives up its buffer when
+    // it is the raw frame itself, so that the next frame is copied into the same memory.
+    QImage takeSpare();
+    // Keeps `composed` (null: m_raw composed now) for painting and decides the snapshot; true
+    // when one is queued.
+    bool composeAndKeep(QImage &spare, const QImage &composed = {});
+    // A 32-bit frame of the view's size into m_raw and, with the drawing laid over it, into
+    // the picture returned (in the buffer of spare), in one pass: the whole upright view.
+    QImage importUnderDrawing(const uchar *data, int stride, QImage &spare);
+    // After a frame: waits for a snapshot taken on the GUI thread, then asks for a repaint.
+    void finishFrame(bool queued);
     // Hands the picture to the writer if a snapshot is due; true when it was queued.
     bool snapshotStep(const QImage &picture);
     void showSnapshotOutcome(bool written);

@@ -50,22 +50,25 @@ bool DirectShowTransformFilter::checkInputType(const GstCaps *caps)
     if (!gst_video_info_from_caps(&info, caps)) {
         return false;
     }
-    return GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_RGB &&
+    const GstVideoFormat format = GST_VIDEO_INFO_FORMAT(&info);
+    return (format == GST_VIDEO_FORMAT_RGB || format == GST_VIDEO_FORMAT_BGRx) &&
            FrameBounds::fits(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)) &&
            !GST_VIDEO_INFO_IS_INTERLACED(&info);
 }
 
-void DirectShowTransformFilter::setMediaType(int width, int height)
+void DirectShowTransformFilter::setMediaType(int width, int height, bool rgb32)
 {
     m_width.store(width, std::memory_order_relaxed);
     m_height.store(height, std::memory_order_relaxed);
+    m_rgb32.store(rgb32, std::memory_order_relaxed);
 }
 
 void DirectShowTransformFilter::transform(uchar *data, int stride)
 {
     const int w = width();
     const int h = height();
-    const size_t rowBytes = size_t(w) * 3;
+    const bool rgb32 = isRgb32();
+    const size_t rowBytes = size_t(w) * (rgb32 ? 4 : 3);
     if (!data || w <= 0 || h <= 0 || size_t(stride) < rowBytes) {
         return;
     }
@@ -75,6 +78,10 @@ void DirectShowTransformFilter::transform(uchar *data, int stride)
     }
     std::lock_guard lock(m_callbackMutex);
     if (!m_callback) {
+        return;
+    }
+    if (rgb32) {
+        m_callback->frameArrivedRgb32(data, w, h, stride, writesBack());
         return;
     }
     if (size_t(stride) == rowBytes) {

@@ -125,6 +125,8 @@ FilmSource::FilmSource(ICaptureCB *callback, QObject *parent)
     : QObject(parent), m_callback(callback),
       m_tap(std::make_unique<DirectShowTransformFilter>(callback))
 {
+    // Only a null renderer follows the tap: the composed picture need not go back into frames.
+    m_tap->setWriteBack(false);
     m_tickTimer.setInterval(TickMs);
     connect(&m_tickTimer, &QTimer::timeout, this, &FilmSource::tickEvent);
     auto clock = std::make_shared<QElapsedTimer>();

@@ -30,7 +30,8 @@ DocCamFrameTap *asFrameTap(gpointer object)
 
 // Frames beyond the bound fail to negotiate, so a decoder in front never allocates them.
 static_assert(FrameBounds::MaxSide == 8192);
-constexpr const char *TapCaps = "video/x-raw, format=(string)RGB, width=(int)[1, 8192], "
+// 32-bit BGRx first: the canvas paints it without conversion.
+constexpr const char *TapCaps = "video/x-raw, format=(string){ BGRx, RGB }, width=(int)[1, 8192], "
                                 "height=(int)[1, 8192], framerate=(fraction)[0/1, 2147483647/1]";
 
 GstStaticPadTemplate sinkTemplate =
@@ -45,7 +46,8 @@ gboolean setInfo(GstVideoFilter *filter, GstCaps *inCaps, GstVideoInfo *inInfo, 
         return FALSE;
     }
     if (DirectShowTransformFilter *owner = asFrameTap(filter)->owner.load()) {
-        owner->setMediaType(GST_VIDEO_INFO_WIDTH(inInfo), GST_VIDEO_INFO_HEIGHT(inInfo));
+        owner->setMediaType(GST_VIDEO_INFO_WIDTH(inInfo), GST_VIDEO_INFO_HEIGHT(inInfo),
+                            GST_VIDEO_INFO_FORMAT(inInfo) == GST_VIDEO_FORMAT_BGRx);
     }
     return TRUE;
 }
@@ -63,7 +65,7 @@ void doccam_frame_tap_class_init(DocCamFrameTapClass *klass)
 {
     auto *elementClass = GST_ELEMENT_CLASS(klass);
     gst_element_class_set_static_metadata(elementClass, "Frame tap", "Filter/Video",
-                                          "Hands every RGB frame to the canvas in place",
+                                          "Hands every RGB or BGRx frame to the canvas in place",
                                           "Document camera station");
     gst_element_class_add_static_pad_template(elementClass, &sinkTemplate);
     gst_element_class_add_static_pad_template(elementClass, &srcTemplate);

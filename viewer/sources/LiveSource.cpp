@@ -140,12 +140,17 @@ void LiveSource::startRecord(const QString &path)
     }
     QElapsedTimer clock;
     clock.start();
+    // The canvas writes its picture into the frames before the branch sees the first one.
+    m_recordingWanted = true;
+    updateWriteBack();
     GstElement *bin = m_tee && settled ? makeRecording() : nullptr;
     const qint64 madeMs = clock.elapsed();
     m_recording = bin ? m_graph->attach(m_tee, bin) : nullptr;
     qCDebug(lcLive) << "recording made in" << madeMs << "ms, attached in"
                     << clock.elapsed() - madeMs << "ms";
     if (!m_recording) {
+        m_recordingWanted = false;
+        updateWriteBack();
         qCDebug(lcLive).noquote() << "recording to" << path << "could not start";
         m_audioPresent = false;
         reportRecordingEnded(true);
@@ -184,6 +189,8 @@ void LiveSource::endRecording(bool notify, bool failed)
     qCDebug(lcLive) << "recording of" << m_recordedFrames.load() << "frames"
                     << (complete ? "finished" : "cut off");
     recording.reset();
+    m_recordingWanted = false;
+    updateWriteBack();
     m_audioPresent = false;
     // A microphone plugged in meanwhile is found for the next recording.
     if (m_graph) {
@@ -412,6 +419,7 @@ void LiveSource::buildGraph()
     });
     m_graph = std::move(graph);
     m_tap = std::move(tap);
+    updateWriteBack();
     m_tee = tee;
     qCDebug(lcLive) << "preview graph built at" << m_frameSize << m_framesPerSecond << "fps";
     searchMicrophones();
@@ -496,10 +504,18 @@ void LiveSource::setPresentationEnabled(bool enabled)
     publishPresentation();
 }
 
+void LiveSource::updateWriteBack()
+{
+    if (m_tap) {
+        m_tap->setWriteBack(m_recordingWanted || m_presentation != nullptr);
+    }
+}
+
 void LiveSource::publishPresentation()
 {
     if (!m_presentationEnabled || !m_graph || !m_tee) {
         m_presentation.reset();
+        updateWriteBack();
         return;
     }
     if (m_starting) {
@@ -510,6 +526,7 @@ void LiveSource::publishPresentation()
     }
     if (!m_presentation) {
         m_presentation = std::make_unique<PresentationPublisher>();
+        updateWriteBack();
     }
     m_presentation->attach(m_graph->pipeline(), m_tee);
 }

@@ -168,6 +168,8 @@ private:
     // Detaches the recording; with notify, the recording ended handler hears of it.
     void endRecording(bool notify, bool failed);
     void reportRecordingEnded(bool failed);
+    // Tells the tap whether a recording or the presentation shows the composed frames.
+    void updateWriteBack();
     // The running graph is done: its stream ended or it failed.
     bool graphEnded() const;
     void tearDown();
@@ -193,6 +195,7 @@ private:
     std::unique_ptr<DirectShowTransformFilter> m_tap;
     GstElement *m_tee = nullptr;              // the graph's tee of branches (borrowed)
     std::unique_ptr<MediaBranch> m_recording; // destroyed before the graph
+    bool m_recordingWanted = false;           // from the click until the branch is gone
     std::function<void(bool failed)> m_recordingEnded;
     std::atomic<int> m_recordedFrames{0}; // counted on the streaming thread
     std::atomic<qint64> m_firstFrameNs{-1};
