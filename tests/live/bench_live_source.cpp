@@ -372,14 +372,14 @@ Load measure(int seconds, const std::function<int()> &frames)
     return {100.0 * (cpuSeconds() - cpu0) / elapsed, double(frames() - frames0) / elapsed};
 }
 
-// The camera decoded into `sink` (a sink element's launch text named "sink").
-Load barePipeline(int seconds, const char *sink = "fakesink name=sink")
+// The camera decoded into the sink of `sinkLaunch` (launch text of an element named "sink").
+Load barePipeline(int seconds, const char *sinkLaunch = "fakesink name=sink")
 {
     GError *error = nullptr;
     const std::string launch =
         std::string("tevalcapsrc ! image/jpeg,width=1024,height=768,framerate=25/1 ! "
                     "jpegdec ! videoconvert ! ") +
-        sink;
+        sinkLaunch;
     GstElement *pipeline = gst_parse_launch(launch.c_str(), &error);
     if (error) {
         std::printf("bare pipeline: %s\n", error->message);
