@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentCamera.h"
+#include "RecordingFormat.h"
 
 #include <gst/gst.h>
 
@@ -9,6 +10,7 @@
 #include <QSize>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <functional>
@@ -117,6 +119,16 @@ public:
     // The current recording graph has a microphone.
     bool hasAudio() const { return m_audioPresent; }
     QString recordingPath() const { return m_recordingPath; }
+    // The format of the current (or the last) recording: the one its file name's suffix asks
+    // for (".mp4", ".webm"), AVI for any other.
+    RecordingFormat recordingFormat() const { return m_recordingFormat; }
+    // Seconds between the frames of the recordings started from now on; 0 (the default)
+    // records every frame. A time-lapse recording has no sound and plays at 25 frames a
+    // second; recordedFrames() counts the frames it has taken.
+    void setTimeLapseInterval(int seconds) { m_timeLapseSeconds = std::max(seconds, 0); }
+    int timeLapseInterval() const { return m_timeLapseSeconds; }
+    // The current (or the last) recording is a time-lapse.
+    bool isTimeLapse() const { return m_recordingTimeLapse; }
     // The current graph, nullptr when there is none (for inspection).
     const MediaGraph *graph() const { return m_graph.get(); }
 
@@ -183,6 +195,9 @@ private:
     bool m_present = false;
     bool m_audioPresent = false;
     QString m_recordingPath;
+    RecordingFormat m_recordingFormat;
+    int m_timeLapseSeconds = 0;
+    bool m_recordingTimeLapse = false;
     QSize m_frameSize{1024, 768};
     int m_framesPerSecond = 25;
     std::unique_ptr<CameraHotplug> m_hotplug;
