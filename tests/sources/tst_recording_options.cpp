@@ -29,7 +29,8 @@ private slots:
         // A stream that stood still longer than an interval starts its spacing afresh.
         QTest::newRow("gap") << qint64(1000) << Frames{0, 5000, 5500, 6000, 6100}
                              << Frames{0, 5000, 6000};
-        QTest::newRow("no time stamp") << qint64(1000) << Frames{-1, 100, 1100} << Frames{100, 1100};
+        QTest::newRow("no time stamp")
+            << qint64(1000) << Frames{-1, 100, 1100} << Frames{100, 1100};
     }
     void gateTakesOneFramePerIntervalAndRestamps()
     {
@@ -56,12 +57,22 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("avi") << "avi" << "/v/2024-03-03_14-05-09.avi" << ".avi";
-        QTest::newRow("mp4") << "mp4" << "/v/a_2.MP4" << ".mp4";
-        QTest::newRow("webm") << "webm" << "/v/a.webm" << ".webm";
+        QTest::newRow("avi") << "avi"
+                             << "/v/2024-03-03_14-05-09.avi"
+                             << ".avi";
+        QTest::newRow("mp4") << "mp4"
+                             << "/v/a_2.MP4"
+                             << ".mp4";
+        QTest::newRow("webm") << "webm"
+                              << "/v/a.webm"
+                              << ".webm";
         // Anything else records the default.
-        QTest::newRow("unknown") << "mkv" << "/v/a.mkv" << ".avi";
-        QTest::newRow("empty") << "" << "/v/a" << ".avi";
+        QTest::newRow("unknown") << "mkv"
+                                 << "/v/a.mkv"
+                                 << ".avi";
+        QTest::newRow("empty") << ""
+                               << "/v/a"
+                               << ".avi";
     }
     void formatsAreToldByKeyAndSuffix()
     {

@@ -267,6 +267,7 @@ void LivePage::record(QAbstractButton *button)
             }
             // Last: a source that fails at once reports it through recordingEnded().
             if (m_live) {
+                m_live->setTimeLapseInterval(Config::timeLapseInterval());
                 m_live->startRecord(path);
             }
         }

@@ -1,5 +1,6 @@
 #include "RecordingFormat.h"
 
+#include "MediaGraph.h"
 #include "SourcesLog.h"
 
 #include <QFileInfo>
@@ -149,10 +150,10 @@ std::vector<QStringList> RecordingFormat::audioElements() const
 {
     switch (m_container) {
     case Container::Mp4:
-        return {{QStringLiteral("audioconvert")},
-                {QStringLiteral("audioresample")},
-                {QStringLiteral("avenc_aac"), QStringLiteral("voaacenc"),
-                 QStringLiteral("opusenc")}};
+        return {
+            {QStringLiteral("audioconvert")},
+            {QStringLiteral("audioresample")},
+            {QStringLiteral("avenc_aac"), QStringLiteral("voaacenc"), QStringLiteral("opusenc")}};
     case Container::WebM:
         return {{QStringLiteral("audioconvert")},
                 {QStringLiteral("audioresample")},
@@ -179,6 +180,9 @@ QString RecordingFormat::muxerElement() const
 QStringList RecordingFormat::missingElements() const
 {
     QStringList missing;
+    if (!MediaGraph::initialize()) {
+        return {muxerElement()};
+    }
     std::vector<QStringList> needed = videoElements();
     for (const QStringList &choice : audioElements()) {
         needed.push_back(choice);
