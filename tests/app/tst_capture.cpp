@@ -270,7 +270,7 @@ void CaptureTest::formatAndTimeLapseReachTheRecording_data()
                           << "";
     // 30 frames taken play for 1.2 s.
     QTest::newRow("MP4 time-lapse") << "mp4" << 5 << ".mp4"
-                                    << "Time-lapse: frames 30, film 00:00:01"
+                                    << "Time-lapse: frames 30, film 00:00:01.2"
                                     << "";
     // Last: the encoders leave this process's registry for good.
     QTest::newRow("MP4 without its encoders") << "mp4" << 0 << ".avi"

@@ -169,9 +169,12 @@ OSDProcessor::Caption LivePage::timeLapseCaption() const
     }
     return [this] {
         const int frames = m_live ? m_live->recordedFrames() : 0;
+        // The film is short: its length in tenths of a second.
+        const qint64 filmMs = TimeLapse::filmLengthMs(frames);
         return tr("Time-lapse: frames %1, film %2")
             .arg(frames)
-            .arg(OSDProcessor::clockLabel(TimeLapse::filmLengthMs(frames)));
+            .arg(OSDProcessor::clockLabel(filmMs) + QLatin1Char('.') +
+                 QString::number(filmMs % 1000 / 100));
     };
 }
 

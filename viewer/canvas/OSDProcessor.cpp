@@ -320,10 +320,15 @@ void OSDProcessor::drawRecordingClock(QPainter &painter, int w, int h) const
     painter.drawText(QPoint(left, baseline), text);
     const QString caption = recordingCaptionText();
     if (!caption.isEmpty()) {
+        // On a dark band, so that it reads on white paper too.
         painter.setFont(noticeFont());
-        painter.setPen(Qt::white);
         const QFontMetrics small = painter.fontMetrics();
-        painter.drawText(QPoint((w - small.horizontalAdvance(caption)) / 2, h - 106), caption);
+        const QPoint at((w - small.horizontalAdvance(caption)) / 2, h - 106);
+        painter.fillRect(QRect(at.x() - 6, at.y() - small.ascent() - 3,
+                               small.horizontalAdvance(caption) + 12, small.height() + 6),
+                         QColor(0, 0, 0, 160));
+        painter.setPen(Qt::white);
+        painter.drawText(at, caption);
     }
 }
 
