@@ -52,6 +52,7 @@ bool RecordingProbe::read(const QString &path)
     m_videoDecoder = suffix == "mp4"    ? "h264parse ! avdec_h264"
                      : suffix == "webm" ? "vp8dec"
                                         : "jpegdec";
+    m_audioDecoder = suffix == "mp4" ? "avdec_aac" : suffix == "webm" ? "opusdec" : "identity";
     GstElement *demuxer = gst_element_factory_make(demuxerName, nullptr);
     g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline), source, demuxer, nullptr);
@@ -118,10 +119,10 @@ void RecordingProbe::linkStream(GstPad *pad)
         return;
     }
     GstElement *branch = addBranch(
-        m_pipeline,
-        video ? "queue ! " + m_videoDecoder +
-                    " ! videoconvert ! video/x-raw,format=RGB ! appsink name=out"
-              : QByteArray("queue ! audioconvert ! audio/x-raw,format=S16LE ! appsink name=out"));
+        m_pipeline, video ? "queue ! " + m_videoDecoder +
+                                " ! videoconvert ! video/x-raw,format=RGB ! appsink name=out"
+                          : "queue ! " + m_audioDecoder +
+                                " ! audioconvert ! audio/x-raw,format=S16LE ! appsink name=out");
     if (!branch) {
         return;
     }

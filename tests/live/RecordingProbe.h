@@ -35,6 +35,7 @@ private:
 
     GstElement *m_pipeline = nullptr;
     QByteArray m_videoDecoder;
+    QByteArray m_audioDecoder;
     std::mutex m_mutex;
     int m_videoFrames = 0;
     QImage m_lastFrame;
