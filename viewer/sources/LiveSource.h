@@ -33,8 +33,10 @@ class PresentationPublisher;
 // Twice a second the source asks the camera whether it is there. While it is, one running
 // graph pulls the camera's frames through a frame tap into the canvas and on into a tee
 // ("Branches") that feeds a null sink. A recording is a branch of that graph, attached behind
-// the tee while the preview runs on: it compresses the composed frames to MJPEG and writes
-// them with the sound of the camera's microphone into an AVI file, and it is detached with
+// the tee while the preview runs on: it compresses the composed frames and writes them with
+// the sound of the camera's microphone into a file in the format its name's suffix asks for
+// (RecordingFormat: AVI with MJPEG unless ".mp4" or ".webm"), in a time-lapse one frame per
+// interval and no sound (TimeLapse), and it is detached with
 // end-of-stream into the branch only. A graph whose stream ended or that failed is rebuilt by
 // the next presence check while the camera answers. A camera device that the device manager
 // announces is checked for at once, without waiting for the next presence check; the search
