@@ -9,9 +9,12 @@
 
 // What a test does with the recording of a fake: the handler the main window gave it, and
 // whether the next recording fails while it starts.
+// The time-lapse interval it was last given and the frames it reports as taken.
 struct FakeRecording {
     std::function<void(bool failed)> ended;
     bool failNextStart = false;
+    int timeLapse = 0;
+    int frames = 0;
 };
 
 // Stands in for the camera: writes down every command it is given, in order.
@@ -41,6 +44,13 @@ public:
         }
     }
     void stopRecord() override { *m_log << QStringLiteral("stopRecord"); }
+    void setTimeLapseInterval(int seconds) override
+    {
+        if (m_recording) {
+            m_recording->timeLapse = seconds;
+        }
+    }
+    int recordedFrames() const override { return m_recording ? m_recording->frames : 0; }
     void autoFocus() override { *m_log << QStringLiteral("autoFocus"); }
     void brightnessUp() override { *m_log << QStringLiteral("brightnessUp"); }
     void brightnessDown() override { *m_log << QStringLiteral("brightnessDown"); }

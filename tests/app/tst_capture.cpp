@@ -9,6 +9,8 @@
 #include "ScanStrip.h"
 #include "WindowButton.h"
 
+#include <gst/gst.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -39,6 +41,8 @@ private slots:
     void recordingKeepsBothButtonsInStep();
     void recordingThatEndsByItselfReleasesTheButtons();
     void recordingsNeverReplaceAFile();
+    void formatAndTimeLapseReachTheRecording_data();
+    void formatAndTimeLapseReachTheRecording();
     void closingTheWindowStopsARecording();
     void printPutsOnePicturePixelPerPrinterUnitOnOnePage();
     void printShrinksALargePictureOntoThePage();
@@ -249,6 +253,60 @@ void CaptureTest::unwritableSnapshotFolderShowsTheNoticeNotTheMark()
     feedFrame();
     QCOMPARE(pictures().size(), 1);
     QVERIFY(osd->isSnapshotMarkShowing());
+}
+
+void CaptureTest::formatAndTimeLapseReachTheRecording_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("timeLapse");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("AVI") << "avi" << 0 << ".avi"
+                         << ""
+                         << "";
+    QTest::newRow("WebM") << "webm" << 0 << ".webm"
+                          << ""
+                          << "";
+    // 30 frames taken play for 1.2 s.
+    QTest::newRow("MP4 time-lapse") << "mp4" << 5 << ".mp4"
+                                    << "Time-lapse: frames 30, film 00:00:01.2"
+                                    << "";
+    // Last: the encoders leave this process's registry for good.
+    QTest::newRow("MP4 without its encoders") << "mp4" << 0 << ".avi"
+                                              << ""
+                                              << "MP4 recording is not installed: recording AVI";
+}
+
+void CaptureTest::formatAndTimeLapseReachTheRecording()
+{
+    QFETCH(QString, format);
+    QFETCH(int, timeLapse);
+    QFETCH(QString, suffix);
+    QFETCH(QString, caption);
+    QFETCH(QString, notice);
+    if (!notice.isEmpty()) {
+        for (const char *name : {"x264enc", "openh264enc"}) {
+            if (GstPluginFeature *feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
+                gst_registry_remove_feature(gst_registry_get(), feature);
+                gst_object_unref(feature);
+            }
+        }
+    }
+    Config::setRecordFormat(format);
+    Config::setTimeLapseInterval(timeLapse);
+    m_recording->frames = 30;
+    QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
+    QVERIFY(m_window->isRecording());
+    QVERIFY2(m_live->first().endsWith(suffix), qPrintable(m_live->first()));
+    QCOMPARE(m_recording->timeLapse, timeLapse);
+    OSDProcessor *osd = m_window->osdProcessor(m_window->canvas(MainWindow::LiveMode));
+    QCOMPARE(osd->recordingCaptionText(), caption);
+    QCOMPARE(osd->noticeText(), notice);
+    QTest::mouseClick(button("ICON_RECORDING"), Qt::LeftButton);
+    QVERIFY(osd->recordingCaptionText().isEmpty());
+    Config::setRecordFormat(QStringLiteral("avi"));
+    Config::setTimeLapseInterval(0);
 }
 
 void CaptureTest::recordingKeepsBothButtonsInStep()

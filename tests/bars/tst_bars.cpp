@@ -371,7 +371,9 @@ void BarsTest::filmDialogStartsInTheRecordingFolder()
         QVERIFY(!film->isOpen());
     }
     QCOMPARE(m_chooserFolder, Config::recordPath());
-    QCOMPARE(m_chooserFilter, QStringLiteral("AVI Files (*.avi);;WMV Files (*.wmv)"));
+    QCOMPARE(m_chooserFilter,
+             QStringLiteral("Films (*.avi *.mp4 *.webm *.wmv);;AVI Files (*.avi);;MP4 Files "
+                            "(*.mp4);;WebM Files (*.webm);;WMV Files (*.wmv)"));
     QVERIFY(openFilm(m_film));
     QVERIFY(film->isOpen());
     QVERIFY(film->isPlaying());

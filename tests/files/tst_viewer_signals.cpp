@@ -1,5 +1,6 @@
 #include "AviLayout.h"
 #include "ChildProcess.h"
+#include "MatroskaLayout.h"
 #include "Recordings.h"
 #include "RegularFile.h"
 
@@ -37,11 +38,15 @@ private slots:
     void signalFinishesTheRecording_data();
     void signalFinishesTheRecording();
     void killedRecordingIsRepairedAtNextStart();
+    void otherFormatsAreFinishedOrPlayAfterAKill_data();
+    void otherFormatsAreFinishedOrPlayAfterAKill();
 
 private:
     std::unique_ptr<ChildProcess> startViewer(const ChildProcess::Environment &extra);
     // The recording once it holds enough frames; empty when none came within the bound.
     QString awaitRecording();
+    // The same for a recording in another format, told by its suffix ("mp4", "webm").
+    QString awaitRecording(const QString &suffix);
     QString recordings() const { return m_home->filePath("videos"); }
 
     std::unique_ptr<QTemporaryDir> m_home;
@@ -100,6 +105,23 @@ QString ViewerSignalsTest::awaitRecording()
     return {};
 }
 
+QString ViewerSignalsTest::awaitRecording(const QString &suffix)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < RecordingWaitMs) {
+        const QStringList files = QDir(recordings()).entryList({"*." + suffix}, QDir::Files);
+        if (!files.isEmpty()) {
+            const QString path = QDir(recordings()).filePath(files.first());
+            if (Recordings::probe(path).frames >= FramesBeforeTheEnd) {
+                return path;
+            }
+        }
+        QTest::qWait(500);
+    }
+    return {};
+}
+
 void ViewerSignalsTest::signalFinishesTheRecording_data()
 {
     QTest::addColumn<int>("signal");
@@ -154,6 +176,62 @@ void ViewerSignalsTest::killedRecordingIsRepairedAtNextStart()
 
     const Recordings::Probe probe = Recordings::probe(recording);
     QCOMPARE(probe.frames, cut.videoFrames());
+    QVERIFY2(probe.duration > 0.3, qPrintable(QString::number(probe.duration)));
+    QCOMPARE(QDir(recordings()).entryList(QDir::Files).size(), 1); // no copy left beside it
+}
+
+void ViewerSignalsTest::otherFormatsAreFinishedOrPlayAfterAKill_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("signal");
+    QTest::newRow("MP4, SIGTERM") << "mp4" << int(SIGTERM);
+    QTest::newRow("MP4, SIGKILL") << "mp4" << int(SIGKILL);
+    QTest::newRow("WebM, SIGTERM") << "webm" << int(SIGTERM);
+    QTest::newRow("WebM, SIGKILL") << "webm" << int(SIGKILL);
+}
+
+// MP4 is written in fragments of a second and WebM cluster by cluster: what was written before
+// a kill plays; a killed WebM recording gets its duration back at the next start; a signal
+// finishes the file.
+void ViewerSignalsTest::otherFormatsAreFinishedOrPlayAfterAKill()
+{
+    QFETCH(QString, format);
+    QFETCH(int, signal);
+    QFile settings(m_home->filePath(".config/Morvale/Document Camera.conf"));
+    QVERIFY(settings.open(QIODevice::Append));
+    QTextStream(&settings) << "recordFormat=" << format << "\n";
+    settings.close();
+    auto viewer = startViewer({{"DOCCAM_RECORD_AFTER_MS", "800"}});
+    QVERIFY(viewer);
+    const QString recording = awaitRecording(format);
+    QVERIFY2(!recording.isEmpty(), "no recording came");
+    QTest::qWait(1500); // a fragment more
+    ::kill(viewer->pid(), signal);
+    QCOMPARE(viewer->waitForExit(ExitWaitMs), signal == SIGKILL ? -1 : 0);
+
+    Recordings::Probe probe = Recordings::probe(recording);
+    QVERIFY2(probe.frames >= FramesBeforeTheEnd, qPrintable(QString::number(probe.frames)));
+    if (format == "webm" && signal == SIGKILL) {
+        // Its frames play, but it states no duration until the next start mends it.
+        QCOMPARE(probe.duration, -1.0);
+        auto next = startViewer({});
+        QVERIFY(next);
+        QElapsedTimer clock;
+        clock.start();
+        const auto finished = [&] {
+            const RegularFile file(recording);
+            return MatroskaLayout::read(file.descriptor()).isFinished();
+        };
+        while (!finished() && clock.elapsed() < RecordingWaitMs) {
+            QTest::qWait(100);
+        }
+        QVERIFY(finished());
+        ::kill(next->pid(), SIGTERM);
+        QCOMPARE(next->waitForExit(ExitWaitMs), 0);
+        const int cutFrames = probe.frames;
+        probe = Recordings::probe(recording);
+        QCOMPARE(probe.frames, cutFrames);
+    }
     QVERIFY2(probe.duration > 0.3, qPrintable(QString::number(probe.duration)));
     QCOMPARE(QDir(recordings()).entryList(QDir::Files).size(), 1); // no copy left beside it
 }

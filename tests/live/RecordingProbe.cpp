@@ -1,6 +1,7 @@
 #include "RecordingProbe.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <cstring>
 
@@ -9,10 +10,10 @@ namespace {
 constexpr GstClockTime ReadTimeout = 60 * GST_SECOND;
 
 // Adds elements from a description as one bin, linked, and returns it.
-GstElement *addBranch(GstElement *pipeline, const char *description)
+GstElement *addBranch(GstElement *pipeline, const QByteArray &description)
 {
     GError *error = nullptr;
-    GstElement *bin = gst_parse_bin_from_description(description, TRUE, &error);
+    GstElement *bin = gst_parse_bin_from_description(description.constData(), TRUE, &error);
     if (error) {
         g_error_free(error);
         return nullptr;
@@ -43,7 +44,16 @@ bool RecordingProbe::read(const QString &path)
     GstElement *pipeline = gst_pipeline_new("probe");
     m_pipeline = pipeline;
     GstElement *source = gst_element_factory_make("filesrc", nullptr);
-    GstElement *demuxer = gst_element_factory_make("avidemux", nullptr);
+    // The container by the file's suffix: AVI (MJPEG), MP4 (H.264) or WebM (VP8).
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const char *demuxerName = suffix == "mp4"    ? "qtdemux"
+                              : suffix == "webm" ? "matroskademux"
+                                                 : "avidemux";
+    m_videoDecoder = suffix == "mp4"    ? "h264parse ! avdec_h264"
+                     : suffix == "webm" ? "vp8dec"
+                                        : "jpegdec";
+    m_audioDecoder = suffix == "mp4" ? "avdec_aac" : suffix == "webm" ? "opusdec" : "identity";
+    GstElement *demuxer = gst_element_factory_make(demuxerName, nullptr);
     g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline), source, demuxer, nullptr);
     gst_element_link(source, demuxer);
@@ -109,9 +119,10 @@ void RecordingProbe::linkStream(GstPad *pad)
         return;
     }
     GstElement *branch = addBranch(
-        m_pipeline,
-        video ? "queue ! jpegdec ! videoconvert ! video/x-raw,format=RGB ! appsink name=out"
-              : "queue ! audioconvert ! audio/x-raw,format=S16LE ! appsink name=out");
+        m_pipeline, video ? "queue ! " + m_videoDecoder +
+                                " ! videoconvert ! video/x-raw,format=RGB ! appsink name=out"
+                          : "queue ! " + m_audioDecoder +
+                                " ! audioconvert ! audio/x-raw,format=S16LE ! appsink name=out");
     if (!branch) {
         return;
     }

@@ -3,11 +3,13 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <mutex>
 
-// Plays a recorded AVI file through GStreamer as fast as it decodes and reports what it holds.
+// Plays a recording (AVI, MP4 or WebM, told by its suffix) through GStreamer as fast as it
+// decodes and reports what it holds.
 class RecordingProbe {
 public:
     // Reads the whole file; false when it does not play to its end without an error.
@@ -32,6 +34,8 @@ private:
     void takeAudio(GstSample *sample);
 
     GstElement *m_pipeline = nullptr;
+    QByteArray m_videoDecoder;
+    QByteArray m_audioDecoder;
     std::mutex m_mutex;
     int m_videoFrames = 0;
     QImage m_lastFrame;

@@ -9,6 +9,9 @@
 //   bench_live_source display [seconds]  CPU of the preview shown in a window against the camera
 //                                        decoded into ximagesink on the same display (xvfb-run)
 //   bench_live_source return [rounds]    the camera's return only, stage by stage
+//   bench_live_source formats [seconds] CPU of recording MP4 and WebM at 1024 x 768 @ 25 against
+//                                        recording AVI, each above the preview alone, and the
+//                                        frames each recording kept
 //   bench_live_source pauses [rounds]    the longest GUI-thread pause during each kind of graph
 //                                        change (unplug, return, restart between two presence
 //                                        checks, leaving and entering Live mode) against the
@@ -691,6 +694,45 @@ int memory(int seconds)
     return 0;
 }
 
+int formats(int seconds)
+{
+    QTemporaryDir folder;
+    ImageCanvas canvas;
+    canvas.resize(1024, 768);
+    canvas.show();
+    CountingCallback callback(canvas);
+    LiveSource source(&callback);
+    source.activate();
+    if (!spinUntil([&] { return callback.frames() > 0; })) {
+        std::printf("no frames from the camera\n");
+        return 1;
+    }
+    const Load preview = measure(seconds, [&] { return callback.frames(); });
+    std::printf("preview alone: %.0f%% of a core at %.1f frames/s\n", preview.percentOfCore,
+                preview.framesPerSecond);
+    std::map<QString, double> above; // recording's CPU above the preview, by format
+    for (const QString format : {"avi", "mp4", "webm"}) {
+        const QString path = folder.filePath("bench." + format);
+        source.startRecord(path);
+        const Load load = measure(seconds, [&] { return source.recordedFrames(); });
+        const int recorded = source.recordedFrames();
+        source.stopRecord();
+        RecordingProbe probe;
+        const bool read = probe.read(path);
+        above[format] = load.percentOfCore - preview.percentOfCore;
+        std::printf("%s: %.0f%% of a core (%.0f%% above the preview) at %.1f frames/s; %d frames "
+                    "recorded, %d in the file%s\n",
+                    qPrintable(format.toUpper()), load.percentOfCore, above[format],
+                    load.framesPerSecond, recorded, read ? probe.videoFrames() : -1,
+                    read ? "" : qPrintable(" (unreadable: " + probe.error() + ")"));
+    }
+    for (const QString format : {"mp4", "webm"}) {
+        std::printf("%s recording CPU / AVI recording CPU (above the preview): %.2f\n",
+                    qPrintable(format.toUpper()), above[format] / std::max(above["avi"], 1.0));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -705,6 +747,9 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments().mid(1);
     if (!args.isEmpty() && args.front() == "memory") {
         return memory(args.size() > 1 ? args[1].toInt() : 600);
+    }
+    if (!args.isEmpty() && args.front() == "formats") {
+        return formats(args.size() > 1 ? std::max(args[1].toInt(), 1) : 10);
     }
     if (!args.isEmpty() && args.front() == "pauses") {
         return pauses(args.size() > 1 ? std::max(args[1].toInt(), 1) : 5);

@@ -1,6 +1,6 @@
 // The recording's sound: a private PulseAudio server offers a microphone named
 // "Document Camera Microphone" that hears a tone; the recording finds it among the sound
-// inputs and the AVI file carries the tone beside the video.
+// inputs and the file (AVI, MP4, WebM) carries the tone beside the video.
 #include "FrameCounter.h"
 #include "LiveSource.h"
 #include "LiveTestSetup.h"
@@ -22,6 +22,7 @@ class LiveMicrophoneTest : public QObject {
 
 private slots:
     void initTestCase();
+    void recordingCarriesTheMicrophone_data();
     void recordingCarriesTheMicrophone();
 
 private:
@@ -38,13 +39,22 @@ void LiveMicrophoneTest::initTestCase()
     QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
+void LiveMicrophoneTest::recordingCarriesTheMicrophone_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("AVI") << "sound.avi";
+    QTest::newRow("MP4") << "sound.mp4";
+    QTest::newRow("WebM") << "sound.webm";
+}
+
 void LiveMicrophoneTest::recordingCarriesTheMicrophone()
 {
+    QFETCH(QString, file);
     FrameCounter canvas;
     LiveSource source(&canvas);
     QTRY_VERIFY_WITH_TIMEOUT(source.isPresent(), WaitMs);
 
-    const QString path = m_folder.filePath("sound.avi");
+    const QString path = m_folder.filePath(file);
     QTest::ignoreMessage(
         QtDebugMsg, QRegularExpression(QString(": %1$").arg(PrivateSoundServer::MicrophoneName)));
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Done with index \\d+$"));
@@ -59,6 +69,9 @@ void LiveMicrophoneTest::recordingCarriesTheMicrophone()
     QVERIFY2(probe.read(path), qPrintable(probe.error()));
     QVERIFY(probe.videoFrames() >= 25);
     QVERIFY(probe.hasAudio());
+    // MP4 and WebM: the sound starts with the film, not seconds later.
+    QVERIFY2(probe.durationNs() < probe.lastVideoTimeNs() + 1'000'000'000,
+             qPrintable(QString("%1 / %2").arg(probe.durationNs()).arg(probe.lastVideoTimeNs())));
     // The tone is there, not silence: module-sine plays at about a tenth of full scale.
     QVERIFY2(probe.audioLevel() > 500, qPrintable(QString::number(probe.audioLevel())));
 }

@@ -49,6 +49,8 @@ private slots:
     void initTestCase();
     void recordingHoldsTheComposedPicture();
     void recordingAskedForWhileTheGraphStartsIsComplete();
+    void formatsAndTimeLapseHoldEveryFrameTaken_data();
+    void formatsAndTimeLapseHoldEveryFrameTaken();
     void unpluggedRecordingIsFinished();
     void recordingThatCannotStartLeavesThePreview();
     void errorOnThePreviewFinishesTheRecordingAndIsRebuilt();
@@ -135,6 +137,67 @@ void LiveRecordingTest::recordingAskedForWhileTheGraphStartsIsComplete()
     RecordingProbe probe;
     QVERIFY2(probe.read(path), qPrintable(probe.error()));
     QCOMPARE(probe.videoFrames(), source.recordedFrames());
+}
+
+void LiveRecordingTest::formatsAndTimeLapseHoldEveryFrameTaken_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("timeLapseSeconds");
+    QTest::addColumn<int>("frames"); // taken before the stop
+    QTest::newRow("MP4") << "every.mp4" << 0 << 50;
+    QTest::newRow("WebM") << "every.webm" << 0 << 50;
+    QTest::newRow("AVI time-lapse") << "lapse.avi" << 1 << 3;
+    QTest::newRow("MP4 time-lapse") << "lapse.mp4" << 1 << 3;
+}
+
+void LiveRecordingTest::formatsAndTimeLapseHoldEveryFrameTaken()
+{
+    QFETCH(QString, file);
+    QFETCH(int, timeLapseSeconds);
+    QFETCH(int, frames);
+    LiveRig rig;
+    auto [canvas, callback, source] = rig.parts();
+    // The preview runs a while first: a film that kept the graph's times would start seconds
+    // late.
+    QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 75, WaitMs);
+    source.setTimeLapseInterval(timeLapseSeconds);
+    const QString path = m_folder.filePath(file);
+    QElapsedTimer wall;
+    wall.start();
+    source.startRecord(path);
+    QVERIFY(source.isRecording());
+    QCOMPARE(source.recordingFormat().extension(), "." + QFileInfo(file).suffix());
+    QCOMPARE(source.isTimeLapse(), timeLapseSeconds > 0);
+    const int shownAtStart = callback.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(source.recordedFrames() >= frames, WaitMs);
+    source.stopRecord();
+    const qint64 wallNs = wall.nsecsElapsed();
+    const int recorded = source.recordedFrames();
+    const int shown = callback.frames() - shownAtStart;
+    if (timeLapseSeconds > 0) {
+        // One frame a second of the 25 the preview showed, the first at once.
+        QVERIFY2(recorded <= shown / 25 + 2,
+                 qPrintable(QString("%1 of %2").arg(recorded).arg(shown)));
+    }
+
+    RecordingProbe probe;
+    QVERIFY2(probe.read(path), qPrintable(probe.error()));
+    QCOMPARE(probe.videoFrames(), recorded);
+    QCOMPARE(probe.lastFrame().size(), QSize(1024, 768));
+    // A time-lapse plays at 25 frames a second, whatever the spacing of the frames taken; MP4
+    // and WebM keep the frames' own times (a busy machine's camera delivers fewer than 25 a
+    // second, the first frame may be older than the click), from the first frame on.
+    const qint64 longest =
+        timeLapseSeconds > 0 ? (recorded + 1) * FramePeriodNs : wallNs + 25 * FramePeriodNs;
+    const qint64 shortest = (recorded - 1) * FramePeriodNs / (timeLapseSeconds > 0 ? 1 : 2);
+    QVERIFY2(probe.durationNs() >= shortest && probe.durationNs() <= longest,
+             qPrintable(QString("%1 ns for %2 frames in %3 ns")
+                            .arg(probe.durationNs())
+                            .arg(recorded)
+                            .arg(wallNs)));
+    if (timeLapseSeconds > 0) {
+        QCOMPARE(probe.lastVideoTimeNs(), (recorded - 1) * FramePeriodNs);
+    }
 }
 
 void LiveRecordingTest::unpluggedRecordingIsFinished()

@@ -19,6 +19,8 @@ public:
     QString recordPath() const override { return recordFolder; }
     QString camera() const override { return cameraName; }
     bool publishPresentation() const override { return presentation; }
+    QString recordFormat() const override { return format; }
+    int timeLapseInterval() const override { return timeLapse; }
 
     void setSnapshotMode(int value) override
     {
@@ -51,7 +53,20 @@ public:
         calls << QStringLiteral("presentation");
     }
 
+    void setRecordFormat(const QString &value) override
+    {
+        format = value;
+        calls << QStringLiteral("recordFormat");
+    }
+    void setTimeLapseInterval(int value) override
+    {
+        timeLapse = value;
+        calls << QStringLiteral("timeLapseInterval");
+    }
+
     int mode = 0;
+    QString format = QStringLiteral("avi");
+    int timeLapse = 0;
     quint64 interval = 0;
     QString snapshotFolder;
     QString recordFolder;

@@ -75,8 +75,9 @@ private slots:
         host->store.mode = 1;
         host->store.interval = 600;
         auto window = open();
-        // The camera and presentation rows below the described ones make the window taller.
-        QCOMPARE(window->size(), QSize(248, 306));
+        // The camera, presentation, format and time-lapse rows below the described ones make
+        // the window taller.
+        QCOMPARE(window->size(), QSize(248, 356));
         QCOMPARE(boxAt(window.get(), 72)->currentText(), QStringLiteral("Continuous"));
         QCOMPARE(boxAt(window.get(), 97)->currentText(), QStringLiteral("10 min"));
         QCOMPARE(boxAt(window.get(), 97)->count(), 17);
@@ -134,6 +135,46 @@ private slots:
         QVERIFY(host->store.presentation);
     }
 
+    void formatAndTimeLapseRowsShowAndStoreTheChoice_data()
+    {
+        QTest::addColumn<QString>("storedFormat");
+        QTest::addColumn<int>("storedTimeLapse");
+        QTest::addColumn<QString>("shownFormat");
+        QTest::addColumn<QString>("shownTimeLapse");
+        QTest::newRow("defaults") << "avi" << 0 << "AVI"
+                                  << "Off";
+        QTest::newRow("mp4 every 10 s") << "mp4" << 10 << "MP4"
+                                        << "10 sec";
+        QTest::newRow("webm every 10 min") << "webm" << 600 << "WebM"
+                                           << "10 min";
+        // Values that are not offered show the first entry; "OK" then stores it.
+        QTest::newRow("unknown") << "mkv" << 7 << "AVI"
+                                 << "Off";
+    }
+    void formatAndTimeLapseRowsShowAndStoreTheChoice()
+    {
+        QFETCH(QString, storedFormat);
+        QFETCH(int, storedTimeLapse);
+        QFETCH(QString, shownFormat);
+        QFETCH(QString, shownTimeLapse);
+        host->store.format = storedFormat;
+        host->store.timeLapse = storedTimeLapse;
+        auto window = open();
+        QComboBox *format = boxAt(window.get(), 272);
+        QComboBox *timeLapse = boxAt(window.get(), 297);
+        QVERIFY(format && timeLapse);
+        QCOMPARE(format->currentText(), shownFormat); // every encoder is installed here
+        QCOMPARE(timeLapse->currentText(), shownTimeLapse);
+        QVERIFY(captioned(window.get(), QStringLiteral("OK"))->y() >
+                timeLapse->geometry().bottom());
+        if (storedFormat == QLatin1String("mp4")) {
+            saveScreenshot(window.get(), QStringLiteral("settings_recording"));
+        }
+        QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
+        QCOMPARE(host->store.format, shownFormat.toLower());
+        QCOMPARE(host->store.timeLapse, shownTimeLapse == "Off" ? 0 : storedTimeLapse);
+    }
+
     void absentStoredCameraStaysChosen()
     {
         // Unplugged while the window is open: "OK" keeps the choice rather than dropping it.
@@ -164,8 +205,9 @@ private slots:
         QVERIFY(host->store.calls.isEmpty()); // nothing stored before "OK"
 
         QTest::mouseClick(captioned(window.get(), QStringLiteral("OK")), Qt::LeftButton);
-        QCOMPARE(host->store.calls, (QStringList{"snapshotMode", "snapshotInterval", "snapshotPath",
-                                                 "recordPath", "camera", "presentation"}));
+        QCOMPARE(host->store.calls,
+                 (QStringList{"snapshotMode", "snapshotInterval", "snapshotPath", "recordPath",
+                              "camera", "presentation", "recordFormat", "timeLapseInterval"}));
         QCOMPARE(host->store.mode, 1);
         QCOMPARE(host->store.interval, quint64(1800));
         QCOMPARE(host->store.snapshotFolder, QStringLiteral("/picked/images"));

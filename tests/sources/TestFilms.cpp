@@ -84,22 +84,25 @@ bool run(const QString &description, const std::function<void(GstElement *)> &fe
 
 namespace {
 
-// Numbered frames (and optionally a tone as long as they last) through MJPEG into muxer.
+// Numbered frames (and optionally a tone as long as they last) through a video encoder (MJPEG
+// unless told) into muxer, the tone through audioEncoder.
 bool encode(const QString &muxer, const QString &path, int frames, int fps, bool sound, int width,
-            int height)
+            int height, const QString &videoEncoder = "jpegenc quality=90",
+            const QString &audioEncoder = "identity")
 {
     QString description =
         QString("appsrc name=frames format=time caps=video/x-raw,format=RGB,width=%1,height=%2,"
-                "framerate=%3/1 ! videoconvert ! jpegenc quality=90 ! %4 name=mux ! "
+                "framerate=%3/1 ! videoconvert ! %6 ! %4 name=mux ! "
                 "filesink location=\"%5\"")
             .arg(width)
             .arg(height)
             .arg(fps)
-            .arg(muxer, path);
+            .arg(muxer, path, videoEncoder);
     if (sound) {
         description += QString(" audiotestsrc num-buffers=%1 samplesperbuffer=800 ! "
-                               "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mux.")
-                           .arg(frames * 10 / fps); // 0.1 s a buffer
+                               "audio/x-raw,format=S16LE,rate=8000,channels=1 ! %2 ! mux.")
+                           .arg(frames * 10 / fps) // 0.1 s a buffer
+                           .arg(audioEncoder);
     }
     return run(description, [&](GstElement *pipeline) {
         GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "frames");
@@ -120,6 +123,19 @@ bool encode(const QString &muxer, const QString &path, int frames, int fps, bool
 bool makeAvi(const QString &path, int frames, int fps, bool sound, int width, int height)
 {
     return encode("avimux", path, frames, fps, sound, width, height);
+}
+
+bool makeMp4(const QString &path, int frames, int fps)
+{
+    return encode("mp4mux", path, frames, fps, true, Width, Height,
+                  "x264enc key-int-max=5 ! h264parse",
+                  "audioconvert ! audioresample ! audio/x-raw,rate=48000 ! avenc_aac");
+}
+
+bool makeWebm(const QString &path, int frames, int fps)
+{
+    return encode("webmmux", path, frames, fps, true, Width, Height, "vp8enc keyframe-max-dist=5",
+                  "audioconvert ! audioresample ! opusenc");
 }
 
 bool makeMotionJpeg(const QString &path, int frames, int fps)

@@ -23,6 +23,9 @@ bool run(const QString &description, const std::function<void(GstElement *)> &fe
 // An AVI file (MJPEG video, optionally PCM sound) made with GStreamer.
 bool makeAvi(const QString &path, int frames, int fps, bool sound, int width = Width,
              int height = Height);
+// MP4 (H.264, AAC) and WebM (VP8, Opus) files with sound, as the viewer records them.
+bool makeMp4(const QString &path, int frames, int fps);
+bool makeWebm(const QString &path, int frames, int fps);
 // A bare Motion-JPEG stream (multipart JPEG frames): it states no duration.
 bool makeMotionJpeg(const QString &path, int frames, int fps);
 // A WMV file (WMV2 video, WMA2 sound in ASF) made with ffmpeg.

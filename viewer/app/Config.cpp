@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 
@@ -15,6 +16,8 @@ const QString keySnapshotPath = QStringLiteral("snapshotPath");
 const QString keyRecordPath = QStringLiteral("recordPath");
 const QString keyCamera = QStringLiteral("camera");
 const QString keyPresentation = QStringLiteral("presentation");
+const QString keyRecordFormat = QStringLiteral("recordFormat");
+const QString keyTimeLapse = QStringLiteral("timeLapseInterval");
 
 std::atomic<Config *> instancePointer{nullptr};
 // Set once the instance has been destroyed at exit; from then on there is no store to use.
@@ -30,7 +33,9 @@ Config::Config()
       m_recordPath(
           m_settings->value(keyRecordPath, defaultFolder(QStringLiteral("videos"))).toString()),
       m_camera(m_settings->value(keyCamera, QString()).toString()),
-      m_publishPresentation(m_settings->value(keyPresentation, true).toBool())
+      m_publishPresentation(m_settings->value(keyPresentation, true).toBool()),
+      m_recordFormat(m_settings->value(keyRecordFormat, QStringLiteral("avi")).toString()),
+      m_timeLapseInterval(std::max(0, m_settings->value(keyTimeLapse, 0).toInt()))
 {
 }
 
@@ -153,5 +158,33 @@ void Config::setPublishPresentation(bool publish)
     if (Config *config = instance()) {
         config->m_publishPresentation = publish;
         config->m_settings->setValue(keyPresentation, publish);
+    }
+}
+
+QString Config::recordFormat()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->m_recordFormat : QStringLiteral("avi");
+}
+
+void Config::setRecordFormat(const QString &key)
+{
+    if (Config *config = instance()) {
+        config->m_recordFormat = key;
+        config->m_settings->setValue(keyRecordFormat, key);
+    }
+}
+
+int Config::timeLapseInterval()
+{
+    const Config *config = instance();
+    return config != nullptr ? config->m_timeLapseInterval : 0;
+}
+
+void Config::setTimeLapseInterval(int seconds)
+{
+    if (Config *config = instance()) {
+        config->m_timeLapseInterval = seconds;
+        config->m_settings->setValue(keyTimeLapse, seconds);
     }
 }

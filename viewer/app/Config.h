@@ -8,7 +8,8 @@ class QSettings;
 
 // The program's persistent settings: snapshot mode and interval, snapshot and recording
 // folders, the camera chosen for Live mode when the Document Camera is absent, and whether the
-// live picture is offered to other programs as a camera.
+// live picture is offered to other programs as a camera, the recording format and the
+// time-lapse interval.
 //
 // One instance per process, created on first use (after the application's organisation and
 // application names are set, which decide where the store lives) and destroyed at process exit,
@@ -34,6 +35,12 @@ public:
     // Whether the live picture is published as a camera for other programs (default true).
     static bool publishPresentation();
     static void setPublishPresentation(bool publish);
+    // The recording format's key ("avi", the default, "mp4" or "webm").
+    static QString recordFormat();
+    static void setRecordFormat(const QString &key);
+    // Seconds between the frames of a time-lapse recording; 0 (the default) records normally.
+    static int timeLapseInterval();
+    static void setTimeLapseInterval(int seconds);
 
     // The folder "Document Camera/<sub>" in the user's documents folder, created on the way
     // when possible; the path is returned even when the folders cannot be created.
@@ -51,4 +58,6 @@ private:
     QString m_recordPath;
     QString m_camera;
     bool m_publishPresentation;
+    QString m_recordFormat;
+    int m_timeLapseInterval;
 };

@@ -116,7 +116,9 @@ void FilmPage::openFile()
         return;
     }
     const QString path =
-        m_fileChooser(&window(), Config::recordPath(), tr("AVI Files (*.avi);;WMV Files (*.wmv)"));
+        m_fileChooser(&window(), Config::recordPath(),
+                      tr("Films (*.avi *.mp4 *.webm *.wmv);;AVI Files (*.avi);;MP4 Files "
+                         "(*.mp4);;WebM Files (*.webm);;WMV Files (*.wmv)"));
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
         m_source->open(path);
     }

@@ -36,6 +36,10 @@ public:
     virtual void setPresentationEnabled(bool enabled) { (void)enabled; }
     // Display name of the camera to use when the Document Camera is absent; empty: the first.
     virtual void setPreferredCamera(const QString &name) { (void)name; }
+    // Seconds between the frames of the next recordings (a time-lapse); 0 records every frame.
+    virtual void setTimeLapseInterval(int seconds) { (void)seconds; }
+    // Frames the current (or the last) recording has taken.
+    virtual int recordedFrames() const { return 0; }
 
 protected:
     ILiveControl() = default;

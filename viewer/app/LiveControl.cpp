@@ -24,6 +24,8 @@ public:
         m_source->setPresentationEnabled(enabled);
     }
     void setPreferredCamera(const QString &name) override { m_source->setPreferredCamera(name); }
+    void setTimeLapseInterval(int seconds) override { m_source->setTimeLapseInterval(seconds); }
+    int recordedFrames() const override { return m_source->recordedFrames(); }
     void setRecordingEndedHandler(std::function<void(bool failed)> handler) override
     {
         m_source->setRecordingEndedHandler(std::move(handler));

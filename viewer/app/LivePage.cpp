@@ -7,10 +7,12 @@
 #include "ImageCanvas.h"
 #include "MainWindow.h"
 #include "OSDProcessor.h"
+#include "RecordingFormat.h"
 #include "ScanController.h"
 #include "ScanDocument.h"
 #include "ScanStrip.h"
 #include "TextRecognizer.h"
+#include "TimeLapse.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -146,6 +148,34 @@ void LivePage::applySettings()
     }
     m_live->setPreferredCamera(Config::camera());
     m_live->setPresentationEnabled(Config::publishPresentation());
+    m_live->setTimeLapseInterval(Config::timeLapseInterval());
+}
+
+RecordingFormat LivePage::recordingFormat() const
+{
+    const RecordingFormat chosen = RecordingFormat::fromKey(Config::recordFormat());
+    if (chosen.isAvailable()) {
+        return chosen;
+    }
+    qCDebug(lcApp) << chosen.displayName() << "recording lacks" << chosen.missingElements();
+    showNotice(tr("%1 recording is not installed: recording AVI").arg(chosen.displayName()));
+    return RecordingFormat();
+}
+
+OSDProcessor::Caption LivePage::timeLapseCaption() const
+{
+    if (Config::timeLapseInterval() <= 0) {
+        return {};
+    }
+    return [this] {
+        const int frames = m_live ? m_live->recordedFrames() : 0;
+        // The film is short: its length in tenths of a second.
+        const qint64 filmMs = TimeLapse::filmLengthMs(frames);
+        return tr("Time-lapse: frames %1, film %2")
+            .arg(frames)
+            .arg(OSDProcessor::clockLabel(filmMs) + QLatin1Char('.') +
+                 QString::number(filmMs % 1000 / 100));
+    };
 }
 
 void LivePage::showNotice(const QString &notice) const
@@ -216,13 +246,14 @@ void LivePage::record(QAbstractButton *button)
     if (button->isChecked()) {
         const QString folder = Config::recordPath();
         // A recording never replaces an earlier one: a second recording started within the same
-        // second is numbered ("_2", "_3", ...) like snapshots are.
+        // second is numbered ("_2", "_3", ...) like snapshots are. The suffix tells the live
+        // source the format.
         const QString path =
             folderExists(folder)
                 ? CaptureFileName::firstFree(
                       QDir(folder),
                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")),
-                      QStringLiteral(".avi"))
+                      recordingFormat().extension())
                 : QString();
         if (!folderExists(folder)) {
             showFolderError();
@@ -235,10 +266,11 @@ void LivePage::record(QAbstractButton *button)
         } else {
             m_recording = true;
             if (current != nullptr) {
-                current->startRecordingClock();
+                current->startRecordingClock(timeLapseCaption());
             }
             // Last: a source that fails at once reports it through recordingEnded().
             if (m_live) {
+                m_live->setTimeLapseInterval(Config::timeLapseInterval());
                 m_live->startRecord(path);
             }
         }

@@ -2,6 +2,8 @@
 
 #include "ILiveControl.h"
 #include "ModePage.h"
+#include "OSDProcessor.h"
+#include "RecordingFormat.h"
 
 #include <QPointer>
 
@@ -60,6 +62,10 @@ private:
     void recordingEnded(bool failed);
     void showFolderError();
     void showNotice(const QString &notice) const;
+    // The chosen recording format, AVI with a notice when its encoders are not installed.
+    RecordingFormat recordingFormat() const;
+    // The frames and film length over the recording clock while a time-lapse runs.
+    OSDProcessor::Caption timeLapseCaption() const;
     void createScanner();
     // The strip shows in Live mode while the document has pages.
     void updateScanStrip();

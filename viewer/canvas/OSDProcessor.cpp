@@ -105,15 +105,17 @@ void OSDProcessor::showMaskIndicator()
     m_maskIcon = icon(QStringLiteral("OSD_MASK_") + ColorEffects::maskKey(mask));
 }
 
-void OSDProcessor::startRecordingClock()
+void OSDProcessor::startRecordingClock(Caption caption)
 {
     m_clockStart = now();
+    m_clockCaption = std::move(caption);
     m_clockIcon = icon(QStringLiteral("OSD_TIME"));
 }
 
 void OSDProcessor::stopRecordingClock()
 {
     m_clockStart.reset();
+    m_clockCaption = {};
 }
 
 void OSDProcessor::showSnapshot()
@@ -200,6 +202,11 @@ QString OSDProcessor::clockLabel(qint64 elapsedMs)
         .arg(seconds / 3600, 2, 10, zero)
         .append(QStringLiteral("%2:").arg(seconds / 60 % 60, 2, 10, zero))
         .append(QStringLiteral("%3").arg(seconds % 60, 2, 10, zero));
+}
+
+QString OSDProcessor::recordingCaptionText() const
+{
+    return m_clockStart && m_clockCaption ? m_clockCaption() : QString();
 }
 
 QString OSDProcessor::recordingClockText() const
@@ -311,6 +318,18 @@ void OSDProcessor::drawRecordingClock(QPainter &painter, int w, int h) const
     const int left = (m_clockIcon.width() - metrics.horizontalAdvance(text)) / 2 + x1;
     const int baseline = (metrics.height() + m_clockIcon.height()) / 2 + h - 103;
     painter.drawText(QPoint(left, baseline), text);
+    const QString caption = recordingCaptionText();
+    if (!caption.isEmpty()) {
+        // On a dark band, so that it reads on white paper too.
+        painter.setFont(noticeFont());
+        const QFontMetrics small = painter.fontMetrics();
+        const QPoint at((w - small.horizontalAdvance(caption)) / 2, h - 106);
+        painter.fillRect(QRect(at.x() - 6, at.y() - small.ascent() - 3,
+                               small.horizontalAdvance(caption) + 12, small.height() + 6),
+                         QColor(0, 0, 0, 160));
+        painter.setPen(Qt::white);
+        painter.drawText(at, caption);
+    }
 }
 
 void OSDProcessor::drawClipOutline(QPainter &painter)

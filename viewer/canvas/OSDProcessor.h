@@ -64,7 +64,10 @@ public:
     void showFreeze();
     void showEffectIndicator();
     void showMaskIndicator();
-    void startRecordingClock();
+    // A line of text over the clock (a time-lapse's frames and film length), asked for at
+    // every paint while the clock runs; none without a caption.
+    using Caption = std::function<QString()>;
+    void startRecordingClock(Caption caption = {});
     void stopRecordingClock();
     void showSnapshot();
     void showNotice(const QString &text);
@@ -86,6 +89,8 @@ public:
     bool isRecordingClockRunning() const { return m_clockStart.has_value(); }
     // The recording clock as it reads now; empty while no recording runs.
     QString recordingClockText() const;
+    // The caption over the clock as it reads now; empty without one.
+    QString recordingCaptionText() const;
     // The brightness level the marker is drawn at, 0 to 10.
     int brightnessLevel() const;
     // The last clip selection in widget coordinates.
@@ -137,6 +142,7 @@ private:
     Start m_snapshotStart;
     Start m_clipStart;
     Start m_clockStart;
+    Caption m_clockCaption;
 
     QRectF m_clipOutline;
 

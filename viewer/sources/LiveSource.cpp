@@ -12,6 +12,7 @@
 #include "MonitorCamera.h"
 #include "PresentationPublisher.h"
 #include "SourcesLog.h"
+#include "TimeLapse.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -26,6 +27,19 @@ constexpr int RunWaitMs = 1000;
 // Bound of a recording's wait for a graph that is still starting: the graph before it stops
 // first on the worker.
 constexpr int SettleWaitMs = LiveSource::StopWaitMs + RunWaitMs;
+
+// Gives the buffer of a probe new time stamps. The tee shares the frame with the preview: the
+// stamps go on a copy of its description, the data itself is not copied.
+void restamp(GstPadProbeInfo *info, GstClockTime pts, GstClockTime duration)
+{
+    GstBuffer *buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_BUFFER_PTS(buffer) = pts;
+    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    if (duration != GST_CLOCK_TIME_NONE) {
+        GST_BUFFER_DURATION(buffer) = duration;
+    }
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+}
 
 // A sink that neither waits for a first frame nor holds frames back to the clock.
 void makeLiveSink(GstElement *sink)
@@ -533,26 +547,74 @@ void LiveSource::publishPresentation()
 
 GstElement *LiveSource::makeRecording()
 {
+    m_recordingFormat = RecordingFormat::forPath(m_recordingPath);
+    m_recordingTimeLapse = m_timeLapseSeconds > 0;
     GstElement *writer = gst_element_factory_make("filesink", "File Writer");
     if (writer) {
         MediaGraph::setProperty(writer, "location", QFile::encodeName(m_recordingPath).constData());
         makeLiveSink(writer);
     }
-    GstElement *muxer = gst_element_factory_make("avimux", "Avi Mux");
+    GstElement *muxer = m_recordingFormat.makeMuxer();
     // The compressor works on the branch's own thread, so the canvas never waits for it.
-    GstElement *bin = MediaGraph::chainBin(
-        "Recording", {gst_element_factory_make("jpegenc", "Video Compressor"), muxer, writer});
+    std::vector<GstElement *> chain = m_recordingFormat.makeVideoChain();
+    if (chain.empty()) {
+        qCDebug(lcLive).noquote() << m_recordingFormat.displayName() << "recording lacks"
+                                  << m_recordingFormat.missingElements();
+        chain.push_back(nullptr); // the bin is not made; the muxer and the writer go with it
+    }
+    chain.push_back(muxer);
+    chain.push_back(writer);
+    GstElement *bin = MediaGraph::chainBin("Recording", chain);
     if (!bin) {
         return nullptr;
     }
-    m_audioPresent = addMicrophone(bin, muxer) != nullptr;
+    // A time-lapse has no sound: its frames are seconds apart, its film plays at 25 a second.
+    GstElement *microphone = m_recordingTimeLapse ? nullptr : addMicrophone(bin, muxer);
+    m_audioPresent = microphone != nullptr;
+    auto gate = m_recordingTimeLapse
+                    ? std::make_shared<TimeLapse>(qint64(m_timeLapseSeconds) * 1'000'000'000)
+                    : nullptr;
+    // MP4 and WebM keep the frames' times: their film starts at the first frame (not at the
+    // preview's start), the sound moved with it. (AVI counts frames and has no such times.)
+    auto origin = !gate && m_recordingFormat.container() != RecordingFormat::Container::Avi
+                      ? std::make_shared<std::atomic<qint64>>(-1)
+                      : nullptr;
     MediaGraph::addProbe(
-        bin, "sink", GST_PAD_PROBE_TYPE_BUFFER, [this](GstPad *, GstPadProbeInfo *info) {
-            if (m_recordedFrames.fetch_add(1) == 0) {
-                m_firstFrameNs.store(qint64(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info))));
+        bin, "sink", GST_PAD_PROBE_TYPE_BUFFER,
+        [this, gate, origin](GstPad *, GstPadProbeInfo *info) {
+            const qint64 pts = qint64(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info)));
+            if (m_recordedFrames.load() == 0) {
+                m_firstFrameNs.store(pts);
             }
+            if (gate) {
+                qint64 filmPts = 0;
+                if (!gate->admit(pts, filmPts)) {
+                    return GST_PAD_PROBE_DROP;
+                }
+                restamp(info, GstClockTime(filmPts), GstClockTime(TimeLapse::kFilmFrameNs));
+            } else if (origin && pts >= 0) {
+                qint64 expected = -1;
+                origin->compare_exchange_strong(expected, pts);
+                restamp(info, GstClockTime(std::max<qint64>(pts - origin->load(), 0)),
+                        GST_CLOCK_TIME_NONE);
+            }
+            m_recordedFrames.fetch_add(1);
             return GST_PAD_PROBE_OK;
         });
+    if (origin && microphone) {
+        // Sound from before the first frame is left out.
+        MediaGraph::addProbe(microphone, "src", GST_PAD_PROBE_TYPE_BUFFER,
+                             [origin](GstPad *, GstPadProbeInfo *info) {
+                                 const qint64 pts =
+                                     qint64(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info)));
+                                 const qint64 start = origin->load();
+                                 if (start < 0 || pts < start) {
+                                     return GST_PAD_PROBE_DROP;
+                                 }
+                                 restamp(info, GstClockTime(pts - start), GST_CLOCK_TIME_NONE);
+                                 return GST_PAD_PROBE_OK;
+                             });
+    }
     return bin;
 }
 
@@ -590,20 +652,31 @@ GstElement *LiveSource::addMicrophone(GstElement *bin, GstElement *muxer)
     const MediaDeviceEnumerator &devices = *found;
     GstHandle<GstElement> microphone =
         adoptFloating(devices.createElement(chosen, "Audio Capture Filter"));
-    GstHandle<GstElement> queue = adoptFloating(gst_element_factory_make("queue", "Audio Queue"));
-    GstHandle<GstElement> compressor =
-        adoptFloating(gst_element_factory_make("audioconvert", "Audio Compressor"));
-    if (!microphone || !queue || !compressor) {
+    std::vector<GstHandle<GstElement>> chain;
+    chain.push_back(std::move(microphone));
+    chain.push_back(adoptFloating(gst_element_factory_make("queue", "Audio Queue")));
+    for (GstElement *element : m_recordingFormat.makeAudioChain()) {
+        chain.push_back(adoptFloating(element));
+    }
+    if (chain.size() < 3 ||
+        std::any_of(chain.begin(), chain.end(), [](const auto &element) { return !element; })) {
+        qCDebug(lcLive) << "sound chain could not be made: recording without sound";
         return nullptr;
     }
-    gst_bin_add_many(GST_BIN(bin), microphone.get(), queue.get(), compressor.get(), nullptr);
-    if (gst_element_link_many(microphone.get(), queue.get(), compressor.get(), muxer, nullptr)) {
+    bool linked = true;
+    for (size_t i = 0; i < chain.size(); ++i) {
+        gst_bin_add(GST_BIN(bin), chain[i].get());
+        linked = linked && (i == 0 || gst_element_link(chain[i - 1].get(), chain[i].get()));
+    }
+    if (linked && gst_element_link(chain.back().get(), muxer)) {
         qDebug().nospace() << "Done with index " << chosen;
-        return microphone.get(); // the bin holds it
+        return chain.front().get(); // the bin holds it
     }
     // A microphone left unlinked would stop the whole recording: record without sound.
     qCDebug(lcLive) << "microphone could not be linked: recording without sound";
-    gst_bin_remove_many(GST_BIN(bin), microphone.get(), queue.get(), compressor.get(), nullptr);
+    for (const auto &element : chain) {
+        gst_bin_remove(GST_BIN(bin), element.get());
+    }
     return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentCamera.h"
+#include "RecordingFormat.h"
 
 #include <gst/gst.h>
 
@@ -9,6 +10,7 @@
 #include <QSize>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <functional>
@@ -31,8 +33,10 @@ class PresentationPublisher;
 // Twice a second the source asks the camera whether it is there. While it is, one running
 // graph pulls the camera's frames through a frame tap into the canvas and on into a tee
 // ("Branches") that feeds a null sink. A recording is a branch of that graph, attached behind
-// the tee while the preview runs on: it compresses the composed frames to MJPEG and writes
-// them with the sound of the camera's microphone into an AVI file, and it is detached with
+// the tee while the preview runs on: it compresses the composed frames and writes them with
+// the sound of the camera's microphone into a file in the format its name's suffix asks for
+// (RecordingFormat: AVI with MJPEG unless ".mp4" or ".webm"), in a time-lapse one frame per
+// interval and no sound (TimeLapse), and it is detached with
 // end-of-stream into the branch only. A graph whose stream ended or that failed is rebuilt by
 // the next presence check while the camera answers. A camera device that the device manager
 // announces is checked for at once, without waiting for the next presence check; the search
@@ -117,6 +121,16 @@ public:
     // The current recording graph has a microphone.
     bool hasAudio() const { return m_audioPresent; }
     QString recordingPath() const { return m_recordingPath; }
+    // The format of the current (or the last) recording: the one its file name's suffix asks
+    // for (".mp4", ".webm"), AVI for any other.
+    RecordingFormat recordingFormat() const { return m_recordingFormat; }
+    // Seconds between the frames of the recordings started from now on; 0 (the default)
+    // records every frame. A time-lapse recording has no sound and plays at 25 frames a
+    // second; recordedFrames() counts the frames it has taken.
+    void setTimeLapseInterval(int seconds) { m_timeLapseSeconds = std::max(seconds, 0); }
+    int timeLapseInterval() const { return m_timeLapseSeconds; }
+    // The current (or the last) recording is a time-lapse.
+    bool isTimeLapse() const { return m_recordingTimeLapse; }
     // The current graph, nullptr when there is none (for inspection).
     const MediaGraph *graph() const { return m_graph.get(); }
 
@@ -185,6 +199,9 @@ private:
     bool m_present = false;
     bool m_audioPresent = false;
     QString m_recordingPath;
+    RecordingFormat m_recordingFormat;
+    int m_timeLapseSeconds = 0;
+    bool m_recordingTimeLapse = false;
     QSize m_frameSize{1024, 768};
     int m_framesPerSecond = 25;
     std::unique_ptr<CameraHotplug> m_hotplug;

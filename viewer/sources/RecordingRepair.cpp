@@ -2,6 +2,7 @@
 
 #include "AviLayout.h"
 #include "GstHandle.h"
+#include "MatroskaLayout.h"
 #include "MediaGraph.h"
 #include "RegularFile.h"
 #include "SourcesLog.h"
@@ -53,17 +54,30 @@ void linkStream(GstElement *pipeline, GstElement *muxer, GstPad *pad)
     gst_element_sync_state_with_parent(queue);
 }
 
-// Copies the streams of source into a new AVI file target; true when the copy reached its end.
+bool isWebm(const QString &path)
+{
+    return path.endsWith(QLatin1String(".webm"), Qt::CaseInsensitive);
+}
+
+// An unfinished recording of either container with frames in it.
+bool needsRepair(const QString &path, int fd)
+{
+    return isWebm(path) ? MatroskaLayout::read(fd).needsRepair()
+                        : AviLayout::read(fd).needsRepair();
+}
+
+// Copies the streams of source into a new file target of the same container (AVI or WebM);
+// true when the copy reached its end.
 bool remux(const QString &source, const QString &target, qint64 bytes,
-           const std::atomic<bool> &cancel)
+           const std::atomic<bool> &cancel, bool webm)
 {
     if (!MediaGraph::initialize()) {
         return false;
     }
     GstHandle<GstElement> pipeline = adoptFloating(gst_pipeline_new("repair"));
     GstElement *reader = gst_element_factory_make("filesrc", nullptr);
-    GstElement *demuxer = gst_element_factory_make("avidemux", nullptr);
-    GstElement *muxer = gst_element_factory_make("avimux", nullptr);
+    GstElement *demuxer = gst_element_factory_make(webm ? "matroskademux" : "avidemux", nullptr);
+    GstElement *muxer = gst_element_factory_make(webm ? "webmmux" : "avimux", nullptr);
     GstElement *writer = gst_element_factory_make("filesink", nullptr);
     if (!pipeline || !reader || !demuxer || !muxer || !writer) {
         for (GstElement *element : {reader, demuxer, muxer, writer}) {
@@ -71,7 +85,7 @@ bool remux(const QString &source, const QString &target, qint64 bytes,
                 gst_object_unref(gst_object_ref_sink(element));
             }
         }
-        qCDebug(lcSources) << "repair: GStreamer lacks an AVI element";
+        qCDebug(lcSources) << "repair: GStreamer lacks a demuxer or a muxer";
         return false;
     }
     gst_bin_add_many(GST_BIN(pipeline.get()), reader, demuxer, muxer, writer, nullptr);
@@ -151,13 +165,13 @@ QStringList RecordingRepair::repaired() const
 QStringList RecordingRepair::candidates(const QDir &folder)
 {
     QDir listing(folder);
-    listing.setNameFilters({QStringLiteral("*.avi")});
+    listing.setNameFilters({QStringLiteral("*.avi"), QStringLiteral("*.webm")});
     listing.setFilter(QDir::Files | QDir::Readable);
     listing.setSorting(QDir::Name);
     QStringList found;
     for (const QString &name : listing.entryList()) {
         const RegularFile file(listing.filePath(name));
-        if (file.isOpen() && AviLayout::read(file.descriptor()).needsRepair()) {
+        if (file.isOpen() && needsRepair(name, file.descriptor())) {
             found << listing.filePath(name);
         }
     }
@@ -196,18 +210,21 @@ bool RecordingRepair::repair(const QString &path, const std::atomic<bool> &cance
         return false;
     }
     const RegularFile original(path);
-    const AviLayout before = AviLayout::read(original.descriptor());
-    if (!before.needsRepair()) {
+    if (!needsRepair(path, original.descriptor())) {
         return false;
     }
+    const bool webm = isWebm(path);
+    const AviLayout before = AviLayout::read(original.descriptor());
     const QString part = path + QLatin1String(PartSuffix);
     QFile::remove(part);
-    bool good = remux(original.procPath(), part, original.size(), cancel);
+    bool good = remux(original.procPath(), part, original.size(), cancel, webm);
     if (good) {
         const RegularFile copy(part);
         const AviLayout after = AviLayout::read(copy.descriptor());
-        good = after.isFinished() && after.indexedVideoFrames() >= before.videoFrames() &&
-               after.videoFrames() >= before.videoFrames();
+        // A WebM copy is whole when its writer finished it (its frames are not counted here).
+        good = webm ? MatroskaLayout::read(copy.descriptor()).isFinished()
+                    : after.isFinished() && after.indexedVideoFrames() >= before.videoFrames() &&
+                          after.videoFrames() >= before.videoFrames();
         if (!good) {
             qCDebug(lcSources) << "repair of" << path << "kept" << after.indexedVideoFrames()
                                << "of" << before.videoFrames() << "frames; the original stays";
@@ -235,7 +252,8 @@ void RecordingRepair::run()
     const QDir folder(m_folder);
     // A copy cut off by an earlier end of the program is made again from its original.
     QDir parts(folder);
-    parts.setNameFilters({QStringLiteral("*.avi") + QLatin1String(PartSuffix)});
+    parts.setNameFilters({QStringLiteral("*.avi") + QLatin1String(PartSuffix),
+                          QStringLiteral("*.webm") + QLatin1String(PartSuffix)});
     parts.setFilter(QDir::Files);
     for (const QString &name : parts.entryList()) {
         const QString part = folder.filePath(name);

@@ -8,9 +8,11 @@
 #include <thread>
 
 // Mends the recordings of a folder that were cut off before their writer finished them
-// (power gone, process killed): each AVI file without an index is copied by remuxing its
-// streams (no re-encoding) into a new file beside it, "<name>.avi.repair", which replaces the
-// original only once its index lists as many video frames as the original holds. A file that
+// (power gone, process killed): each AVI file without an index, and each WebM file whose
+// segment has no size, is copied by remuxing its streams (no re-encoding) into a new file
+// beside it, "<name>.avi.repair", which replaces the original only once it is finished (an AVI
+// copy: once its index lists as many video frames as the original holds). MP4 recordings are
+// written in fragments that play as they stand. A file that
 // another process still has open (a recording in progress) is left alone, and so is every
 // file whose copy comes out short; a copy that cannot be finished is removed.
 //
@@ -33,7 +35,8 @@ public:
     // The recordings replaced by their repaired copies so far.
     QStringList repaired() const;
 
-    // The AVI files of the folder that need a repair (regular files only, in name order).
+    // The AVI and WebM files of the folder that need a repair (regular files only, in name
+    // order).
     static QStringList candidates(const QDir &folder);
     // Another process has the file open (checked with a write lease, which only a file that
     // nobody else holds open can get).

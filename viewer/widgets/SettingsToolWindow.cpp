@@ -4,6 +4,7 @@
 #include "ISettingsStore.h"
 #include "IToolHost.h"
 #include "ImageButton.h"
+#include "RecordingFormat.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -40,13 +41,28 @@ constexpr std::array<Interval, 17> kIntervals = {{{"1 sec", 1},
                                                   {"30 min", 1800},
                                                   {"1 hr", 3600}}};
 
+// Time-lapse intervals offered, in box order; 0 is "Off".
+constexpr std::array<Interval, 10> kTimeLapses = {
+    {{QT_TRANSLATE_NOOP("SettingsToolWindow", "Off"), 0},
+     {"1 sec", 1},
+     {"2 sec", 2},
+     {"5 sec", 5},
+     {"10 sec", 10},
+     {"30 sec", 30},
+     {"1 min", 60},
+     {"2 min", 120},
+     {"5 min", 300},
+     {"10 min", 600}}};
+
 constexpr int kLabelX = 8;
 constexpr int kControlX = 85;
-// The camera and presentation rows go below the capture rows; the window grows by them, the
-// "OK" and "Cancel" buttons move down with the bottom of the background.
+// The camera, presentation, format and time-lapse rows go below the capture rows; the window
+// grows by them, the "OK" and "Cancel" buttons move down with the bottom of the background.
 constexpr int kCameraRowY = 222;
 constexpr int kPresentationRowY = 247;
-constexpr int kAddedHeight = 50;
+constexpr int kFormatRowY = 272;
+constexpr int kTimeLapseRowY = 297;
+constexpr int kAddedHeight = 100;
 constexpr int kGrowAtY = 220;
 constexpr int kButtonRowY = 224 + kAddedHeight;
 
@@ -90,6 +106,7 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
       m_sourceField(new QLineEdit(this)), m_resolutionField(new QLineEdit(this)),
       m_snapshotFolderField(new QLineEdit(this)), m_recordFolderField(new QLineEdit(this)),
       m_cameraBox(new QComboBox(this)), m_presentationBox(new QComboBox(this)),
+      m_formatBox(new QComboBox(this)), m_timeLapseBox(new QComboBox(this)),
       m_chooseFolder(defaultFolderChooser), m_listCameras(defaultCameraLister)
 {
     setStyleSheet(QStringLiteral("QLabel { font-family: Arial; font-size: ") +
@@ -110,8 +127,24 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
     m_presentationBox->addItems({tr("On"), tr("Off")});
     m_presentationBox->setCurrentIndex(store.publishPresentation() ? 0 : 1);
     fillCameraBox();
+    // A format whose encoders are not installed can be chosen; recording then falls back to AVI
+    // with a notice.
+    for (const RecordingFormat &format : RecordingFormat::all()) {
+        m_formatBox->addItem(format.isAvailable()
+                                 ? format.displayName()
+                                 : tr("%1 (not installed)").arg(format.displayName()),
+                             format.key());
+    }
+    m_formatBox->setCurrentIndex(std::max(0, m_formatBox->findData(store.recordFormat())));
+    for (const Interval &interval : kTimeLapses) {
+        m_timeLapseBox->addItem(interval.seconds == 0 ? tr(interval.label)
+                                                      : QString::fromLatin1(interval.label),
+                                int(interval.seconds));
+    }
+    m_timeLapseBox->setCurrentIndex(
+        std::max(0, m_timeLapseBox->findData(store.timeLapseInterval())));
 
-    const std::array<std::pair<QString, QWidget *>, 8> rows = {{
+    const std::array<std::pair<QString, QWidget *>, 10> rows = {{
         {tr("Source"), m_sourceField},
         {tr("Resolution"), m_resolutionField},
         {tr("Capture"), m_captureBox},
@@ -120,8 +153,11 @@ SettingsToolWindow::SettingsToolWindow(QWidget *ownerButton, IToolHost *host)
         {tr("Recording"), m_recordFolderField},
         {tr("Camera"), m_cameraBox},
         {tr("Presentation"), m_presentationBox},
+        {tr("Format"), m_formatBox},
+        {tr("Time-lapse"), m_timeLapseBox},
     }};
-    const std::array<int, 8> rowY = {24, 48, 72, 97, 124, 172, kCameraRowY, kPresentationRowY};
+    const std::array<int, 10> rowY = {
+        24, 48, 72, 97, 124, 172, kCameraRowY, kPresentationRowY, kFormatRowY, kTimeLapseRowY};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         (new QLabel(rows[i].first, this))->move(kLabelX, rowY[i]);
         rows[i].second->move(kControlX, rowY[i]);
@@ -215,6 +251,8 @@ void SettingsToolWindow::settingsOk()
     store.setRecordPath(m_recordFolderField->text());
     store.setCamera(m_cameraBox->currentData().toString());
     store.setPublishPresentation(m_presentationBox->currentIndex() == 0);
+    store.setRecordFormat(m_formatBox->currentData().toString());
+    store.setTimeLapseInterval(m_timeLapseBox->currentData().toInt());
     emit settingsSaved();
     close();
 }

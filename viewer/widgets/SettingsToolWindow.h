@@ -10,8 +10,8 @@ class QComboBox;
 class QLineEdit;
 
 // Shows the video source and edits the capture settings, the camera used when the Document
-// Camera is absent and whether the live picture is offered to other programs. Nothing is stored
-// until "OK".
+// Camera is absent, whether the live picture is offered to other programs, the recording format
+// and the time-lapse interval. Nothing is stored until "OK".
 class SettingsToolWindow : public ToolWindow {
     Q_OBJECT
 
@@ -49,6 +49,8 @@ private:
     QLineEdit *m_recordFolderField;
     QComboBox *m_cameraBox;
     QComboBox *m_presentationBox;
+    QComboBox *m_formatBox;
+    QComboBox *m_timeLapseBox;
     FolderChooser m_chooseFolder;
     CameraLister m_listCameras;
 };

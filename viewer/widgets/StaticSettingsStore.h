@@ -12,6 +12,8 @@ public:
     QString recordPath() const override { return Store::recordPath(); }
     QString camera() const override { return Store::camera(); }
     bool publishPresentation() const override { return Store::publishPresentation(); }
+    QString recordFormat() const override { return Store::recordFormat(); }
+    int timeLapseInterval() const override { return Store::timeLapseInterval(); }
 
     void setSnapshotMode(int mode) override { Store::setSnapshotMode(mode); }
     void setSnapshotInterval(quint64 seconds) override { Store::setSnapshotInterval(seconds); }
@@ -19,4 +21,6 @@ public:
     void setRecordPath(const QString &path) override { Store::setRecordPath(path); }
     void setCamera(const QString &name) override { Store::setCamera(name); }
     void setPublishPresentation(bool publish) override { Store::setPublishPresentation(publish); }
+    void setRecordFormat(const QString &key) override { Store::setRecordFormat(key); }
+    void setTimeLapseInterval(int seconds) override { Store::setTimeLapseInterval(seconds); }
 };

@@ -205,8 +205,16 @@
         <translation>1        2        5       10      15      30  s</translation>
     </message>
     <message>
-        <source>AVI Files (*.avi);;WMV Files (*.wmv)</source>
-        <translation>AVI-Dateien (*.avi);;WMV-Dateien (*.wmv)</translation>
+        <source>Films (*.avi *.mp4 *.webm *.wmv);;AVI Files (*.avi);;MP4 Files (*.mp4);;WebM Files (*.webm);;WMV Files (*.wmv)</source>
+        <translation>Filme (*.avi *.mp4 *.webm *.wmv);;AVI-Dateien (*.avi);;MP4-Dateien (*.mp4);;WebM-Dateien (*.webm);;WMV-Dateien (*.wmv)</translation>
+    </message>
+    <message>
+        <source>%1 recording is not installed: recording AVI</source>
+        <translation>%1-Aufnahme ist nicht installiert: Aufnahme als AVI</translation>
+    </message>
+    <message>
+        <source>Time-lapse: frames %1, film %2</source>
+        <translation>Zeitraffer: Bilder %1, Film %2</translation>
     </message>
     <message>
         <source>Recording failed</source>
@@ -438,6 +446,18 @@
 </context>
 <context>
     <name>SettingsToolWindow</name>
+    <message>
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Time-lapse</source>
+        <translation>Zeitraffer</translation>
+    </message>
+    <message>
+        <source>%1 (not installed)</source>
+        <translation>%1 (nicht installiert)</translation>
+    </message>
     <message>
         <source>Setting</source>
         <translation>Einstellungen</translation>
