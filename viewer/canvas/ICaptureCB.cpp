@@ -2,8 +2,7 @@
 
 #include <vector>
 
-void ICaptureCB::frameArrivedRgb32(uchar *data, int width, int height, int stride,
-                                   bool writeBack)
+void ICaptureCB::frameArrivedRgb32(uchar *data, int width, int height, int stride, bool writeBack)
 {
     if (data == nullptr || width <= 0 || height <= 0 || stride < width * 4) {
         frameArrived(nullptr, 0, 0, false);
