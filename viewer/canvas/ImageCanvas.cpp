@@ -79,6 +79,9 @@ void ImageCanvas::frameArrived(uchar *data, int width, int height, bool bottomUp
         m_composedRevision = m_revision;
         QImage picture = compose(m_raw, spare);
         if (!picture.isNull()) {
+            for (IOutputCompositor *compositor : m_compositors) {
+                compositor->composeOutput(picture);
+            }
             queued = snapshotStep(picture);
         }
         m_composed = picture;
@@ -118,8 +121,9 @@ void ImageCanvas::autoRefresh()
     QImage raw;
     {
         QMutexLocker locker(&m_lock);
-        // An unchanged still picture is only painted again; a snapshot due needs its frame.
-        if (m_revision == m_composedRevision && !m_series.isArmed()) {
+        // An unchanged still picture is only painted again; a snapshot due needs its frame,
+        // and what the output steps lay over it may have moved on.
+        if (m_revision == m_composedRevision && !m_series.isArmed() && m_compositors.empty()) {
             locker.unlock();
             update();
             return;
@@ -236,6 +240,16 @@ void ImageCanvas::startSnapshot()
 {
     QMutexLocker locker(&m_lock);
     m_series.arm(m_clock.monotonicMs());
+}
+
+void ImageCanvas::setOutputCompositors(const std::vector<IOutputCompositor *> &compositors)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_compositors = compositors;
+        ++m_revision;
+    }
+    update();
 }
 
 void ImageCanvas::setClock(const Clock &clock)
