@@ -103,24 +103,13 @@ void CompareController::leaveCompare()
     applyCompositors();
 }
 
-QString CompareController::chooseSecondCamera(const QStringList &listed, const QString &liveChoice)
-{
-    const bool automatic = !listed.contains(liveChoice);
-    for (qsizetype i = automatic ? 1 : 0; i < listed.size(); ++i) {
-        if (listed[i] != liveChoice) {
-            return listed[i];
-        }
-    }
-    return {};
-}
-
 void CompareController::togglePictureInPicture()
 {
     if (m_pip.isVisible()) {
         hidePictureInPicture();
         return;
     }
-    const QString name = chooseSecondCamera(CameraMonitor().names(), Config::camera());
+    const QString name = SecondCamera::choose(CameraMonitor().names(), Config::camera());
     if (name.isEmpty() || !showPictureInPicture(name)) {
         m_notice(tr("No second camera"));
     }

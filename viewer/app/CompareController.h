@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -60,10 +59,6 @@ public:
     void movePictureInPicture();
     void resizePictureInPicture(bool grow);
 
-    // The camera for the picture in picture among those listed: the first that is not the
-    // live camera's choice; with the live camera on Automatic (liveChoice not listed) the first
-    // listed is the live one, so the next is taken. Empty when there is none.
-    static QString chooseSecondCamera(const QStringList &listed, const QString &liveChoice);
     // Where a point of the live pane (cell rectangle `cell` of a picture `frame` big) lies in
     // the canvas widget of size `widget` when the live picture is shown alone.
     static QPoint liveCellToWidget(const QPoint &framePoint, const QRect &cell, const QSize &frame,

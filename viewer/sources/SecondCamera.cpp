@@ -67,6 +67,17 @@ QImage SecondCamera::imageOf(GstSample *sample)
     return image;
 }
 
+QString SecondCamera::choose(const QStringList &listed, const QString &liveChoice)
+{
+    const bool automatic = !listed.contains(liveChoice);
+    for (qsizetype i = automatic ? 1 : 0; i < listed.size(); ++i) {
+        if (listed[i] != liveChoice) {
+            return listed[i];
+        }
+    }
+    return {};
+}
+
 bool SecondCamera::start(const QString &name)
 {
     stop();

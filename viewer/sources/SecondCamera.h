@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -44,6 +45,10 @@ public:
     // Looks at once whether the camera went or came back (the timer does it every second).
     void check();
 
+    // The camera for the picture in picture among those listed: the first that is not the
+    // live camera's choice; with the live camera on Automatic (liveChoice not listed) the first
+    // listed is the live one, so the next is taken. Empty when there is none.
+    static QString choose(const QStringList &listed, const QString &liveChoice);
     // The picture of a sample of RGB raw video; null when it has none.
     static QImage imageOf(GstSample *sample);
 
