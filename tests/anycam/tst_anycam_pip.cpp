@@ -70,12 +70,18 @@ void AnycamPipTest::secondCameraChoice_data()
     QTest::addColumn<QString>("liveChoice");
     QTest::addColumn<QString>("chosen");
     const QStringList two = {QStringLiteral("A"), QStringLiteral("B")};
-    QTest::newRow("live on the second, the first is free") << two << "B" << "A";
-    QTest::newRow("live on the first") << two << "A" << "B";
-    QTest::newRow("automatic takes the first for live") << two << "" << "B";
-    QTest::newRow("only the live camera") << QStringList{"A"} << "A" << "";
-    QTest::newRow("automatic with one camera") << QStringList{"A"} << "" << "";
-    QTest::newRow("nothing listed") << QStringList{} << "A" << "";
+    QTest::newRow("live on the second, the first is free") << two << "B"
+                                                           << "A";
+    QTest::newRow("live on the first") << two << "A"
+                                       << "B";
+    QTest::newRow("automatic takes the first for live") << two << ""
+                                                        << "B";
+    QTest::newRow("only the live camera") << QStringList{"A"} << "A"
+                                          << "";
+    QTest::newRow("automatic with one camera") << QStringList{"A"} << ""
+                                               << "";
+    QTest::newRow("nothing listed") << QStringList{} << "A"
+                                    << "";
 }
 
 void AnycamPipTest::secondCameraChoice()

@@ -8,14 +8,15 @@
 #include "PhotographSource.h"
 #include "SecondCamera.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
 CompareController::CompareController(ImageCanvas &canvas, PhotographProvider photograph,
                                      NoticeSink notice, QObject *parent)
     : QObject(parent), m_canvas(canvas), m_photograph(std::move(photograph)),
-      m_notice(std::move(notice)),
-      m_camera(std::make_unique<SecondCamera>([this](const QImage &frame) { m_pip.setFrame(frame); }))
+      m_notice(std::move(notice)), m_camera(std::make_unique<SecondCamera>(
+                                       [this](const QImage &frame) { m_pip.setFrame(frame); }))
 {
     connect(m_camera.get(), &SecondCamera::unplugged, this, [this] {
         m_pip.setUnplugged(true);
@@ -155,8 +156,8 @@ QPoint CompareController::liveCellToWidget(const QPoint &framePoint, const QRect
 {
     // The live picture was fitted into the cell; the canvas shows a picture of the frame's
     // size fitted into the widget.
-    const QPoint live =
-        CanvasView::widgetToFrame(framePoint - cell.topLeft(), CanvasView::place(frame, cell.size()));
+    const QPoint live = CanvasView::widgetToFrame(framePoint - cell.topLeft(),
+                                                  CanvasView::place(frame, cell.size()));
     const CanvasView::Placement shown = CanvasView::place(frame, widget);
     return {shown.x + static_cast<int>(live.x() * shown.scale + shown.scale / 2),
             shown.y + static_cast<int>(live.y() * shown.scale + shown.scale / 2)};

@@ -47,8 +47,9 @@ void PictureInPicture::setFrame(const QImage &frame)
     if (frame.isNull()) {
         return;
     }
+    QImage rgb = frame.convertToFormat(QImage::Format_RGB888);
     QMutexLocker locker(&m_lock);
-    m_frame = frame;
+    m_frame = std::move(rgb);
     m_unplugged = false;
 }
 
@@ -138,9 +139,9 @@ const QImage &PictureInPicture::statePicture(const QSize &size)
     painter.setFont(font);
     painter.setPen(Qt::white);
     const QString text =
-        m_name.isEmpty() ? QCoreApplication::translate("PictureInPicture", "Camera unplugged")
-                         : QCoreApplication::translate("PictureInPicture", "%1\nunplugged")
-                               .arg(m_name);
+        m_name.isEmpty()
+            ? QCoreApplication::translate("PictureInPicture", "Camera unplugged")
+            : QCoreApplication::translate("PictureInPicture", "%1\nunplugged").arg(m_name);
     painter.drawText(m_state.rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
                      text);
     return m_state;
@@ -153,8 +154,8 @@ void PictureInPicture::composeOutput(QImage &picture)
         return;
     }
     const QRect outer = pixelRectLocked(picture.size());
-    const QRect inner = outer.adjusted(kBorderPixels, kBorderPixels, -kBorderPixels,
-                                       -kBorderPixels);
+    const QRect inner =
+        outer.adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels);
     if (inner.width() < 1 || inner.height() < 1) {
         return;
     }
@@ -166,21 +167,13 @@ void PictureInPicture::composeOutput(QImage &picture)
             row[3 * x + 2] = qBlue(kBorder);
         }
     }
-    QImage source;
-    const bool showsState = m_unplugged || m_frame.isNull();
-    if (showsState) {
-        source = statePicture(inner.size());
-    } else {
-        source = FrameOps::fitInto(m_frame.convertToFormat(QImage::Format_RGB888), inner.size(),
-                                   m_spare);
+    if (m_unplugged || m_frame.isNull()) {
+        const QImage &state = statePicture(inner.size());
+        for (int y = 0; y < inner.height(); ++y) {
+            std::memcpy(picture.scanLine(inner.top() + y) + inner.left() * 3,
+                        state.constScanLine(y), size_t(inner.width()) * 3);
+        }
+        return;
     }
-    const int rows = std::min(inner.height(), source.height());
-    const int bytes = std::min(inner.width(), source.width()) * 3;
-    for (int y = 0; y < rows; ++y) {
-        std::memcpy(picture.scanLine(inner.top() + y) + inner.left() * 3, source.constScanLine(y),
-                    size_t(bytes));
-    }
-    if (!showsState) {
-        m_spare = std::move(source);
-    }
+    FrameOps::fitIntoRect(m_frame, picture, inner);
 }

@@ -59,7 +59,6 @@ private:
     QString m_name;
     QImage m_frame;
     QImage m_state;
-    QImage m_spare;
     QRectF m_rect;
     int m_corner = 1;
 };

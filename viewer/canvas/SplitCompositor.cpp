@@ -20,6 +20,14 @@ void blit(QImage &target, const QImage &source, const QRect &cell)
     }
 }
 
+void fillBlack(QImage &target, const QRect &area)
+{
+    const QRect part = area.intersected(target.rect());
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        std::memset(target.scanLine(y) + part.left() * 3, 0, size_t(part.width()) * 3);
+    }
+}
+
 } // namespace
 
 bool SplitCompositor::addPane(StillPane pane)
@@ -130,19 +138,29 @@ void SplitCompositor::composeOutput(QImage &picture)
     const int cells = m_panes.size() <= 1 ? 2 : 4;
     const QSize frame = picture.size();
     const QRect live = cellRect(m_liveCell, cells, frame);
-    QImage scaled = FrameOps::fitInto(picture, live.size(), m_liveSpare);
-    // The picture is written over in place: its buffer is the canvas's own from here on.
-    const int rowBytes = picture.width() * 3;
-    for (int y = 0; y < picture.height(); ++y) {
-        std::memset(picture.scanLine(y), 0, size_t(rowBytes));
+    // The split picture goes into one of two buffers in turn: the canvas keeps the last one
+    // until the next frame, so the other is free again by then and nothing is copied or
+    // allocated. The cells' pictures fill their cells, so only empty cells and the gaps of an
+    // odd size are cleared.
+    m_nextOut = 1 - m_nextOut;
+    QImage &out = m_out[m_nextOut];
+    if (!out.isDetached() || out.size() != frame || out.format() != QImage::Format_RGB888) {
+        out = QImage(frame, QImage::Format_RGB888);
     }
-    blit(picture, scaled, live);
+    FrameOps::fitIntoRect(picture, out, live);
+    QRect covered;
     for (int cell = 0; cell < cells; ++cell) {
+        const QRect rect = cellRect(cell, cells, frame);
+        covered = covered.united(rect);
         const int index = paneIndex(cell);
         if (index >= 0) {
-            const QRect rect = cellRect(cell, cells, frame);
-            blit(picture, m_panes[size_t(index)].composed(rect.size()), rect);
+            blit(out, m_panes[size_t(index)].composed(rect.size()), rect);
+        } else if (cell != m_liveCell) {
+            fillBlack(out, rect);
         }
     }
-    m_liveSpare = std::move(scaled);
+    fillBlack(out, QRect(covered.right() + 1, 0, frame.width() - covered.width(), frame.height()));
+    fillBlack(out,
+              QRect(0, covered.bottom() + 1, frame.width(), frame.height() - covered.height()));
+    picture = out;
 }

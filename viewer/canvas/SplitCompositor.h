@@ -56,6 +56,6 @@ private:
     mutable QMutex m_lock;
     std::vector<StillPane> m_panes;
     int m_liveCell = 0;
-    QImage m_out;
-    QImage m_liveSpare;
+    QImage m_out[2];
+    int m_nextOut = 0;
 };
