@@ -128,21 +128,35 @@ int main(int argc, char **argv)
     CompareController *compare = window.compareController();
     compare->compareWithLive();
     live->setImage(deskWithSheet());
+    // An arrow drawn in each pane: the live one's goes onto the live drawing, the still one's
+    // onto that pane's.
+    click(window, "ICON_ARROW");
+    const QPoint mid(live->width() / 2, live->height() / 2);
+    for (const QPoint from :
+         {QPoint(mid.x() / 3, mid.y() + 40), QPoint(mid.x() * 4 / 3, mid.y() + 40)}) {
+        QTest::mousePress(live, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(live, from + QPoint(80, -60));
+        QTest::mouseMove(live, from + QPoint(160, -100));
+        QTest::mouseRelease(live, Qt::LeftButton, Qt::NoModifier, from + QPoint(160, -100));
+    }
+    click(window, "ICON_HAND");
+    live->setImage(deskWithSheet());
     save(QStringLiteral("live-split.png"));
     compare->compareWithFile(home.filePath(QStringLiteral("missing.jpg")));
     compare->split().changePane(1, [](StillPane &pane) { pane.turn(); });
+    compare->updateCanvas();
     compare->compareWithLive();
     live->setImage(samplePicture());
     save(QStringLiteral("live-split-grid.png"));
     compare->leaveCompare();
     compare->pictureInPicture().setVisible(true);
     compare->pictureInPicture().setFrame(presenter());
-    compare->split().clear();
+    compare->updateCanvas();
     live->setImage(samplePicture());
     save(QStringLiteral("live-pip.png"));
     compare->pictureInPicture().setCameraName(QStringLiteral("Webcam"));
     compare->pictureInPicture().setUnplugged(true);
-    compare->pictureInPicture().nextCorner();
+    compare->movePictureInPicture();
     live->setImage(samplePicture());
     save(QStringLiteral("live-pip-unplugged.png"));
     compare->hidePictureInPicture();

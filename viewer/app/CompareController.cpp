@@ -21,9 +21,9 @@ CompareController::CompareController(ImageCanvas &canvas, PhotographProvider pho
     connect(m_camera.get(), &SecondCamera::unplugged, this, [this] {
         m_pip.setUnplugged(true);
         m_notice(tr("Second camera unplugged"));
-        repaint();
+        updateCanvas();
     });
-    connect(m_camera.get(), &SecondCamera::replugged, this, [this] { repaint(); });
+    connect(m_camera.get(), &SecondCamera::replugged, this, [this] { updateCanvas(); });
     m_canvas.installEventFilter(this);
 }
 
@@ -35,7 +35,7 @@ CompareController::~CompareController()
     m_camera.reset();
 }
 
-void CompareController::applyCompositors()
+void CompareController::updateCanvas()
 {
     std::vector<IOutputCompositor *> compositors;
     if (m_split.isActive()) {
@@ -45,13 +45,6 @@ void CompareController::applyCompositors()
         compositors.push_back(&m_pip);
     }
     m_canvas.setOutputCompositors(compositors);
-}
-
-void CompareController::repaint()
-{
-    // A still picture is composed again by the refresh, a live one by its next frame; either
-    // way the canvas must know that its picture changed.
-    applyCompositors();
 }
 
 void CompareController::compareWithLive()
@@ -65,7 +58,7 @@ void CompareController::compareWithLive()
         m_notice(tr("All panes are taken"));
         return;
     }
-    applyCompositors();
+    updateCanvas();
 }
 
 void CompareController::compareWithPhotograph()
@@ -88,20 +81,20 @@ void CompareController::compareWithFile(const QString &path)
         m_notice(tr("All panes are taken"));
         return;
     }
-    applyCompositors();
+    updateCanvas();
 }
 
 void CompareController::swapPanes()
 {
     m_split.swap();
-    applyCompositors();
+    updateCanvas();
 }
 
 void CompareController::leaveCompare()
 {
     m_split.clear();
     m_gestureCell = -1;
-    applyCompositors();
+    updateCanvas();
 }
 
 void CompareController::togglePictureInPicture()
@@ -124,7 +117,7 @@ bool CompareController::showPictureInPicture(const QString &cameraName)
     m_pip.setCameraName(m_camera->cameraName());
     m_pip.setUnplugged(true); // until its first frame
     m_pip.setVisible(true);
-    applyCompositors();
+    updateCanvas();
     return true;
 }
 
@@ -133,19 +126,19 @@ void CompareController::hidePictureInPicture()
     m_camera->stop();
     m_pip.setVisible(false);
     m_draggingPip = false;
-    applyCompositors();
+    updateCanvas();
 }
 
 void CompareController::movePictureInPicture()
 {
     m_pip.nextCorner();
-    repaint();
+    updateCanvas();
 }
 
 void CompareController::resizePictureInPicture(bool grow)
 {
     m_pip.resize(grow ? kGrowFactor : 1.0 / kGrowFactor);
-    repaint();
+    updateCanvas();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -212,7 +205,7 @@ bool CompareController::handleMouse(QMouseEvent *event)
             m_pip.moveBy(double(p.x() - m_lastPoint.x()) / frame.width(),
                          double(p.y() - m_lastPoint.y()) / frame.height());
             m_lastPoint = p;
-            repaint();
+            updateCanvas();
         } else if (type == QEvent::MouseButtonRelease) {
             m_draggingPip = false;
         }
@@ -293,7 +286,7 @@ bool CompareController::paneGesture(QEvent::Type type, const QPoint &framePoint)
         }
     });
     if (changed) {
-        repaint();
+        updateCanvas();
     }
     return changed;
 }

@@ -38,7 +38,10 @@ public:
                       QObject *parent = nullptr);
     ~CompareController() override;
 
+    // The split and the rectangle; after changing them directly, updateCanvas() lets the canvas
+    // lay them (or no longer).
     SplitCompositor &split() { return m_split; }
+    void updateCanvas();
     PictureInPicture &pictureInPicture() { return m_pip; }
     SecondCamera &secondCamera() { return *m_camera; }
 
@@ -68,11 +71,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void applyCompositors();
     bool handleMouse(QMouseEvent *event);
     bool forwardToCanvas(QMouseEvent *event, const QPoint &framePoint);
     bool paneGesture(QEvent::Type type, const QPoint &framePoint);
-    void repaint();
 
     ImageCanvas &m_canvas;
     PhotographProvider m_photograph;

@@ -104,6 +104,8 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : m_printDialog(&r
 
 MainWindow::~MainWindow()
 {
+    // The split and the second camera leave the live canvas while it still exists.
+    delete m_compare;
     // The canvas shown over the screen goes back into the stack, which owns it.
     leaveFullScreen();
     // The tool window watches this window and its owner button; it goes before either.
