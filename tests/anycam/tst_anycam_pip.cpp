@@ -101,6 +101,7 @@ void AnycamPipTest::secondCameraInTheLivePictureThroughUnplugAndReplug()
     source.setPreferredCamera(LiveName);
     QTRY_VERIFY_WITH_TIMEOUT(callback.frames() > 2, WaitMs);
     QCOMPARE(source.cameraName(), LiveName);
+    QTRY_VERIFY_WITH_TIMEOUT(showsAt(canvas, QPoint(40, 440), Teal), WaitMs);
 
     PictureInPicture pip;
     SecondCamera second([&pip](const QImage &frame) { pip.setFrame(frame); });

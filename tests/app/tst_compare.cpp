@@ -67,8 +67,8 @@ void CompareTest::dragDrawsInThePaneItStartsIn_data()
     // The live pane (left) shows the whole picture at half size, 120 px below the top.
     QTest::newRow("live pane") << QPoint(100, 200) << QPoint(200, 300) << true;
     QTest::newRow("still pane") << QPoint(400, 200) << QPoint(500, 300) << false;
-    QTest::newRow("still pane, ending over the live one") << QPoint(400, 200) << QPoint(100, 300)
-                                                          << false;
+    QTest::newRow("still pane, ending over the live one")
+        << QPoint(400, 200) << QPoint(100, 300) << false;
 }
 
 void CompareTest::dragDrawsInThePaneItStartsIn()

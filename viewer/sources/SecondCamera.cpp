@@ -124,7 +124,10 @@ bool SecondCamera::build()
         return false;
     }
     m_name = CameraMonitor::displayName(device.get());
-    const CameraElement camera(device.get());
+    // The element lives as long as the graph: its end sets it to NULL, which must not happen
+    // while the worker starts the graph.
+    auto element = std::make_shared<CameraElement>(device.get());
+    const CameraElement &camera = *element;
     auto graph = std::make_shared<MediaGraph>("second camera");
     GstElement *scale = graph->add("videoscale", "Scale");
     GstElement *format = graph->add("capsfilter", "Format");
@@ -150,6 +153,7 @@ bool SecondCamera::build()
     }
     graph->setErrorHandler([this] { check(); });
     m_graph = graph;
+    m_element = element;
     MediaGraph::publishToStreamingThreads();
     GraphWorker::instance().post([graph] {
         if (!graph->run(kRunWaitMs)) {
@@ -165,7 +169,13 @@ void SecondCamera::tearDown()
         return;
     }
     m_graph->leaveEventLoop();
-    // Stopped and destroyed on the worker, after its start.
-    GraphWorker::instance().post([graph = std::move(m_graph)] { graph->stop(kStopWaitMs); });
+    // Stopped and destroyed on the worker after its start, the graph before its element.
+    GraphWorker::instance().post(
+        [graph = std::move(m_graph), element = std::move(m_element)]() mutable {
+            graph->stop(kStopWaitMs);
+            graph.reset();
+            element.reset();
+        });
     m_graph.reset();
+    m_element.reset();
 }

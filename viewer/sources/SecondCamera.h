@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class CameraElement;
 class CameraMonitor;
 class MediaGraph;
 struct _GstSample;
@@ -63,6 +64,7 @@ private:
     FrameHandler m_handler;
     std::unique_ptr<CameraMonitor> m_monitor;
     std::shared_ptr<MediaGraph> m_graph;
+    std::shared_ptr<CameraElement> m_element;
     QString m_name;
     bool m_wanted = false;
     QTimer m_checkTimer;
