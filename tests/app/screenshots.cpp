@@ -1,6 +1,7 @@
 // Saves pictures of the main window for a person to look at: each mode, the panel open and
 // closed, and each tool window open. Run under xvfb-run (or offscreen):
 //   app_screenshots <output folder>
+#include "CompareController.h"
 #include "ImageButton.h"
 #include "ImageCanvas.h"
 #include "MainWindow.h"
@@ -48,6 +49,21 @@ QImage deskWithSheet()
             QPoint(-260, -280 + 48 * k),
             QStringLiteral("%1. The quick brown fox jumps over the lazy dog.").arg(k + 1));
     }
+    return picture;
+}
+
+// A second camera's picture: a face-like shape on a wall.
+QImage presenter()
+{
+    QImage picture(640, 480, QImage::Format_RGB888);
+    picture.fill(QColor(90, 120, 150));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(230, 190, 160));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(320, 200), 110, 140);
+    painter.setBrush(QColor(50, 60, 80));
+    painter.drawRect(160, 360, 320, 120);
     return picture;
 }
 
@@ -106,6 +122,44 @@ int main(int argc, char **argv)
     osd->showNotice(MainWindow::tr("Recording failed"));
     save(QStringLiteral("live-notice.png"));
     osd->showNotice(QString());
+    // Split compare: the sample picture kept beside the desk, turned; then four panes, one of a
+    // photograph that cannot be read; then the presenter's camera in a corner.
+    ImageCanvas *live = window.canvas(MainWindow::LiveMode);
+    CompareController *compare = window.compareController();
+    compare->compareWithLive();
+    live->setImage(deskWithSheet());
+    // An arrow drawn in each pane: the live one's goes onto the live drawing, the still one's
+    // onto that pane's.
+    click(window, "ICON_ARROW");
+    const QPoint mid(live->width() / 2, live->height() / 2);
+    for (const QPoint from :
+         {QPoint(mid.x() / 3, mid.y() + 40), QPoint(mid.x() * 4 / 3, mid.y() + 40)}) {
+        QTest::mousePress(live, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(live, from + QPoint(80, -60));
+        QTest::mouseMove(live, from + QPoint(160, -100));
+        QTest::mouseRelease(live, Qt::LeftButton, Qt::NoModifier, from + QPoint(160, -100));
+    }
+    click(window, "ICON_HAND");
+    live->setImage(deskWithSheet());
+    save(QStringLiteral("live-split.png"));
+    compare->compareWithFile(home.filePath(QStringLiteral("missing.jpg")));
+    compare->split().changePane(1, [](StillPane &pane) { pane.turn(); });
+    compare->updateCanvas();
+    compare->compareWithLive();
+    live->setImage(samplePicture());
+    save(QStringLiteral("live-split-grid.png"));
+    compare->leaveCompare();
+    compare->pictureInPicture().setVisible(true);
+    compare->pictureInPicture().setFrame(presenter());
+    compare->updateCanvas();
+    live->setImage(samplePicture());
+    save(QStringLiteral("live-pip.png"));
+    compare->pictureInPicture().setCameraName(QStringLiteral("Webcam"));
+    compare->pictureInPicture().setUnplugged(true);
+    compare->movePictureInPicture();
+    live->setImage(samplePicture());
+    save(QStringLiteral("live-pip-unplugged.png"));
+    compare->hidePictureInPicture();
     // Two pages scanned: the strip over the foot of the picture and the found outline.
     window.canvas(MainWindow::LiveMode)->setImage(deskWithSheet());
     for (int page = 0; page < 2; ++page) {

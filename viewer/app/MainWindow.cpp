@@ -3,6 +3,7 @@
 #include "AppLog.h"
 #include "ColorEffects.h"
 #include "ColorToolWindow.h"
+#include "CompareController.h"
 #include "EffectToolWindow.h"
 #include "FullScreenView.h"
 #include "ImageButton.h"
@@ -13,6 +14,7 @@
 #include "OSDProcessor.h"
 #include "Panel.h"
 #include "PanelTool.h"
+#include "PhotographSource.h"
 #include "RotateToolWindow.h"
 #include "SettingsToolWindow.h"
 #include "TextToolWindow.h"
@@ -79,6 +81,21 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : m_printDialog(&r
     m_currentCanvas = m_livePage->canvas();
     m_stack->setCurrentWidget(m_currentCanvas);
 
+    m_compare = new CompareController(
+        *m_livePage->canvas(),
+        [this] {
+            const PhotographSource *photographs = photographSource();
+            const QStringList files = photographs ? photographs->fileList() : QStringList();
+            const int current = photographs ? photographs->currentIndex() : -1;
+            return current >= 0 && current < files.size() ? files[current] : QString();
+        },
+        [this](const QString &text) {
+            if (OSDProcessor *osd = osdProcessor(m_livePage->canvas())) {
+                osd->showNotice(text);
+            }
+        },
+        this);
+
     m_panelExpanded = false;
     expand();
     updateLayout();
@@ -87,6 +104,8 @@ MainWindow::MainWindow(const LiveControlFactory &liveFactory) : m_printDialog(&r
 
 MainWindow::~MainWindow()
 {
+    // The split and the second camera leave the live canvas while it still exists.
+    delete m_compare;
     // The canvas shown over the screen goes back into the stack, which owns it.
     leaveFullScreen();
     // The tool window watches this window and its owner button; it goes before either.
@@ -396,6 +415,36 @@ void MainWindow::createShortcuts()
     addShortcut({K(ModePage::kStartKey), K(Qt::SHIFT | ModePage::kStartKey)},
                 [this] { clickerStart(); });
     addShortcut({K(Qt::Key_B), K(Qt::Key_Period)}, [this] { toggleBlank(); });
+    createCompareShortcuts();
+}
+
+void MainWindow::createCompareShortcuts()
+{
+    using K = QKeySequence;
+    // Split compare and picture-in-picture are the live picture's.
+    const auto live = [this](void (CompareController::*action)()) {
+        return [this, action] {
+            if (m_mode == LiveMode) {
+                (m_compare->*action)();
+            }
+        };
+    };
+    addShortcut({K(Qt::Key_K)}, live(&CompareController::compareWithLive));
+    addShortcut({K(Qt::SHIFT | Qt::Key_K)}, live(&CompareController::compareWithPhotograph));
+    addShortcut({K(Qt::Key_J)}, live(&CompareController::swapPanes));
+    addShortcut({K(Qt::SHIFT | Qt::Key_J)}, live(&CompareController::leaveCompare));
+    addShortcut({K(Qt::Key_W)}, live(&CompareController::togglePictureInPicture));
+    addShortcut({K(Qt::SHIFT | Qt::Key_W)}, live(&CompareController::movePictureInPicture));
+    addShortcut({K(Qt::Key_U)}, [this] {
+        if (m_mode == LiveMode) {
+            m_compare->resizePictureInPicture(true);
+        }
+    });
+    addShortcut({K(Qt::SHIFT | Qt::Key_U)}, [this] {
+        if (m_mode == LiveMode) {
+            m_compare->resizePictureInPicture(false);
+        }
+    });
 }
 
 void MainWindow::showOnDisplay(void (OSDProcessor::*show)())

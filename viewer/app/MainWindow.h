@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class CompareController;
 class FilmSource;
 class FullScreenView;
 class ImageButton;
@@ -94,6 +95,8 @@ public:
     QWidget *fullScreenWindow() const;
     // The rotate window while it is open (a long press on the rotate button).
     ToolWindow *rotateToolWindow() const;
+    // Split compare and picture-in-picture of the live picture.
+    CompareController *compareController() const { return m_compare; }
 
 signals:
     void modeChanged();
@@ -198,6 +201,7 @@ private:
 
     // Keys: every panel command, the clicker's keys and the view commands of the keyboard.
     void createShortcuts();
+    void createCompareShortcuts();
     // Runs action on any of keys (those already taken are skipped); the first key is added to
     // the tool tip of `shownOn`.
     void addShortcut(const QList<QKeySequence> &keys, const std::function<void()> &action,
@@ -208,6 +212,7 @@ private:
     // The pages in mode order, their mode buttons, the expand button and the canvas stack.
     std::vector<std::unique_ptr<ModePage>> m_pages;
     LivePage *m_livePage = nullptr;
+    CompareController *m_compare = nullptr;
     FilmPage *m_filmPage = nullptr;
     PhotographPage *m_photographPage = nullptr;
     QList<ImageButton *> m_modeButtons;

@@ -564,4 +564,35 @@ QImage fitInto(const QImage &view, const QSize &frame, QImage &spare)
     return out;
 }
 
+void fitIntoRect(const QImage &view, QImage &target, const QRect &rect)
+{
+    const QRect area = rect.intersected(target.rect());
+    if (area.isEmpty()) {
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    if (!view.isNull()) {
+        const double s =
+            std::min(double(area.width()) / view.width(), double(area.height()) / view.height());
+        width = std::min(area.width(), static_cast<int>(view.width() * s));
+        height = std::min(area.height(), static_cast<int>(view.height() * s));
+    }
+    const QRect inside(area.left() + (area.width() - width) / 2,
+                       area.top() + (area.height() - height) / 2, width, height);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        uchar *row = target.scanLine(y) + qsizetype(area.left()) * kBytesPerPixel;
+        if (y < inside.top() || y > inside.bottom() || inside.isEmpty()) {
+            std::memset(row, 0, size_t(area.width()) * kBytesPerPixel);
+            continue;
+        }
+        std::memset(row, 0, size_t(inside.left() - area.left()) * kBytesPerPixel);
+        std::memset(row + qsizetype(inside.right() + 1 - area.left()) * kBytesPerPixel, 0,
+                    size_t(area.right() - inside.right()) * kBytesPerPixel);
+    }
+    if (!inside.isEmpty()) {
+        scaleInto(view, target, inside.x(), inside.y(), inside.width(), inside.height());
+    }
+}
+
 } // namespace FrameOps

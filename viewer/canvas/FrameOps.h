@@ -60,4 +60,8 @@ void overlay(QImage &picture, const QImage &layer, const std::vector<quint8> &ch
 // of `spare` is reused when nobody else holds it.
 QImage fitInto(const QImage &view, const QSize &frame, QImage &spare);
 
+// The view scaled (nearest) to fit `rect` of the 24-bit target keeping its shape, centred
+// between black bars; the target's pixels outside `rect` are left as they are.
+void fitIntoRect(const QImage &view, QImage &target, const QRect &rect);
+
 } // namespace FrameOps

@@ -151,6 +151,15 @@ bool ImageCanvas::composeAndKeep(QImage &spare, const QImage &composed)
 {
     m_composedRevision = m_revision;
     QImage picture = composed.isNull() ? compose(m_raw, spare) : composed;
+    if (!picture.isNull() && !m_compositors.empty()) {
+        // The output steps lay their pictures into 24-bit pictures.
+        if (picture.format() != QImage::Format_RGB888) {
+            picture = picture.convertToFormat(QImage::Format_RGB888);
+        }
+        for (IOutputCompositor *compositor : m_compositors) {
+            compositor->composeOutput(picture);
+        }
+    }
     const bool queued = !picture.isNull() && snapshotStep(picture);
     m_composed = picture;
     m_display = picture;
@@ -188,8 +197,9 @@ void ImageCanvas::autoRefresh()
     QImage raw;
     {
         QMutexLocker locker(&m_lock);
-        // An unchanged still picture is only painted again; a snapshot due needs its frame.
-        if (m_revision == m_composedRevision && !m_series.isArmed()) {
+        // An unchanged still picture is only painted again; a snapshot due needs its frame,
+        // and what the output steps lay over it may have moved on.
+        if (m_revision == m_composedRevision && !m_series.isArmed() && m_compositors.empty()) {
             locker.unlock();
             update();
             return;
@@ -331,6 +341,16 @@ void ImageCanvas::startSnapshot()
 {
     QMutexLocker locker(&m_lock);
     m_series.arm(m_clock.monotonicMs());
+}
+
+void ImageCanvas::setOutputCompositors(const std::vector<IOutputCompositor *> &compositors)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_compositors = compositors;
+        ++m_revision;
+    }
+    update();
 }
 
 void ImageCanvas::setClock(const Clock &clock)

@@ -4,6 +4,7 @@
 #include "AnnotationLayer.h"
 #include "CanvasView.h"
 #include "ICaptureCB.h"
+#include "IOutputCompositor.h"
 #include "SnapshotSeries.h"
 #include "SnapshotWriter.h"
 #include "TextEntry.h"
@@ -23,6 +24,7 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
 
 class OSDProcessor;
 class QPainter;
@@ -224,6 +226,10 @@ public:
     // Replaces the JPEG encoder of the snapshot writer (a slow disk, in tests and benchmarks).
     void setSnapshotEncoder(const SnapshotWriter::Encoder &encoder);
 
+    // Steps laid over every composed picture, in order, before it is kept, saved and written
+    // back (not owned; an empty list removes them). Takes the lock.
+    void setOutputCompositors(const std::vector<IOutputCompositor *> &compositors);
+
     // Widget point to frame pixel (GUI thread, lock not held by the caller).
     QPoint widgetToFrame(const QPoint &widgetPoint) const;
     // Frame pixel to annotation layer pixel (inverse of the view steps).
@@ -326,6 +332,8 @@ private:
     // under the lock; the composed frame was made at m_composedRevision.
     quint64 m_revision = 0;
     quint64 m_composedRevision = ~quint64(0);
+
+    std::vector<IOutputCompositor *> m_compositors;
 
     Clock m_clock;
     SnapshotSeries m_series;

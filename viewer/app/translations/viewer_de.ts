@@ -21,6 +21,29 @@
     </message>
 </context>
 <context>
+    <name>CompareController</name>
+    <message>
+        <source>Second camera unplugged</source>
+        <translation>Zweite Kamera getrennt</translation>
+    </message>
+    <message>
+        <source>No picture to compare</source>
+        <translation>Kein Bild zum Vergleichen</translation>
+    </message>
+    <message>
+        <source>All panes are taken</source>
+        <translation>Alle Felder sind belegt</translation>
+    </message>
+    <message>
+        <source>No photograph to compare</source>
+        <translation>Kein Foto zum Vergleichen</translation>
+    </message>
+    <message>
+        <source>No second camera</source>
+        <translation>Keine zweite Kamera</translation>
+    </message>
+</context>
+<context>
     <name>EffectToolWindow</name>
     <message>
         <source>Color Effect</source>
@@ -324,6 +347,19 @@
     </message>
 </context>
 <context>
+    <name>PictureInPicture</name>
+    <message>
+        <source>Camera unplugged</source>
+        <translation>Kamera getrennt</translation>
+    </message>
+    <message>
+        <source>%1
+unplugged</source>
+        <translation>%1
+getrennt</translation>
+    </message>
+</context>
+<context>
     <name>RotateToolWindow</name>
     <message>
         <source>Rotate</source>
@@ -529,6 +565,13 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>StillPane</name>
+    <message>
+        <source>The picture cannot be read</source>
+        <translation>Das Bild kann nicht gelesen werden</translation>
     </message>
 </context>
 <context>
