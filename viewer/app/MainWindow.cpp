@@ -422,10 +422,10 @@ void MainWindow::createCompareShortcuts()
 {
     using K = QKeySequence;
     // Split compare and picture-in-picture are the live picture's.
-    const auto live = [this](void (CompareController::*action)()) {
-        return [this, action] {
+    const auto live = [this](std::function<void(CompareController &)> action) {
+        return [this, action = std::move(action)] {
             if (m_mode == LiveMode) {
-                (m_compare->*action)();
+                action(*m_compare);
             }
         };
     };
@@ -435,16 +435,9 @@ void MainWindow::createCompareShortcuts()
     addShortcut({K(Qt::SHIFT | Qt::Key_J)}, live(&CompareController::leaveCompare));
     addShortcut({K(Qt::Key_W)}, live(&CompareController::togglePictureInPicture));
     addShortcut({K(Qt::SHIFT | Qt::Key_W)}, live(&CompareController::movePictureInPicture));
-    addShortcut({K(Qt::Key_U)}, [this] {
-        if (m_mode == LiveMode) {
-            m_compare->resizePictureInPicture(true);
-        }
-    });
-    addShortcut({K(Qt::SHIFT | Qt::Key_U)}, [this] {
-        if (m_mode == LiveMode) {
-            m_compare->resizePictureInPicture(false);
-        }
-    });
+    addShortcut({K(Qt::Key_U)}, live([](CompareController &c) { c.resizePictureInPicture(true); }));
+    addShortcut({K(Qt::SHIFT | Qt::Key_U)},
+                live([](CompareController &c) { c.resizePictureInPicture(false); }));
 }
 
 void MainWindow::showOnDisplay(void (OSDProcessor::*show)())
