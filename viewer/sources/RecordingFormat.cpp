@@ -44,12 +44,7 @@ void tuneEncoder(GstElement *element)
     const auto set = [element](const char *property, const char *value) {
         gst_util_set_object_arg(G_OBJECT(element), property, value);
     };
-    if (name == "queue") {
-        set("leaky", "downstream");
-        set("max-size-buffers", "2");
-        set("max-size-bytes", "0");
-        set("max-size-time", "0");
-    } else if (name == "x264enc") {
+    if (name == "x264enc") {
         set("tune", "zerolatency");
         set("speed-preset", "veryfast");
         set("key-int-max", QByteArray::number(kKeyFrameDistance).constData());
@@ -149,11 +144,7 @@ std::vector<QStringList> RecordingFormat::videoElements() const
                 {QStringLiteral("x264enc"), QStringLiteral("openh264enc")},
                 {QStringLiteral("h264parse")}};
     case Container::WebM:
-        // VP8 does not keep up with a large picture on a small machine: frames it cannot take
-        // are dropped in front of it, so the preview never waits for the encoder.
-        return {{QStringLiteral("queue")},
-                {QStringLiteral("videoconvert")},
-                {QStringLiteral("vp8enc")}};
+        return {{QStringLiteral("videoconvert")}, {QStringLiteral("vp8enc")}};
     case Container::Avi:
         break;
     }
