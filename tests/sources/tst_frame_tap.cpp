@@ -25,6 +25,15 @@ void invert(uchar *data, int width, int height)
     }
 }
 
+// The canvas keeps a copy of each frame it is given in `received`, then inverts the frame.
+void keepAndInvert(TestCanvas &canvas, QImage &received)
+{
+    canvas.setComposer([&received](uchar *data, int width, int height) {
+        received = QImage(data, width, height, width * 3, QImage::Format_RGB888).copy();
+        invert(data, width, height);
+    });
+}
+
 // A picture whose every byte tells its place: (x + 7 * y + channel) mod 251.
 uchar patternByte(int x, int y, int channel)
 {
@@ -168,10 +177,7 @@ void FrameTapTest::transformCopiesRowAndHonoursStride()
 {
     TestCanvas &canvas = *m_canvas;
     QImage received;
-    canvas.setComposer([&received](uchar *data, int width, int height) {
-        received = QImage(data, width, height, width * 3, QImage::Format_RGB888).copy();
-        invert(data, width, height);
-    });
+    keepAndInvert(canvas, received);
     DirectShowTransformFilter tap(&canvas);
     QVERIFY(tap.element());
     QCOMPARE(tap.callback(), &canvas);
@@ -218,10 +224,7 @@ void FrameTapTest::wideFramesGoBackOnlyWhenSomethingShowsThem()
     QFETCH(bool, writeBack);
     TestCanvas &canvas = *m_canvas;
     QImage received;
-    canvas.setComposer([&received](uchar *data, int width, int height) {
-        received = QImage(data, width, height, width * 3, QImage::Format_RGB888).copy();
-        invert(data, width, height);
-    });
+    keepAndInvert(canvas, received);
     DirectShowTransformFilter tap(&canvas);
     constexpr int width = 3;
     constexpr int height = 2;
